@@ -1,0 +1,88 @@
+#include "Cp949.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+/// Length of the UTF-8 sequence that starts with lead.
+size_t utf8Width(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+/// One iconv conversion descriptor, closed when it goes out of scope.
+class Converter
+{
+public:
+    Converter(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (valid())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    /// Converts as much as possible; on an unconvertible sequence calls onBad with the number
+    /// of input bytes to skip and the output to put in its place.
+    template <typename BadWidth>
+    QByteArray convert(const QByteArray &input, const QByteArray &replacement, BadWidth badWidth)
+    {
+        QByteArray out;
+        out.reserve(input.size() * 2 + 4);
+        char *in = const_cast<char *>(input.constData());
+        size_t inLeft = size_t(input.size());
+        char buffer[1024];
+        while (inLeft > 0) {
+            char *dst = buffer;
+            size_t dstLeft = sizeof buffer;
+            const size_t rc = iconv(m_cd, &in, &inLeft, &dst, &dstLeft);
+            out.append(buffer, int(sizeof buffer - dstLeft));
+            if (rc != size_t(-1))
+                continue;
+            if (errno == E2BIG)
+                continue;
+            // EILSEQ or EINVAL (an incomplete sequence at the end): replace and go on.
+            const size_t skip = std::min(badWidth(static_cast<unsigned char>(*in)), inLeft);
+            in += skip;
+            inLeft -= skip;
+            out.append(replacement);
+            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        }
+        return out;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+} // namespace
+
+QByteArray Cp949::fromUnicode(const QString &text)
+{
+    Converter converter("CP949", "UTF-8");
+    if (!converter.valid())
+        return text.toLatin1();
+    return converter.convert(text.toUtf8(), QByteArray("?"), utf8Width);
+}
+
+QString Cp949::toUnicode(const QByteArray &bytes)
+{
+    Converter converter("UTF-8", "CP949");
+    if (!converter.valid())
+        return QString::fromLatin1(bytes);
+    const QByteArray replacement("\xEF\xBF\xBD");
+    return QString::fromUtf8(converter.convert(bytes, replacement, [](unsigned char) {
+        return size_t(1);
+    }));
+}

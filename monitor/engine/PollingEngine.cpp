@@ -1,0 +1,566 @@
+#include "PollingEngine.h"
+
+#include "Frames.h"
+#include "NumberText.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int CodeIdentify = 1;
+constexpr int CodeStatus = 11;
+constexpr int CodeParameters = 21;
+constexpr int CodeErrors = 22;
+constexpr int CodeFirstMemoryRead = 51;
+constexpr int CodeLastMemoryRead = 62;
+constexpr int CodeWrite = 101;
+constexpr int CodeFirstMemoryWrite = 151;
+constexpr int CodeLastMemoryWrite = 162;
+constexpr int TimeoutsToGiveUp = 3;
+constexpr int MemoryBlockSize = 25;
+
+const QList<int> ErrorRegisters = {700, 701, 702, 703, 704};
+
+bool isMemoryRead(int code)
+{
+    return code >= CodeFirstMemoryRead && code <= CodeLastMemoryRead;
+}
+
+bool isMemoryWrite(int code)
+{
+    return code >= CodeFirstMemoryWrite && code <= CodeLastMemoryWrite;
+}
+
+/// Registers of memory block b (0..11): 25 in a row from 800 + 100 (b div 2) + 25 (b mod 2).
+QList<int> memoryBlockRegisters(int block)
+{
+    const int start = 800 + 100 * (block / 2) + 25 * (block % 2);
+    QList<int> registers;
+    for (int j = 0; j < MemoryBlockSize; ++j)
+        registers.append(start + j);
+    return registers;
+}
+
+int memoryColumn(int block)
+{
+    return block / 4 + 1;
+}
+
+int memoryFirstRow(int block)
+{
+    return MemoryBlockSize * (block % 4) + 1;
+}
+
+const LinkCell Good{QStringLiteral("양호"), LinkColour::Green};
+const LinkCell Failed{QStringLiteral("불량"), LinkColour::Black};
+
+} // namespace
+
+PollingEngine::PollingEngine(Link &link, Clock &clock, const QString &programFolder,
+                             const QString &defaultDataFolder, QObject *parent)
+    : QObject(parent), m_link(link), m_clock(clock), m_defaultDataFolder(defaultDataFolder),
+      m_files(programFolder), m_decoder(m_state, m_table, m_display),
+      m_trace(programFolder, [&clock] { return clock.now(); })
+{
+    tmrSend = m_clock.createTimer([this] { onSendTick(); });
+    tmrRecvErr = m_clock.createTimer([this] { onReplyTimeout(); });
+    tmrBall_Send = m_clock.createTimer([this] { setSendLit(false); });
+    tmrBall_Recv = m_clock.createTimer([this] { setReceiveLit(false); });
+    m_readTimer = m_clock.createTimer([this] { onDeferredRead(); });
+    connect(&m_link, &Link::readyRead, this, &PollingEngine::onReadyRead);
+    connect(&m_link, &Link::lost, this, &PollingEngine::onLinkLost);
+}
+
+PollingEngine::~PollingEngine() = default;
+
+void PollingEngine::startUp()
+{
+    m_state.TraceEnabled = m_files.LoadTraceSwitch();
+    m_trace.setEnabled(m_state.TraceEnabled);
+    m_state.recording = m_files.LoadRecordingSettings(m_defaultDataFolder);
+    setDeviceList(m_files.LoadDeviceList());
+    applyPortSettings(m_files.LoadPortSettings());
+}
+
+void PollingEngine::applyPortSettings(const PortSettings &settings)
+{
+    m_state.port = settings;
+    m_state.ChecksumMode = Frames::checksumModeOf(settings.Protocol);
+}
+
+void PollingEngine::setDeviceList(const QList<int> &devices)
+{
+    m_state.DeviceList = devices;
+    m_state.ConnectedFlags = QList<bool>(devices.size(), false);
+    m_state.RunFlags = QList<bool>(devices.size(), false);
+    m_state.LastIndex = std::max(0, int(devices.size()) - 1);
+    m_table.reset(devices);
+    m_currentIndex = 0;
+    if (!isPortOpen())
+        return;
+    m_state.SelectedIndex = 0;
+    m_state.SelectedDeviceNo = 0;
+    m_requestCode = CodeIdentify;
+    SetOnlineControls(false);
+    setConnectCheckVisible(true);
+}
+
+LinkOpenResult PollingEngine::openPort()
+{
+    if (m_state.DeviceList.isEmpty()) {
+        return LinkOpenResult{LinkOpenResult::Failure::Other,
+                              QStringLiteral("사용할 기기가 없습니다. 멀티 설정에서 기기를 "
+                                             "선택한 뒤 포트를 여십시오.")};
+    }
+    m_requestCode = CodeIdentify;
+    m_currentIndex = 0;
+    const PortSettings &port = m_state.port;
+    const LinkOpenResult result = m_link.open(
+        LinkSettings{port.PortName, port.BaudRate, port.ParityBit, port.DataBit, port.StopBit});
+    if (!result.ok())
+        return result;
+    ReceiveBuffer.clear();
+    m_arrived.clear();
+    m_awaitingReply = false;
+    m_state.SelectedDeviceNo = 0;
+    setConnectCheckVisible(true);
+    tmrSend->start(SendDelayMs);
+    return result;
+}
+
+void PollingEngine::closePort()
+{
+    SetOnlineControls(false);
+    tmrSend->stop();
+    m_readTimer->stop();
+    m_sendAfterRead = false;
+    m_arrived.clear();
+    ReceiveBuffer.clear();
+    m_link.close();
+    setConnectCheckVisible(false);
+}
+
+bool PollingEngine::isPortOpen() const
+{
+    return m_link.isOpen();
+}
+
+void PollingEngine::queueRequest(int code, const QList<int> &addresses, const QList<int> &values)
+{
+    m_state.AddressList = addresses;
+    m_state.ValueList = values;
+    m_state.PendingRequest = code;
+}
+
+void PollingEngine::setErrorBlockReceiver(ErrorBlockReceiver receiver)
+{
+    m_errorReceiver = std::move(receiver);
+}
+
+void PollingEngine::setMemoryBlockReceiver(MemoryBlockReceiver receiver)
+{
+    m_memoryReceiver = std::move(receiver);
+}
+
+void PollingEngine::setMemoryCellSource(MemoryCellSource source)
+{
+    m_memoryCells = std::move(source);
+}
+
+int PollingEngine::NextIndex() const
+{
+    const int next = m_currentIndex + 1;
+    return next > m_state.LastIndex ? 0 : next;
+}
+
+int PollingEngine::NextConnectedIndex(int start) const
+{
+    if (start > m_state.LastIndex)
+        start = 0;
+    for (int i = std::max(0, start); i < m_state.ConnectedFlags.size(); ++i) {
+        if (m_state.ConnectedFlags[i])
+            return i;
+    }
+    return -1;
+}
+
+bool PollingEngine::AnyConnected() const
+{
+    return m_state.ConnectedFlags.contains(true);
+}
+
+/// The first connected index from start, then from 0; 0 when no device is connected at all,
+/// so the index always stays inside the list.
+int PollingEngine::connectedIndexOrFirst(int start) const
+{
+    int index = NextConnectedIndex(start);
+    if (index < 0)
+        index = NextConnectedIndex(0);
+    return std::max(index, 0);
+}
+
+// ---- Scheduler ----------------------------------------------------------------------------
+
+void PollingEngine::onSendTick()
+{
+    tmrSend->stop();
+    if (m_readTimer->isActive()) {
+        m_sendAfterRead = true;
+        return;
+    }
+    if (m_state.DeviceList.isEmpty())
+        return;
+    if (m_currentIndex < 0 || m_currentIndex > m_state.LastIndex)
+        m_currentIndex = 0;
+    const int deviceNo = m_state.DeviceList.at(m_currentIndex);
+    ReceiveBuffer.clear();
+    if (m_state.PendingRequest > 0) {
+        m_requestCode = m_state.PendingRequest;
+        m_state.PendingRequest = 0;
+    }
+    setSendLit(true);
+    tmrBall_Send->start(IndicatorMs);
+
+    const std::optional<QByteArray> frame = buildRequest(deviceNo);
+    if (!frame) {
+        // Nothing can be sent for this request, so no reply or time-out would ever re-arm the
+        // tick: drop it and go back to status polling.
+        emit requestRefused(m_requestCode);
+        m_requestCode = CodeStatus;
+        tmrSend->start(SendDelayMs);
+        return;
+    }
+    transmit(*frame);
+}
+
+std::optional<QByteArray> PollingEngine::buildRequest(int deviceNo)
+{
+    const Frames::ChecksumMode mode = m_state.ChecksumMode;
+    const int selected = m_state.SelectedDeviceNo;
+    const int code = m_requestCode;
+    if (code == CodeIdentify)
+        return Frames::buildWho(deviceNo, mode);
+    if (code == CodeStatus)
+        return Frames::buildRead(deviceNo, StatusDecoder::statusRegisters(), mode);
+    if (code == CodeParameters)
+        return Frames::buildRead(selected, StatusDecoder::parameterRegisters(), mode);
+    if (code == CodeErrors)
+        return Frames::buildRead(selected, ErrorRegisters, mode);
+    if (isMemoryRead(code))
+        return Frames::buildRead(selected, memoryBlockRegisters(code - CodeFirstMemoryRead), mode);
+    if (code == CodeWrite) {
+        if (m_state.AddressList.isEmpty() || m_state.ValueList.isEmpty())
+            return std::nullopt;
+        return Frames::buildWrite(selected, {m_state.AddressList.first()},
+                                  {m_state.ValueList.first()}, mode);
+    }
+    if (isMemoryWrite(code))
+        return buildMemoryWrite(code - CodeFirstMemoryWrite);
+    return std::nullopt;
+}
+
+/// Fills AddressList and ValueList with block b of the memory table and frames the write.
+/// Column 1 holds temperatures, scaled by the selected device's decimal places.
+std::optional<QByteArray> PollingEngine::buildMemoryWrite(int block)
+{
+    if (!m_memoryCells)
+        return std::nullopt;
+    const int column = memoryColumn(block);
+    const double factor =
+        column == 1 ? std::pow(10.0, std::clamp(m_state.DecimalPlaces, 0, 9)) : 1.0;
+    m_state.AddressList = memoryBlockRegisters(block);
+    m_state.ValueList.clear();
+    for (int j = 0; j < MemoryBlockSize; ++j) {
+        const QString text = m_memoryCells(column, memoryFirstRow(block) + j);
+        m_state.ValueList.append(
+            NumberText::roundHalfEven(NumberText::leadingNumber(text) * factor));
+    }
+    return Frames::buildWrite(m_state.SelectedDeviceNo, m_state.AddressList, m_state.ValueList,
+                              m_state.ChecksumMode);
+}
+
+/// The transmit sequence: trace the frame whether or not the port is open; when it is open,
+/// start the reply time-out and put the frame and a 0x00 byte on the line under RTS.
+void PollingEngine::transmit(const QByteArray &frame)
+{
+    m_trace.WriteTrace(frame, false);
+    if (!m_link.isOpen())
+        return;
+    tmrRecvErr->start(ReplyTimeoutMs);
+    m_awaitingReply = true;
+    m_link.transmit(frame + QByteArray(1, '\0'));
+}
+
+// ---- Receiving ----------------------------------------------------------------------------
+
+/// Bytes are traced as they arrive, so the trace shows every byte on the line with the time it
+/// came, noise included. Their handling waits 200 ms, like the controller's reply pause.
+void PollingEngine::onReadyRead()
+{
+    const QByteArray bytes = m_link.readAll();
+    if (bytes.isEmpty())
+        return;
+    m_trace.WriteTrace(bytes, true);
+    m_arrived += bytes;
+    m_lastArrivalMs = m_clock.elapsedMs();
+    if (m_readTimer->isActive())
+        return;
+    tmrRecvErr->stop();
+    setReceiveLit(true);
+    tmrBall_Recv->start(IndicatorMs);
+    m_readTimer->start(ReadDelayMs);
+}
+
+void PollingEngine::onDeferredRead()
+{
+    m_arrived += m_link.readAll();
+    const QByteArray bytes = std::exchange(m_arrived, QByteArray());
+    processBytes(bytes);
+    if (m_awaitingReply) {
+        // A reply has begun but not ended: give it the rest of 600 ms from its last byte, then
+        // handle it as a time-out, so a reply cut short never stops polling.
+        const qint64 quiet = m_clock.elapsedMs() - m_lastArrivalMs;
+        tmrRecvErr->start(int(std::max<qint64>(0, ReplyTimeoutMs - quiet)));
+    }
+    if (std::exchange(m_sendAfterRead, false) && !tmrSend->isActive())
+        onSendTick();
+}
+
+/// Assembles replies from STX to LF. Bytes outside a reply (before its STX) are noise and are
+/// dropped; an "NG" at bytes 3-4 ends the reply early. False when the event was abandoned.
+bool PollingEngine::processBytes(const QByteArray &bytes)
+{
+    for (char byte : bytes) {
+        if (byte == Frames::STX) {
+            ReceiveBuffer = QByteArray(1, byte);
+            continue;
+        }
+        if (ReceiveBuffer.isEmpty())
+            continue;
+        ReceiveBuffer += byte;
+        if (byte == Frames::LF) {
+            const QByteArray reply = std::exchange(ReceiveBuffer, QByteArray());
+            m_awaitingReply = false;
+            if (!handleCompleteReply(reply)) {
+                abandonEvent();
+                return false;
+            }
+            armSend();
+            continue;
+        }
+        if (ReceiveBuffer.size() > MaxReplyBytes) {
+            ReceiveBuffer.clear();
+            continue;
+        }
+        if (ReceiveBuffer.size() >= 5 && ReceiveBuffer.at(3) == 'N' && ReceiveBuffer.at(4) == 'G') {
+            // An early negative reply: the rest of this read is dropped.
+            ReceiveBuffer.clear();
+            m_awaitingReply = false;
+            m_table.setLinkState(m_currentIndex, LinkCell{QStringLiteral("NG"), LinkColour::Red});
+            armSend();
+            return true;
+        }
+    }
+    return true;
+}
+
+/// A fault while handling a reply: the bytes still waiting are thrown away and polling goes on.
+void PollingEngine::abandonEvent()
+{
+    m_link.discardInput();
+    ReceiveBuffer.clear();
+    armSend();
+}
+
+void PollingEngine::armSend()
+{
+    if (m_requestCode > 0)
+        tmrSend->start(SendDelayMs);
+}
+
+bool PollingEngine::handleCompleteReply(const QByteArray &reply)
+{
+    if (m_state.DeviceList.isEmpty() || m_currentIndex > m_state.LastIndex)
+        return false;
+    if (m_requestCode == CodeIdentify) {
+        handleIdentification(reply);
+        return true;
+    }
+    Outcome outcome = Outcome::Good;
+    if (m_state.ChecksumMode == Frames::ChecksumMode::Sum && !Frames::ReplyChecksumValid(reply))
+        outcome = Outcome::ChecksumError;
+    else if (!reply.contains("OK"))
+        outcome = Outcome::Negative;
+    if (outcome != Outcome::Good) {
+        m_link.discardInput();
+        markOutcome(outcome);
+        return true;
+    }
+    return handleGoodReply(reply);
+}
+
+void PollingEngine::markOutcome(Outcome outcome)
+{
+    const int row = m_currentIndex;
+    const bool blockRequest = m_requestCode != CodeWrite;
+    switch (outcome) {
+    case Outcome::Good:
+        if (blockRequest) {
+            m_table.setLinkState(row, Good);
+            m_table.setPickerState(row, Good);
+        }
+        break;
+    case Outcome::Negative:
+    case Outcome::ChecksumError:
+        m_table.setLinkState(row, LinkCell{outcome == Outcome::Negative ? QStringLiteral("NG")
+                                                                        : QStringLiteral("CRC"),
+                                           LinkColour::Red});
+        if (blockRequest)
+            m_table.setPickerState(row, Failed);
+        break;
+    }
+}
+
+bool PollingEngine::handleGoodReply(const QByteArray &reply)
+{
+    const int code = m_requestCode;
+    markOutcome(Outcome::Good);
+    if (code == CodeStatus) {
+        m_state.ConnectedFlags[m_currentIndex] = true;
+        if (!m_decoder.DecodeStatusBlock(reply, m_currentIndex))
+            return false;
+        if (m_currentIndex == m_state.SelectedIndex)
+            emit selectedDisplayChanged();
+        m_currentIndex = connectedIndexOrFirst(m_currentIndex + 1);
+    } else if (code == CodeParameters) {
+        if (!m_decoder.DecodeParameterBlock(reply))
+            return false;
+        if (m_state.ParameterWindowOpen)
+            emit parameterBlockDecoded();
+        m_currentIndex = connectedIndexOrFirst(0);
+        m_requestCode = CodeStatus;
+    } else if (code == CodeErrors) {
+        if (m_errorReceiver && !m_errorReceiver(reply))
+            return false;
+        m_currentIndex = connectedIndexOrFirst(0);
+        m_requestCode = CodeStatus;
+    } else if (isMemoryRead(code)) {
+        const int block = code - CodeFirstMemoryRead;
+        if (m_memoryReceiver && !m_memoryReceiver(reply, memoryColumn(block), memoryFirstRow(block)))
+            return false;
+        m_requestCode = code + 1;
+        if (code == CodeLastMemoryRead) {
+            const int next = connectedIndexOrFirst(0) + 1;
+            m_currentIndex = next > m_state.LastIndex ? 0 : next;
+            m_requestCode = CodeStatus;
+        }
+    } else if (code == CodeWrite) {
+        m_requestCode = CodeParameters;
+    } else if (isMemoryWrite(code)) {
+        m_requestCode = code + 1;
+        if (code == CodeLastMemoryWrite) {
+            m_requestCode = CodeStatus;
+            emit memorySendCompleted();
+        }
+    }
+    return true;
+}
+
+/// Identification replies are not judged by checksum or "OK": a reply naming a "ZQ5" controller
+/// connects the device; anything else leaves everything as it was and the device is asked again.
+void PollingEngine::handleIdentification(const QByteArray &reply)
+{
+    if (!reply.contains("ZQ5"))
+        return;
+    m_state.ConnectedFlags[m_currentIndex] = true;
+    m_table.setPickerState(m_currentIndex, Good);
+    if (m_state.SelectedDeviceNo == 0) {
+        m_state.SelectedIndex = m_currentIndex;
+        m_state.SelectedDeviceNo = m_state.DeviceList.at(m_currentIndex);
+        emit selectedDeviceChanged(m_state.SelectedDeviceNo);
+    }
+    m_currentIndex = NextIndex();
+    if (m_currentIndex == 0)
+        finishIdentificationPass();
+}
+
+/// Every device has been asked once: go online when any answered, otherwise start over.
+void PollingEngine::finishIdentificationPass()
+{
+    if (!AnyConnected()) {
+        m_currentIndex = 0;
+        return;
+    }
+    m_currentIndex = NextConnectedIndex(0);
+    SetOnlineControls(true);
+    setConnectCheckVisible(false);
+    m_requestCode = CodeStatus;
+}
+
+void PollingEngine::onReplyTimeout()
+{
+    tmrRecvErr->stop();
+    m_awaitingReply = false;
+    ReceiveBuffer.clear();
+    if (m_state.DeviceList.isEmpty())
+        return;
+    const int row = std::clamp(m_currentIndex, 0, m_state.LastIndex);
+    m_table.setLinkState(row, LinkCell{QStringLiteral("OVER"), LinkColour::Red});
+    if (m_state.OverviewWindowOpen)
+        emit overviewTimeout(row);
+    if (++m_timeoutCount == TimeoutsToGiveUp) {
+        m_timeoutCount = 0;
+        m_table.setPickerState(row, Failed);
+        if (m_requestCode == CodeIdentify) {
+            m_state.ConnectedFlags[row] = false;
+            m_currentIndex = NextIndex();
+            if (m_currentIndex == 0)
+                finishIdentificationPass();
+        } else {
+            m_currentIndex = connectedIndexOrFirst(m_currentIndex + 1);
+        }
+    }
+    tmrSend->start(SendDelayMs);
+}
+
+void PollingEngine::onLinkLost(const QString &reason)
+{
+    tmrRecvErr->stop();
+    m_awaitingReply = false;
+    closePort();
+    emit portLost(reason);
+}
+
+// ---- Window state -------------------------------------------------------------------------
+
+void PollingEngine::SetOnlineControls(bool online)
+{
+    if (m_online == online)
+        return;
+    m_online = online;
+    emit onlineChanged(online);
+}
+
+void PollingEngine::setConnectCheckVisible(bool visible)
+{
+    if (m_connectCheckVisible == visible)
+        return;
+    m_connectCheckVisible = visible;
+    emit connectCheckVisibleChanged(visible);
+}
+
+void PollingEngine::setSendLit(bool lit)
+{
+    if (m_sendLit == lit)
+        return;
+    m_sendLit = lit;
+    emit sendIndicatorChanged(lit);
+}
+
+void PollingEngine::setReceiveLit(bool lit)
+{
+    if (m_receiveLit == lit)
+        return;
+    m_receiveLit = lit;
+    emit receiveIndicatorChanged(lit);
+}

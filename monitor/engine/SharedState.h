@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Frames.h"
+
+#include <QList>
+#include <QString>
+
+/// The six port settings, stored in Comm.CFG as the texts the operator chose or typed.
+struct PortSettings
+{
+    QString PortName = QStringLiteral("COM1");
+    QString BaudRate = QStringLiteral("9600");
+    QString ParityBit = QStringLiteral("N");
+    QString DataBit = QStringLiteral("8");
+    QString StopBit = QStringLiteral("1");
+    QString Protocol = QStringLiteral("SUM");
+
+    bool operator==(const PortSettings &) const = default;
+};
+
+/// The five recording settings of SaveData.INI.
+struct RecordingSettings
+{
+    /// Recording is on only when this is exactly "Yes".
+    QString RecordSwitch = QStringLiteral("No");
+    int RecordInterval = 1;
+    /// "분" (minutes) or "초" (seconds).
+    QString RecordUnit = QStringLiteral("분");
+    QString DataFolder;
+    QString DataFilePrefix = QStringLiteral("ZQ410");
+
+    bool operator==(const RecordingSettings &) const = default;
+};
+
+/// The monitor's program-wide state: one instance for the whole run, touched only on the
+/// user-interface thread. Lists indexed by position in DeviceList run in parallel.
+struct SharedState
+{
+    PortSettings port;
+    Frames::ChecksumMode ChecksumMode = Frames::ChecksumMode::Sum;
+    bool TraceEnabled = false;
+
+    /// Device numbers in use, in SetMulti.INI's order.
+    QList<int> DeviceList;
+    /// The device answered an identification or a status request.
+    QList<bool> ConnectedFlags;
+    /// Bit 0 of STATUS, kept for a device while it is the selected one.
+    QList<bool> RunFlags;
+    /// Index of the last DeviceList entry (0 for an empty list).
+    int LastIndex = 0;
+    /// The device chosen for display and editing; SelectedDeviceNo 0 means none yet.
+    int SelectedIndex = 0;
+    int SelectedDeviceNo = 0;
+
+    /// The single request a window has queued: registers, values and its request code (0: none).
+    QList<int> AddressList;
+    QList<int> ValueList;
+    int PendingRequest = 0;
+
+    bool ParameterWindowOpen = false;
+    bool OverviewWindowOpen = false;
+
+    RecordingSettings recording;
+
+    /// Decimal places and unit text of the selected device.
+    int DecimalPlaces = 0;
+    QString UnitText;
+};

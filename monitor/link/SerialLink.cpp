@@ -1,0 +1,238 @@
+#include "SerialLink.h"
+
+#include "NumberText.h"
+
+#include <QFileInfo>
+#include <cerrno>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+
+namespace {
+
+/// A port that reports this many read or write errors in a row without a byte arriving is gone.
+constexpr int LostAfterErrors = 3;
+
+const QString NotFoundText = QStringLiteral("포트가 존재하지 않습니다.");
+const QString InUseText = QStringLiteral("포트가 이미 사용 중입니다.");
+
+LinkOpenResult failure(LinkOpenResult::Failure kind, const QString &description)
+{
+    return LinkOpenResult{kind, description};
+}
+
+} // namespace
+
+SerialLink::SerialLink(QObject *parent) : Link(parent)
+{
+    m_rtsTimer.setSingleShot(true);
+    m_rtsTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_rtsTimer, &QTimer::timeout, this, &SerialLink::dropRtsWhenSent);
+    connect(&m_port, &QSerialPort::readyRead, this, [this] {
+        m_errorRun = 0;
+        emit readyRead();
+    });
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onErrorOccurred);
+}
+
+SerialLink::~SerialLink()
+{
+    close();
+}
+
+QString SerialLink::deviceForPortText(const QString &portText)
+{
+    if (portText.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+        const int number = NumberText::roundHalfEven(NumberText::leadingNumber(portText.mid(3)));
+        return number >= 1 ? QStringLiteral("/dev/ttyS%1").arg(number - 1) : QString();
+    }
+    const QString trimmed = portText.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('/')))
+        return trimmed;
+    return QStringLiteral("/dev/") + trimmed;
+}
+
+LinkOpenResult SerialLink::open(const LinkSettings &settings)
+{
+    close();
+    const QString device = deviceForPortText(settings.portName);
+    if (device.isEmpty() || !QFileInfo::exists(device))
+        return failure(LinkOpenResult::Failure::NotFound, NotFoundText);
+    m_port.setPortName(device);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const auto error = m_port.error();
+        m_port.clearError();
+        if (error == QSerialPort::DeviceNotFoundError)
+            return failure(LinkOpenResult::Failure::NotFound, NotFoundText);
+        if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError)
+            return failure(LinkOpenResult::Failure::InUse, InUseText);
+        return failure(LinkOpenResult::Failure::Other, m_port.errorString());
+    }
+    const LinkOpenResult applied = applyLineSettings(settings);
+    if (!applied.ok()) {
+        m_port.close();
+        return applied;
+    }
+    // Bytes that were waiting before the port was opened belong to nobody.
+    m_port.clear(QSerialPort::Input);
+    m_errorRun = 0;
+    m_lostReported = false;
+    detectRtsControl();
+    return {};
+}
+
+LinkOpenResult SerialLink::applyLineSettings(const LinkSettings &settings)
+{
+    int baud = NumberText::roundHalfEven(NumberText::leadingNumber(settings.baudRate));
+    const int dataBits = NumberText::roundHalfEven(NumberText::leadingNumber(settings.dataBit));
+    const double stop = NumberText::leadingNumber(settings.stopBit);
+    const QString parity = settings.parityBit.trimmed().toUpper();
+
+    QSerialPort::Parity parityMode = QSerialPort::NoParity;
+    if (parity == QLatin1String("E"))
+        parityMode = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("O"))
+        parityMode = QSerialPort::OddParity;
+    else if (parity == QLatin1String("M"))
+        parityMode = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("S"))
+        parityMode = QSerialPort::SpaceParity;
+    else if (parity != QLatin1String("N"))
+        baud = 0;
+
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    if (stop == 2)
+        stopBits = QSerialPort::TwoStop;
+    else if (stop == 1.5)
+        stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop != 1)
+        baud = 0;
+
+    const bool ok = baud > 0 && dataBits >= 5 && dataBits <= 8 && m_port.setBaudRate(baud) &&
+                    m_port.setDataBits(QSerialPort::DataBits(dataBits)) &&
+                    m_port.setParity(parityMode) && m_port.setStopBits(stopBits) &&
+                    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok) {
+        m_port.clearError();
+        return failure(LinkOpenResult::Failure::Other,
+                       QStringLiteral("통신 설정이 올바르지 않습니다: %1,%2,%3,%4")
+                           .arg(settings.baudRate, settings.parityBit, settings.dataBit,
+                                settings.stopBit));
+    }
+    const int bitsPerChar = 1 + dataBits + (parityMode == QSerialPort::NoParity ? 0 : 1) +
+                            (stopBits == QSerialPort::OneStop ? 1 : 2);
+    m_charMicros = int(1'000'000LL * bitsPerChar / baud) + 1;
+    return {};
+}
+
+void SerialLink::detectRtsControl()
+{
+    const int fd = int(m_port.handle());
+    m_rts = RtsControl::None;
+    int lines = 0;
+    // A pseudo-terminal has no modem lines; asking QSerialPort to set RTS there only raises errors.
+    if (ioctl(fd, TIOCMGET, &lines) != 0)
+        return;
+    m_rts = RtsControl::Manual;
+    serial_rs485 rs485{};
+    if (ioctl(fd, TIOCGRS485, &rs485) == 0) {
+        rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+        rs485.flags &= ~__u32(SER_RS485_RTS_AFTER_SEND);
+        if (ioctl(fd, TIOCSRS485, &rs485) == 0)
+            m_rts = RtsControl::Kernel;
+    }
+    if (m_rts == RtsControl::Manual)
+        m_port.setRequestToSend(false);
+}
+
+void SerialLink::close()
+{
+    m_rtsTimer.stop();
+    if (m_port.isOpen())
+        m_port.close();
+    m_rts = RtsControl::None;
+}
+
+bool SerialLink::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+void SerialLink::transmit(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        return;
+    if (m_rts == RtsControl::Manual)
+        m_port.setRequestToSend(true);
+    m_port.write(bytes);
+    m_port.flush();
+    if (m_rts == RtsControl::Manual)
+        m_rtsTimer.start(std::max(1, int((qint64(bytes.size()) * m_charMicros) / 1000)));
+}
+
+/// Drops RTS once Qt's and the kernel's output queues are empty and the UART has had the time
+/// of one more character to shift out the last byte; checks again later while bytes remain.
+void SerialLink::dropRtsWhenSent()
+{
+    if (!m_port.isOpen())
+        return;
+    int queued = 0;
+    if (ioctl(int(m_port.handle()), TIOCOUTQ, &queued) != 0)
+        queued = 0;
+    queued += int(m_port.bytesToWrite());
+    if (queued > 0) {
+        m_port.flush();
+        m_rtsTimer.start(std::max(1, int((qint64(queued) * m_charMicros) / 1000)));
+        return;
+    }
+    const auto lastChar = std::chrono::microseconds(m_charMicros);
+    QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(lastChar) +
+                           std::chrono::milliseconds(1),
+                       Qt::PreciseTimer, this, [this] {
+                           if (m_port.isOpen() && m_rts == RtsControl::Manual)
+                               m_port.setRequestToSend(false);
+                       });
+}
+
+QByteArray SerialLink::readAll()
+{
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void SerialLink::discardInput()
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+}
+
+void SerialLink::onErrorOccurred(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || !m_port.isOpen())
+        return;
+    if (error == QSerialPort::ResourceError) {
+        reportLost(m_port.errorString());
+        return;
+    }
+    if (error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
+        if (++m_errorRun >= LostAfterErrors)
+            reportLost(m_port.errorString());
+    }
+}
+
+/// Closes the port from the event loop, never inside errorOccurred (which can fire inside
+/// QSerialPort's own calls), and tells the owner once.
+void SerialLink::reportLost(const QString &reason)
+{
+    if (m_lostReported)
+        return;
+    m_lostReported = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, reason] {
+            close();
+            emit lost(reason);
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,104 @@
+#include "Cp949.h"
+#include "TextFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_TextFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void koreanTextIsWrittenInCodePage949WithCrLf();
+    void readingAcceptsMissingLastLineEndAndLoneLf();
+    void missingFileIsNotAnEmptyFile();
+    void replacingIntoAMissingFolderFailsAndLeavesNothing();
+    void appendingCreatesTheFileAndAddsOneLine();
+    void undecodableBytesDoNotStopReading();
+};
+
+static QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void tst_TextFile::koreanTextIsWrittenInCodePage949WithCrLf()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SaveData.INI"));
+    QVERIFY(TextFile::replaceLines(path, {QStringLiteral("Yes"), QStringLiteral("30"),
+                                          QStringLiteral("초")}));
+    // "초" is C3 CA in code page 949.
+    QCOMPARE(contents(path), QByteArray("Yes\r\n30\r\n\xC3\xCA\r\n"));
+    QCOMPARE(TextFile::readLines(path).value(),
+             QStringList({QStringLiteral("Yes"), QStringLiteral("30"), QStringLiteral("초")}));
+    QCOMPARE(Cp949::fromUnicode(QStringLiteral("분")), QByteArray("\xBA\xD0"));
+}
+
+void tst_TextFile::readingAcceptsMissingLastLineEndAndLoneLf()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("one\r\ntwo\n\r\nlast");
+    file.close();
+    QCOMPARE(TextFile::readLines(path).value(),
+             QStringList({QStringLiteral("one"), QStringLiteral("two"), QString(),
+                          QStringLiteral("last")}));
+}
+
+void tst_TextFile::missingFileIsNotAnEmptyFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(!TextFile::readLines(dir.filePath(QStringLiteral("none"))).has_value());
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    QVERIFY(TextFile::replaceLines(empty, {}));
+    QCOMPARE(TextFile::readLines(empty).value(), QStringList());
+}
+
+void tst_TextFile::replacingIntoAMissingFolderFailsAndLeavesNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing/Comm.CFG"));
+    QVERIFY(!TextFile::replaceLines(path, {QStringLiteral("COM1")}));
+    QVERIFY(!QFile::exists(path));
+
+    const QString kept = dir.filePath(QStringLiteral("kept"));
+    QVERIFY(TextFile::replaceLines(kept, {QStringLiteral("old")}));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool replaced = TextFile::replaceLines(kept, {QStringLiteral("new")});
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!replaced) // root may write anyway; otherwise the old file must be intact
+        QCOMPARE(contents(kept), QByteArray("old\r\n"));
+}
+
+void tst_TextFile::appendingCreatesTheFileAndAddsOneLine()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("RecvData.txt"));
+    QVERIFY(TextFile::appendLine(path, QStringLiteral("송신")));
+    QVERIFY(TextFile::appendLine(path, QByteArray("\x02raw\xFF")));
+    QCOMPARE(contents(path), QByteArray("\xBC\xDB\xBD\xC5\r\n\x02raw\xFF\r\n"));
+}
+
+void tst_TextFile::undecodableBytesDoNotStopReading()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("junk"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("a\xFF\xFF" "b\r\n\xC3\xCA\r\n");
+    file.close();
+    const QStringList lines = TextFile::readLines(path).value();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).startsWith(QLatin1Char('a')));
+    QVERIFY(lines.at(0).endsWith(QLatin1Char('b')));
+    QCOMPARE(lines.at(1), QStringLiteral("초"));
+}
+
+QTEST_GUILESS_MAIN(tst_TextFile)
+#include "tst_textfile.moc"

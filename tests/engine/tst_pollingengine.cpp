@@ -1,0 +1,612 @@
+#include "MemoryLink.h"
+#include "PollingEngine.h"
+#include "VirtualClock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+/// A monitor engine on an in-memory line of simulated controllers, in virtual time.
+/// Controllers answer 20 ms after a request; the engine reads 200 ms after the first byte and
+/// sends the next request 50 ms later, so an exchange takes 270 ms.
+struct Harness
+{
+    QTemporaryDir dir;
+    VirtualClock clock{QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5))};
+    MemoryLink link{clock};
+    std::unique_ptr<SimulatedLine> line;
+    std::unique_ptr<PollingEngine> engine;
+
+    Harness(const QList<int> &listed, const QList<int> &present,
+            const QByteArray &protocol = "STD", bool trace = false)
+    {
+        QByteArray multi;
+        for (int n = 1; n <= 99; ++n)
+            multi += (listed.contains(n) ? "O\t\r\n" : "X\t\r\n");
+        write(QStringLiteral("CFG/SetMulti.INI"), multi);
+        write(QStringLiteral("Comm.CFG"), "COM1\r\n9600\r\nN\r\n8\r\n1\r\n" + protocol + "\r\n");
+        if (trace)
+            write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
+        line = std::make_unique<SimulatedLine>(present,
+                                               Frames::checksumModeOf(QString::fromLatin1(protocol)));
+        link.attach(line.get());
+        engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
+        engine->startUp();
+    }
+
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+
+    /// Opens the port, runs until the window goes online and the first status exchange is done;
+    /// the next status request is then due in 50 ms.
+    void goOnline()
+    {
+        QVERIFY(engine->openPort().ok());
+        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
+            clock.advance(10);
+        QVERIFY(engine->isOnline());
+        runFrames(1);
+        clock.advance(220);
+    }
+
+    /// The transmitted frames (without the trailing 0x00) from index first on.
+    QList<QByteArray> frames(qsizetype first = 0) const
+    {
+        QList<QByteArray> out;
+        for (qsizetype i = first; i < link.sent().size(); ++i)
+            out.append(link.sent().at(i).bytes.chopped(1));
+        return out;
+    }
+    QList<qint64> times() const
+    {
+        QList<qint64> out;
+        for (const auto &sent : link.sent())
+            out.append(sent.atMs);
+        return out;
+    }
+    /// Runs until n more frames went out.
+    void runFrames(int n)
+    {
+        const qsizetype target = link.sent().size() + n;
+        for (int i = 0; i < 100000 && link.sent().size() < target; ++i)
+            clock.advance(1);
+    }
+};
+
+static QByteArray who(int device)
+{
+    return "\x02" + QByteArray::number(device).rightJustified(2, '0') + "WHO\r\n";
+}
+
+static const QByteArray StatusRegs = ",16,0507,0506,0001,0002,0003,0006,0007,0016,0031,0032,0131,"
+                                     "0201,0202,0205,0207,0208";
+
+static QByteArray statusRead(int device)
+{
+    return "\x02" + QByteArray::number(device).rightJustified(2, '0') + "DRR" + StatusRegs +
+           "\r\n";
+}
+
+static QByteArray commandOf(const QByteArray &frame)
+{
+    return frame.mid(1, 5);
+}
+
+/// A status reply for the device with PV 25.3 and the given STATUS word (STD framing).
+static QByteArray statusReply(int device, int pv = 253, const QByteArray &statusWord = "0001")
+{
+    return "\x02" + QByteArray::number(device).rightJustified(2, '0') + "DRR,OK,0000,0001," +
+           QByteArray::number(pv, 16).toUpper().rightJustified(4, '0') +
+           ",00F8,FFFB," + statusWord + ",0258,0078,0000,0000,000C,03E8,0000,0003,0019,0018\r\n";
+}
+
+class tst_PollingEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void identificationGivesUpAnAbsentDeviceAfterThreeTimeOuts();
+    void replyTimeOutFallsExactlyAt600Ms();
+    void statusPollingAlternatesOverConnectedDevices();
+    void unansweredIdentificationStartsOver();
+    void identificationReplyWithoutZq5AsksAgain();
+    void commandWriteIsReadBackThenPollingResumes();
+    void laterQueuedRequestWins();
+    void commandDuringMemoryReadEndsTheMemoryRead();
+    void memoryReadRunsTwelveBlocksThenPollsTheSecondDevice();
+    void memoryWriteSendsScaledTableValues();
+    void errorHistoryGoesToItsReceiver();
+    void earlyNegativeReplyIsMarkedAtItsFifthByte();
+    void negativeAndCorruptRepliesRepeatTheRequest();
+    void splitJoinedAndNoisyRepliesAreAssembled();
+    void stuckPartialReplyIsAbandoned600MsAfterItsLastByte();
+    void oversizedGarbageIsDropped();
+    void timeOutsAddUpAcrossDevicesAndRequests();
+    void lastConnectedDeviceKeepsBeingPolledAfterTimeOuts();
+    void closingWithRequestOutstandingTimesOutOnceAndStops();
+    void protocolChangeAppliesToTheNextFrame();
+    void emptyDeviceListOrFailedOpenLeavesThePortClosed();
+    void pulledAdapterStopsPollingAndCanReopen();
+    void traceShowsSentFramesAndEveryReceivedByte();
+    void refusedRequestFallsBackToStatusPolling();
+    void newDeviceListRestartsIdentification();
+};
+
+void tst_PollingEngine::identificationGivesUpAnAbsentDeviceAfterThreeTimeOuts()
+{
+    Harness h({1, 2}, {1});
+    QSignalSpy online(h.engine.get(), &PollingEngine::onlineChanged);
+    QSignalSpy selected(h.engine.get(), &PollingEngine::selectedDeviceChanged);
+    QVERIFY(h.engine->openPort().ok());
+    QVERIFY(h.engine->connectCheckVisible());
+    h.clock.advance(2270);
+    QCOMPARE(h.frames(), QList<QByteArray>({who(1), who(2), who(2), who(2), statusRead(1)}));
+    QCOMPARE(h.times(), QList<qint64>({50, 320, 970, 1620, 2270}));
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().first().toInt(), 1);
+    QCOMPARE(online.size(), 1);
+    QVERIFY(!h.engine->connectCheckVisible());
+    DeviceTable &table = h.engine->table();
+    QCOMPARE(table.pickerState(0), (LinkCell{QStringLiteral("양호"), LinkColour::Green}));
+    QCOMPARE(table.pickerState(1), (LinkCell{QStringLiteral("불량"), LinkColour::Black}));
+    QCOMPARE(table.linkState(1), (LinkCell{QStringLiteral("OVER"), LinkColour::Red}));
+    QCOMPARE(h.engine->state().ConnectedFlags, QList<bool>({true, false}));
+    QCOMPARE(h.engine->RequestCode(), 11);
+
+    h.runFrames(4);
+    for (const QByteArray &frame : h.frames(5))
+        QCOMPARE(frame, statusRead(1));
+    QCOMPARE(table.linkState(0), (LinkCell{QStringLiteral("양호"), LinkColour::Green}));
+    QCOMPARE(table.field(0, 4), QStringLiteral("25.0"));
+}
+
+void tst_PollingEngine::replyTimeOutFallsExactlyAt600Ms()
+{
+    Harness h({1, 2}, {1});
+    QVERIFY(h.engine->openPort().ok());
+    h.clock.advance(919); // WHO 02 went out at 320
+    QCOMPARE(h.engine->table().linkState(1).text, QString());
+    h.clock.advance(1);
+    QCOMPARE(h.engine->table().linkState(1).text, QStringLiteral("OVER"));
+    QCOMPARE(h.engine->TimeoutCount(), 1);
+    h.clock.advance(49);
+    QCOMPARE(h.link.sent().size(), 2);
+    h.clock.advance(1);
+    QCOMPARE(h.link.sent().size(), 3);
+}
+
+void tst_PollingEngine::statusPollingAlternatesOverConnectedDevices()
+{
+    Harness h({3, 5}, {3, 5});
+    h.goOnline();
+    const qsizetype first = h.link.sent().size();
+    h.runFrames(4);
+    QCOMPARE(h.frames(first),
+             QList<QByteArray>({statusRead(5), statusRead(3), statusRead(5), statusRead(3)}));
+}
+
+void tst_PollingEngine::unansweredIdentificationStartsOver()
+{
+    Harness h({1}, {});
+    QSignalSpy online(h.engine.get(), &PollingEngine::onlineChanged);
+    QVERIFY(h.engine->openPort().ok());
+    h.clock.advance(5000);
+    QCOMPARE(online.size(), 0);
+    for (const QByteArray &frame : h.frames())
+        QCOMPARE(frame, who(1));
+    QCOMPARE(h.link.sent().size(), 8); // one every 650 ms
+    QCOMPARE(h.engine->CurrentIndex(), 0);
+}
+
+void tst_PollingEngine::identificationReplyWithoutZq5AsksAgain()
+{
+    Harness h({1}, {});
+    QVERIFY(h.engine->openPort().ok());
+    h.clock.advance(50);
+    h.link.deliver("\x02" "01WHO,OK,XY100\r\n", 20);
+    h.clock.advance(270);
+    QCOMPARE(h.frames(), QList<QByteArray>({who(1), who(1)}));
+    QVERIFY(!h.engine->state().ConnectedFlags[0]);
+    QCOMPARE(h.engine->state().SelectedDeviceNo, 0);
+}
+
+void tst_PollingEngine::commandWriteIsReadBackThenPollingResumes()
+{
+    Harness h({1}, {1}, "SUM");
+    h.goOnline();
+    h.engine->queueRequest(101, {102}, {1});
+    const qsizetype first = h.link.sent().size();
+    h.runFrames(3);
+    const QList<QByteArray> frames = h.frames(first);
+    QCOMPARE(frames.at(0), QByteArray("\x02" "01DWR,01,0102,0001B7\r\n"));
+    QCOMPARE(frames.at(1).left(14), QByteArray("\x02" "01DRR,31,0300"));
+    QCOMPARE(commandOf(frames.at(2)), QByteArray("01DRR"));
+    QCOMPARE(frames.at(2).mid(6, 3), QByteArray(",16"));
+    QVERIFY(h.line->controller(1)->running());
+    h.runFrames(1);
+    QCOMPARE(h.engine->state().RunFlags[0], true);
+    QVERIFY(h.engine->display().commandLit[0]);
+    QCOMPARE(h.engine->table().field(0, 18), QStringLiteral("0"));
+    QCOMPARE(h.engine->table().field(0, 26), QStringLiteral("240"));
+}
+
+void tst_PollingEngine::laterQueuedRequestWins()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    h.engine->queueRequest(101, {102}, {1});
+    h.engine->queueRequest(101, {104}, {1});
+    const qsizetype first = h.link.sent().size();
+    h.runFrames(1);
+    QCOMPARE(h.frames(first), QList<QByteArray>({"\x02" "01DWR,01,0104,0001\r\n"}));
+    QVERIFY(!h.line->controller(1)->running());
+}
+
+void tst_PollingEngine::commandDuringMemoryReadEndsTheMemoryRead()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    h.engine->queueRequest(51);
+    for (int i = 0; i < 100 && h.engine->RequestCode() != 55; ++i)
+        h.runFrames(1);
+    QCOMPARE(h.engine->RequestCode(), 55);
+    h.engine->queueRequest(101, {102}, {1});
+    const qsizetype first = h.link.sent().size();
+    h.runFrames(3);
+    const QList<QByteArray> frames = h.frames(first);
+    QCOMPARE(commandOf(frames.at(0)), QByteArray("01DWR"));
+    QCOMPARE(frames.at(1).mid(6, 3), QByteArray(",31"));
+    QCOMPARE(frames.at(2).mid(6, 3), QByteArray(",16"));
+}
+
+void tst_PollingEngine::memoryReadRunsTwelveBlocksThenPollsTheSecondDevice()
+{
+    Harness h({1, 2}, {1, 2});
+    h.goOnline();
+    QList<QPair<int, int>> received;
+    h.engine->setMemoryBlockReceiver([&](const QByteArray &reply, int column, int row) {
+        received.append({column, row});
+        return reply.contains("OK");
+    });
+    h.engine->queueRequest(51);
+    // Let the status exchange in flight finish first.
+    h.runFrames(1);
+    const qsizetype first = h.link.sent().size() - 1;
+    h.runFrames(12);
+    const QList<QByteArray> frames = h.frames(first);
+    const QList<QByteArray> starts = {"0800", "0825", "0900", "0925", "1000", "1025",
+                                      "1100", "1125", "1200", "1225", "1300", "1325"};
+    for (int b = 0; b < 12; ++b) {
+        QCOMPARE(frames.at(b).mid(1, 9), QByteArray("01DRR,25,"));
+        QCOMPARE(frames.at(b).mid(10, 4), starts.at(b));
+        QCOMPARE(frames.at(b).mid(130, 4), QByteArray::number(starts.at(b).toInt() + 24)
+                                               .rightJustified(4, '0'));
+    }
+    QCOMPARE(received.size(), 12);
+    QCOMPARE(received.at(0), qMakePair(1, 1));
+    QCOMPARE(received.at(3), qMakePair(1, 76));
+    QCOMPARE(received.at(4), qMakePair(2, 1));
+    QCOMPARE(received.at(11), qMakePair(3, 76));
+    QCOMPARE(frames.at(12), statusRead(2));
+}
+
+void tst_PollingEngine::memoryWriteSendsScaledTableValues()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    QCOMPARE(h.engine->state().DecimalPlaces, 1);
+    h.engine->setMemoryCellSource([](int column, int row) {
+        if (column == 1)
+            return row == 1 ? QStringLiteral("25.5") : QStringLiteral("2.55");
+        return row == 1 ? QStringLiteral("2.5") : QStringLiteral("x");
+    });
+    QSignalSpy completed(h.engine.get(), &PollingEngine::memorySendCompleted);
+    h.engine->queueRequest(151);
+    h.runFrames(1);
+    const qsizetype first = h.link.sent().size() - 1;
+    h.runFrames(12);
+    const QList<QByteArray> frames = h.frames(first);
+    QCOMPARE(frames.at(0).left(24), QByteArray("\x02" "01DWR,25,0800,00FF,0801"));
+    QCOMPARE(frames.at(0).mid(25, 4), QByteArray("001A")); // 2.55 x 10 = 25.5 -> 26 (even)
+    QCOMPARE(frames.at(4).left(19), QByteArray("\x02" "01DWR,25,1000,0002"));
+    QCOMPARE(frames.at(5).left(19), QByteArray("\x02" "01DWR,25,1025,0000"));
+    QCOMPARE(completed.size(), 1);
+    QCOMPARE(commandOf(frames.at(12)), QByteArray("01DRR"));
+    QCOMPARE(h.line->controller(1)->readRegister(800).value(), 255);
+    QCOMPARE(h.line->controller(1)->readRegister(1000).value(), 2);
+}
+
+void tst_PollingEngine::errorHistoryGoesToItsReceiver()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    QByteArray got;
+    h.engine->setErrorBlockReceiver([&](const QByteArray &reply) {
+        got = reply;
+        return true;
+    });
+    h.engine->queueRequest(22);
+    h.runFrames(2);
+    QCOMPARE(h.frames().at(h.frames().size() - 2),
+             QByteArray("\x02" "01DRR,05,0700,0701,0702,0703,0704\r\n"));
+    QCOMPARE(got, QByteArray("\x02" "01DRR,OK,0003,0000,0000,0000,0000\r\n"));
+    QCOMPARE(h.engine->RequestCode(), 11);
+}
+
+void tst_PollingEngine::earlyNegativeReplyIsMarkedAtItsFifthByte()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    h.line->setFault(SimulatedLine::Fault::Ng, 1);
+    const qsizetype first = h.link.sent().size();
+    h.runFrames(3);
+    QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("NG"), LinkColour::Red}));
+    QCOMPARE(h.engine->table().pickerState(0).text, QStringLiteral("양호")); // unchanged
+    for (const QByteArray &frame : h.frames(first))
+        QCOMPARE(frame, statusRead(1));
+    // An NG reply cut after its fifth byte is still marked.
+    h.line->setFault(SimulatedLine::Fault::Ng, 0);
+    h.link.attach(nullptr);
+    h.runFrames(1);
+    h.engine->table().setLinkState(0, {});
+    h.link.deliver("\x02" "01NG");
+    h.clock.advance(200);
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("NG"));
+}
+
+void tst_PollingEngine::negativeAndCorruptRepliesRepeatTheRequest()
+{
+    Harness h({1}, {1}, "SUM");
+    h.goOnline();
+    h.link.attach(nullptr);
+    h.runFrames(1);
+    const int discards = h.link.discardCount();
+    h.link.deliver("\x02" "01DRR,ER" "0C\r\n"); // a valid checksum, no "OK"
+    h.runFrames(1);
+    QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("NG"), LinkColour::Red}));
+    QCOMPARE(h.engine->table().pickerState(0),
+             (LinkCell{QStringLiteral("불량"), LinkColour::Black}));
+    QCOMPARE(h.link.discardCount(), discards + 1);
+    QCOMPARE(h.frames().last().left(9), QByteArray("\x02" "01DRR,16"));
+
+    h.link.attach(h.line.get());
+    h.line->setFault(SimulatedLine::Fault::BadChecksum, 1);
+    h.runFrames(2);
+    QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("CRC"), LinkColour::Red}));
+    QCOMPARE(h.engine->table().pickerState(0).text, QStringLiteral("불량"));
+    QCOMPARE(h.frames().last().left(9), QByteArray("\x02" "01DRR,16"));
+
+    h.line->setFault(SimulatedLine::Fault::BadChecksum, 0);
+    h.runFrames(1);
+    h.clock.advance(220);
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+    QCOMPARE(h.engine->table().pickerState(0).text, QStringLiteral("양호"));
+}
+
+void tst_PollingEngine::splitJoinedAndNoisyRepliesAreAssembled()
+{
+    Harness h({3, 5}, {3, 5});
+    h.goOnline();
+    h.line->setFault(SimulatedLine::Fault::Split, 1);
+    h.line->setFault(SimulatedLine::Fault::Noise, 1);
+    h.runFrames(6);
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+    QCOMPARE(h.engine->table().field(1, 4), QStringLiteral("25.0"));
+    QCOMPARE(h.engine->TimeoutCount(), 0);
+    QCOMPARE(h.frames().last(), h.frames().at(h.frames().size() - 3));
+
+    // Two complete replies in one read: both handled, in order.
+    h.link.attach(nullptr);
+    h.runFrames(1);
+    const int index = h.engine->CurrentIndex();
+    const int device = index == 0 ? 3 : 5;
+    const int other = index == 0 ? 5 : 3;
+    h.link.deliver(statusReply(device, 111) + statusReply(other, 222));
+    h.clock.advance(200);
+    QCOMPARE(h.engine->table().field(index, 4), QStringLiteral("11.1"));
+    QCOMPARE(h.engine->table().field(1 - index, 4), QStringLiteral("22.2"));
+    QCOMPARE(h.engine->CurrentIndex(), index);
+}
+
+void tst_PollingEngine::stuckPartialReplyIsAbandoned600MsAfterItsLastByte()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    h.link.attach(nullptr);
+    h.runFrames(1);
+    h.link.deliver("\x02" "01DRR,OK,00", 100);
+    h.link.deliver("00,0001", 150);
+    h.clock.advance(150 + 599);
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+    h.clock.advance(1);
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("OVER"));
+    const qsizetype sent = h.link.sent().size();
+    h.clock.advance(50);
+    QCOMPARE(h.link.sent().size(), sent + 1);
+    // The abandoned bytes do not join the next reply.
+    h.link.deliver(",0001" + statusReply(1).mid(1), 20);
+    h.link.deliver(statusReply(1, 300), 30);
+    h.clock.advance(230);
+    QCOMPARE(h.engine->table().field(0, 4), QStringLiteral("30.0"));
+}
+
+void tst_PollingEngine::oversizedGarbageIsDropped()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    h.link.attach(nullptr);
+    h.runFrames(1);
+    h.link.deliver("\x02" + QByteArray(5000, 'A') + "\r\n" + statusReply(1, 123), 20);
+    h.clock.advance(220);
+    QCOMPARE(h.engine->table().field(0, 4), QStringLiteral("12.3"));
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+}
+
+void tst_PollingEngine::timeOutsAddUpAcrossDevicesAndRequests()
+{
+    Harness h({1, 2}, {1, 2});
+    h.goOnline();
+    h.link.attach(nullptr);
+    for (int round = 0; round < 2; ++round) {
+        h.runFrames(1); // goes unanswered
+        h.clock.advance(600);
+        h.runFrames(1);
+        h.link.deliver(statusReply(h.engine->CurrentIndex() == 0 ? 1 : 2), 20);
+        h.clock.advance(220);
+    }
+    QCOMPARE(h.engine->TimeoutCount(), 2);
+    const int index = h.engine->CurrentIndex();
+    h.runFrames(1);
+    h.clock.advance(600);
+    QCOMPARE(h.engine->TimeoutCount(), 0);
+    QCOMPARE(h.engine->table().pickerState(index).text, QStringLiteral("불량"));
+    QCOMPARE(h.engine->CurrentIndex(), 1 - index);
+    QCOMPARE(h.engine->state().ConnectedFlags, QList<bool>({true, true}));
+}
+
+void tst_PollingEngine::lastConnectedDeviceKeepsBeingPolledAfterTimeOuts()
+{
+    Harness h({1, 2}, {1});
+    h.goOnline();
+    h.line->setFault(SimulatedLine::Fault::Silence, 1);
+    const qsizetype first = h.link.sent().size();
+    h.runFrames(5);
+    for (const QByteArray &frame : h.frames(first))
+        QCOMPARE(frame, statusRead(1));
+}
+
+void tst_PollingEngine::closingWithRequestOutstandingTimesOutOnceAndStops()
+{
+    Harness h({1}, {1}, "STD", true);
+    h.goOnline();
+    h.link.attach(nullptr);
+    h.runFrames(1);
+    h.clock.advance(10);
+    h.engine->closePort();
+    QVERIFY(!h.engine->isOnline());
+    QVERIFY(!h.engine->isPortOpen());
+    const QString tracePath = h.dir.filePath(QStringLiteral("RecvData.txt"));
+    auto traceLines = [&] {
+        QFile file(tracePath);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll().count("\r\n");
+    };
+    const qsizetype linesBefore = traceLines();
+    const qsizetype sent = h.link.sent().size();
+    h.clock.advance(589);
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+    h.clock.advance(1);
+    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("OVER"));
+    h.clock.advance(5000);
+    QCOMPARE(h.link.sent().size(), sent);
+    QCOMPARE(traceLines(), linesBefore + 1); // that tick traced a request it did not send
+}
+
+void tst_PollingEngine::protocolChangeAppliesToTheNextFrame()
+{
+    Harness h({1, 2}, {1}, "SUM");
+    QVERIFY(h.engine->openPort().ok());
+    h.clock.advance(50);
+    QCOMPARE(h.frames().last(), QByteArray("\x02" "01WHO4F\r\n"));
+    PortSettings settings = h.engine->state().port;
+    settings.Protocol = QStringLiteral("STD");
+    settings.PortName = QStringLiteral("COM7");
+    h.engine->applyPortSettings(settings);
+    h.runFrames(1);
+    QCOMPARE(h.frames().last(), who(2));
+    QCOMPARE(h.link.lastSettings().portName, QStringLiteral("COM1"));
+}
+
+void tst_PollingEngine::emptyDeviceListOrFailedOpenLeavesThePortClosed()
+{
+    Harness empty({}, {1});
+    const LinkOpenResult refused = empty.engine->openPort();
+    QVERIFY(!refused.ok());
+    QVERIFY(!refused.description.isEmpty());
+    QVERIFY(!empty.engine->isPortOpen());
+    empty.clock.advance(5000);
+    QVERIFY(empty.link.sent().isEmpty());
+
+    Harness h({1}, {1});
+    h.link.failNextOpen({LinkOpenResult::Failure::InUse, QStringLiteral("in use")});
+    QCOMPARE(h.engine->openPort().failure, LinkOpenResult::Failure::InUse);
+    QVERIFY(!h.engine->connectCheckVisible());
+    h.clock.advance(5000);
+    QVERIFY(h.link.sent().isEmpty());
+    h.goOnline();
+}
+
+void tst_PollingEngine::pulledAdapterStopsPollingAndCanReopen()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    QSignalSpy lost(h.engine.get(), &PollingEngine::portLost);
+    h.runFrames(1);
+    h.link.pull();
+    QCOMPARE(lost.size(), 1);
+    QVERIFY(!h.engine->isOnline());
+    QVERIFY(!h.engine->isPortOpen());
+    const qsizetype sent = h.link.sent().size();
+    h.clock.advance(10000);
+    QCOMPARE(h.link.sent().size(), sent);
+    h.goOnline();
+}
+
+void tst_PollingEngine::traceShowsSentFramesAndEveryReceivedByte()
+{
+    Harness h({1}, {1}, "SUM", true);
+    h.line->setFault(SimulatedLine::Fault::Noise, 1);
+    QVERIFY(h.engine->openPort().ok());
+    h.clock.advance(300);
+    QFile file(h.dir.filePath(QStringLiteral("RecvData.txt")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY(lines.size() >= 3);
+    QCOMPARE(lines.at(0), QByteArray("\xBC\xDB\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO4F<CR><LF>\r"));
+    QVERIFY(lines.at(1).startsWith("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,")); // the noise
+    QVERIFY(!lines.at(1).contains("<STX>"));
+    QCOMPARE(lines.at(2),
+             QByteArray("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO,OK,ZQ500" "81<CR><LF>\r"));
+}
+
+void tst_PollingEngine::refusedRequestFallsBackToStatusPolling()
+{
+    Harness h({1}, {1});
+    h.goOnline();
+    QSignalSpy refused(h.engine.get(), &PollingEngine::requestRefused);
+    h.engine->queueRequest(101, {102}, {70000});
+    h.runFrames(1);
+    h.runFrames(1);
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.first().first().toInt(), 101);
+    QCOMPARE(h.frames().last(), statusRead(1));
+    h.engine->queueRequest(151); // no memory table to send from
+    h.runFrames(2);
+    QCOMPARE(refused.size(), 2);
+    QCOMPARE(h.frames().last(), statusRead(1));
+}
+
+void tst_PollingEngine::newDeviceListRestartsIdentification()
+{
+    Harness h({1}, {1, 2});
+    h.goOnline();
+    QSignalSpy selected(h.engine.get(), &PollingEngine::selectedDeviceChanged);
+    h.engine->setDeviceList({2, 1});
+    QVERIFY(!h.engine->isOnline());
+    QCOMPARE(h.engine->table().rowCount(), 2);
+    for (int i = 0; i < 300 && !h.engine->isOnline(); ++i)
+        h.clock.advance(10);
+    QVERIFY(h.engine->isOnline());
+    QCOMPARE(selected.first().first().toInt(), 2);
+    QCOMPARE(h.engine->state().SelectedIndex, 0);
+}
+
+QTEST_GUILESS_MAIN(tst_PollingEngine)
+#include "tst_pollingengine.moc"

@@ -1,0 +1,152 @@
+#include "SettingsFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_SettingsFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartWritesDefaultPortSettings();
+    void shortCommFileFallsBackWhollyAndIsRewritten();
+    void savedPortSettingsAreSixLinesInOrder();
+    void recordingSettingsDefaultsCreateTheDataFolderOnly();
+    void recordingSettingsAreReadAsWritten();
+    void deviceListFollowsTheInUseMark();
+    void emptyLineEndsTheDeviceList();
+    void traceSwitch_data();
+    void traceSwitch();
+};
+
+static void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+static QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void tst_SettingsFiles::firstStartWritesDefaultPortSettings()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    const PortSettings settings = files.LoadPortSettings();
+    QCOMPARE(settings.PortName, QStringLiteral("COM1"));
+    QCOMPARE(settings.Protocol, QStringLiteral("SUM"));
+    QCOMPARE(contents(dir.filePath(QStringLiteral("Comm.CFG"))),
+             QByteArray("COM1\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n"));
+}
+
+void tst_SettingsFiles::shortCommFileFallsBackWhollyAndIsRewritten()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Comm.CFG"));
+    write(path, "COM3\r\n4800\r\nE\r\n7\r\n");
+    SettingsFiles files(dir.path());
+    QCOMPARE(files.LoadPortSettings(), PortSettings());
+    QCOMPARE(contents(path), QByteArray("COM1\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n"));
+}
+
+void tst_SettingsFiles::savedPortSettingsAreSixLinesInOrder()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    PortSettings settings{QStringLiteral("COM20"), QStringLiteral("4800"), QStringLiteral("E"),
+                          QStringLiteral("7"),     QStringLiteral("2"),    QStringLiteral("STD")};
+    QVERIFY(files.SavePortSettings(settings));
+    QCOMPARE(contents(files.commPath()), QByteArray("COM20\r\n4800\r\nE\r\n7\r\n2\r\nSTD\r\n"));
+    QCOMPARE(files.LoadPortSettings(), settings);
+}
+
+void tst_SettingsFiles::recordingSettingsDefaultsCreateTheDataFolderOnly()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    const QString dataFolder = dir.filePath(QStringLiteral("home/ZQ410_DATA"));
+    const RecordingSettings settings = files.LoadRecordingSettings(dataFolder);
+    QCOMPARE(settings.RecordSwitch, QStringLiteral("No"));
+    QCOMPARE(settings.RecordInterval, 1);
+    QCOMPARE(settings.RecordUnit, QStringLiteral("분"));
+    QCOMPARE(settings.DataFolder, dataFolder);
+    QCOMPARE(settings.DataFilePrefix, QStringLiteral("ZQ410"));
+    QVERIFY(QDir(dataFolder).exists());
+    QVERIFY(QDir(files.cfgFolder()).exists());
+    QVERIFY(!QFile::exists(files.saveDataPath()));
+
+    write(files.saveDataPath(), "Yes\r\n30\r\n\xC3\xCA\r\n/data\r\n");
+    QCOMPARE(files.LoadRecordingSettings(dataFolder).RecordSwitch, QStringLiteral("No"));
+}
+
+void tst_SettingsFiles::recordingSettingsAreReadAsWritten()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    write(files.saveDataPath(), "Yes\r\n2.5\r\n\xC3\xCA\r\n/data/zq\r\nLINE2\r\n");
+    const RecordingSettings settings = files.LoadRecordingSettings(QStringLiteral("/unused"));
+    QCOMPARE(settings.RecordSwitch, QStringLiteral("Yes"));
+    QCOMPARE(settings.RecordInterval, 2); // rounded half to even
+    QCOMPARE(settings.RecordUnit, QStringLiteral("초"));
+    QCOMPARE(settings.DataFolder, QStringLiteral("/data/zq"));
+    QCOMPARE(settings.DataFilePrefix, QStringLiteral("LINE2"));
+}
+
+void tst_SettingsFiles::deviceListFollowsTheInUseMark()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    QVERIFY(files.LoadDeviceList().isEmpty());
+    write(files.setMultiPath(), "O\tOven A\r\nX\t\r\nO\t\r\nO\r\no\tlower\r\n0\tzero\r\n O\t\r\n"
+                                "O \t\r\nX\t\r\nO\tten\r\n");
+    QCOMPARE(files.LoadDeviceList(), QList<int>({1, 3, 4, 10}));
+
+    QByteArray many;
+    for (int n = 1; n <= 120; ++n)
+        many += "O\t\r\n";
+    write(files.setMultiPath(), many);
+    QCOMPARE(files.LoadDeviceList().size(), 99);
+}
+
+void tst_SettingsFiles::emptyLineEndsTheDeviceList()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    write(files.setMultiPath(), "O\t\r\nX\t\r\n\r\nO\t\r\n");
+    QCOMPARE(files.LoadDeviceList(), QList<int>({1}));
+}
+
+void tst_SettingsFiles::traceSwitch_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("one") << QByteArray("1\r\n") << true;
+    QTest::newRow("two and text") << QByteArray("2 on\r\n0\r\n") << true;
+    QTest::newRow("zero") << QByteArray("0\r\n") << false;
+    QTest::newRow("negative") << QByteArray("-1\r\n") << false;
+    QTest::newRow("letters") << QByteArray("on\r\n") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("only second line") << QByteArray("\r\n1\r\n") << false;
+}
+
+void tst_SettingsFiles::traceSwitch()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, on);
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    QVERIFY(!files.LoadTraceSwitch());
+    write(files.logSwitchPath(), file);
+    QCOMPARE(files.LoadTraceSwitch(), on);
+}
+
+QTEST_GUILESS_MAIN(tst_SettingsFiles)
+#include "tst_settingsfiles.moc"

@@ -1,0 +1,197 @@
+#include "PollingEngine.h"
+#include "SerialLink.h"
+#include "SystemClock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+/// zq410-sim on a pseudo-terminal, reached through a symbolic link in a temporary folder.
+class Simulator
+{
+public:
+    Simulator(const QString &linkPath, const QStringList &arguments)
+    {
+        m_process.start(QStringLiteral(ZQ410_SIM),
+                        QStringList{QStringLiteral("--link"), linkPath} + arguments);
+        if (m_process.waitForReadyRead(5000))
+            m_ptyPath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~Simulator() { stop(); }
+
+    QString ptyPath() const { return m_ptyPath; }
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+
+private:
+    QProcess m_process;
+    QString m_ptyPath;
+};
+
+/// The monitor's engine on the real serial link, with its program folder.
+struct Monitor
+{
+    QTemporaryDir dir;
+    SystemClock clock;
+    SerialLink link;
+    std::unique_ptr<PollingEngine> engine;
+
+    Monitor(const QString &port, const QByteArray &protocol, const QList<int> &devices)
+    {
+        QByteArray multi;
+        for (int n = 1; n <= 99; ++n)
+            multi += devices.contains(n) ? "O\t\r\n" : "X\t\r\n";
+        write(QStringLiteral("CFG/SetMulti.INI"), multi);
+        write(QStringLiteral("Comm.CFG"),
+              port.toLocal8Bit() + "\r\n9600\r\nN\r\n8\r\n1\r\n" + protocol + "\r\n");
+        engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
+        engine->startUp();
+    }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+};
+
+class tst_SerialLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void portTextsNameDevices();
+    void missingPortIsReportedAsNotFound();
+    void identifiesAndPollsOverAPseudoTerminal_data();
+    void identifiesAndPollsOverAPseudoTerminal();
+    void writeIsAcknowledgedAndReadBack();
+    void recoversFromInjectedFaults();
+    void vanishingPortIsReportedAndCanBeReopened();
+
+private:
+    QTemporaryDir m_links;
+};
+
+void tst_SerialLink::portTextsNameDevices()
+{
+    QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("COM20")),
+             QStringLiteral("/dev/ttyS19"));
+    QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("COM0")), QString());
+    QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("ttyUSB0")),
+             QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("/dev/pts/4")),
+             QStringLiteral("/dev/pts/4"));
+}
+
+void tst_SerialLink::missingPortIsReportedAsNotFound()
+{
+    SerialLink link;
+    const LinkOpenResult result =
+        link.open({QStringLiteral("/dev/does-not-exist"), "9600", "N", "8", "1"});
+    QCOMPARE(result.failure, LinkOpenResult::Failure::NotFound);
+    QVERIFY(!result.description.isEmpty());
+    QVERIFY(!link.isOpen());
+}
+
+void tst_SerialLink::identifiesAndPollsOverAPseudoTerminal_data()
+{
+    QTest::addColumn<QByteArray>("protocol");
+    QTest::newRow("STD") << QByteArray("STD");
+    QTest::newRow("SUM") << QByteArray("SUM");
+}
+
+void tst_SerialLink::identifiesAndPollsOverAPseudoTerminal()
+{
+    QFETCH(QByteArray, protocol);
+    const QString path = m_links.filePath(QStringLiteral("line-") + protocol);
+    Simulator sim(path, {QStringLiteral("--devices"), QStringLiteral("1,3"),
+                         QStringLiteral("--protocol"), QString::fromLatin1(protocol)});
+    QVERIFY(sim.ptyPath().startsWith(QLatin1String("/dev/")));
+    Monitor monitor(path, protocol, {1, 2, 3});
+    QVERIFY(monitor.engine->openPort().ok());
+    QTRY_VERIFY_WITH_TIMEOUT(monitor.engine->isOnline(), 10000);
+    PollingEngine &engine = *monitor.engine;
+    QCOMPARE(engine.state().ConnectedFlags, QList<bool>({true, false, true}));
+    QCOMPARE(engine.state().SelectedDeviceNo, 1);
+    QCOMPARE(engine.table().pickerState(1).text, QStringLiteral("불량"));
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.table().field(2, 4).isEmpty(), 5000);
+    QCOMPARE(engine.table().field(0, 2), QStringLiteral("1"));
+    QCOMPARE(engine.table().field(0, 8), QStringLiteral("60.0"));
+    QCOMPARE(engine.table().field(2, 15), QStringLiteral("3"));
+    QCOMPARE(engine.table().linkState(2).text, QStringLiteral("양호"));
+    QCOMPARE(engine.display().sv, QStringLiteral("60.0"));
+    engine.closePort();
+}
+
+void tst_SerialLink::writeIsAcknowledgedAndReadBack()
+{
+    const QString path = m_links.filePath(QStringLiteral("write"));
+    Simulator sim(path, {QStringLiteral("--devices"), QStringLiteral("1")});
+    Monitor monitor(path, "SUM", {1});
+    PollingEngine &engine = *monitor.engine;
+    QVERIFY(engine.openPort().ok());
+    QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.table().field(0, 7).isEmpty(), 5000);
+    QCOMPARE(engine.table().field(0, 7), QStringLiteral("0"));
+    engine.queueRequest(101, {102}, {1});
+    QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, 26), QStringLiteral("240"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, 7), QStringLiteral("1"), 5000);
+    QVERIFY(engine.state().RunFlags[0]);
+    QVERIFY(engine.display().commandLit[0]);
+    engine.closePort();
+}
+
+void tst_SerialLink::recoversFromInjectedFaults()
+{
+    const QString path = m_links.filePath(QStringLiteral("faults"));
+    Simulator sim(path, {QStringLiteral("--devices"), QStringLiteral("1"),
+                         QStringLiteral("--fault"), QStringLiteral("noise=0.5"),
+                         QStringLiteral("--fault"), QStringLiteral("split=0.5"),
+                         QStringLiteral("--fault"), QStringLiteral("badsum=0.2"),
+                         QStringLiteral("--fault"), QStringLiteral("cut=0.2"),
+                         QStringLiteral("--fault"), QStringLiteral("late=0.1")});
+    Monitor monitor(path, "SUM", {1});
+    PollingEngine &engine = *monitor.engine;
+    QSignalSpy decoded(&engine, &PollingEngine::selectedDisplayChanged);
+    QVERIFY(engine.openPort().ok());
+    QTRY_VERIFY_WITH_TIMEOUT(decoded.size() >= 10, 30000);
+    QVERIFY(engine.isPortOpen());
+    engine.closePort();
+}
+
+void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
+{
+    const QString path = m_links.filePath(QStringLiteral("vanish"));
+    auto sim = std::make_unique<Simulator>(path, QStringList{QStringLiteral("--devices"),
+                                                             QStringLiteral("1")});
+    Monitor monitor(path, "SUM", {1});
+    PollingEngine &engine = *monitor.engine;
+    QSignalSpy lost(&engine, &PollingEngine::portLost);
+    QVERIFY(engine.openPort().ok());
+    QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
+    sim->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, 10000);
+    QVERIFY(!engine.isPortOpen());
+    QVERIFY(!engine.isOnline());
+    QTest::qWait(300);
+    QCOMPARE(lost.size(), 1);
+
+    sim = std::make_unique<Simulator>(path, QStringList{QStringLiteral("--devices"),
+                                                        QStringLiteral("1")});
+    QVERIFY(engine.openPort().ok());
+    QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
+    engine.closePort();
+}
+
+QTEST_GUILESS_MAIN(tst_SerialLink)
+#include "tst_seriallink.moc"
