@@ -145,6 +145,17 @@ bool PollingEngine::isPortOpen() const
     return m_link.isOpen();
 }
 
+bool PollingEngine::selectDevice(int index)
+{
+    if (!isPortOpen() || index < 0 || index >= m_state.DeviceList.size() ||
+        !m_state.ConnectedFlags.at(index))
+        return false;
+    m_state.SelectedIndex = index;
+    m_state.SelectedDeviceNo = m_state.DeviceList.at(index);
+    m_state.PendingRequest = CodeStatus;
+    return true;
+}
+
 void PollingEngine::queueRequest(int code, const QList<int> &addresses, const QList<int> &values)
 {
     m_state.AddressList = addresses;

@@ -70,6 +70,11 @@ public:
     bool isPortOpen() const;
     bool isOnline() const { return m_online; }
 
+    /// Makes the device at DeviceList index the selected one and goes on with status polling.
+    /// Refused (false, nothing changed) while the port is closed, for an index outside the list
+    /// and for a device that is not connected.
+    bool selectDevice(int index);
+
     /// Queues a window's request for the next tick; a later request replaces an earlier one.
     void queueRequest(int code, const QList<int> &addresses = {}, const QList<int> &values = {});
 

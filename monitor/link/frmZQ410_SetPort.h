@@ -1,0 +1,39 @@
+#pragma once
+
+#include "SettingsFiles.h"
+#include "SharedState.h"
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class frmZQ410_SetPort;
+}
+
+/// The port settings window: six editable combo boxes, a test of the chosen port, and OK, which
+/// stores the texts in Comm.CFG. The port is not reopened; the settings apply at the next opening
+/// (the protocol to the next frame).
+class frmZQ410_SetPort : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmZQ410_SetPort(const PortSettings &current, const SettingsFiles &files,
+                     QWidget *parent = nullptr);
+    ~frmZQ410_SetPort() override;
+
+    /// The texts of the six boxes.
+    PortSettings settings() const;
+
+    /// The port test: opens the port and closes it again; the message names a port that does not
+    /// exist or is in use, and is empty otherwise.
+    static QString testPort(const QString &portText);
+
+private:
+    void fillLists();
+    void runPortTest(const QString &portText);
+    void accept() override;
+
+    std::unique_ptr<Ui::frmZQ410_SetPort> ui;
+    const SettingsFiles &m_files;
+};

@@ -1,0 +1,32 @@
+// ZQ410: the monitor of ZQ410 temperature controllers.
+
+#include "PollingEngine.h"
+#include "SerialLink.h"
+#include "SystemClock.h"
+#include "frmZQ410_Main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QScreen>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZQ410"));
+    // Korean captions need a font with Hangul; NanumGothic ships with the program's packages.
+    if (QFontDatabase::families().contains(QStringLiteral("NanumGothic")))
+        QApplication::setFont(QFont(QStringLiteral("NanumGothic"), 9));
+
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString dataFolder = QDir::home().filePath(QStringLiteral("ZQ410_DATA"));
+    SystemClock clock;
+    SerialLink link;
+    PollingEngine engine(link, clock, programFolder, dataFolder);
+
+    frmZQ410_Main window(engine);
+    window.show();
+    const QRect screen = window.screen()->availableGeometry();
+    window.move(screen.center() - window.rect().center());
+    return app.exec();
+}

@@ -1,0 +1,187 @@
+#include "StatusPanel.h"
+
+#include "GradientLabel.h"
+#include "Lamp.h"
+#include "NumberEdit.h"
+#include "NumberText.h"
+
+#include <QLabel>
+
+namespace {
+
+const QColor Navy(0, 0, 128);
+const QColor Red(255, 0, 0);
+const QColor LightGrey(224, 224, 224);
+const QColor Blue(0, 0, 255);
+
+/// Left-to-right order of the command buttons in their row.
+constexpr std::array<int, 8> ButtonOrder = {0, 1, 2, 3, 4, 6, 7, 5};
+const std::array<QString, 8> ButtonCaptions = {
+    QStringLiteral("RUN"),     QStringLiteral("AT"),   QStringLiteral("PREH"),
+    QStringLiteral("SUCTION"), QStringLiteral("COOL"), QStringLiteral("프로그램 RUN"),
+    QStringLiteral("BUZZER"),  QStringLiteral("TIMER")};
+constexpr int ProgramRunButton = 5;
+
+const std::array<QString, 9> LampCaptions = {
+    QStringLiteral("PUMP 정동작"), QStringLiteral("PUMP 역동작"), QStringLiteral("가열"),
+    QStringLiteral("냉각"),        QStringLiteral("외부출력"),    QStringLiteral("COMM"),
+    QStringLiteral("REM"),         QStringLiteral("AT"),          QStringLiteral("물보충")};
+
+GradientLabel *label(QWidget *parent, const QString &text, const QRect &geometry,
+                     const QColor &textColour, Qt::Alignment alignment, int pointSize)
+{
+    auto *l = new GradientLabel(text, parent);
+    l->setGeometry(geometry);
+    l->setTextColor(textColour);
+    l->setAlignment(alignment | Qt::AlignVCenter);
+    QFont font = l->font();
+    font.setPointSize(pointSize);
+    font.setBold(true);
+    l->setFont(font);
+    return l;
+}
+
+} // namespace
+
+StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent)
+{
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Navy);
+    setPalette(p);
+    buildCommandButtons();
+    buildValueDisplays();
+    buildSecondColumn();
+    buildLamps();
+}
+
+void StatusPanel::buildCommandButtons()
+{
+    for (int slot = 0; slot < int(ButtonOrder.size()); ++slot) {
+        const int i = ButtonOrder[slot];
+        auto *button = new QPushButton(ButtonCaptions[i], this);
+        button->setObjectName(QStringLiteral("btnCMD_%1").arg(i));
+        button->setGeometry(8 + 88 * slot, 8, 81, 33);
+        btnCMD[i] = button;
+        setButtonLit(i, false);
+        if (i == ProgramRunButton) {
+            button->setEnabled(false);
+            button->setToolTip(QStringLiteral("현재 버전에서는 제공하지 않는 버튼입니다."));
+            continue;
+        }
+        connect(button, &QPushButton::clicked, this, [this, i] { emit commandClicked(i); });
+    }
+}
+
+void StatusPanel::buildValueDisplays()
+{
+    const Qt::Alignment left = Qt::AlignLeft;
+    const Qt::Alignment right = Qt::AlignRight;
+    lblSV_Title = label(this, QStringLiteral("SV"), {104, 48, 130, 73}, Qt::black, left, 14);
+    lblSV = label(this, QString(), {240, 48, 241, 73}, Red, right, 36);
+    const QString titles[2] = {QStringLiteral("제어온도"), QStringLiteral("보조온도")};
+    for (int i = 0; i < 2; ++i) {
+        const int y = 128 + 80 * i;
+        lblTT[i] = label(this, titles[i], {104, y, 130, 73}, Qt::black, left, 14);
+        lblPV[i] = label(this, QString(), {240, y, 241, 73}, Red, right, 36);
+    }
+    for (int i = 0; i < 3; ++i)
+        lblUnit[i] = label(this, QStringLiteral("℃"), {488, 48 + 80 * i, 41, 73}, Red, left, 16);
+}
+
+void StatusPanel::buildSecondColumn()
+{
+    const QString titles[6] = {QStringLiteral("가열 출력값"), QStringLiteral("냉각 출력값"),
+                               QStringLiteral("R상 전류값"),  QStringLiteral("S상 전류값"),
+                               QStringLiteral("잔여 시간(분)"), QStringLiteral("MEMORY")};
+    GradientLabel *values[6] = {};
+    for (int row = 0; row < 6; ++row) {
+        const int y = 48 + 40 * row;
+        label(this, titles[row], {536, y, 84, 33}, Qt::black, Qt::AlignLeft, 8);
+        values[row] = label(this, QString(), {624, y, 81, 33}, Blue, Qt::AlignRight, 12);
+    }
+    lblOutput = {values[0], values[1]};
+    lblAmpare = {values[2], values[3]};
+    lblRestTime = values[4];
+    lblMEM = values[5];
+    lblMEM->setCursor(Qt::PointingHandCursor);
+    connect(lblMEM, &GradientLabel::clicked, this, &StatusPanel::startMemoryEntry);
+
+    txtMEM = new NumberEdit(this);
+    txtMEM->setGeometry(lblMEM->geometry());
+    txtMEM->setAlignment(Qt::AlignRight);
+    txtMEM->hide();
+    connect(txtMEM, &QLineEdit::textChanged, this, &StatusPanel::limitMemoryText);
+    connect(txtMEM, &NumberEdit::entryConfirmed, this,
+            [this](const QString &, const QString &newText) { confirmMemoryEntry(newText); });
+}
+
+void StatusPanel::buildLamps()
+{
+    for (int i = 0; i < int(shpLED1.size()); ++i) {
+        const int y = 48 + 26 * i;
+        shpLED1[i] = new Lamp(this);
+        shpLED1[i]->move(8, y);
+        auto *caption = new QLabel(LampCaptions[i], this);
+        caption->setGeometry(30, y, 74, 17);
+        QFont small = caption->font();
+        small.setPointSize(8);
+        caption->setFont(small);
+        QPalette p = caption->palette();
+        p.setColor(QPalette::WindowText, Qt::white);
+        caption->setPalette(p);
+    }
+}
+
+void StatusPanel::showDisplay(const SelectedDisplay &display)
+{
+    for (GradientLabel *unit : lblUnit)
+        unit->setText(display.unit);
+    lblSV->setText(display.sv);
+    lblPV[0]->setText(display.pv[0]);
+    lblPV[1]->setText(display.pv[1]);
+    lblOutput[0]->setText(display.output[0]);
+    lblOutput[1]->setText(display.output[1]);
+    lblAmpare[0]->setText(display.ampere[0]);
+    lblAmpare[1]->setText(display.ampere[1]);
+    lblRestTime->setText(display.restTime);
+    lblMEM->setText(display.memoryNo);
+    for (int i = 0; i < int(btnCMD.size()); ++i) {
+        if (i != ProgramRunButton)
+            setButtonLit(i, display.commandLit[i]);
+    }
+    for (int i = 0; i < int(shpLED1.size()); ++i)
+        shpLED1[i]->setLit(display.lampLit[i]);
+}
+
+void StatusPanel::setButtonLit(int index, bool lit)
+{
+    btnCMD[index]->setStyleSheet(
+        QStringLiteral("background-color: %1;").arg((lit ? Red : LightGrey).name()));
+    btnCMD[index]->setProperty("lit", lit);
+}
+
+void StatusPanel::startMemoryEntry()
+{
+    txtMEM->startEntry(lblMEM->text());
+    txtMEM->show();
+    txtMEM->raise();
+    txtMEM->setFocus();
+    txtMEM->selectAll();
+}
+
+/// After every change the number stays within 0 to 99.
+void StatusPanel::limitMemoryText(const QString &text)
+{
+    const double number = NumberText::leadingNumber(text);
+    if (number < 0)
+        txtMEM->setText(QStringLiteral("0"));
+    else if (number > 99)
+        txtMEM->setText(QStringLiteral("99"));
+}
+
+void StatusPanel::confirmMemoryEntry(const QString &newText)
+{
+    txtMEM->hide();
+    emit memoryNumberEntered(NumberText::roundHalfEven(NumberText::leadingNumber(newText)));
+}

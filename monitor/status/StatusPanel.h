@@ -1,0 +1,56 @@
+#pragma once
+
+#include "SelectedDisplay.h"
+
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+
+class GradientLabel;
+class Lamp;
+class NumberEdit;
+class QLabel;
+
+/// The navy status panel picRun: the command buttons, the selected controller's values and
+/// lamps, and the memory-number box. It shows; the main window acts on what it reports.
+class StatusPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// Register each command button writes (button 5 is never enabled).
+    static constexpr std::array<int, 8> CommandRegisters = {102, 103, 104, 105,
+                                                            106, 107, 108, 110};
+
+    explicit StatusPanel(QWidget *parent = nullptr);
+
+    void showDisplay(const SelectedDisplay &display);
+
+    std::array<QPushButton *, 8> btnCMD{};
+    GradientLabel *lblSV_Title = nullptr;
+    GradientLabel *lblSV = nullptr;
+    std::array<GradientLabel *, 2> lblTT{};
+    std::array<GradientLabel *, 2> lblPV{};
+    std::array<GradientLabel *, 3> lblUnit{};
+    std::array<GradientLabel *, 2> lblOutput{};
+    std::array<GradientLabel *, 2> lblAmpare{};
+    GradientLabel *lblRestTime = nullptr;
+    GradientLabel *lblMEM = nullptr;
+    NumberEdit *txtMEM = nullptr;
+    std::array<Lamp *, 9> shpLED1{};
+
+signals:
+    void commandClicked(int index);
+    /// The operator confirmed a memory number in txtMEM.
+    void memoryNumberEntered(int number);
+
+private:
+    void buildCommandButtons();
+    void buildValueDisplays();
+    void buildSecondColumn();
+    void buildLamps();
+    void startMemoryEntry();
+    void limitMemoryText(const QString &text);
+    void confirmMemoryEntry(const QString &newText);
+    void setButtonLit(int index, bool lit);
+};

@@ -1,0 +1,369 @@
+#include "frmZQ410_Main.h"
+
+#include "CommIndicator.h"
+#include "GradientLabel.h"
+#include "PanelArtwork.h"
+#include "PollingEngine.h"
+#include "StatusPanel.h"
+#include "frmAbout.h"
+#include "frmZQ410_SetPort.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+
+namespace {
+
+constexpr int ClientWidth = 1016;
+constexpr int CentralHeight = 690;
+const QColor ButtonBlue(192, 192, 255);
+
+QColor colourOf(LinkColour colour)
+{
+    switch (colour) {
+    case LinkColour::Green:
+        return QColor(0, 255, 0);
+    case LinkColour::Red:
+        return QColor(255, 0, 0);
+    case LinkColour::Black:
+        return Qt::black;
+    case LinkColour::None:
+        break;
+    }
+    return QColor();
+}
+
+/// Entries whose windows are built by later work: shown, but never clickable until they exist.
+void markNotAvailable(QAction *action)
+{
+    action->setEnabled(false);
+}
+
+} // namespace
+
+frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
+    : QMainWindow(parent), m_engine(engine)
+{
+    setWindowTitle(QStringLiteral("ZQ410 V1.0.0"));
+    auto *central = new QWidget(this);
+    central->setFixedSize(ClientWidth, CentralHeight);
+    setCentralWidget(central);
+
+    Image1 = new PanelArtwork(central);
+    Image1->setGeometry(288, 0, 440, 656);
+    picRun = new StatusPanel(central);
+    picRun->setGeometry(152, 0, 722, CentralHeight);
+    lblConnectChk = new QLabel(QStringLiteral("기기와의 연결상태 검사 중 ..."), central);
+    lblConnectChk->setGeometry(152 + 116, 330, 465, 41);
+    lblConnectChk->setAlignment(Qt::AlignCenter);
+    lblConnectChk->setStyleSheet(
+        QStringLiteral("background-color: rgb(255, 255, 192); color: rgb(0, 0, 128);"
+                       "font-size: 14pt; font-weight: bold; border: 1px solid rgb(0, 0, 128);"));
+
+    buildMenus();
+    buildCommandColumn();
+    buildRightColumn();
+    buildStatusBar();
+    connectEngine();
+
+    // Start-up: settings files, then what they show; the window starts off line.
+    m_engine.startUp();
+    showRecordingSettings();
+    rebuildDevicePicker();
+    showPortSettings();
+    picRun->hide();
+    lblConnectChk->hide();
+    SetOnlineControls(false);
+    adjustSize();
+}
+
+void frmZQ410_Main::buildMenus()
+{
+    mSet = menuBar()->addMenu(QStringLiteral("설정[&S]"));
+    mSetMulti = mSet->addAction(QStringLiteral("멀티 설정[&M]"));
+    mSetDSave = mSet->addAction(QStringLiteral("데이터저장 설정[&D]"));
+    mSet->addSeparator();
+    mSetPort = mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this,
+                               &frmZQ410_Main::openSetPort);
+    mSetPortOpen = mSet->addAction(PortOpenCaption, this, &frmZQ410_Main::togglePort);
+    mSetPortOpen->setShortcut(Qt::Key_F5);
+    mSet->addSeparator();
+    mSetExit = mSet->addAction(QStringLiteral("프로그램 종료[&X]"), this, &QWidget::close);
+
+    mOnline = menuBar()->addMenu(QStringLiteral("온라인[&O]"));
+    mOnlineMulti = mOnline->addAction(QStringLiteral("멀티운전[&M]"));
+    mOnlineParameter = mOnline->addAction(QStringLiteral("파라메터 설정[&P]"));
+    mOnline->addSeparator();
+    mOnlineError = mOnline->addAction(QStringLiteral("에러 메시지[&E]"));
+
+    mProgram = menuBar()->addMenu(QStringLiteral("프로그램[&P]"));
+    mProgramMemory = mProgram->addAction(QStringLiteral("메모리 설정[&M]"));
+
+    mHelp = menuBar()->addMenu(QStringLiteral("도우미[&H]"));
+    mHelpAbout = mHelp->addAction(QStringLiteral("대하여[&A]"), this, &frmZQ410_Main::openAbout);
+    mHelp->addSeparator();
+    mHelpHelp = mHelp->addAction(QStringLiteral("도움말[&H]"));
+    mHelpHelp->setShortcut(Qt::Key_F1);
+    mHelpManual = mHelp->addAction(QStringLiteral("ZQ410 매뉴얼"));
+    mHelp->addSeparator();
+    mHelpGraphView = mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"));
+
+    for (QAction *later : {mSetMulti, mSetDSave, mOnlineMulti, mOnlineParameter, mOnlineError,
+                           mProgramMemory, mHelpHelp, mHelpManual, mHelpGraphView})
+        markNotAvailable(later);
+}
+
+void frmZQ410_Main::buildCommandColumn()
+{
+    struct Entry
+    {
+        int index; // -1 for a heading
+        QString caption;
+        QAction *action;
+    };
+    const Entry entries[] = {
+        {-1, QStringLiteral("설정"), nullptr},
+        {2, QStringLiteral("멀티 설정"), mSetMulti},
+        {3, QStringLiteral("데이터저장 설정"), mSetDSave},
+        {0, QStringLiteral("통신포트 설정"), mSetPort},
+        {1, QStringLiteral("통신포트 열기"), mSetPortOpen},
+        {-1, QStringLiteral("온라인"), nullptr},
+        {4, QStringLiteral("멀티운전"), mOnlineMulti},
+        {5, QStringLiteral("파라메터 설정"), mOnlineParameter},
+        {6, QStringLiteral("에러 메시지"), mOnlineError},
+        {-1, QStringLiteral("프로그램"), nullptr},
+        {7, QStringLiteral("메모리 설정"), mProgramMemory},
+        {-1, QStringLiteral("도우미"), nullptr},
+        {8, QStringLiteral("대하여"), mHelpAbout},
+        {9, QStringLiteral("도움말"), mHelpHelp},
+        {12, QStringLiteral("매뉴얼"), mHelpManual},
+        {10, QStringLiteral("그래프 뷰어"), mHelpGraphView},
+    };
+    int y = 8;
+    for (const Entry &entry : entries) {
+        if (entry.index < 0) {
+            auto *heading = new GradientLabel(entry.caption, centralWidget());
+            heading->setGeometry(8, y + (y > 8 ? 8 : 0), 113, 22);
+            y += (y > 8 ? 8 : 0) + 26;
+            continue;
+        }
+        auto *button = new QPushButton(entry.caption, centralWidget());
+        button->setObjectName(QStringLiteral("btnMenu_%1").arg(entry.index));
+        button->setGeometry(24, y, 121, 25);
+        button->setStyleSheet(QStringLiteral("background-color: %1;").arg(ButtonBlue.name()));
+        button->setEnabled(entry.action->isEnabled());
+        connect(button, &QPushButton::clicked, entry.action, &QAction::trigger);
+        btnMenu[entry.index] = button;
+        y += 29;
+    }
+}
+
+void frmZQ410_Main::buildRightColumn()
+{
+    QWidget *central = centralWidget();
+    picCommSTS = new CommIndicator(central);
+    picCommSTS->move(880, 0);
+
+    auto *picker = new QGroupBox(QStringLiteral("편집 기기번호"), central);
+    picker->setGeometry(880, 72, 129, 377);
+    lblMC_No = new QLabel(picker);
+    lblMC_No->setGeometry(8, 20, 113, 33);
+    lblMC_No->setAlignment(Qt::AlignCenter);
+    lblMC_No->setToolTip(QStringLiteral("기기번호 선택"));
+    lblMC_No->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold; color: red;"));
+    sprdStatus = new QTableWidget(0, 2, picker);
+    sprdStatus->setGeometry(4, 58, 121, 313);
+    sprdStatus->setHorizontalHeaderLabels({QStringLiteral("기기번호"), QStringLiteral("연결상태")});
+    sprdStatus->verticalHeader()->hide();
+    sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprdStatus->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sprdStatus->setSelectionMode(QAbstractItemView::NoSelection);
+    connect(sprdStatus, &QTableWidget::cellClicked, this,
+            [this](int row, int) { selectDevice(row); });
+
+    auto *recording = new QGroupBox(QStringLiteral("데이터 저장"), central);
+    recording->setGeometry(880, 456, 129, 145);
+    auto *enableCaption = new QLabel(QStringLiteral("저장 여부"), recording);
+    enableCaption->setGeometry(8, 24, 113, 20);
+    lblDSave_Enable = new QLabel(recording);
+    lblDSave_Enable->setGeometry(8, 46, 113, 24);
+    auto *intervalCaption = new QLabel(QStringLiteral("저장 주기"), recording);
+    intervalCaption->setGeometry(8, 78, 113, 20);
+    lblDSave_Intv = new QLabel(recording);
+    lblDSave_Intv->setGeometry(8, 100, 60, 24);
+    lblDSave_Unit = new QLabel(recording);
+    lblDSave_Unit->setGeometry(72, 100, 49, 24);
+}
+
+void frmZQ410_Main::buildStatusBar()
+{
+    const QString texts[5] = {QStringLiteral("통신포트"), QStringLiteral("통신포트 설정값"),
+                              QStringLiteral("CLOSE"), QStringLiteral("메시지"),
+                              QStringLiteral("프로토콜")};
+    for (int i = 0; i < 5; ++i) {
+        StatusBar1[i] = new QLabel(texts[i]);
+        StatusBar1[i]->setFrameShape(QFrame::Panel);
+        StatusBar1[i]->setFrameShadow(QFrame::Sunken);
+        statusBar()->addWidget(StatusBar1[i], 1);
+    }
+    statusBar()->setSizeGripEnabled(false);
+}
+
+void frmZQ410_Main::connectEngine()
+{
+    connect(&m_engine, &PollingEngine::onlineChanged, this, &frmZQ410_Main::SetOnlineControls);
+    connect(&m_engine, &PollingEngine::connectCheckVisibleChanged, lblConnectChk,
+            &QWidget::setVisible);
+    connect(&m_engine, &PollingEngine::sendIndicatorChanged, picCommSTS,
+            &CommIndicator::setSendLit);
+    connect(&m_engine, &PollingEngine::receiveIndicatorChanged, picCommSTS,
+            &CommIndicator::setReceiveLit);
+    connect(&m_engine, &PollingEngine::selectedDeviceChanged, this,
+            [this](int deviceNo) { lblMC_No->setText(QString::number(deviceNo)); });
+    connect(&m_engine, &PollingEngine::selectedDisplayChanged, this,
+            [this] { picRun->showDisplay(m_engine.display()); });
+    connect(&m_engine, &PollingEngine::portLost, this, &frmZQ410_Main::onPortLost);
+    connect(&m_engine.table(), &DeviceTable::rowsReset, this, &frmZQ410_Main::rebuildDevicePicker);
+    connect(&m_engine.table(), &DeviceTable::pickerStateChanged, this,
+            &frmZQ410_Main::showPickerState);
+    connect(picRun, &StatusPanel::commandClicked, this, [this](int index) {
+        m_engine.queueRequest(101, {StatusPanel::CommandRegisters[index]}, {1});
+    });
+    connect(picRun, &StatusPanel::memoryNumberEntered, this,
+            [this](int number) { m_engine.queueRequest(101, {131}, {number}); });
+}
+
+void frmZQ410_Main::showRecordingSettings()
+{
+    const RecordingSettings &recording = m_engine.state().recording;
+    lblDSave_Enable->setText(recording.RecordSwitch);
+    lblDSave_Intv->setText(QString::number(recording.RecordInterval));
+    lblDSave_Unit->setText(recording.RecordUnit);
+}
+
+void frmZQ410_Main::showPortSettings()
+{
+    const PortSettings &port = m_engine.state().port;
+    StatusBar1[0]->setText(port.PortName);
+    StatusBar1[1]->setText(
+        QStringList{port.BaudRate, port.ParityBit, port.DataBit, port.StopBit}.join(','));
+    StatusBar1[4]->setText(port.Protocol);
+}
+
+void frmZQ410_Main::rebuildDevicePicker()
+{
+    const DeviceTable &table = m_engine.table();
+    sprdStatus->setRowCount(table.rowCount());
+    for (int row = 0; row < table.rowCount(); ++row) {
+        sprdStatus->setItem(row, 0, new QTableWidgetItem(QString::number(table.deviceNo(row))));
+        sprdStatus->setItem(row, 1, new QTableWidgetItem());
+        showPickerState(row);
+    }
+}
+
+void frmZQ410_Main::showPickerState(int row)
+{
+    QTableWidgetItem *item = sprdStatus->item(row, 1);
+    if (!item)
+        return;
+    const LinkCell cell = m_engine.table().pickerState(row);
+    item->setText(cell.text);
+    const QColor background = colourOf(cell.colour);
+    item->setBackground(background.isValid() ? QBrush(background) : QBrush());
+    item->setForeground(cell.colour == LinkColour::Black ? QBrush(Qt::white) : QBrush());
+}
+
+void frmZQ410_Main::openSetPort()
+{
+    frmZQ410_SetPort dialog(m_engine.state().port, m_engine.settingsFiles(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_engine.applyPortSettings(dialog.settings());
+    showPortSettings();
+}
+
+void frmZQ410_Main::openAbout()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+/// The menu caption records whether the port is open.
+void frmZQ410_Main::togglePort()
+{
+    if (mSetPortOpen->text() != PortCloseCaption)
+        openPort();
+    else
+        closePort();
+}
+
+/// A port that cannot be opened (missing, in use, no device in the list) is reported and the
+/// window stays closed.
+void frmZQ410_Main::openPort()
+{
+    const LinkOpenResult result = m_engine.openPort();
+    if (!result.ok()) {
+        setPortCaptions(false);
+        showMessage(result.description);
+        return;
+    }
+    setPortCaptions(true);
+}
+
+void frmZQ410_Main::closePort()
+{
+    setPortCaptions(false);
+    m_engine.closePort();
+}
+
+void frmZQ410_Main::setPortCaptions(bool open)
+{
+    mSetPortOpen->setText(open ? PortCloseCaption : PortOpenCaption);
+    btnMenu[1]->setText(open ? QStringLiteral("통신포트 닫기") : QStringLiteral("통신포트 열기"));
+}
+
+void frmZQ410_Main::selectDevice(int row)
+{
+    if (!m_engine.selectDevice(row))
+        return;
+    lblMC_No->setText(sprdStatus->item(row, 0)->text());
+}
+
+void frmZQ410_Main::onPortLost(const QString &reason)
+{
+    setPortCaptions(false);
+    showMessage(QStringLiteral("통신포트가 끊어졌습니다. 포트를 확인한 뒤 다시 여십시오.\n(%1)")
+                    .arg(reason));
+}
+
+void frmZQ410_Main::SetOnlineControls(bool online)
+{
+    mSetPort->setEnabled(!online);
+    btnMenu[0]->setEnabled(!online);
+    picRun->setVisible(online);
+}
+
+void frmZQ410_Main::showMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410"), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void frmZQ410_Main::closeEvent(QCloseEvent *event)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("프로그램 종료 확인"),
+                    QStringLiteral("프로그램을 종료할까요?"), QMessageBox::Yes | QMessageBox::No,
+                    this);
+    if (box.exec() != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    if (m_engine.isPortOpen())
+        m_engine.closePort();
+    event->accept();
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+class CommIndicator;
+class PanelArtwork;
+class PollingEngine;
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+class StatusPanel;
+
+/// The monitor's main window: it shows the selected controller live, lets the operator pick the
+/// controller, send run commands and the memory number, open and close the port, and opens every
+/// other window. All protocol work is the engine's; the window shows its state and queues
+/// requests through it.
+class frmZQ410_Main : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static inline const QString PortOpenCaption = QStringLiteral("통신포트 열기[&O]");
+    static inline const QString PortCloseCaption = QStringLiteral("통신포트 닫기[&C]");
+
+    /// Runs start-up: reads the settings files through the engine and shows them. The port
+    /// stays closed until the operator opens it.
+    explicit frmZQ410_Main(PollingEngine &engine, QWidget *parent = nullptr);
+
+    QMenu *mSet = nullptr;
+    QMenu *mOnline = nullptr;
+    QMenu *mProgram = nullptr;
+    QMenu *mHelp = nullptr;
+    QAction *mSetMulti = nullptr;
+    QAction *mSetDSave = nullptr;
+    QAction *mSetPort = nullptr;
+    QAction *mSetPortOpen = nullptr;
+    QAction *mSetExit = nullptr;
+    QAction *mOnlineMulti = nullptr;
+    QAction *mOnlineParameter = nullptr;
+    QAction *mOnlineError = nullptr;
+    QAction *mProgramMemory = nullptr;
+    QAction *mHelpAbout = nullptr;
+    QAction *mHelpHelp = nullptr;
+    QAction *mHelpManual = nullptr;
+    QAction *mHelpGraphView = nullptr;
+
+    /// The command column; index 11 is not used.
+    std::array<QPushButton *, 13> btnMenu{};
+    StatusPanel *picRun = nullptr;
+    PanelArtwork *Image1 = nullptr;
+    QLabel *lblConnectChk = nullptr;
+    CommIndicator *picCommSTS = nullptr;
+    QLabel *lblMC_No = nullptr;
+    QTableWidget *sprdStatus = nullptr;
+    QLabel *lblDSave_Enable = nullptr;
+    QLabel *lblDSave_Intv = nullptr;
+    QLabel *lblDSave_Unit = nullptr;
+    /// Status bar panels 1 to 5 (index 0 is panel 1).
+    std::array<QLabel *, 5> StatusBar1{};
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildCommandColumn();
+    void buildRightColumn();
+    void buildStatusBar();
+    void connectEngine();
+
+    void showRecordingSettings();
+    void showPortSettings();
+    void rebuildDevicePicker();
+    void showPickerState(int row);
+
+    void openSetPort();
+    void openAbout();
+    void togglePort();
+    void openPort();
+    void closePort();
+    void setPortCaptions(bool open);
+    void selectDevice(int row);
+    void onPortLost(const QString &reason);
+    void SetOnlineControls(bool online);
+    void showMessage(const QString &text);
+
+    PollingEngine &m_engine;
+};

@@ -1,0 +1,28 @@
+#include "frmAbout.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("대하여"));
+    lblTitle = new QLabel(QStringLiteral("ZQ410 온도 조절기 모니터"), this);
+    QFont font = lblTitle->font();
+    font.setPointSize(font.pointSize() + 4);
+    font.setBold(true);
+    lblTitle->setFont(font);
+    lblVersion = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(ZQ410_VERSION)), this);
+    lblLink = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(HomePage), this);
+    lblLink->setOpenExternalLinks(true);
+    lblLink->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    btnClose = new QPushButton(QStringLiteral("닫기[&C]"), this);
+    btnClose->setDefault(true);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblTitle);
+    layout->addWidget(lblVersion);
+    layout->addWidget(lblLink);
+    layout->addWidget(btnClose, 0, Qt::AlignRight);
+}
