@@ -1,0 +1,390 @@
+#include "CommIndicator.h"
+#include "GradientLabel.h"
+#include "Lamp.h"
+#include "MemoryLink.h"
+#include "NumberEdit.h"
+#include "PanelArtwork.h"
+#include "PollingEngine.h"
+#include "StatusPanel.h"
+#include "VirtualClock.h"
+#include "frmZQ410_Main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+/// The main window on an engine in virtual time, with simulated controllers on an in-memory line.
+struct Fixture
+{
+    QTemporaryDir dir;
+    VirtualClock clock{QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5))};
+    MemoryLink link{clock};
+    SimulatedLine line;
+    std::unique_ptr<PollingEngine> engine;
+    std::unique_ptr<frmZQ410_Main> window;
+
+    explicit Fixture(const QList<int> &present, const QList<int> &listed = {1, 2, 3},
+                     bool writeSettings = true)
+        : line(present, Frames::ChecksumMode::Sum)
+    {
+        if (writeSettings) {
+            QByteArray multi;
+            for (int n = 1; n <= 99; ++n)
+                multi += listed.contains(n) ? "O\t\r\n" : "X\t\r\n";
+            QDir(dir.path()).mkpath(QStringLiteral("CFG"));
+            QFile file(dir.filePath(QStringLiteral("CFG/SetMulti.INI")));
+            file.open(QIODevice::WriteOnly);
+            file.write(multi);
+        }
+        link.attach(&line);
+        engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
+        window = std::make_unique<frmZQ410_Main>(*engine);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void pressF5() { QTest::keyClick(window.get(), Qt::Key_F5); }
+
+    void goOnline()
+    {
+        if (!engine->isPortOpen())
+            pressF5();
+        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
+            clock.advance(10);
+        QVERIFY(engine->isOnline());
+        clock.advance(300); // the first status exchange
+    }
+
+    void clickPickerRow(int row)
+    {
+        QTableWidget *grid = window->sprdStatus;
+        const QRect cell = grid->visualItemRect(grid->item(row, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    /// The frames sent so far, without their trailing 0x00.
+    QByteArray lastFrame() const { return link.sent().last().bytes.chopped(1); }
+};
+
+/// Answers the next message box with the button and records its title and text.
+struct MessageBoxAnswer
+{
+    QString title;
+    QString text;
+
+    explicit MessageBoxAnswer(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, [this, button] { answer(button); });
+    }
+
+    void answer(QMessageBox::StandardButton button)
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, [this, button] { answer(button); });
+            return;
+        }
+        title = box->windowTitle();
+        text = box->text();
+        box->button(button)->click();
+    }
+};
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartWithoutSettingsFiles();
+    void portSettingsWindowSavesAndShowsTheSettings();
+    void failedOpenIsReportedAndTheWindowStaysClosed();
+    void goesOnlineWithTwoOfThreeControllers();
+    void pickingADeviceFollowsOnlyConnectedRowsWhileOpen();
+    void commandButtonsWriteTheirRegisterAndFollowTheStatus();
+    void memoryNumberBoxLimitsAndQueuesTheWrite();
+    void closingThePortReturnsToTheClosedState();
+    void pulledAdapterIsReportedAndClosesTheWindowState();
+    void exitAsksFirstAndNoKeepsPolling();
+};
+
+void tst_MainWindow::firstStartWithoutSettingsFiles()
+{
+    Fixture f({1}, {}, false);
+    frmZQ410_Main &w = *f.window;
+    QCOMPARE(w.windowTitle(), QStringLiteral("ZQ410 V1.0.0"));
+    QCOMPARE(w.StatusBar1[0]->text(), QStringLiteral("COM1"));
+    QCOMPARE(w.StatusBar1[1]->text(), QStringLiteral("9600,N,8,1"));
+    QCOMPARE(w.StatusBar1[2]->text(), QStringLiteral("CLOSE"));
+    QCOMPARE(w.StatusBar1[3]->text(), QStringLiteral("메시지"));
+    QCOMPARE(w.StatusBar1[4]->text(), QStringLiteral("SUM"));
+    QCOMPARE(w.lblDSave_Enable->text(), QStringLiteral("No"));
+    QCOMPARE(w.lblDSave_Intv->text(), QStringLiteral("1"));
+    QCOMPARE(w.lblDSave_Unit->text(), QStringLiteral("분"));
+    QVERIFY(QFile::exists(f.dir.filePath(QStringLiteral("Comm.CFG"))));
+    QVERIFY(QDir(f.dir.filePath(QStringLiteral("data"))).exists());
+    QVERIFY(!w.picRun->isVisible());
+    QVERIFY(w.Image1->isVisible());
+    QVERIFY(w.Image1->isLoaded());
+    QVERIFY(!w.lblConnectChk->isVisible());
+    QCOMPARE(w.lblMC_No->text(), QString());
+    QCOMPARE(w.sprdStatus->rowCount(), 0);
+    QVERIFY(w.mSetPort->isEnabled());
+    QVERIFY(w.btnMenu[0]->isEnabled());
+    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
+    QCOMPARE(w.mSetPortOpen->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(w.mHelpHelp->shortcut(), QKeySequence(Qt::Key_F1));
+    for (int i : {2, 3, 4, 5, 6, 7, 9, 10, 12})
+        QVERIFY2(!w.btnMenu[i]->isEnabled(), qPrintable(w.btnMenu[i]->text()));
+    QCOMPARE(w.picRun->lblUnit[0]->text(), QStringLiteral("℃"));
+    QVERIFY(!w.picRun->btnCMD[5]->isEnabled());
+    QCOMPARE(w.picRun->btnCMD[5]->toolTip(),
+             QStringLiteral("현재 버전에서는 제공하지 않는 버튼입니다."));
+
+    // An empty device list: opening is refused with a message, the port stays closed.
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    f.pressF5();
+    QCOMPARE(answer.title, QStringLiteral("ZQ410"));
+    QVERIFY(!answer.text.isEmpty());
+    QVERIFY(!f.engine->isPortOpen());
+    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
+}
+
+void tst_MainWindow::portSettingsWindowSavesAndShowsTheSettings()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        const QStringList texts = {"COM3", "4800", "E", "7", "2", "STD"};
+        const QStringList boxes = {"cmbPort", "cmbBaud", "cmbParity",
+                                   "cmbData", "cmbStop", "cmbProtocol"};
+        for (int i = 0; i < 6; ++i)
+            dialog->findChild<QComboBox *>(boxes[i])->setCurrentText(texts[i]);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")),
+                          Qt::LeftButton);
+    });
+    QTest::mouseClick(w.btnMenu[0], Qt::LeftButton);
+    QFile file(f.dir.filePath(QStringLiteral("Comm.CFG")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("COM3\r\n4800\r\nE\r\n7\r\n2\r\nSTD\r\n"));
+    QCOMPARE(w.StatusBar1[0]->text(), QStringLiteral("COM3"));
+    QCOMPARE(w.StatusBar1[1]->text(), QStringLiteral("4800,E,7,2"));
+    QCOMPARE(w.StatusBar1[4]->text(), QStringLiteral("STD"));
+    QCOMPARE(f.engine->state().ChecksumMode, Frames::ChecksumMode::Std);
+
+    // Cancel changes nothing.
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QComboBox *>(QStringLiteral("cmbPort"))->setCurrentText("COM9");
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnCancel")),
+                          Qt::LeftButton);
+    });
+    QTest::mouseClick(w.btnMenu[0], Qt::LeftButton);
+    QCOMPARE(w.StatusBar1[0]->text(), QStringLiteral("COM3"));
+}
+
+void tst_MainWindow::failedOpenIsReportedAndTheWindowStaysClosed()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    f.link.failNextOpen({LinkOpenResult::Failure::NotFound, QStringLiteral("no such port")});
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseClick(w.btnMenu[1], Qt::LeftButton);
+    QCOMPARE(answer.title, QStringLiteral("ZQ410"));
+    QCOMPARE(answer.text, QStringLiteral("no such port"));
+    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
+    QCOMPARE(w.btnMenu[1]->text(), QStringLiteral("통신포트 열기"));
+    QVERIFY(!w.lblConnectChk->isVisible());
+    f.clock.advance(3000);
+    QVERIFY(f.link.sent().isEmpty());
+}
+
+void tst_MainWindow::goesOnlineWithTwoOfThreeControllers()
+{
+    Fixture f({1, 3});
+    frmZQ410_Main &w = *f.window;
+    f.pressF5();
+    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortCloseCaption);
+    QCOMPARE(w.btnMenu[1]->text(), QStringLiteral("통신포트 닫기"));
+    QVERIFY(w.lblConnectChk->isVisible());
+    f.clock.advance(50);
+    QVERIFY(w.picCommSTS->sendLit());
+    f.clock.advance(250);
+    QVERIFY(!w.picCommSTS->sendLit());
+    QVERIFY(w.picCommSTS->receiveLit());
+    QCOMPARE(w.lblMC_No->text(), QStringLiteral("1"));
+    f.goOnline();
+    QVERIFY(w.picRun->isVisible());
+    QVERIFY(!w.lblConnectChk->isVisible());
+    QVERIFY(!w.mSetPort->isEnabled());
+    QVERIFY(!w.btnMenu[0]->isEnabled());
+    QCOMPARE(w.sprdStatus->item(0, 1)->text(), QStringLiteral("양호"));
+    QCOMPARE(w.sprdStatus->item(0, 1)->background().color(), QColor(0, 255, 0));
+    QCOMPARE(w.sprdStatus->item(1, 1)->text(), QStringLiteral("불량"));
+    QCOMPARE(w.sprdStatus->item(1, 1)->background().color(), QColor(Qt::black));
+    QCOMPARE(w.sprdStatus->item(2, 1)->text(), QStringLiteral("양호"));
+    QCOMPARE(w.picRun->lblSV->text(), QStringLiteral("60.0"));
+    QCOMPARE(w.picRun->lblPV[0]->text(), QStringLiteral("25.0"));
+    QCOMPARE(w.picRun->lblRestTime->text(), QStringLiteral("120"));
+    QCOMPARE(w.picRun->lblMEM->text(), QStringLiteral("1"));
+    QCOMPARE(w.picRun->lblOutput[0]->text(), QStringLiteral("0.0"));
+    QVERIFY(w.picRun->shpLED1[5]->isLit()); // COMM
+    QVERIFY(!w.picRun->shpLED1[0]->isLit());
+}
+
+void tst_MainWindow::pickingADeviceFollowsOnlyConnectedRowsWhileOpen()
+{
+    Fixture f({1, 3});
+    frmZQ410_Main &w = *f.window;
+    f.clickPickerRow(2); // port closed
+    QCOMPARE(f.engine->state().SelectedIndex, 0);
+    QCOMPARE(w.lblMC_No->text(), QString());
+
+    f.goOnline();
+    f.clickPickerRow(1); // device 2 is not connected
+    QCOMPARE(w.lblMC_No->text(), QStringLiteral("1"));
+    QCOMPARE(f.engine->state().PendingRequest, 0);
+
+    // Device 3 runs hotter; the window shows it only once it is picked.
+    f.line.controller(3)->writeRegister(102, 1);
+    f.line.advance(60000);
+    f.clock.advance(1000);
+    QCOMPARE(w.picRun->lblPV[0]->text(), QStringLiteral("25.0"));
+    QVERIFY(!w.picRun->btnCMD[0]->property("lit").toBool());
+
+    f.clickPickerRow(2);
+    QCOMPARE(w.lblMC_No->text(), QStringLiteral("3"));
+    QCOMPARE(f.engine->state().SelectedDeviceNo, 3);
+    QCOMPARE(f.engine->state().PendingRequest, 11);
+    f.clock.advance(1000);
+    QVERIFY(w.picRun->lblPV[0]->text().toDouble() > 40);
+    QVERIFY(w.picRun->btnCMD[0]->property("lit").toBool());
+
+    // The header is no row.
+    QTableWidget *grid = w.sprdStatus;
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(10, grid->horizontalHeader()->height() / 2));
+    QCOMPARE(w.lblMC_No->text(), QStringLiteral("3"));
+}
+
+void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    f.goOnline();
+    QTest::mouseClick(w.picRun->btnCMD[7], Qt::LeftButton);
+    QTest::mouseClick(w.picRun->btnCMD[0], Qt::LeftButton); // only this one is sent
+    QCOMPARE(f.engine->state().AddressList, QList<int>({102}));
+    for (int i = 0; i < 100 && !f.lastFrame().contains("DWR"); ++i)
+        f.clock.advance(10);
+    QCOMPARE(f.lastFrame().left(19), QByteArray("\x02" "01DWR,01,0102,0001"));
+    f.clock.advance(1500);
+    QVERIFY(w.picRun->btnCMD[0]->property("lit").toBool());
+    QVERIFY(w.picRun->btnCMD[0]->styleSheet().contains(QColor(255, 0, 0).name()));
+    QVERIFY(w.picRun->shpLED1[0]->isLit()); // the pump runs
+
+    QTest::mouseClick(w.picRun->btnCMD[7], Qt::LeftButton);
+    QCOMPARE(f.engine->state().AddressList, QList<int>({110}));
+    QTest::mouseClick(w.picRun->btnCMD[5], Qt::LeftButton);
+    QCOMPARE(f.engine->state().AddressList, QList<int>({110}));
+    f.clock.advance(1500);
+    QVERIFY(w.picRun->btnCMD[7]->property("lit").toBool());
+    QVERIFY(!w.picRun->btnCMD[1]->property("lit").toBool());
+}
+
+void tst_MainWindow::memoryNumberBoxLimitsAndQueuesTheWrite()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    f.goOnline();
+    StatusPanel &panel = *w.picRun;
+    QVERIFY(!panel.txtMEM->isVisible());
+    QTest::mouseClick(panel.lblMEM, Qt::LeftButton);
+    QVERIFY(panel.txtMEM->isVisible());
+    QCOMPARE(panel.txtMEM->text(), QStringLiteral("1"));
+    panel.txtMEM->clear();
+    QTest::keyClicks(panel.txtMEM, QStringLiteral("150"));
+    QCOMPARE(panel.txtMEM->text(), QStringLiteral("99"));
+    panel.txtMEM->clear();
+    QTest::keyClicks(panel.txtMEM, QStringLiteral("-5"));
+    QCOMPARE(panel.txtMEM->text(), QStringLiteral("0"));
+    panel.txtMEM->clear();
+    QTest::keyClicks(panel.txtMEM, QStringLiteral("abc"));
+    QVERIFY(panel.txtMEM->isVisible()); // unconfirmed text stays
+    panel.txtMEM->clear();
+    QTest::keyClicks(panel.txtMEM, QStringLiteral("7"));
+    QTest::keyClick(panel.txtMEM, Qt::Key_Return);
+    QVERIFY(!panel.txtMEM->isVisible());
+    QCOMPARE(panel.lblMEM->text(), QStringLiteral("1")); // until the next status block
+    QCOMPARE(f.engine->state().PendingRequest, 101);
+    QCOMPARE(f.engine->state().AddressList, QList<int>({131}));
+    QCOMPARE(f.engine->state().ValueList, QList<int>({7}));
+    f.clock.advance(1500);
+    QCOMPARE(panel.lblMEM->text(), QStringLiteral("7"));
+}
+
+void tst_MainWindow::closingThePortReturnsToTheClosedState()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    f.goOnline();
+    f.pressF5();
+    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
+    QVERIFY(!f.engine->isPortOpen());
+    QVERIFY(!w.picRun->isVisible());
+    QVERIFY(w.mSetPort->isEnabled());
+    f.goOnline(); // and opens again
+}
+
+void tst_MainWindow::pulledAdapterIsReportedAndClosesTheWindowState()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    f.goOnline();
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    f.link.pull();
+    QCOMPARE(answer.title, QStringLiteral("ZQ410"));
+    QVERIFY(answer.text.contains(QStringLiteral("device removed")));
+    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
+    QVERIFY(!w.picRun->isVisible());
+    QVERIFY(w.mSetPort->isEnabled());
+}
+
+void tst_MainWindow::exitAsksFirstAndNoKeepsPolling()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    f.goOnline();
+    {
+        MessageBoxAnswer answer(QMessageBox::No);
+        w.mSetExit->trigger();
+        QCOMPARE(answer.title, QStringLiteral("프로그램 종료 확인"));
+        QCOMPARE(answer.text, QStringLiteral("프로그램을 종료할까요?"));
+    }
+    QVERIFY(w.isVisible());
+    QVERIFY(f.engine->isPortOpen());
+    const qsizetype sent = f.link.sent().size();
+    f.clock.advance(1000);
+    QVERIFY(f.link.sent().size() > sent);
+
+    MessageBoxAnswer yes(QMessageBox::Yes);
+    w.close();
+    QVERIFY(!w.isVisible());
+    QVERIFY(!f.engine->isPortOpen());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
