@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""The real ZQ410 program under Xvfb, brought on line with F5, against a controller line written
+here from the protocol alone (not zq410-sim): checks the frames on the wire, their order, their
+pacing and the trace file.
+
+Usage: monitor_on_pty.py PATH/TO/ZQ410
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import tty
+
+STX, CR, LF = b"\x02", b"\r", b"\n"
+PRESENT = {1, 3}  # device 2 is listed but absent
+STATUS_REGS = b",16,0507,0506,0001,0002,0003,0006,0007,0016,0031,0032,0131,0201,0202,0205,0207,0208"
+
+
+def checksum(body):
+    return b"%02X" % (sum(body) % 256)
+
+
+def request(device, command, tail=b""):
+    body = b"%02d" % device + command + tail
+    return STX + body + checksum(body) + CR + LF
+
+
+def reply(body):
+    return STX + body + checksum(body) + CR + LF
+
+
+def answer(frame):
+    body = frame[1:-4]
+    if checksum(body) != frame[-4:-2]:
+        return None
+    device = int(body[0:2])
+    if device not in PRESENT:
+        return None
+    if body[2:5] == b"WHO":
+        return reply(body[0:2] + b"WHO,OK,ZQ500")
+    if body[2:5] == b"DRR":
+        count = int(body[6:8])
+        values = [b"0001", b"0001", b"00FA", b"00F8", b"0000", b"0000", b"0258", b"0078",
+                  b"0400", b"0000", b"0001", b"0000", b"0000", b"%04X" % device, b"0000", b"0000"]
+        return reply(body[0:2] + b"DRR,OK" + b"".join(b"," + v for v in values[:count]))
+    return None
+
+
+def free_display():
+    for n in range(90, 120):
+        if not os.path.exists("/tmp/.X%d-lock" % n):
+            return n
+    raise RuntimeError("no free X display")
+
+
+def main():
+    program = sys.argv[1]
+    work = tempfile.mkdtemp()
+    procs = []
+    try:
+        master, slave = os.openpty()
+        tty.setraw(slave)
+        port = os.ttyname(slave)
+        shutil.copy(program, os.path.join(work, "ZQ410"))
+        os.makedirs(os.path.join(work, "CFG"))
+        with open(os.path.join(work, "Comm.CFG"), "wb") as f:
+            f.write(port.encode() + b"\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n")
+        with open(os.path.join(work, "CFG", "SetMulti.INI"), "wb") as f:
+            for n in range(1, 100):
+                f.write(b"O\t\r\n" if n <= 3 else b"X\t\r\n")
+        with open(os.path.join(work, "CFG", "LogSaveF.INI"), "wb") as f:
+            f.write(b"1\r\n")
+
+        display = free_display()
+        env = dict(os.environ, DISPLAY=":%d" % display, HOME=work, QT_QPA_PLATFORM="xcb")
+        procs.append(subprocess.Popen(["Xvfb", ":%d" % display, "-screen", "0", "1280x900x24"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        time.sleep(1.0)
+        procs.append(subprocess.Popen([os.path.join(work, "ZQ410")], env=env,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        window = subprocess.run(["xdotool", "search", "--sync", "--name", "ZQ410 V1.0.0"],
+                                env=env, capture_output=True, text=True, timeout=30).stdout.split()[0]
+        subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "F5"], env=env,
+                       check=True, timeout=30)
+
+        os.set_blocking(master, False)
+        frames, buffer, start = [], b"", time.monotonic()
+        while time.monotonic() - start < 5.0:
+            try:
+                buffer += os.read(master, 4096)
+            except (BlockingIOError, OSError):
+                time.sleep(0.002)
+                continue
+            while LF in buffer:
+                line, buffer = buffer.split(LF, 1)
+                frame = line[line.find(STX):] + LF
+                frames.append((time.monotonic(), frame))
+                out = answer(frame)
+                if out:
+                    time.sleep(0.01)
+                    os.write(master, out)
+            # each request is followed by one 0x00
+            buffer = buffer.lstrip(b"\x00")
+
+        got = [f for _, f in frames]
+        expected = [request(1, b"WHO"), request(2, b"WHO"), request(2, b"WHO"), request(2, b"WHO"),
+                    request(3, b"WHO"), request(1, b"DRR", STATUS_REGS),
+                    request(3, b"DRR", STATUS_REGS), request(1, b"DRR", STATUS_REGS)]
+        assert got[:len(expected)] == expected, "frames on the line:\n%r" % got[:len(expected)]
+
+        times = [t for t, _ in frames]
+        after_reply = times[1] - times[0]  # 10 ms answer + 200 ms read pause + 50 ms
+        assert 0.24 <= after_reply <= 0.45, "answered request to next: %.3f s" % after_reply
+        for i in (2, 3):  # unanswered WHO 02: 600 ms time-out + 50 ms
+            gap = times[i] - times[i - 1]
+            assert 0.62 <= gap <= 0.85, "time-out pacing: %.3f s" % gap
+
+        with open(os.path.join(work, "RecvData.txt"), "rb") as f:
+            trace = f.read().split(b"\r\n")
+        sent = [l for l in trace if l.startswith("송신,".encode("cp949"))]
+        assert len(sent) >= len(expected), "trace holds %d sent lines" % len(sent)
+        rendered = b"<STX>01WHO4F<CR><LF>"
+        assert sent[0].endswith(rendered), sent[0]
+        assert any(l.startswith("수신,".encode("cp949")) and b"ZQ500" in l for l in trace)
+        print("1 passed, 0 failed")
+        return 0
+    finally:
+        for p in reversed(procs):
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
