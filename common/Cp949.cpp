@@ -82,7 +82,6 @@ QString Cp949::toUnicode(const QByteArray &bytes)
     if (!converter.valid())
         return QString::fromLatin1(bytes);
     const QByteArray replacement("\xEF\xBF\xBD");
-    return QString::fromUtf8(converter.convert(bytes, replacement, [](unsigned char) {
-        return size_t(1);
-    }));
+    return QString::fromUtf8(
+        converter.convert(bytes, replacement, [](unsigned char) { return size_t(1); }));
 }

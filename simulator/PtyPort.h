@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 

@@ -40,9 +40,9 @@ constexpr int TimerLedBit = 15;
 
 /// Parameter registers (besides 205, 506 and 507) with their start values.
 constexpr std::pair<int, int> Parameters[] = {
-    {300, 0},  {301, 0},    {304, 1500}, {305, 0},    {306, 100}, {308, 300}, {309, 0},
-    {400, 50}, {401, 240},  {402, 60},   {403, 2},    {405, 50},  {406, 240}, {407, 60},
-    {408, 2},  {500, 0},    {501, 0},    {504, 2000}, {505, 0},   {508, 0},   {509, 0},
+    {300, 0},   {301, 0},   {304, 1500}, {305, 0},    {306, 100}, {308, 300}, {309, 0},
+    {400, 50},  {401, 240}, {402, 60},   {403, 2},    {405, 50},  {406, 240}, {407, 60},
+    {408, 2},   {500, 0},   {501, 0},    {504, 2000}, {505, 0},   {508, 0},   {509, 0},
     {511, 400}, {600, 0},   {603, 1},    {605, 10},   {606, 20},  {607, 30},  {618, 5}};
 
 constexpr int ErrorFirst = 700;
@@ -64,9 +64,9 @@ int toRegister(double degrees, int decimals)
 
 SimulatedController::SimulatedController(int deviceNo) : m_deviceNo(deviceNo)
 {
-    m_registers = {{RegStatus, 0},       {RegSv, 600},          {RegRemaining, 120},
-                   {RegLed1, 1 << 10},   {RegLed2, 0},          {RegMemoryNo, 1},
-                   {RegRemoteId, deviceNo}, {RegDecimals, 1},   {RegUnit, 0}};
+    m_registers = {{RegStatus, 0},          {RegSv, 600},     {RegRemaining, 120},
+                   {RegLed1, 1 << 10},      {RegLed2, 0},     {RegMemoryNo, 1},
+                   {RegRemoteId, deviceNo}, {RegDecimals, 1}, {RegUnit, 0}};
     for (const auto &[address, value] : Parameters)
         m_registers.insert(address, value);
     for (int address = ErrorFirst; address <= ErrorLast; ++address)
@@ -94,11 +94,9 @@ std::optional<int> SimulatedController::readRegister(int address) const
 
 bool SimulatedController::accepts(int address, int value) const
 {
-    const bool command =
-        address == TimerCommand || std::any_of(std::begin(Commands), std::end(Commands),
-                                               [address](const Command &c) {
-                                                   return c.address == address;
-                                               });
+    const bool command = address == TimerCommand ||
+                         std::any_of(std::begin(Commands), std::end(Commands),
+                                     [address](const Command &c) { return c.address == address; });
     if (command)
         return true;
     if (address == RegMemoryNo)

@@ -34,11 +34,13 @@ void SimulatedLine::setFault(Fault fault, double rate)
 
 std::optional<SimulatedLine::Fault> SimulatedLine::faultFromName(const QString &name)
 {
-    static const QMap<QString, Fault> names = {
-        {QStringLiteral("silence"), Fault::Silence}, {QStringLiteral("late"), Fault::Late},
-        {QStringLiteral("split"), Fault::Split},     {QStringLiteral("noise"), Fault::Noise},
-        {QStringLiteral("badsum"), Fault::BadChecksum}, {QStringLiteral("ng"), Fault::Ng},
-        {QStringLiteral("cut"), Fault::Cut}};
+    static const QMap<QString, Fault> names = {{QStringLiteral("silence"), Fault::Silence},
+                                               {QStringLiteral("late"), Fault::Late},
+                                               {QStringLiteral("split"), Fault::Split},
+                                               {QStringLiteral("noise"), Fault::Noise},
+                                               {QStringLiteral("badsum"), Fault::BadChecksum},
+                                               {QStringLiteral("ng"), Fault::Ng},
+                                               {QStringLiteral("cut"), Fault::Cut}};
     const auto it = names.constFind(name);
     if (it == names.constEnd())
         return std::nullopt;

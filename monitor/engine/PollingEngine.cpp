@@ -457,7 +457,8 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply)
         m_requestCode = CodeStatus;
     } else if (isMemoryRead(code)) {
         const int block = code - CodeFirstMemoryRead;
-        if (m_memoryReceiver && !m_memoryReceiver(reply, memoryColumn(block), memoryFirstRow(block)))
+        if (m_memoryReceiver &&
+            !m_memoryReceiver(reply, memoryColumn(block), memoryFirstRow(block)))
             return false;
         m_requestCode = code + 1;
         if (code == CodeLastMemoryRead) {

@@ -60,9 +60,9 @@ PortSettings SettingsFiles::LoadPortSettings() const
 
 bool SettingsFiles::SavePortSettings(const PortSettings &settings) const
 {
-    return TextFile::replaceLines(commPath(), {settings.PortName, settings.BaudRate,
-                                               settings.ParityBit, settings.DataBit,
-                                               settings.StopBit, settings.Protocol});
+    return TextFile::replaceLines(commPath(),
+                                  {settings.PortName, settings.BaudRate, settings.ParityBit,
+                                   settings.DataBit, settings.StopBit, settings.Protocol});
 }
 
 RecordingSettings SettingsFiles::LoadRecordingSettings(const QString &defaultDataFolder) const

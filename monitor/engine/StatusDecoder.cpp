@@ -79,7 +79,7 @@ constexpr int FirstLampBit = 5;
 
 const QList<int> &StatusDecoder::statusRegisters()
 {
-    static const QList<int> registers = {507, 506, 1,  2,   3,   6,   7,   16,
+    static const QList<int> registers = {507, 506, 1,   2,   3,   6,   7,   16,
                                          31,  32,  131, 201, 202, 205, 207, 208};
     return registers;
 }
@@ -94,8 +94,7 @@ const QList<int> &StatusDecoder::parameterRegisters()
 
 StatusDecoder::StatusDecoder(SharedState &state, DeviceTable &table, SelectedDisplay &display)
     : m_state(state), m_table(table), m_display(display)
-{
-}
+{}
 
 bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
 {

@@ -114,10 +114,10 @@ LinkOpenResult SerialLink::applyLineSettings(const LinkSettings &settings)
                     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
         m_port.clearError();
-        return failure(LinkOpenResult::Failure::Other,
-                       QStringLiteral("통신 설정이 올바르지 않습니다: %1,%2,%3,%4")
-                           .arg(settings.baudRate, settings.parityBit, settings.dataBit,
-                                settings.stopBit));
+        return failure(
+            LinkOpenResult::Failure::Other,
+            QStringLiteral("통신 설정이 올바르지 않습니다: %1,%2,%3,%4")
+                .arg(settings.baudRate, settings.parityBit, settings.dataBit, settings.stopBit));
     }
     const int bitsPerChar = 1 + dataBits + (parityMode == QSerialPort::NoParity ? 0 : 1) +
                             (stopBits == QSerialPort::OneStop ? 1 : 2);

@@ -8,8 +8,7 @@
 
 Trace::Trace(const QString &programFolder, Now now)
     : m_path(QDir(programFolder).filePath(QStringLiteral("RecvData.txt"))), m_now(std::move(now))
-{
-}
+{}
 
 void Trace::WriteTrace(const QByteArray &bytes, bool received) const
 {
@@ -20,7 +19,8 @@ void Trace::WriteTrace(const QByteArray &bytes, bool received) const
 
 QByteArray Trace::renderLine(const QByteArray &bytes, bool received, const QDateTime &time)
 {
-    QByteArray line = Cp949::fromUnicode(received ? QStringLiteral("수신,") : QStringLiteral("송신,"));
+    QByteArray line =
+        Cp949::fromUnicode(received ? QStringLiteral("수신,") : QStringLiteral("송신,"));
     line += time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
     line += ',';
     for (char byte : bytes) {

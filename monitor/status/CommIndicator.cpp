@@ -41,7 +41,7 @@ void CommIndicator::paintEvent(QPaintEvent *)
         painter.setPen(Qt::gray);
         painter.drawEllipse(circle.x, 0, Diameter, Diameter);
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRect(circle.x, Diameter, Diameter, height() - Diameter),
-                         Qt::AlignCenter, circle.caption);
+        painter.drawText(QRect(circle.x, Diameter, Diameter, height() - Diameter), Qt::AlignCenter,
+                         circle.caption);
     }
 }

@@ -91,8 +91,8 @@ void StatusPanel::buildValueDisplays()
 
 void StatusPanel::buildSecondColumn()
 {
-    const QString titles[6] = {QStringLiteral("가열 출력값"), QStringLiteral("냉각 출력값"),
-                               QStringLiteral("R상 전류값"),  QStringLiteral("S상 전류값"),
+    const QString titles[6] = {QStringLiteral("가열 출력값"),   QStringLiteral("냉각 출력값"),
+                               QStringLiteral("R상 전류값"),    QStringLiteral("S상 전류값"),
                                QStringLiteral("잔여 시간(분)"), QStringLiteral("MEMORY")};
     GradientLabel *values[6] = {};
     for (int row = 0; row < 6; ++row) {

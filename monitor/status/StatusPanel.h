@@ -19,8 +19,7 @@ class StatusPanel : public QWidget
 
 public:
     /// Register each command button writes (button 5 is never enabled).
-    static constexpr std::array<int, 8> CommandRegisters = {102, 103, 104, 105,
-                                                            106, 107, 108, 110};
+    static constexpr std::array<int, 8> CommandRegisters = {102, 103, 104, 105, 106, 107, 108, 110};
 
     explicit StatusPanel(QWidget *parent = nullptr);
 

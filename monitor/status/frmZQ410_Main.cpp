@@ -88,8 +88,8 @@ void frmZQ410_Main::buildMenus()
     mSetMulti = mSet->addAction(QStringLiteral("멀티 설정[&M]"));
     mSetDSave = mSet->addAction(QStringLiteral("데이터저장 설정[&D]"));
     mSet->addSeparator();
-    mSetPort = mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this,
-                               &frmZQ410_Main::openSetPort);
+    mSetPort =
+        mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this, &frmZQ410_Main::openSetPort);
     mSetPortOpen = mSet->addAction(PortOpenCaption, this, &frmZQ410_Main::togglePort);
     mSetPortOpen->setShortcut(Qt::Key_F5);
     mSet->addSeparator();

@@ -29,8 +29,8 @@ void tst_TextFile::koreanTextIsWrittenInCodePage949WithCrLf()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SaveData.INI"));
-    QVERIFY(TextFile::replaceLines(path, {QStringLiteral("Yes"), QStringLiteral("30"),
-                                          QStringLiteral("초")}));
+    QVERIFY(TextFile::replaceLines(
+        path, {QStringLiteral("Yes"), QStringLiteral("30"), QStringLiteral("초")}));
     // "초" is C3 CA in code page 949.
     QCOMPARE(contents(path), QByteArray("Yes\r\n30\r\n\xC3\xCA\r\n"));
     QCOMPARE(TextFile::readLines(path).value(),
@@ -91,7 +91,8 @@ void tst_TextFile::undecodableBytesDoNotStopReading()
     const QString path = dir.filePath(QStringLiteral("junk"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("a\xFF\xFF" "b\r\n\xC3\xCA\r\n");
+    file.write("a\xFF\xFF"
+               "b\r\n\xC3\xCA\r\n");
     file.close();
     const QStringList lines = TextFile::readLines(path).value();
     QCOMPARE(lines.size(), 2);

@@ -19,8 +19,8 @@ struct Harness
     std::unique_ptr<SimulatedLine> line;
     std::unique_ptr<PollingEngine> engine;
 
-    Harness(const QList<int> &listed, const QList<int> &present,
-            const QByteArray &protocol = "STD", bool trace = false)
+    Harness(const QList<int> &listed, const QList<int> &present, const QByteArray &protocol = "STD",
+            bool trace = false)
     {
         QByteArray multi;
         for (int n = 1; n <= 99; ++n)
@@ -29,8 +29,8 @@ struct Harness
         write(QStringLiteral("Comm.CFG"), "COM1\r\n9600\r\nN\r\n8\r\n1\r\n" + protocol + "\r\n");
         if (trace)
             write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
-        line = std::make_unique<SimulatedLine>(present,
-                                               Frames::checksumModeOf(QString::fromLatin1(protocol)));
+        line = std::make_unique<SimulatedLine>(
+            present, Frames::checksumModeOf(QString::fromLatin1(protocol)));
         link.attach(line.get());
         engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
         engine->startUp();
@@ -90,8 +90,7 @@ static const QByteArray StatusRegs = ",16,0507,0506,0001,0002,0003,0006,0007,001
 
 static QByteArray statusRead(int device)
 {
-    return "\x02" + QByteArray::number(device).rightJustified(2, '0') + "DRR" + StatusRegs +
-           "\r\n";
+    return "\x02" + QByteArray::number(device).rightJustified(2, '0') + "DRR" + StatusRegs + "\r\n";
 }
 
 static QByteArray commandOf(const QByteArray &frame)
@@ -103,8 +102,8 @@ static QByteArray commandOf(const QByteArray &frame)
 static QByteArray statusReply(int device, int pv = 253, const QByteArray &statusWord = "0001")
 {
     return "\x02" + QByteArray::number(device).rightJustified(2, '0') + "DRR,OK,0000,0001," +
-           QByteArray::number(pv, 16).toUpper().rightJustified(4, '0') +
-           ",00F8,FFFB," + statusWord + ",0258,0078,0000,0000,000C,03E8,0000,0003,0019,0018\r\n";
+           QByteArray::number(pv, 16).toUpper().rightJustified(4, '0') + ",00F8,FFFB," +
+           statusWord + ",0258,0078,0000,0000,000C,03E8,0000,0003,0019,0018\r\n";
 }
 
 class tst_PollingEngine : public QObject
@@ -210,7 +209,9 @@ void tst_PollingEngine::identificationReplyWithoutZq5AsksAgain()
     Harness h({1}, {});
     QVERIFY(h.engine->openPort().ok());
     h.clock.advance(50);
-    h.link.deliver("\x02" "01WHO,OK,XY100\r\n", 20);
+    h.link.deliver("\x02"
+                   "01WHO,OK,XY100\r\n",
+                   20);
     h.clock.advance(270);
     QCOMPARE(h.frames(), QList<QByteArray>({who(1), who(1)}));
     QVERIFY(!h.engine->state().ConnectedFlags[0]);
@@ -225,8 +226,10 @@ void tst_PollingEngine::commandWriteIsReadBackThenPollingResumes()
     const qsizetype first = h.link.sent().size();
     h.runFrames(3);
     const QList<QByteArray> frames = h.frames(first);
-    QCOMPARE(frames.at(0), QByteArray("\x02" "01DWR,01,0102,0001B7\r\n"));
-    QCOMPARE(frames.at(1).left(14), QByteArray("\x02" "01DRR,31,0300"));
+    QCOMPARE(frames.at(0), QByteArray("\x02"
+                                      "01DWR,01,0102,0001B7\r\n"));
+    QCOMPARE(frames.at(1).left(14), QByteArray("\x02"
+                                               "01DRR,31,0300"));
     QCOMPARE(commandOf(frames.at(2)), QByteArray("01DRR"));
     QCOMPARE(frames.at(2).mid(6, 3), QByteArray(",16"));
     QVERIFY(h.line->controller(1)->running());
@@ -245,7 +248,8 @@ void tst_PollingEngine::laterQueuedRequestWins()
     h.engine->queueRequest(101, {104}, {1});
     const qsizetype first = h.link.sent().size();
     h.runFrames(1);
-    QCOMPARE(h.frames(first), QList<QByteArray>({"\x02" "01DWR,01,0104,0001\r\n"}));
+    QCOMPARE(h.frames(first), QList<QByteArray>({"\x02"
+                                                 "01DWR,01,0104,0001\r\n"}));
     QVERIFY(!h.line->controller(1)->running());
 }
 
@@ -286,8 +290,8 @@ void tst_PollingEngine::memoryReadRunsTwelveBlocksThenPollsTheSecondDevice()
     for (int b = 0; b < 12; ++b) {
         QCOMPARE(frames.at(b).mid(1, 9), QByteArray("01DRR,25,"));
         QCOMPARE(frames.at(b).mid(10, 4), starts.at(b));
-        QCOMPARE(frames.at(b).mid(130, 4), QByteArray::number(starts.at(b).toInt() + 24)
-                                               .rightJustified(4, '0'));
+        QCOMPARE(frames.at(b).mid(130, 4),
+                 QByteArray::number(starts.at(b).toInt() + 24).rightJustified(4, '0'));
     }
     QCOMPARE(received.size(), 12);
     QCOMPARE(received.at(0), qMakePair(1, 1));
@@ -313,10 +317,13 @@ void tst_PollingEngine::memoryWriteSendsScaledTableValues()
     const qsizetype first = h.link.sent().size() - 1;
     h.runFrames(12);
     const QList<QByteArray> frames = h.frames(first);
-    QCOMPARE(frames.at(0).left(24), QByteArray("\x02" "01DWR,25,0800,00FF,0801"));
+    QCOMPARE(frames.at(0).left(24), QByteArray("\x02"
+                                               "01DWR,25,0800,00FF,0801"));
     QCOMPARE(frames.at(0).mid(25, 4), QByteArray("001A")); // 2.55 x 10 = 25.5 -> 26 (even)
-    QCOMPARE(frames.at(4).left(19), QByteArray("\x02" "01DWR,25,1000,0002"));
-    QCOMPARE(frames.at(5).left(19), QByteArray("\x02" "01DWR,25,1025,0000"));
+    QCOMPARE(frames.at(4).left(19), QByteArray("\x02"
+                                               "01DWR,25,1000,0002"));
+    QCOMPARE(frames.at(5).left(19), QByteArray("\x02"
+                                               "01DWR,25,1025,0000"));
     QCOMPARE(completed.size(), 1);
     QCOMPARE(commandOf(frames.at(12)), QByteArray("01DRR"));
     QCOMPARE(h.line->controller(1)->readRegister(800).value(), 255);
@@ -335,8 +342,10 @@ void tst_PollingEngine::errorHistoryGoesToItsReceiver()
     h.engine->queueRequest(22);
     h.runFrames(2);
     QCOMPARE(h.frames().at(h.frames().size() - 2),
-             QByteArray("\x02" "01DRR,05,0700,0701,0702,0703,0704\r\n"));
-    QCOMPARE(got, QByteArray("\x02" "01DRR,OK,0003,0000,0000,0000,0000\r\n"));
+             QByteArray("\x02"
+                        "01DRR,05,0700,0701,0702,0703,0704\r\n"));
+    QCOMPARE(got, QByteArray("\x02"
+                             "01DRR,OK,0003,0000,0000,0000,0000\r\n"));
     QCOMPARE(h.engine->RequestCode(), 11);
 }
 
@@ -356,7 +365,8 @@ void tst_PollingEngine::earlyNegativeReplyIsMarkedAtItsFifthByte()
     h.link.attach(nullptr);
     h.runFrames(1);
     h.engine->table().setLinkState(0, {});
-    h.link.deliver("\x02" "01NG");
+    h.link.deliver("\x02"
+                   "01NG");
     h.clock.advance(200);
     QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("NG"));
 }
@@ -368,20 +378,24 @@ void tst_PollingEngine::negativeAndCorruptRepliesRepeatTheRequest()
     h.link.attach(nullptr);
     h.runFrames(1);
     const int discards = h.link.discardCount();
-    h.link.deliver("\x02" "01DRR,ER" "0C\r\n"); // a valid checksum, no "OK"
+    h.link.deliver("\x02"
+                   "01DRR,ER"
+                   "0C\r\n"); // a valid checksum, no "OK"
     h.runFrames(1);
     QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("NG"), LinkColour::Red}));
     QCOMPARE(h.engine->table().pickerState(0),
              (LinkCell{QStringLiteral("불량"), LinkColour::Black}));
     QCOMPARE(h.link.discardCount(), discards + 1);
-    QCOMPARE(h.frames().last().left(9), QByteArray("\x02" "01DRR,16"));
+    QCOMPARE(h.frames().last().left(9), QByteArray("\x02"
+                                                   "01DRR,16"));
 
     h.link.attach(h.line.get());
     h.line->setFault(SimulatedLine::Fault::BadChecksum, 1);
     h.runFrames(2);
     QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("CRC"), LinkColour::Red}));
     QCOMPARE(h.engine->table().pickerState(0).text, QStringLiteral("불량"));
-    QCOMPARE(h.frames().last().left(9), QByteArray("\x02" "01DRR,16"));
+    QCOMPARE(h.frames().last().left(9), QByteArray("\x02"
+                                                   "01DRR,16"));
 
     h.line->setFault(SimulatedLine::Fault::BadChecksum, 0);
     h.runFrames(1);
@@ -421,7 +435,9 @@ void tst_PollingEngine::stuckPartialReplyIsAbandoned600MsAfterItsLastByte()
     h.goOnline();
     h.link.attach(nullptr);
     h.runFrames(1);
-    h.link.deliver("\x02" "01DRR,OK,00", 100);
+    h.link.deliver("\x02"
+                   "01DRR,OK,00",
+                   100);
     h.link.deliver("00,0001", 150);
     h.clock.advance(150 + 599);
     QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
@@ -514,7 +530,8 @@ void tst_PollingEngine::protocolChangeAppliesToTheNextFrame()
     Harness h({1, 2}, {1}, "SUM");
     QVERIFY(h.engine->openPort().ok());
     h.clock.advance(50);
-    QCOMPARE(h.frames().last(), QByteArray("\x02" "01WHO4F\r\n"));
+    QCOMPARE(h.frames().last(), QByteArray("\x02"
+                                           "01WHO4F\r\n"));
     PortSettings settings = h.engine->state().port;
     settings.Protocol = QStringLiteral("STD");
     settings.PortName = QStringLiteral("COM7");
@@ -569,11 +586,12 @@ void tst_PollingEngine::traceShowsSentFramesAndEveryReceivedByte()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     QVERIFY(lines.size() >= 3);
-    QCOMPARE(lines.at(0), QByteArray("\xBC\xDB\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO4F<CR><LF>\r"));
+    QCOMPARE(lines.at(0),
+             QByteArray("\xBC\xDB\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO4F<CR><LF>\r"));
     QVERIFY(lines.at(1).startsWith("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,")); // the noise
     QVERIFY(!lines.at(1).contains("<STX>"));
-    QCOMPARE(lines.at(2),
-             QByteArray("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO,OK,ZQ500" "81<CR><LF>\r"));
+    QCOMPARE(lines.at(2), QByteArray("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO,OK,ZQ500"
+                                     "81<CR><LF>\r"));
 }
 
 void tst_PollingEngine::refusedRequestFallsBackToStatusPolling()

@@ -25,7 +25,8 @@ private:
 /// A read reply carrying the values as four upper-case hex characters each.
 static QByteArray reply(const QList<int> &values)
 {
-    QByteArray bytes = "\x02" "01DRR,OK";
+    QByteArray bytes = "\x02"
+                       "01DRR,OK";
     for (int value : values)
         bytes += ',' + QByteArray::number(value & 0xFFFF, 16).toUpper().rightJustified(4, '0');
     return bytes + "\r\n";
@@ -52,8 +53,8 @@ void tst_StatusDecoder::statusBlockFillsTheRowWithItsOwnDecimals()
 {
     StatusDecoder decoder(m_state, m_table, m_display);
     QVERIFY(decoder.DecodeStatusBlock(reply(status(0, 1, 253, 1, 0)), 0));
-    const QStringList expected = {"1",    "0",   "25.3", "24.8", "-0.5", "1",  "60.0", "120",
-                                  "12",   "0",   "7",    "100.0", "0.0", "3",  "25",   "24"};
+    const QStringList expected = {"1",  "0", "25.3", "24.8",  "-0.5", "1", "60.0", "120",
+                                  "12", "0", "7",    "100.0", "0.0",  "3", "25",   "24"};
     for (int field = 2; field <= 17; ++field)
         QCOMPARE(m_table.field(0, field), expected.at(field - 2));
 
@@ -137,9 +138,9 @@ void tst_StatusDecoder::parameterBlockChangesDecimalsButNotUnit()
     QList<int> w;
     for (int k = 0; k < 31; ++k)
         w.append(100 + k);
-    w[19] = 2;  // register 506
-    w[20] = 0;  // register 507
-    w[30] = 9;  // register 205
+    w[19] = 2; // register 506
+    w[20] = 0; // register 507
+    w[30] = 9; // register 205
     QVERIFY(decoder.DecodeParameterBlock(reply(w)));
     QCOMPARE(m_state.DecimalPlaces, 2);
     QCOMPARE(m_state.UnitText, QStringLiteral("℉"));
@@ -150,7 +151,7 @@ void tst_StatusDecoder::parameterBlockChangesDecimalsButNotUnit()
     QCOMPARE(m_table.field(1, 2), QStringLiteral("2"));
     QCOMPARE(m_table.field(1, 3), QStringLiteral("0"));
     QCOMPARE(m_table.field(1, 15), QStringLiteral("9"));
-    QCOMPARE(m_table.field(1, 45), QStringLiteral("129"));  // 618
+    QCOMPARE(m_table.field(1, 45), QStringLiteral("129")); // 618
     QCOMPARE(m_table.field(0, 18), QString());
 }
 

@@ -24,9 +24,11 @@ private slots:
 
 void tst_Frames::identificationFrames()
 {
-    QCOMPARE(buildWho(1, ChecksumMode::Std).value(), QByteArray("\x02" "01WHO\r\n"));
+    QCOMPARE(buildWho(1, ChecksumMode::Std).value(), QByteArray("\x02"
+                                                                "01WHO\r\n"));
     // Sum of 30 31 57 48 4F is 0x14F: checksum characters 4 and F.
-    QCOMPARE(buildWho(1, ChecksumMode::Sum).value(), QByteArray("\x02" "01WHO4F\r\n"));
+    QCOMPARE(buildWho(1, ChecksumMode::Sum).value(), QByteArray("\x02"
+                                                                "01WHO4F\r\n"));
 }
 
 void tst_Frames::statusReadFrames()
@@ -45,15 +47,20 @@ void tst_Frames::statusReadFrames()
 void tst_Frames::writeFrames()
 {
     QCOMPARE(buildWrite(5, {102}, {1}, ChecksumMode::Std).value(),
-             QByteArray("\x02" "05DWR,01,0102,0001\r\n"));
+             QByteArray("\x02"
+                        "05DWR,01,0102,0001\r\n"));
     QCOMPARE(buildWrite(5, {102}, {1}, ChecksumMode::Sum).value(),
-             QByteArray("\x02" "05DWR,01,0102,0001BB\r\n"));
+             QByteArray("\x02"
+                        "05DWR,01,0102,0001BB\r\n"));
     QCOMPARE(buildWrite(5, {131}, {-5}, ChecksumMode::Std).value(),
-             QByteArray("\x02" "05DWR,01,0131,FFFB\r\n"));
+             QByteArray("\x02"
+                        "05DWR,01,0131,FFFB\r\n"));
     QCOMPARE(buildWrite(5, {131}, {0}, ChecksumMode::Std).value(),
-             QByteArray("\x02" "05DWR,01,0131,0000\r\n"));
+             QByteArray("\x02"
+                        "05DWR,01,0131,0000\r\n"));
     QCOMPARE(buildWrite(99, {0, 9999}, {65535, -32768}, ChecksumMode::Std).value(),
-             QByteArray("\x02" "99DWR,02,0000,FFFF,9999,8000\r\n"));
+             QByteArray("\x02"
+                        "99DWR,02,0000,FFFF,9999,8000\r\n"));
 }
 
 void tst_Frames::deviceNumbersAreTwoDigits()
@@ -94,30 +101,41 @@ void tst_Frames::hexConversions()
 void tst_Frames::replyChecksum()
 {
     // The bytes of "01WHO,OK,ZQ500" add up to 0x481.
-    const QByteArray good = "\x02" "01WHO,OK,ZQ500" "81\r\n";
+    const QByteArray good = "\x02"
+                            "01WHO,OK,ZQ500"
+                            "81\r\n";
     QVERIFY(ReplyChecksumValid(good));
     QByteArray wrong = good;
     wrong[wrong.size() - 3] = '3';
     QVERIFY(!ReplyChecksumValid(wrong));
     // The bytes of "01DRR,OK,0001" add up to 0x2FC.
-    const QByteArray upper = "\x02" "01DRR,OK,0001" "FC\r\n";
-    const QByteArray lower = "\x02" "01DRR,OK,0001" "fc\r\n";
+    const QByteArray upper = "\x02"
+                             "01DRR,OK,0001"
+                             "FC\r\n";
+    const QByteArray lower = "\x02"
+                             "01DRR,OK,0001"
+                             "fc\r\n";
     QCOMPARE(ReplyChecksumValid(upper), true);
     QCOMPARE(ReplyChecksumValid(lower), false);
     QVERIFY(!ReplyChecksumValid("\x02\r\n"));
 
-    QByteArray frame = "\x02" "05DWR,01,0102,0001" "00\r\n";
+    QByteArray frame = "\x02"
+                       "05DWR,01,0102,0001"
+                       "00\r\n";
     AppendChecksum(frame);
     QCOMPARE(frame.right(4), QByteArray("BB\r\n"));
 }
 
 void tst_Frames::replyValuesStandAtFixedPlaces()
 {
-    const QByteArray reply = "\x02" "01DRR,OK,00FA,FFFB\r\n";
+    const QByteArray reply = "\x02"
+                             "01DRR,OK,00FA,FFFB\r\n";
     QCOMPARE(replyValue(reply, 0).value(), 250);
     QCOMPARE(replyValue(reply, 1).value(), -5);
     QVERIFY(!replyValue(reply, 2));
-    QVERIFY(!replyValue("\x02" "01DRR,OK,00\r\n", 0));
+    QVERIFY(!replyValue("\x02"
+                        "01DRR,OK,00\r\n",
+                        0));
 }
 
 void tst_Frames::onlyExactStdGoesWithoutChecksum()

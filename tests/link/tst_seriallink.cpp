@@ -84,8 +84,7 @@ private:
 void tst_SerialLink::portTextsNameDevices()
 {
     QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
-    QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("COM20")),
-             QStringLiteral("/dev/ttyS19"));
+    QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("COM20")), QStringLiteral("/dev/ttyS19"));
     QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("COM0")), QString());
     QCOMPARE(SerialLink::deviceForPortText(QStringLiteral("ttyUSB0")),
              QStringLiteral("/dev/ttyUSB0"));
@@ -154,12 +153,11 @@ void tst_SerialLink::writeIsAcknowledgedAndReadBack()
 void tst_SerialLink::recoversFromInjectedFaults()
 {
     const QString path = m_links.filePath(QStringLiteral("faults"));
-    Simulator sim(path, {QStringLiteral("--devices"), QStringLiteral("1"),
-                         QStringLiteral("--fault"), QStringLiteral("noise=0.5"),
-                         QStringLiteral("--fault"), QStringLiteral("split=0.5"),
-                         QStringLiteral("--fault"), QStringLiteral("badsum=0.2"),
-                         QStringLiteral("--fault"), QStringLiteral("cut=0.2"),
-                         QStringLiteral("--fault"), QStringLiteral("late=0.1")});
+    Simulator sim(
+        path, {QStringLiteral("--devices"), QStringLiteral("1"), QStringLiteral("--fault"),
+               QStringLiteral("noise=0.5"), QStringLiteral("--fault"), QStringLiteral("split=0.5"),
+               QStringLiteral("--fault"), QStringLiteral("badsum=0.2"), QStringLiteral("--fault"),
+               QStringLiteral("cut=0.2"), QStringLiteral("--fault"), QStringLiteral("late=0.1")});
     Monitor monitor(path, "SUM", {1});
     PollingEngine &engine = *monitor.engine;
     QSignalSpy decoded(&engine, &PollingEngine::selectedDisplayChanged);
@@ -172,8 +170,8 @@ void tst_SerialLink::recoversFromInjectedFaults()
 void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
 {
     const QString path = m_links.filePath(QStringLiteral("vanish"));
-    auto sim = std::make_unique<Simulator>(path, QStringList{QStringLiteral("--devices"),
-                                                             QStringLiteral("1")});
+    auto sim = std::make_unique<Simulator>(
+        path, QStringList{QStringLiteral("--devices"), QStringLiteral("1")});
     Monitor monitor(path, "SUM", {1});
     PollingEngine &engine = *monitor.engine;
     QSignalSpy lost(&engine, &PollingEngine::portLost);
@@ -186,8 +184,8 @@ void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
     QTest::qWait(300);
     QCOMPARE(lost.size(), 1);
 
-    sim = std::make_unique<Simulator>(path, QStringList{QStringLiteral("--devices"),
-                                                        QStringLiteral("1")});
+    sim = std::make_unique<Simulator>(
+        path, QStringList{QStringLiteral("--devices"), QStringLiteral("1")});
     QVERIFY(engine.openPort().ok());
     QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
     engine.closePort();

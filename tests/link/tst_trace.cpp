@@ -28,7 +28,9 @@ void tst_Trace::sentIdentificationLine()
     QTemporaryDir dir;
     Trace trace(dir.path(), [] { return Sample; });
     trace.setEnabled(true);
-    trace.WriteTrace("\x02" "01WHO\r\n", false);
+    trace.WriteTrace("\x02"
+                     "01WHO\r\n",
+                     false);
     // "송신," in code page 949, the time, ",", the frame.
     QCOMPARE(contents(dir.filePath(QStringLiteral("RecvData.txt"))),
              QByteArray("\xBC\xDB\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO<CR><LF>\r\n"));
@@ -36,8 +38,10 @@ void tst_Trace::sentIdentificationLine()
 
 void tst_Trace::receivedBytesAreRenderedRawIncludingNoise()
 {
-    const QByteArray line =
-        Trace::renderLine(QByteArray("\x7F\x00\xFF\x02" "01NG", 8), true, Sample);
+    const QByteArray line = Trace::renderLine(QByteArray("\x7F\x00\xFF\x02"
+                                                         "01NG",
+                                                         8),
+                                              true, Sample);
     QCOMPARE(line, QByteArray("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,\x7F\x00\xFF<STX>01NG", 37));
 }
 
@@ -46,14 +50,22 @@ void tst_Trace::offWritesNothingAndDeletedFileIsCreatedAgain()
     QTemporaryDir dir;
     Trace trace(dir.path(), [] { return Sample; });
     const QString path = dir.filePath(QStringLiteral("RecvData.txt"));
-    trace.WriteTrace("\x02" "01WHO\r\n", false);
+    trace.WriteTrace("\x02"
+                     "01WHO\r\n",
+                     false);
     QVERIFY(!QFile::exists(path));
     trace.setEnabled(true);
-    trace.WriteTrace("\x02" "01WHO\r\n", false);
-    trace.WriteTrace("\x02" "01WHO\r\n", false);
+    trace.WriteTrace("\x02"
+                     "01WHO\r\n",
+                     false);
+    trace.WriteTrace("\x02"
+                     "01WHO\r\n",
+                     false);
     QCOMPARE(contents(path).count("\r\n"), 2);
     QVERIFY(QFile::remove(path));
-    trace.WriteTrace("\x02" "01WHO\r\n", false);
+    trace.WriteTrace("\x02"
+                     "01WHO\r\n",
+                     false);
     QCOMPARE(contents(path).count("\r\n"), 1);
 }
 

@@ -12,9 +12,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -290,7 +290,8 @@ void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
     QCOMPARE(f.engine->state().AddressList, QList<int>({102}));
     for (int i = 0; i < 100 && !f.lastFrame().contains("DWR"); ++i)
         f.clock.advance(10);
-    QCOMPARE(f.lastFrame().left(19), QByteArray("\x02" "01DWR,01,0102,0001"));
+    QCOMPARE(f.lastFrame().left(19), QByteArray("\x02"
+                                                "01DWR,01,0102,0001"));
     f.clock.advance(1500);
     QVERIFY(w.picRun->btnCMD[0]->property("lit").toBool());
     QVERIFY(w.picRun->btnCMD[0]->styleSheet().contains(QColor(255, 0, 0).name()));

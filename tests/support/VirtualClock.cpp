@@ -43,9 +43,9 @@ bool VirtualClock::fireNext(qint64 limit)
             action = i;
     }
     const bool actionFirst =
-        action >= 0 && (!timer || m_actions[action].due < timer->m_due ||
-                        (m_actions[action].due == timer->m_due &&
-                         m_actions[action].order < timer->m_order));
+        action >= 0 &&
+        (!timer || m_actions[action].due < timer->m_due ||
+         (m_actions[action].due == timer->m_due && m_actions[action].order < timer->m_order));
     if (actionFirst) {
         Pending p = m_actions.takeAt(action);
         m_ms = p.due;
