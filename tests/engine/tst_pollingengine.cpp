@@ -1,5 +1,6 @@
 #include "MemoryLink.h"
 #include "PollingEngine.h"
+#include "ProgramFolder.h"
 #include "VirtualClock.h"
 
 #include <QDir>
@@ -22,26 +23,16 @@ struct Harness
     Harness(const QList<int> &listed, const QList<int> &present, const QByteArray &protocol = "STD",
             bool trace = false)
     {
-        QByteArray multi;
-        for (int n = 1; n <= 99; ++n)
-            multi += (listed.contains(n) ? "O\t\r\n" : "X\t\r\n");
-        write(QStringLiteral("CFG/SetMulti.INI"), multi);
-        write(QStringLiteral("Comm.CFG"), "COM1\r\n9600\r\nN\r\n8\r\n1\r\n" + protocol + "\r\n");
+        const ProgramFolder folder(dir.path());
+        folder.writeDeviceList(listed);
+        folder.writePort("COM1", protocol);
         if (trace)
-            write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
+            folder.write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
         line = std::make_unique<SimulatedLine>(
             present, Frames::checksumModeOf(QString::fromLatin1(protocol)));
         link.attach(line.get());
         engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
         engine->startUp();
-    }
-
-    void write(const QString &name, const QByteArray &bytes)
-    {
-        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
-        QFile file(dir.filePath(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
     }
 
     /// Opens the port, runs until the window goes online and the first status exchange is done;

@@ -1,4 +1,5 @@
 #include "PollingEngine.h"
+#include "ProgramFolder.h"
 #include "SerialLink.h"
 #include "SystemClock.h"
 
@@ -46,21 +47,11 @@ struct Monitor
 
     Monitor(const QString &port, const QByteArray &protocol, const QList<int> &devices)
     {
-        QByteArray multi;
-        for (int n = 1; n <= 99; ++n)
-            multi += devices.contains(n) ? "O\t\r\n" : "X\t\r\n";
-        write(QStringLiteral("CFG/SetMulti.INI"), multi);
-        write(QStringLiteral("Comm.CFG"),
-              port.toLocal8Bit() + "\r\n9600\r\nN\r\n8\r\n1\r\n" + protocol + "\r\n");
+        const ProgramFolder folder(dir.path());
+        folder.writeDeviceList(devices);
+        folder.writePort(port.toLocal8Bit(), protocol);
         engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
         engine->startUp();
-    }
-    void write(const QString &name, const QByteArray &bytes)
-    {
-        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
-        QFile file(dir.filePath(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "NumberEdit.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
+#include "ProgramFolder.h"
 #include "StatusPanel.h"
 #include "VirtualClock.h"
 #include "frmZQ410_Main.h"
@@ -37,15 +38,8 @@ struct Fixture
                      bool writeSettings = true)
         : line(present, Frames::ChecksumMode::Sum)
     {
-        if (writeSettings) {
-            QByteArray multi;
-            for (int n = 1; n <= 99; ++n)
-                multi += listed.contains(n) ? "O\t\r\n" : "X\t\r\n";
-            QDir(dir.path()).mkpath(QStringLiteral("CFG"));
-            QFile file(dir.filePath(QStringLiteral("CFG/SetMulti.INI")));
-            file.open(QIODevice::WriteOnly);
-            file.write(multi);
-        }
+        if (writeSettings)
+            ProgramFolder(dir.path()).writeDeviceList(listed);
         link.attach(&line);
         engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
         window = std::make_unique<frmZQ410_Main>(*engine);
