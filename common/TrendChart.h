@@ -1,0 +1,121 @@
+#pragma once
+
+#include "TrendData.h"
+
+#include <QColor>
+#include <QImage>
+#include <QMarginsF>
+#include <QWidget>
+#include <array>
+
+class QCPGraph;
+class QCPTextElement;
+class QCustomPlot;
+class QPrinter;
+class QScrollBar;
+
+/// The trend chart both programs draw with: three series over the sample index, labelled with
+/// the samples' times. The samples live in TrendData; the plot is fed only what the visible range
+/// needs at the current width (a minimum and a maximum per pixel column), so a redraw costs the
+/// same for a thousand samples and for millions.
+class TrendChart : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class Title { Left, Top, Bottom };
+
+    explicit TrendChart(QWidget *parent = nullptr);
+    ~TrendChart() override;
+
+    /// The samples. After changing them directly (a bulk load), call dataChanged().
+    TrendData &data() { return m_data; }
+    const TrendData &data() const { return m_data; }
+    void dataChanged();
+
+    /// Empties the chart.
+    void clear();
+    void appendSample(qint32 secondOfDay, const std::array<float, TrendData::SeriesCount> &values);
+
+    void setSeriesName(int series, const QString &name);
+    void setSeriesColor(int series, const QColor &color);
+    QColor seriesColor(int series) const;
+    void setSeriesVisible(int series, bool visible);
+    bool isSeriesVisible(int series) const;
+
+    /// The visible sample range on the time axis.
+    void setXRange(double first, double last);
+    double xFirst() const;
+    double xLast() const;
+    /// Shows every sample.
+    void showAll();
+
+    /// Fixes the value axis; without it, the axis follows the visible values.
+    void setYRange(double min, double max);
+    void setYAutomatic();
+    double yMin() const;
+    double yMax() const;
+
+    void setTitle(Title position, const QString &text);
+    QString title(Title position) const;
+
+    /// The 3-D look: each line drawn as a ribbon with depth.
+    void set3D(bool on);
+    bool is3D() const { return m_3d; }
+    /// Mouse zoom: drag a rectangle to zoom into it, double-click to see everything again.
+    void setZoomEnabled(bool on);
+    bool isZoomEnabled() const { return m_zoom; }
+    void setScrollBarVisible(bool on);
+    bool isScrollBarVisible() const;
+    void setBorderVisible(bool on);
+    bool isBorderVisible() const { return m_border; }
+    void setBorderColor(const QColor &color);
+    QColor borderColor() const { return m_borderColor; }
+    void setLineWidth(int width);
+    int lineWidth() const { return m_lineWidth; }
+    void setBackgroundColor(const QColor &color);
+    void setLegendBackgroundColor(const QColor &color);
+    void setLegendVisible(bool on);
+
+    /// Draws the chart as it stands on the printer's page inside the margins (inches).
+    bool print(QPrinter &printer, const QMarginsF &marginsInches);
+    /// The chart as it stands, drawn at the given size.
+    QImage renderToImage(const QSize &size);
+
+    /// Redraws now (otherwise redraws are coalesced to the next event loop pass).
+    void redraw();
+
+    /// The labels currently on the time axis, for tests and printing checks.
+    QStringList timeAxisLabels() const;
+
+signals:
+    /// The operator double-clicked the chart.
+    void doubleClicked();
+
+private:
+    void feedVisibleRange();
+    void fitValueAxis();
+    void updateRibbons();
+    void updateScrollBar();
+    void onScrollBarMoved(int value);
+    void applyPens();
+    void applyBorder();
+    void scheduleRedraw();
+
+    TrendData m_data;
+    QCustomPlot *m_plot = nullptr;
+    QScrollBar *m_scrollBar = nullptr;
+    QCPTextElement *m_topTitle = nullptr;
+    std::array<QCPGraph *, TrendData::SeriesCount> m_graphs{};
+    std::array<QCPGraph *, TrendData::SeriesCount> m_ribbons{};
+    std::array<QColor, TrendData::SeriesCount> m_colors;
+    bool m_yAutomatic = true;
+    bool m_3d = false;
+    bool m_zoom = false;
+    bool m_border = false;
+    bool m_updatingScrollBar = false;
+    QColor m_borderColor = Qt::black;
+    int m_lineWidth = 1;
+    std::vector<double> m_xs;
+    std::vector<double> m_ys;
+};

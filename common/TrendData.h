@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QtGlobal>
+#include <array>
+#include <memory>
+#include <vector>
+
+/// The smallest and largest value of a run of samples; empty when min > max.
+struct MinMax
+{
+    float min = std::numeric_limits<float>::infinity();
+    float max = -std::numeric_limits<float>::infinity();
+
+    bool isEmpty() const { return min > max; }
+    void include(float v)
+    {
+        min = std::min(min, v);
+        max = std::max(max, v);
+    }
+    void include(const MinMax &other)
+    {
+        min = std::min(min, other.min);
+        max = std::max(max, other.max);
+    }
+};
+
+/// The samples of a trend chart: per sample its time of day and one value for each of the three
+/// series, the X value being the sample's index. Kept compactly (about 18 bytes a sample, the
+/// summaries included) in fixed chunks, with a min/max pyramid per series so that the smallest
+/// and largest value of any run of samples costs O(log n), whatever the length of the run.
+class TrendData
+{
+public:
+    static constexpr int SeriesCount = 3;
+    /// Time of a sample that has none to show.
+    static constexpr qint32 NoTime = -1;
+
+    TrendData();
+    ~TrendData();
+    TrendData(const TrendData &) = delete;
+    TrendData &operator=(const TrendData &) = delete;
+
+    void clear();
+    /// Appends a sample; updating the summaries costs O(log n), nothing is rebuilt.
+    void append(qint32 secondOfDay, const std::array<float, SeriesCount> &values);
+
+    qsizetype size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+    float value(int series, qsizetype index) const;
+    /// Seconds since midnight of the sample, or NoTime.
+    qint32 secondOfDay(qsizetype index) const;
+
+    /// Smallest and largest value of the series over samples [first, last).
+    MinMax range(int series, qsizetype first, qsizetype last) const;
+
+    /// The points that draw the series over samples [first, last) on `columns` pixel columns
+    /// without losing any column's extremes: every sample when there are no more samples than
+    /// columns, otherwise a minimum and a maximum per column. xs and ys are replaced.
+    void decimate(int series, qsizetype first, qsizetype last, int columns, std::vector<double> &xs,
+                  std::vector<double> &ys) const;
+
+    /// Bytes held, summaries and unused chunk room included.
+    qsizetype memoryBytes() const;
+
+    /// "HH:MM:SS" of a second of the day; empty for NoTime.
+    static QString timeText(qint32 secondOfDay);
+
+private:
+    static constexpr qsizetype ChunkSize = 1 << 16;
+    static constexpr qsizetype BlockSize = 16; ///< samples summarised by one level-0 node
+    static constexpr qsizetype FanOut = 4;     ///< nodes of a level summarised by one above
+
+    struct Chunk
+    {
+        std::array<qint32, ChunkSize> times;
+        std::array<std::array<float, ChunkSize>, SeriesCount> values;
+    };
+
+    void includeRaw(int series, qsizetype first, qsizetype last, MinMax &result) const;
+    void includeLevel(int series, size_t level, qsizetype first, qsizetype last,
+                      MinMax &result) const;
+
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    qsizetype m_size = 0;
+    /// m_levels[series][level][node]
+    std::array<std::vector<std::vector<MinMax>>, SeriesCount> m_levels;
+};
