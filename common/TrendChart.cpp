@@ -39,6 +39,48 @@ private:
     const TrendData &m_data;
 };
 
+} // namespace
+
+/// The 3-D look: behind each visible line, the same line drawn again a pixel further back and up
+/// for each pixel of depth, in a lighter colour, so the lines stand as ribbons. Thin lines are
+/// cheap; a filled polygon or a wide pen would cost tens of milliseconds per redraw.
+class TrendChart::Ribbons : public QCPLayerable
+{
+public:
+    Ribbons(QCustomPlot *plot, const std::array<QCPGraph *, TrendData::SeriesCount> &graphs)
+        : QCPLayerable(plot, QStringLiteral("ribbons")), m_graphs(graphs)
+    {}
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
+    {
+        applyAntialiasingHint(painter, false, QCP::aePlottables);
+    }
+    QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
+    void draw(QCPPainter *painter) override
+    {
+        QPolygonF line;
+        for (QCPGraph *graph : m_graphs) {
+            if (!graph->visible())
+                continue;
+            line.clear();
+            const auto data = graph->data();
+            line.reserve(data->size());
+            for (auto it = data->constBegin(); it != data->constEnd(); ++it)
+                line.append(QPointF(graph->keyAxis()->coordToPixel(it->key),
+                                    graph->valueAxis()->coordToPixel(it->value)));
+            painter->setPen(QPen(graph->pen().color().lighter(170), 1));
+            for (int k = RibbonDepth; k >= 1; --k)
+                painter->drawPolyline(line.translated(k, -k));
+        }
+    }
+
+private:
+    const std::array<QCPGraph *, TrendData::SeriesCount> &m_graphs;
+};
+
+namespace {
+
 const std::array<QColor, TrendData::SeriesCount> DefaultColors = {
     QColor(0, 0, 255), QColor(255, 0, 0), QColor(0, 160, 0)};
 
@@ -54,13 +96,13 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_plot->legend->setVisible(true);
     m_plot->legend->setBrush(Qt::white);
     for (int s = 0; s < TrendData::SeriesCount; ++s) {
-        m_ribbons[s] = m_plot->addGraph();
-        m_ribbons[s]->removeFromLegend();
-        m_ribbons[s]->setVisible(false);
         m_graphs[s] = m_plot->addGraph();
         m_graphs[s]->setAdaptiveSampling(false);
-        m_ribbons[s]->setAdaptiveSampling(false);
     }
+    m_plot->addLayer(QStringLiteral("ribbons"), m_plot->layer(QStringLiteral("main")),
+                     QCustomPlot::limBelow);
+    m_ribbons = new Ribbons(m_plot, m_graphs);
+    m_ribbons->setVisible(false);
     applyPens();
     m_plot->xAxis->setRange(0, 9);
     m_plot->yAxis->setRange(0, 1);
@@ -122,7 +164,6 @@ void TrendChart::setSeriesColor(int series, const QColor &color)
         return;
     m_colors[series] = color;
     applyPens();
-    updateRibbons();
     scheduleRedraw();
 }
 
@@ -138,7 +179,6 @@ void TrendChart::setSeriesVisible(int series, bool visible)
         m_graphs[series]->addToLegend();
     else
         m_graphs[series]->removeFromLegend();
-    updateRibbons();
     scheduleRedraw();
 }
 
@@ -228,7 +268,7 @@ QString TrendChart::title(Title position) const
 void TrendChart::set3D(bool on)
 {
     m_3d = on;
-    updateRibbons();
+    m_ribbons->setVisible(on);
     scheduleRedraw();
 }
 
@@ -297,8 +337,8 @@ bool TrendChart::print(QPrinter &printer, const QMarginsF &marginsInches)
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     const QSize size = page.size();
     // Draw at screen resolution scale so fonts and lines keep their proportions.
-    const double scale = std::min(double(size.width()) / m_plot->width(),
-                                  double(size.height()) / m_plot->height());
+    const double scale =
+        std::min(double(size.width()) / m_plot->width(), double(size.height()) / m_plot->height());
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
     painter.scale(scale, scale);
@@ -339,7 +379,6 @@ void TrendChart::feedVisibleRange()
         m_graphs[s]->setData(QVector<double>(m_xs.begin(), m_xs.end()),
                              QVector<double>(m_ys.begin(), m_ys.end()), true);
     }
-    updateRibbons();
 }
 
 /// Without a fixed range, the value axis spans the visible values of the visible series.
@@ -361,43 +400,18 @@ void TrendChart::fitValueAxis()
     m_plot->yAxis->setRange(all.min - span * AutoMargin, all.max + span * AutoMargin);
 }
 
-/// In 3-D each visible line gets a copy shifted back by the ribbon depth, and the band between
-/// them is filled, so the lines stand as ribbons.
-void TrendChart::updateRibbons()
-{
-    const double dx = m_plot->xAxis->pixelToCoord(RibbonDepth) - m_plot->xAxis->pixelToCoord(0);
-    const double dy = m_plot->yAxis->pixelToCoord(0) - m_plot->yAxis->pixelToCoord(RibbonDepth);
-    for (int s = 0; s < TrendData::SeriesCount; ++s) {
-        QCPGraph *ribbon = m_ribbons[s];
-        const bool shown = m_3d && m_graphs[s]->visible();
-        ribbon->setVisible(shown);
-        m_graphs[s]->setChannelFillGraph(shown ? ribbon : nullptr);
-        m_graphs[s]->setBrush(shown ? QBrush(m_colors[s].lighter(160)) : QBrush(Qt::NoBrush));
-        if (!shown)
-            continue;
-        QSharedPointer<QCPGraphDataContainer> shifted(new QCPGraphDataContainer);
-        QVector<QCPGraphData> points;
-        for (auto it = m_graphs[s]->data()->constBegin(); it != m_graphs[s]->data()->constEnd();
-             ++it)
-            points.append(QCPGraphData(it->key + dx, it->value + dy));
-        shifted->set(points, true);
-        ribbon->setData(shifted);
-    }
-}
-
 void TrendChart::applyPens()
 {
     for (int s = 0; s < TrendData::SeriesCount; ++s) {
         m_graphs[s]->setPen(QPen(m_colors[s], m_lineWidth));
-        m_ribbons[s]->setPen(QPen(m_colors[s].darker(140), 1));
     }
 }
 
 void TrendChart::applyBorder()
 {
-    setStyleSheet(m_border ? QStringLiteral("TrendChart { border: 2px solid %1; }")
-                                 .arg(m_borderColor.name())
-                           : QString());
+    setStyleSheet(
+        m_border ? QStringLiteral("TrendChart { border: 2px solid %1; }").arg(m_borderColor.name())
+                 : QString());
     setContentsMargins(m_border ? QMargins(2, 2, 2, 2) : QMargins());
 }
 

@@ -95,7 +95,6 @@ signals:
 private:
     void feedVisibleRange();
     void fitValueAxis();
-    void updateRibbons();
     void updateScrollBar();
     void onScrollBarMoved(int value);
     void applyPens();
@@ -107,7 +106,8 @@ private:
     QScrollBar *m_scrollBar = nullptr;
     QCPTextElement *m_topTitle = nullptr;
     std::array<QCPGraph *, TrendData::SeriesCount> m_graphs{};
-    std::array<QCPGraph *, TrendData::SeriesCount> m_ribbons{};
+    class Ribbons;
+    Ribbons *m_ribbons = nullptr;
     std::array<QColor, TrendData::SeriesCount> m_colors;
     bool m_yAutomatic = true;
     bool m_3d = false;

@@ -133,7 +133,8 @@ void TrendData::decimate(int series, qsizetype first, qsizetype last, int column
         const double x = (double(a) + double(b - 1)) / 2;
         // Keep the order in which the line passes the extremes: enter the column from the side
         // nearer the previous point.
-        const bool minFirst = ys.empty() || std::abs(ys.back() - m.min) <= std::abs(ys.back() - m.max);
+        const bool minFirst =
+            ys.empty() || std::abs(ys.back() - m.min) <= std::abs(ys.back() - m.max);
         xs.push_back(x);
         ys.push_back(minFirst ? m.min : m.max);
         xs.push_back(x);

@@ -1,10 +1,10 @@
 #include "TrendChart.h"
 
+#include <QFile>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QFile>
-#include <QRegularExpression>
 #include <QTest>
 
 class tst_TrendChart : public QObject

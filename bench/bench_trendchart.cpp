@@ -1,0 +1,65 @@
+// Appending one sample to the live chart and redrawing it, with 1,000 to 1,000,000 samples per
+// series already in it; and the memory the samples take.
+
+#include "TrendChart.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void fill(TrendChart &chart, qsizetype count)
+{
+    for (qsizetype i = 0; i < count; ++i) {
+        const float t = float(i);
+        chart.data().append(qint32(i % 86400),
+                            {60.0f, 25.0f + 10.0f * std::sin(t / 500.0f), 24.0f + float(i % 7)});
+    }
+    chart.dataChanged();
+}
+
+void AppendAndRedraw(benchmark::State &state)
+{
+    TrendChart chart;
+    chart.resize(697, 353);
+    chart.show(); // painted on screen, as in the window (offscreen platform)
+    chart.set3D(state.range(1) != 0);
+    fill(chart, state.range(0));
+    chart.showAll();
+    chart.redraw();
+    qsizetype n = chart.data().size();
+    for (auto _ : state) {
+        chart.appendSample(qint32(n % 86400), {60.0f, 30.0f, 24.0f});
+        chart.setXRange(0, double(n));
+        chart.redraw();
+        ++n;
+    }
+    state.counters["samples"] = double(n);
+}
+BENCHMARK(AppendAndRedraw)
+    ->ArgsProduct({{1000, 100000, 1000000}, {0, 1}})
+    ->ArgNames({"samples", "3d"})
+    ->Unit(benchmark::kMillisecond);
+
+void MemoryPerSample(benchmark::State &state)
+{
+    for (auto _ : state) {
+        TrendChart chart;
+        fill(chart, state.range(0));
+        state.counters["bytes_per_sample"] =
+            double(chart.data().memoryBytes()) / double(chart.data().size());
+    }
+}
+BENCHMARK(MemoryPerSample)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
