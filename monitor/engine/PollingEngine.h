@@ -53,6 +53,8 @@ public:
     DeviceTable &table() { return m_table; }
     const SelectedDisplay &display() const { return m_display; }
     const SettingsFiles &settingsFiles() const { return m_files; }
+    Clock &clock() { return m_clock; }
+    QString programFolder() const { return m_programFolder; }
     Trace &trace() { return m_trace; }
 
     /// Takes new port settings; the protocol applies to the next frame, the rest at the next
@@ -148,6 +150,7 @@ private:
 
     Link &m_link;
     Clock &m_clock;
+    QString m_programFolder;
     QString m_defaultDataFolder;
     SettingsFiles m_files;
     SharedState m_state;

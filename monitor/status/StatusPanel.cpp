@@ -4,7 +4,10 @@
 #include "Lamp.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
+#include "TrendChart.h"
 
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QLabel>
 
 namespace {
@@ -53,6 +56,8 @@ StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent)
     buildValueDisplays();
     buildSecondColumn();
     buildLamps();
+    buildSwatches();
+    buildChartArea();
 }
 
 void StatusPanel::buildCommandButtons()
@@ -131,6 +136,72 @@ void StatusPanel::buildLamps()
         p.setColor(QPalette::WindowText, Qt::white);
         caption->setPalette(p);
     }
+}
+
+void StatusPanel::buildSwatches()
+{
+    const std::array<QColor, 3> defaults = {QColor(0, 0, 255), QColor(255, 0, 0),
+                                            QColor(0, 255, 0)};
+    const std::array<GradientLabel *, 3> titles = {lblSV_Title, lblTT[0], lblTT[1]};
+    for (int i = 0; i < 3; ++i) {
+        picGcolor[i] = new QPushButton(titles[i]);
+        picGcolor[i]->setObjectName(QStringLiteral("picGcolor_%1").arg(i));
+        picGcolor[i]->setGeometry(0, 0, 17, 17);
+        picGcolor[i]->setFlat(true);
+        picGcolor[i]->setCursor(Qt::PointingHandCursor);
+        setSwatchColor(i, defaults[i]);
+        connect(picGcolor[i], &QPushButton::clicked, this, [this, i] { chooseSwatchColor(i); });
+    }
+}
+
+void StatusPanel::buildChartArea()
+{
+    auto *periodTitle = new QLabel(QStringLiteral("표시주기(초)"), this);
+    periodTitle->setGeometry(8, 296, 92, 20);
+    periodTitle->setStyleSheet(QStringLiteral("color: white;"));
+    txtDispTime = new NumberEdit(this);
+    txtDispTime->setGeometry(104, 296, 49, 20);
+    txtDispTime->setText(QStringLiteral("5"));
+    connect(txtDispTime, &QLineEdit::textChanged, this, &StatusPanel::limitPeriodText);
+    chbScroll = new QCheckBox(QStringLiteral("Scroll Bar"), this);
+    chbScroll->setGeometry(496, 296, 96, 20);
+    chb3D = new QCheckBox(QStringLiteral("3D"), this);
+    chb3D->setGeometry(600, 296, 60, 20);
+    chb3D->setChecked(true);
+    for (QCheckBox *box : {chbScroll, chb3D})
+        box->setStyleSheet(QStringLiteral("color: white;"));
+    ChartFX1 = new TrendChart(this);
+    ChartFX1->setGeometry(12, 320, 697, 353);
+}
+
+QColor StatusPanel::swatchColor(int series) const
+{
+    return picGcolor[series]->property("colour").value<QColor>();
+}
+
+void StatusPanel::setSwatchColor(int series, const QColor &color)
+{
+    picGcolor[series]->setProperty("colour", color);
+    picGcolor[series]->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid black;")
+                                         .arg(color.name()));
+}
+
+/// The platform's colour dialog; cancelling changes nothing.
+void StatusPanel::chooseSwatchColor(int series)
+{
+    const QColor chosen = QColorDialog::getColor(swatchColor(series), this);
+    if (chosen.isValid())
+        setSwatchColor(series, chosen);
+}
+
+/// After every change the period stays within 1 to 60 seconds.
+void StatusPanel::limitPeriodText(const QString &text)
+{
+    const double number = NumberText::leadingNumber(text);
+    if (number < 1)
+        txtDispTime->setText(QStringLiteral("1"));
+    else if (number > 60)
+        txtDispTime->setText(QStringLiteral("60"));
 }
 
 void StatusPanel::showDisplay(const SelectedDisplay &display)

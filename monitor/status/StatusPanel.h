@@ -9,7 +9,9 @@
 class GradientLabel;
 class Lamp;
 class NumberEdit;
+class QCheckBox;
 class QLabel;
+class TrendChart;
 
 /// The navy status panel picRun: the command buttons, the selected controller's values and
 /// lamps, and the memory-number box. It shows; the main window acts on what it reports.
@@ -37,6 +39,16 @@ public:
     GradientLabel *lblMEM = nullptr;
     NumberEdit *txtMEM = nullptr;
     std::array<Lamp *, 9> shpLED1{};
+    /// Colour swatches of the three chart series, in the corners of the value titles.
+    std::array<QPushButton *, 3> picGcolor{};
+    NumberEdit *txtDispTime = nullptr;
+    QCheckBox *chbScroll = nullptr;
+    QCheckBox *chb3D = nullptr;
+    TrendChart *ChartFX1 = nullptr;
+
+    /// The colour of a swatch.
+    QColor swatchColor(int series) const;
+    void setSwatchColor(int series, const QColor &color);
 
 signals:
     void commandClicked(int index);
@@ -48,6 +60,10 @@ private:
     void buildValueDisplays();
     void buildSecondColumn();
     void buildLamps();
+    void buildChartArea();
+    void buildSwatches();
+    void chooseSwatchColor(int series);
+    void limitPeriodText(const QString &text);
     void startMemoryEntry();
     void limitMemoryText(const QString &text);
     void confirmMemoryEntry(const QString &newText);

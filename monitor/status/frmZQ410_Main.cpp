@@ -2,11 +2,13 @@
 
 #include "CommIndicator.h"
 #include "GradientLabel.h"
+#include "LiveTrend.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
 #include "StatusPanel.h"
 #include "frmAbout.h"
 #include "frmZQ410_SetPort.h"
+#include "frmZQ410_Set_DSave.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -21,6 +23,7 @@ namespace {
 
 constexpr int ClientWidth = 1016;
 constexpr int CentralHeight = 690;
+constexpr int DisplayTickMs = 500;
 const QColor ButtonBlue(192, 192, 255);
 
 QColor colourOf(LinkColour colour)
@@ -47,7 +50,8 @@ void markNotAvailable(QAction *action)
 } // namespace
 
 frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
-    : QMainWindow(parent), m_engine(engine)
+    : QMainWindow(parent), m_engine(engine),
+      m_recorder(engine.state(), engine.table(), [&engine] { return engine.isPortOpen(); })
 {
     setWindowTitle(QStringLiteral("ZQ410 V1.0.0"));
     auto *central = new QWidget(this);
@@ -58,6 +62,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
     Image1->setGeometry(288, 0, 440, 656);
     picRun = new StatusPanel(central);
     picRun->setGeometry(152, 0, 722, CentralHeight);
+    m_liveTrend = new LiveTrend(m_engine, *picRun, this);
     lblConnectChk = new QLabel(QStringLiteral("기기와의 연결상태 검사 중 ..."), central);
     lblConnectChk->setGeometry(152 + 116, 330, 465, 41);
     lblConnectChk->setAlignment(Qt::AlignCenter);
@@ -79,6 +84,10 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
     picRun->hide();
     lblConnectChk->hide();
     SetOnlineControls(false);
+    m_liveTrend->ResetChart();
+    m_liveTrend->PrepareChart();
+    tmrDispGraph = m_engine.clock().createTimer([this] { onDisplayTick(); });
+    tmrDispGraph->start(DisplayTickMs);
     adjustSize();
 }
 
@@ -86,7 +95,8 @@ void frmZQ410_Main::buildMenus()
 {
     mSet = menuBar()->addMenu(QStringLiteral("설정[&S]"));
     mSetMulti = mSet->addAction(QStringLiteral("멀티 설정[&M]"));
-    mSetDSave = mSet->addAction(QStringLiteral("데이터저장 설정[&D]"));
+    mSetDSave = mSet->addAction(QStringLiteral("데이터저장 설정[&D]"), this,
+                                &frmZQ410_Main::openSetDSave);
     mSet->addSeparator();
     mSetPort =
         mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this, &frmZQ410_Main::openSetPort);
@@ -113,7 +123,7 @@ void frmZQ410_Main::buildMenus()
     mHelp->addSeparator();
     mHelpGraphView = mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"));
 
-    for (QAction *later : {mSetMulti, mSetDSave, mOnlineMulti, mOnlineParameter, mOnlineError,
+    for (QAction *later : {mSetMulti, mOnlineMulti, mOnlineParameter, mOnlineError,
                            mProgramMemory, mHelpHelp, mHelpManual, mHelpGraphView})
         markNotAvailable(later);
 }
@@ -287,6 +297,25 @@ void frmZQ410_Main::openSetPort()
     showPortSettings();
 }
 
+void frmZQ410_Main::openSetDSave()
+{
+    frmZQ410_Set_DSave dialog(m_engine.state().recording, m_engine.settingsFiles(),
+                              m_engine.programFolder(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_engine.state().recording = dialog.settings();
+    showRecordingSettings();
+}
+
+/// The chart step comes first, the recording step second; the timer is armed again at the end.
+void frmZQ410_Main::onDisplayTick()
+{
+    const QDateTime now = m_engine.clock().now();
+    m_liveTrend->chartStep(now);
+    m_recorder.recordingStep(now);
+    tmrDispGraph->start(DisplayTickMs);
+}
+
 void frmZQ410_Main::openAbout()
 {
     frmAbout about(this);
@@ -313,6 +342,7 @@ void frmZQ410_Main::openPort()
         return;
     }
     setPortCaptions(true);
+    m_liveTrend->restart();
 }
 
 void frmZQ410_Main::closePort()
@@ -332,6 +362,8 @@ void frmZQ410_Main::selectDevice(int row)
     if (!m_engine.selectDevice(row))
         return;
     lblMC_No->setText(sprdStatus->item(row, 0)->text());
+    m_liveTrend->restart();
+    m_liveTrend->ResetChart();
 }
 
 void frmZQ410_Main::onPortLost(const QString &reason)

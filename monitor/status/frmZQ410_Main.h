@@ -1,9 +1,14 @@
 #pragma once
 
+#include "Timer.h"
+#include "TrendRecorder.h"
+
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 class CommIndicator;
+class LiveTrend;
 class PanelArtwork;
 class PollingEngine;
 class QAction;
@@ -77,6 +82,8 @@ private:
     void showPickerState(int row);
 
     void openSetPort();
+    void openSetDSave();
+    void onDisplayTick();
     void openAbout();
     void togglePort();
     void openPort();
@@ -88,4 +95,8 @@ private:
     void showMessage(const QString &text);
 
     PollingEngine &m_engine;
+    LiveTrend *m_liveTrend = nullptr;
+    TrendRecorder m_recorder;
+    /// Every 500 ms: the chart step, then the recording step.
+    std::unique_ptr<Timer> tmrDispGraph;
 };

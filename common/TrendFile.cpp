@@ -1,0 +1,17 @@
+#include "TrendFile.h"
+
+#include <QDir>
+
+QString TrendFile::path(const QString &folder, const QString &prefix, int deviceNo)
+{
+    return folder + QDir::separator() + prefix + QLatin1Char('_') +
+           QStringLiteral("%1").arg(deviceNo, 2, 10, QLatin1Char('0')) + QStringLiteral(".DAT");
+}
+
+QString TrendFile::recordLine(const QDateTime &time, const QString &sv, const QString &pv,
+                              const QString &aux)
+{
+    const QChar tab(QLatin1Char('\t'));
+    return time.toString(QStringLiteral("yyyy-MM-dd")) + tab +
+           time.toString(QStringLiteral("HH:mm:ss")) + tab + sv + tab + pv + tab + aux;
+}

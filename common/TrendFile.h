@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+/// The trend data file both programs share: one file per controller,
+/// <folder>/<prefix>_<nn>.DAT, one record per line: date, time, SV, control temperature and
+/// auxiliary temperature separated by TABs, CR LF at the end.
+class TrendFile
+{
+public:
+    /// The file of a controller; the separator is always put between folder and name.
+    static QString path(const QString &folder, const QString &prefix, int deviceNo);
+    /// One record without its line end: "YYYY-MM-DD", TAB, "HH:MM:SS", TAB, sv, TAB, pv, TAB, aux.
+    static QString recordLine(const QDateTime &time, const QString &sv, const QString &pv,
+                              const QString &aux);
+};

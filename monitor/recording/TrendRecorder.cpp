@@ -1,0 +1,58 @@
+#include "TrendRecorder.h"
+
+#include "TextFile.h"
+#include "TrendFile.h"
+
+namespace {
+
+/// Whole seconds from a to b on the one-second clock: both times are cut to the second first.
+qint64 elapsedSeconds(const QDateTime &from, const QDateTime &to)
+{
+    if (!from.isValid())
+        return std::numeric_limits<qint64>::max();
+    return to.toSecsSinceEpoch() - from.toSecsSinceEpoch();
+}
+
+constexpr int FieldSv = 8;
+constexpr int FieldPv = 4;
+constexpr int FieldAux = 5;
+
+} // namespace
+
+TrendRecorder::TrendRecorder(const SharedState &state, const DeviceTable &table,
+                             std::function<bool()> portOpen)
+    : m_state(state), m_table(table), m_portOpen(std::move(portOpen))
+{
+}
+
+qint64 TrendRecorder::intervalSeconds() const
+{
+    const RecordingSettings &recording = m_state.recording;
+    const qint64 interval = recording.RecordInterval;
+    return recording.RecordUnit == QStringLiteral("분") ? interval * 60 : interval;
+}
+
+void TrendRecorder::recordingStep(const QDateTime &now)
+{
+    if (m_state.recording.RecordSwitch != QLatin1String("Yes"))
+        return;
+    if (elapsedSeconds(LastRecordTime, now) < intervalSeconds())
+        return;
+    LastRecordTime = now;
+    if (!m_portOpen())
+        return;
+    for (int i = 0; i < m_state.DeviceList.size(); ++i) {
+        if (m_state.RunFlags.value(i) && m_state.ConnectedFlags.value(i))
+            AppendTrendRecord(i, now);
+    }
+}
+
+bool TrendRecorder::AppendTrendRecord(int index, const QDateTime &now) const
+{
+    const RecordingSettings &recording = m_state.recording;
+    const QString path = TrendFile::path(recording.DataFolder, recording.DataFilePrefix,
+                                         m_state.DeviceList.at(index));
+    return TextFile::appendLine(path, TrendFile::recordLine(now, m_table.field(index, FieldSv),
+                                                            m_table.field(index, FieldPv),
+                                                            m_table.field(index, FieldAux)));
+}

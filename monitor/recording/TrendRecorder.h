@@ -1,0 +1,33 @@
+#pragma once
+
+#include "DeviceTable.h"
+#include "SharedState.h"
+
+#include <QDateTime>
+#include <functional>
+
+/// The recording step: while recording is on, one record per interval for every controller
+/// that runs and is connected, appended to its trend data file and the file closed again.
+class TrendRecorder
+{
+public:
+    TrendRecorder(const SharedState &state, const DeviceTable &table,
+                  std::function<bool()> portOpen);
+
+    /// Runs on every display tick; writes when an interval has passed since the last due step.
+    void recordingStep(const QDateTime &now);
+
+    /// Appends the record of DeviceList index i. A file that cannot be written (missing folder,
+    /// read-only, full disk) loses this record only; nothing is reported.
+    bool AppendTrendRecord(int index, const QDateTime &now) const;
+
+    /// The interval in seconds: minutes when the unit is exactly "분", seconds otherwise.
+    qint64 intervalSeconds() const;
+
+private:
+    const SharedState &m_state;
+    const DeviceTable &m_table;
+    std::function<bool()> m_portOpen;
+    /// When the last due step ran; long ago at start, so the first step is due at once.
+    QDateTime LastRecordTime;
+};

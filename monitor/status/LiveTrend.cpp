@@ -1,0 +1,104 @@
+#include "LiveTrend.h"
+
+#include "GradientLabel.h"
+#include "NumberEdit.h"
+#include "NumberText.h"
+#include "PollingEngine.h"
+#include "StatusPanel.h"
+#include "TrendChart.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPalette>
+
+namespace {
+
+const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
+                                 QStringLiteral("보조온도")};
+
+qint32 secondOfDay(const QDateTime &time)
+{
+    return time.time().msecsSinceStartOfDay() / 1000;
+}
+
+} // namespace
+
+LiveTrend::LiveTrend(PollingEngine &engine, StatusPanel &panel, QObject *parent)
+    : QObject(parent), m_engine(engine), m_panel(panel)
+{
+    TrendChart *chart = m_panel.ChartFX1;
+    connect(m_panel.chb3D, &QCheckBox::clicked, chart, &TrendChart::set3D);
+    connect(m_panel.chbScroll, &QCheckBox::clicked, chart, &TrendChart::setScrollBarVisible);
+    chart->set3D(m_panel.chb3D->isChecked());
+    chart->setScrollBarVisible(m_panel.chbScroll->isChecked());
+    connect(&m_engine, &PollingEngine::selectedDisplayChanged, this, [this] {
+        m_panel.ChartFX1->setTitle(TrendChart::Title::Left,
+                                   QStringLiteral("온도(%1)").arg(m_engine.display().unit));
+    });
+}
+
+void LiveTrend::ResetChart()
+{
+    TrendChart *chart = m_panel.ChartFX1;
+    chart->setBackgroundColor(QApplication::palette().color(QPalette::Button));
+    chart->setLegendBackgroundColor(Qt::white);
+    chart->clear();
+}
+
+void LiveTrend::PrepareChart()
+{
+    TrendChart *chart = m_panel.ChartFX1;
+    chart->setLegendVisible(true);
+    for (int s = 0; s < 3; ++s)
+        chart->setSeriesName(s, SeriesNames[s]);
+    chart->setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
+    chart->setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
+}
+
+void LiveTrend::chartStep(const QDateTime &now)
+{
+    for (int s = 0; s < 3; ++s)
+        m_panel.ChartFX1->setSeriesColor(s, m_panel.swatchColor(s));
+    const double period = NumberText::leadingNumber(m_panel.txtDispTime->text());
+    const qint64 elapsed = LastChartTime.isValid()
+                               ? now.toSecsSinceEpoch() - LastChartTime.toSecsSinceEpoch()
+                               : std::numeric_limits<qint64>::max();
+    if (double(elapsed) < period)
+        return;
+    LastChartTime = now;
+    if (!m_engine.display().commandLit[0]) {
+        SampleCount = 0;
+        return;
+    }
+    if (!selectedLinkGood())
+        return;
+    if (SampleCount == 0)
+        ResetChart();
+    ++SampleCount;
+    AddChartSample(now);
+}
+
+/// The selected controller's picker cell reads "양호" and it is connected.
+bool LiveTrend::selectedLinkGood() const
+{
+    const SharedState &state = m_engine.state();
+    const int index = state.SelectedIndex;
+    return index >= 0 && index < m_engine.table().rowCount() &&
+           m_engine.table().pickerState(index).text == QStringLiteral("양호") &&
+           state.ConnectedFlags.value(index);
+}
+
+/// Appends sample n (= SampleCount); the first sample also puts its values at point 0, labelled
+/// one second earlier, so the chart starts with a line.
+void LiveTrend::AddChartSample(const QDateTime &now)
+{
+    const std::array<float, 3> values = {
+        float(NumberText::leadingNumber(m_panel.lblSV->text())),
+        float(NumberText::leadingNumber(m_panel.lblPV[0]->text())),
+        float(NumberText::leadingNumber(m_panel.lblPV[1]->text()))};
+    TrendChart *chart = m_panel.ChartFX1;
+    if (SampleCount == 1)
+        chart->appendSample(secondOfDay(now.addSecs(-1)), values);
+    chart->appendSample(secondOfDay(now), values);
+    chart->setXRange(0, SampleCount);
+}
