@@ -59,8 +59,8 @@ const LinkCell Failed{QStringLiteral("불량"), LinkColour::Black};
 PollingEngine::PollingEngine(Link &link, Clock &clock, const QString &programFolder,
                              const QString &defaultDataFolder, QObject *parent)
     : QObject(parent), m_link(link), m_clock(clock), m_programFolder(programFolder),
-      m_defaultDataFolder(defaultDataFolder),
-      m_files(programFolder), m_decoder(m_state, m_table, m_display),
+      m_defaultDataFolder(defaultDataFolder), m_files(programFolder),
+      m_decoder(m_state, m_table, m_display),
       m_trace(programFolder, [&clock] { return clock.now(); })
 {
     tmrSend = m_clock.createTimer([this] { onSendTick(); });

@@ -22,8 +22,7 @@ constexpr int FieldAux = 5;
 TrendRecorder::TrendRecorder(const SharedState &state, const DeviceTable &table,
                              std::function<bool()> portOpen)
     : m_state(state), m_table(table), m_portOpen(std::move(portOpen))
-{
-}
+{}
 
 qint64 TrendRecorder::intervalSeconds() const
 {

@@ -12,9 +12,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-frmZQ410_Set_DSave::frmZQ410_Set_DSave(const RecordingSettings &current,
-                                       const SettingsFiles &files, const QString &programFolder,
-                                       QWidget *parent)
+frmZQ410_Set_DSave::frmZQ410_Set_DSave(const RecordingSettings &current, const SettingsFiles &files,
+                                       const QString &programFolder, QWidget *parent)
     : QDialog(parent), m_files(files), m_programFolder(programFolder)
 {
     setWindowTitle(QStringLiteral("데이터 저장 설정"));
@@ -34,8 +33,10 @@ void frmZQ410_Set_DSave::build()
         QString text;
         int x;
         int width;
-    } titles[] = {{QStringLiteral("저장여부"), 8, 65},   {QStringLiteral("저장주기"), 80, 65},
-                  {QStringLiteral("단위"), 152, 65},     {QStringLiteral("저장폴더"), 224, 441},
+    } titles[] = {{QStringLiteral("저장여부"), 8, 65},
+                  {QStringLiteral("저장주기"), 80, 65},
+                  {QStringLiteral("단위"), 152, 65},
+                  {QStringLiteral("저장폴더"), 224, 441},
                   {QStringLiteral("파일명"), 672, 153}};
     for (const auto &title : titles) {
         auto *label = new GradientLabel(title.text, this);
@@ -61,7 +62,8 @@ void frmZQ410_Set_DSave::build()
     txtFName = new QLineEdit(this);
     txtFName->setGeometry(672, 48, 153, 25);
     auto *note = new QLabel(
-        QStringLiteral("기기번호에 따라 _01.DAT ~ _99.DAT 가 입력된 파일명 뒤에 붙여서 생성됩니다."),
+        QStringLiteral(
+            "기기번호에 따라 _01.DAT ~ _99.DAT 가 입력된 파일명 뒤에 붙여서 생성됩니다."),
         this);
     note->setGeometry(320, 80, 505, 25);
     note->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
@@ -112,7 +114,8 @@ RecordingSettings frmZQ410_Set_DSave::settings() const
 {
     RecordingSettings s;
     s.RecordSwitch = cmbSave->currentText();
-    s.RecordInterval = NumberText::roundHalfEven(NumberText::leadingNumber(txtSaveInterval->text()));
+    s.RecordInterval =
+        NumberText::roundHalfEven(NumberText::leadingNumber(txtSaveInterval->text()));
     s.RecordUnit = cmbUnit->currentText();
     s.DataFolder = lblFolder->text();
     s.DataFilePrefix = txtFName->text();

@@ -182,8 +182,8 @@ QColor StatusPanel::swatchColor(int series) const
 void StatusPanel::setSwatchColor(int series, const QColor &color)
 {
     picGcolor[series]->setProperty("colour", color);
-    picGcolor[series]->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid black;")
-                                         .arg(color.name()));
+    picGcolor[series]->setStyleSheet(
+        QStringLiteral("background-color: %1; border: 1px solid black;").arg(color.name()));
 }
 
 /// The platform's colour dialog; cancelling changes nothing.

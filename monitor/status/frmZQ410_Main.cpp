@@ -95,8 +95,8 @@ void frmZQ410_Main::buildMenus()
 {
     mSet = menuBar()->addMenu(QStringLiteral("설정[&S]"));
     mSetMulti = mSet->addAction(QStringLiteral("멀티 설정[&M]"));
-    mSetDSave = mSet->addAction(QStringLiteral("데이터저장 설정[&D]"), this,
-                                &frmZQ410_Main::openSetDSave);
+    mSetDSave =
+        mSet->addAction(QStringLiteral("데이터저장 설정[&D]"), this, &frmZQ410_Main::openSetDSave);
     mSet->addSeparator();
     mSetPort =
         mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this, &frmZQ410_Main::openSetPort);
@@ -123,8 +123,8 @@ void frmZQ410_Main::buildMenus()
     mHelp->addSeparator();
     mHelpGraphView = mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"));
 
-    for (QAction *later : {mSetMulti, mOnlineMulti, mOnlineParameter, mOnlineError,
-                           mProgramMemory, mHelpHelp, mHelpManual, mHelpGraphView})
+    for (QAction *later : {mSetMulti, mOnlineMulti, mOnlineParameter, mOnlineError, mProgramMemory,
+                           mHelpHelp, mHelpManual, mHelpGraphView})
         markNotAvailable(later);
 }
 

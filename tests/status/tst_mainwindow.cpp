@@ -7,8 +7,8 @@
 #include "PollingEngine.h"
 #include "ProgramFolder.h"
 #include "StatusPanel.h"
-#include "VirtualClock.h"
 #include "TrendChart.h"
+#include "VirtualClock.h"
 #include "frmZQ410_Main.h"
 #include "frmZQ410_Set_DSave.h"
 
@@ -169,7 +169,7 @@ void tst_MainWindow::chartPausesWhileStoppedAndRestartsOnTheNextRun()
     QTest::mouseClick(f.window->picRun->btnCMD[0], Qt::LeftButton); // stop
     advanceTo(f, 30000);
     QVERIFY(!f.window->picRun->btnCMD[0]->property("lit").toBool());
-    QCOMPARE(chart->data().size(), qsizetype(4)); // the curve stays
+    QCOMPARE(chart->data().size(), qsizetype(4));                   // the curve stays
     QTest::mouseClick(f.window->picRun->btnCMD[0], Qt::LeftButton); // run again
     advanceTo(f, 35000);
     QCOMPARE(chart->data().size(), qsizetype(2)); // a new chart

@@ -1,0 +1,172 @@
+#include "GradientLabel.h"
+#include "NumberEdit.h"
+#include "frmSelectFolder.h"
+#include "frmZQ410_Set_DSave.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class tst_SetDSave : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstOpeningShowsTheSettingsInForce();
+    void intervalStaysWithinOneToSixty();
+    void emptyFolderOrNameIsRefusedWithAMessage();
+    void okStoresTheFiveTextsAsTyped();
+    void folderPickerStartsAtTheRecordingFolderOrTheProgramFolder();
+    void clickingTheFolderOpensThePicker();
+};
+
+static RecordingSettings defaults(const QString &folder)
+{
+    RecordingSettings s;
+    s.DataFolder = folder;
+    return s;
+}
+
+void tst_SetDSave::firstOpeningShowsTheSettingsInForce()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    frmZQ410_Set_DSave window(defaults(QStringLiteral("/home/op/ZQ410_DATA")), files, dir.path());
+    QCOMPARE(window.windowTitle(), QStringLiteral("데이터 저장 설정"));
+    QCOMPARE(window.cmbSave->currentText(), QStringLiteral("No"));
+    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("1"));
+    QCOMPARE(window.cmbUnit->currentText(), QStringLiteral("분"));
+    QCOMPARE(window.lblFolder->text(), QStringLiteral("/home/op/ZQ410_DATA"));
+    QCOMPARE(window.txtFName->text(), QStringLiteral("ZQ410"));
+    QCOMPARE(window.lblFolder->toolTip(), QStringLiteral("클릭하면 폴더를 바꿀 수 있습니다."));
+}
+
+void tst_SetDSave::intervalStaysWithinOneToSixty()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    frmZQ410_Set_DSave window(defaults(dir.path()), files, dir.path());
+    window.txtSaveInterval->clear();
+    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("1"));
+    window.txtSaveInterval->setText(QStringLiteral("0"));
+    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("1"));
+    window.txtSaveInterval->setText(QStringLiteral("75"));
+    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("60"));
+    window.txtSaveInterval->setText(QStringLiteral("30"));
+    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("30"));
+}
+
+void tst_SetDSave::emptyFolderOrNameIsRefusedWithAMessage()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    frmZQ410_Set_DSave window(defaults(dir.path()), files, dir.path());
+    window.show();
+    const struct
+    {
+        QString folder;
+        QString name;
+        QString message;
+    } cases[] = {{QString(), QStringLiteral("ZQ410"), QStringLiteral("저장폴더를 선택하시오.")},
+                 {dir.path(), QString(), QStringLiteral("파일명을 입력하시오.")}};
+    for (const auto &c : cases) {
+        window.lblFolder->setText(c.folder);
+        window.txtFName->setText(c.name);
+        QString title, text;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        });
+        QTest::mouseClick(window.btnOK, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("ZQ410"));
+        QCOMPARE(text, c.message);
+        QVERIFY(window.isVisible());
+        QVERIFY(!QFile::exists(files.saveDataPath()));
+    }
+}
+
+void tst_SetDSave::okStoresTheFiveTextsAsTyped()
+{
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    {
+        frmZQ410_Set_DSave window(defaults(dir.path()), files, dir.path());
+        window.cmbSave->setCurrentText(QStringLiteral("yes"));
+        window.txtSaveInterval->setText(QStringLiteral("30"));
+        window.cmbUnit->setCurrentText(QStringLiteral("초"));
+        window.txtFName->setText(QStringLiteral("LINE"));
+        QTest::mouseClick(window.btnOK, Qt::LeftButton);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(window.settings().RecordSwitch, QStringLiteral("yes"));
+        QCOMPARE(window.settings().RecordInterval, 30);
+    }
+    QFile file(files.saveDataPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), "yes\r\n30\r\n\xC3\xCA\r\n" + dir.path().toLocal8Bit() + "\r\nLINE\r\n");
+
+    // The next opening starts from the file, not from the settings passed in.
+    frmZQ410_Set_DSave again(defaults(QStringLiteral("/elsewhere")), files, dir.path());
+    QCOMPARE(again.txtFName->text(), QStringLiteral("LINE"));
+    again.txtFName->setText(QStringLiteral("CHANGED"));
+    QTest::mouseClick(again.btnCancel, Qt::LeftButton);
+    frmZQ410_Set_DSave third(defaults(QStringLiteral("/elsewhere")), files, dir.path());
+    QCOMPARE(third.txtFName->text(), QStringLiteral("LINE"));
+}
+
+void tst_SetDSave::folderPickerStartsAtTheRecordingFolderOrTheProgramFolder()
+{
+    QTemporaryDir program;
+    QTemporaryDir data;
+    frmSelectFolder fromSetting(data.path(), program.path());
+    QCOMPARE(fromSetting.folder(), data.path());
+    frmSelectFolder empty(QString(), program.path());
+    QCOMPARE(empty.folder(), program.path());
+    frmSelectFolder gone(QStringLiteral("/no/such/folder"), program.path());
+    QCOMPARE(gone.folder(), program.path());
+    QCOMPARE(gone.windowTitle(), QStringLiteral("폴더 선택"));
+    QVERIFY(gone.Drive1->count() >= 1);
+    gone.openFolder(data.path());
+    QCOMPARE(gone.folder(), data.path());
+    QTest::mouseClick(gone.btnOK, Qt::LeftButton);
+    QCOMPARE(gone.result(), int(QDialog::Accepted));
+}
+
+void tst_SetDSave::clickingTheFolderOpensThePicker()
+{
+    QTemporaryDir dir;
+    QTemporaryDir chosen;
+    SettingsFiles files(dir.path());
+    frmZQ410_Set_DSave window(defaults(dir.path()), files, dir.path());
+    window.show();
+    QTimer::singleShot(0, [&] {
+        auto *picker = qobject_cast<frmSelectFolder *>(QApplication::activeModalWidget());
+        QVERIFY(picker);
+        QCOMPARE(picker->folder(), dir.path());
+        picker->openFolder(chosen.path());
+        QTest::mouseClick(picker->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(window.lblFolder, Qt::LeftButton);
+    QCOMPARE(window.lblFolder->text(), chosen.path());
+
+    QTimer::singleShot(0, [&] {
+        auto *picker = qobject_cast<frmSelectFolder *>(QApplication::activeModalWidget());
+        QVERIFY(picker);
+        picker->openFolder(dir.path());
+        QTest::mouseClick(picker->btnCancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(window.lblFolder, Qt::LeftButton);
+    QCOMPARE(window.lblFolder->text(), chosen.path());
+}
+
+QTEST_MAIN(tst_SetDSave)
+#include "tst_setdsave.moc"
