@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <string>
 
 QString NumberText::plain(qint64 value)
 {
@@ -34,13 +33,13 @@ QString NumberText::tenths(qint64 value)
 
 namespace {
 
-bool isDigit(QChar c)
+bool isDigit(char c)
 {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    return c >= '0' && c <= '9';
 }
 
 /// Length of the run of digits starting at position i.
-qsizetype digitRun(QStringView text, qsizetype i)
+qsizetype digitRun(QByteArrayView text, qsizetype i)
 {
     qsizetype n = 0;
     while (i + n < text.size() && isDigit(text[i + n]))
@@ -48,42 +47,51 @@ qsizetype digitRun(QStringView text, qsizetype i)
     return n;
 }
 
+/// No number is longer than this; a longer run of digits is cut (and overflows to infinity).
+constexpr qsizetype MaxNumberText = 400;
+
 } // namespace
 
 double NumberText::leadingNumber(QStringView text)
 {
+    // Everything a number can hold is ASCII; other characters end it.
+    return leadingNumber(QByteArrayView(text.left(MaxNumberText).toLatin1()));
+}
+
+double NumberText::leadingNumber(QByteArrayView text)
+{
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
-    const qsizetype start = i;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        ++i;
+    text = text.sliced(i).first(std::min(text.size() - i, MaxNumberText));
+    i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    const qsizetype numberStart = i;
     const qsizetype intDigits = digitRun(text, i);
     i += intDigits;
     qsizetype fracDigits = 0;
-    if (i < text.size() && text[i] == QLatin1Char('.')) {
+    if (i < text.size() && text[i] == '.') {
         fracDigits = digitRun(text, i + 1);
         i += 1 + fracDigits;
     }
     if (intDigits + fracDigits == 0)
         return 0;
-    if (i < text.size() && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         qsizetype j = i + 1;
-        if (j < text.size() && (text[j] == QLatin1Char('-') || text[j] == QLatin1Char('+')))
+        if (j < text.size() && (text[j] == '-' || text[j] == '+'))
             ++j;
         const qsizetype expDigits = digitRun(text, j);
         if (expDigits > 0)
             i = j + expDigits;
     }
-    std::string ascii = text.mid(start, i - start).toLatin1().toStdString();
-    if (!ascii.empty() && ascii.front() == '+')
-        ascii.erase(0, 1);
     double value = 0;
-    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    const char *first = text.data() + numberStart;
+    const auto result = std::from_chars(first, text.data() + i, value);
     if (result.ec == std::errc::result_out_of_range)
-        return ascii.front() == '-' ? -std::numeric_limits<double>::infinity()
-                                    : std::numeric_limits<double>::infinity();
-    return value;
+        value = std::numeric_limits<double>::infinity();
+    return negative ? -value : value;
 }
 
 int NumberText::roundHalfEven(double value)

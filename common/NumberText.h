@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -20,6 +21,8 @@ public:
     /// The decimal number the text starts with, blanks before it ignored: "2 sec" gives 2,
     /// " -1.5" gives -1.5, "abc" and "" give 0. An exponent is read when digits follow it.
     static double leadingNumber(QStringView text);
+    /// As above, for text in the files' single-byte form.
+    static double leadingNumber(QByteArrayView text);
     /// Rounds to the nearest integer, a half going to the even neighbour (2.5 gives 2, 3.5
     /// gives 4); values beyond the int range are clamped to it.
     static int roundHalfEven(double value);

@@ -32,7 +32,7 @@ protected:
         const qsizetype index = qsizetype(std::llround(tick));
         if (index < 0 || index >= m_data.size())
             return QString();
-        return TrendData::timeText(m_data.secondOfDay(index));
+        return m_data.label(index);
     }
 
 private:

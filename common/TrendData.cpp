@@ -4,10 +4,13 @@
 
 TrendData::TrendData() = default;
 TrendData::~TrendData() = default;
+TrendData::TrendData(TrendData &&) noexcept = default;
+TrendData &TrendData::operator=(TrendData &&) noexcept = default;
 
 void TrendData::clear()
 {
     m_chunks.clear();
+    m_labels.clear();
     m_size = 0;
     for (auto &levels : m_levels)
         levels.clear();
@@ -56,6 +59,18 @@ float TrendData::value(int series, qsizetype index) const
 qint32 TrendData::secondOfDay(qsizetype index) const
 {
     return m_chunks[index / ChunkSize]->times[index % ChunkSize];
+}
+
+QString TrendData::label(qsizetype index) const
+{
+    const auto it = m_labels.constFind(index);
+    return it != m_labels.constEnd() ? it.value() : timeText(secondOfDay(index));
+}
+
+void TrendData::setLastLabel(const QString &text)
+{
+    if (m_size > 0)
+        m_labels.insert(m_size - 1, text);
 }
 
 MinMax TrendData::range(int series, qsizetype first, qsizetype last) const

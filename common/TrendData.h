@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QString>
 #include <QtGlobal>
 #include <array>
 #include <memory>
@@ -39,6 +41,8 @@ public:
     ~TrendData();
     TrendData(const TrendData &) = delete;
     TrendData &operator=(const TrendData &) = delete;
+    TrendData(TrendData &&) noexcept;
+    TrendData &operator=(TrendData &&) noexcept;
 
     void clear();
     /// Appends a sample; updating the summaries costs O(log n), nothing is rebuilt.
@@ -49,6 +53,10 @@ public:
     float value(int series, qsizetype index) const;
     /// Seconds since midnight of the sample, or NoTime.
     qint32 secondOfDay(qsizetype index) const;
+    /// The sample's label on the time axis: its time as "HH:MM:SS", or the text it was given.
+    QString label(qsizetype index) const;
+    /// Gives the last sample a label that is not a time of day (kept apart: such labels are rare).
+    void setLastLabel(const QString &text);
 
     /// Smallest and largest value of the series over samples [first, last).
     MinMax range(int series, qsizetype first, qsizetype last) const;
@@ -81,6 +89,7 @@ private:
                       MinMax &result) const;
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;
+    QHash<qsizetype, QString> m_labels;
     qsizetype m_size = 0;
     /// m_levels[series][level][node]
     std::array<std::vector<std::vector<MinMax>>, SeriesCount> m_levels;

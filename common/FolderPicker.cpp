@@ -1,4 +1,4 @@
-#include "frmSelectFolder.h"
+#include "FolderPicker.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -11,8 +11,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-frmSelectFolder::frmSelectFolder(const QString &recordingFolder, const QString &programFolder,
-                                 QWidget *parent)
+FolderPicker::FolderPicker(const QString &startFolder, const QString &fallbackFolder,
+                           QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("폴더 선택"));
@@ -43,18 +43,18 @@ frmSelectFolder::frmSelectFolder(const QString &recordingFolder, const QString &
     resize(420, 480);
 
     fillDrives();
-    connect(Drive1, &QComboBox::activated, this, &frmSelectFolder::onDriveChanged);
+    connect(Drive1, &QComboBox::activated, this, &FolderPicker::onDriveChanged);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { lblFolder->setText(m_model->filePath(current)); });
-    connect(btnOK, &QPushButton::clicked, this, &frmSelectFolder::confirm);
+    connect(btnOK, &QPushButton::clicked, this, &FolderPicker::confirm);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    const bool usable = !recordingFolder.isEmpty() && QDir(recordingFolder).exists();
-    openFolder(usable ? recordingFolder : programFolder);
+    const bool usable = !startFolder.isEmpty() && QDir(startFolder).exists();
+    openFolder(usable ? startFolder : fallbackFolder);
 }
 
 /// The mounted volumes, the system's own (/proc, /sys, ...) left out.
-void frmSelectFolder::fillDrives()
+void FolderPicker::fillDrives()
 {
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
         if (volume.isValid() && volume.isReady())
@@ -62,7 +62,7 @@ void frmSelectFolder::fillDrives()
     }
 }
 
-void frmSelectFolder::openFolder(const QString &path)
+void FolderPicker::openFolder(const QString &path)
 {
     const QString clean = QDir::cleanPath(QDir(path).absolutePath());
     const QString root = QStorageInfo(clean).rootPath();
@@ -80,17 +80,17 @@ void frmSelectFolder::openFolder(const QString &path)
 }
 
 /// Another volume: its top folder opens.
-void frmSelectFolder::onDriveChanged(int index)
+void FolderPicker::onDriveChanged(int index)
 {
     openFolder(Drive1->itemText(index));
 }
 
-QString frmSelectFolder::folder() const
+QString FolderPicker::folder() const
 {
     return lblFolder->text();
 }
 
-void frmSelectFolder::confirm()
+void FolderPicker::confirm()
 {
     if (lblFolder->text().isEmpty())
         return;

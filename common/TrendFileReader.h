@@ -1,0 +1,30 @@
+#pragma once
+
+#include "TrendData.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+#include <optional>
+
+/// Reads a trend data file whole into TrendData: per line, field 1 is the point's label and
+/// fields 2, 3 and 4 the values of "SV", "제어온도" and "보조온도", each read as its leading
+/// number. Streams the file in blocks, so memory does not grow with it beyond the samples;
+/// any bytes at all are safe: lines with fewer than five fields are skipped (an empty line, a
+/// line the monitor is still writing, junk), and an overlong line is read from its first mebibyte.
+class TrendFileReader
+{
+public:
+    /// Reports the share of the file read so far, 0 to 1.
+    using Progress = std::function<void(double)>;
+
+    /// The file's samples; nullopt when it cannot be opened.
+    static std::optional<TrendData> read(const QString &path, const Progress &progress = {});
+
+    /// Adds the record of one line (without its line end) to data; false when it has fewer than
+    /// five fields.
+    static bool addLine(QByteArrayView line, TrendData &data);
+
+    /// Seconds since midnight of an "HH:MM:SS" text, or TrendData::NoTime for anything else.
+    static qint32 parseTime(QByteArrayView text);
+};
