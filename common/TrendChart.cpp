@@ -138,6 +138,13 @@ void TrendChart::dataChanged()
     scheduleRedraw();
 }
 
+void TrendChart::setData(TrendData &&data)
+{
+    m_data = std::move(data);
+    showAll();
+    dataChanged();
+}
+
 void TrendChart::clear()
 {
     m_data.clear();

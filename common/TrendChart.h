@@ -32,6 +32,8 @@ public:
     TrendData &data() { return m_data; }
     const TrendData &data() const { return m_data; }
     void dataChanged();
+    /// Replaces all samples at once (a file load) and shows them all.
+    void setData(TrendData &&data);
 
     /// Empties the chart.
     void clear();

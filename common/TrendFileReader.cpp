@@ -57,8 +57,8 @@ bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
     const qint32 time = parseTime(fields[1]);
     data.append(time, values);
     if (time == TrendData::NoTime && !fields[1].isEmpty())
-        data.setLastLabel(Cp949::toUnicode(fields[1].first(std::min(fields[1].size(), MaxLabel))
-                                               .toByteArray()));
+        data.setLastLabel(
+            Cp949::toUnicode(fields[1].first(std::min(fields[1].size(), MaxLabel)).toByteArray()));
     return true;
 }
 

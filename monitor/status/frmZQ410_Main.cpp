@@ -10,7 +10,10 @@
 #include "frmZQ410_SetPort.h"
 #include "frmZQ410_Set_DSave.h"
 
+#include "RunAssociated.h"
+
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -314,6 +317,13 @@ void frmZQ410_Main::onDisplayTick()
     m_liveTrend->chartStep(now);
     m_recorder.recordingStep(now);
     tmrDispGraph->start(DisplayTickMs);
+}
+
+/// The help file, the manual and the trend viewer, all in the program folder.
+void frmZQ410_Main::openFromProgramFolder(const QString &relativePath)
+{
+    const QString folder = m_engine.programFolder();
+    RunAssociated(QStringLiteral("OPEN"), QDir(folder).filePath(relativePath), QString(), folder);
 }
 
 void frmZQ410_Main::openAbout()

@@ -85,6 +85,7 @@ private:
     void openSetDSave();
     void onDisplayTick();
     void openAbout();
+    void openFromProgramFolder(const QString &relativePath);
     void togglePort();
     void openPort();
     void closePort();

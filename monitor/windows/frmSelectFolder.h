@@ -12,6 +12,5 @@ public:
     frmSelectFolder(const QString &recordingFolder, const QString &programFolder,
                     QWidget *parent = nullptr)
         : FolderPicker(recordingFolder, programFolder, parent)
-    {
-    }
+    {}
 };

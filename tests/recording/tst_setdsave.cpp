@@ -112,7 +112,8 @@ void tst_SetDSave::okStoresTheFiveTextsAsTyped()
     }
     QFile file(files.saveDataPath());
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), "yes\r\n30\r\n\xC3\xCA\r\n" + dir.path().toLocal8Bit() + "\r\nLINE\r\n");
+    QCOMPARE(file.readAll(),
+             "yes\r\n30\r\n\xC3\xCA\r\n" + dir.path().toLocal8Bit() + "\r\nLINE\r\n");
 
     // The next opening starts from the file, not from the settings passed in.
     frmZQ410_Set_DSave again(defaults(QStringLiteral("/elsewhere")), files, dir.path());

@@ -12,7 +12,9 @@ struct Recording
     SharedState state;
     DeviceTable table;
     bool portOpen = true;
-    TrendRecorder recorder{state, table, [this] { return portOpen; }};
+    TrendRecorder recorder{state, table, [this] {
+                               return portOpen;
+                           }};
     const QDateTime start{QDate(2024, 3, 7), QTime(14, 5, 9)};
 
     Recording()
@@ -34,7 +36,8 @@ struct Recording
     }
     QByteArray file(int deviceNo) const
     {
-        QFile f(dir.filePath(QStringLiteral("ZQ410_%1.DAT").arg(deviceNo, 2, 10, QLatin1Char('0'))));
+        QFile f(
+            dir.filePath(QStringLiteral("ZQ410_%1.DAT").arg(deviceNo, 2, 10, QLatin1Char('0'))));
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }

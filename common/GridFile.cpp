@@ -1,0 +1,75 @@
+#include "GridFile.h"
+
+#include "TextFile.h"
+
+namespace {
+
+const QString Signature = QStringLiteral("ZQ410 GRID 1");
+
+QString escaped(const QString &cell)
+{
+    QString out;
+    for (QChar c : cell) {
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString unescaped(const QString &cell)
+{
+    QString out;
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        if (cell[i] != QLatin1Char('\\') || i + 1 == cell.size()) {
+            out += cell[i];
+            continue;
+        }
+        const QChar next = cell[++i];
+        if (next == QLatin1Char('t'))
+            out += QLatin1Char('\t');
+        else if (next == QLatin1Char('n'))
+            out += QLatin1Char('\n');
+        else if (next == QLatin1Char('r'))
+            out += QLatin1Char('\r');
+        else
+            out += next;
+    }
+    return out;
+}
+
+} // namespace
+
+bool GridFile::save(const QString &path, const QList<QStringList> &rows)
+{
+    QStringList lines{Signature};
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (const QString &cell : row)
+            cells.append(escaped(cell));
+        lines.append(cells.join(QLatin1Char('\t')));
+    }
+    return TextFile::replaceLines(path, lines);
+}
+
+std::optional<QList<QStringList>> GridFile::load(const QString &path)
+{
+    const auto lines = TextFile::readLines(path);
+    if (!lines || lines->isEmpty() || lines->first() != Signature)
+        return std::nullopt;
+    QList<QStringList> rows;
+    for (qsizetype i = 1; i < lines->size(); ++i) {
+        QStringList row;
+        for (const QString &cell : lines->at(i).split(QLatin1Char('\t')))
+            row.append(unescaped(cell));
+        rows.append(row);
+    }
+    return rows;
+}

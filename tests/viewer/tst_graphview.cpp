@@ -1,0 +1,325 @@
+#include "FolderPicker.h"
+#include "GradientLabel.h"
+#include "NumberEdit.h"
+#include "TrendChart.h"
+#include "frmZQ410_GraphView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+/// A viewer with its own program folder and a default data folder inside a temporary folder.
+struct Viewer
+{
+    QTemporaryDir dir;
+    QString program = dir.filePath(QStringLiteral("program"));
+    QString defaultData = dir.filePath(QStringLiteral("home/ZQ410_DATA"));
+    std::unique_ptr<frmZQ410_GraphView> window;
+
+    Viewer() { QDir().mkpath(program); }
+    void write(const QString &path, const QByteArray &bytes)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+    frmZQ410_GraphView &start()
+    {
+        window = std::make_unique<frmZQ410_GraphView>(program, defaultData);
+        window->show();
+        return *window;
+    }
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < window->File1->count(); ++i)
+            names.append(window->File1->item(i)->text());
+        return names;
+    }
+    static QByteArray lines(int count)
+    {
+        QByteArray bytes;
+        for (int i = 0; i < count; ++i)
+            bytes += "2024-05-01\t12:00:" + QByteArray::number(i % 60).rightJustified(2, '0') +
+                     "\t60.0\t" + QByteArray::number(20 + i) + "\t25.3\r\n";
+        return bytes;
+    }
+};
+
+/// Runs the action on the next modal window as soon as it is up.
+static void whenModal(const std::function<void(QWidget *)> &action)
+{
+    QTimer::singleShot(10, [action] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            action(modal);
+        else
+            whenModal(action);
+    });
+}
+
+class tst_GraphView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void folderConfigDecidesTheDataFolder();
+    void listShowsDatFilesWhateverTheirCase();
+    void selectingAFileLoadsItWholeAndReplacesTheLast();
+    void unreadableFileKeepsTheChart();
+    void colourFileCases();
+    void colourChoiceIsSavedAndCancelChangesNothing();
+    void hiddenSeriesSurvivesARestart();
+    void optionsSurviveAnotherLoad();
+    void yRangeBoxesAndBorderSwatch();
+    void folderPickerWritesFolderConfigAndRefreshesTheList();
+};
+
+void tst_GraphView::folderConfigDecidesTheDataFolder()
+{
+    {
+        Viewer v; // no Folder.CFG, no default folder
+        frmZQ410_GraphView &w = v.start();
+        QCOMPARE(w.windowTitle(), QStringLiteral("ZQ410 - Graph Viwer V1.0.0"));
+        QCOMPARE(w.lblFolder->text(), v.defaultData);
+        QVERIFY(QDir(v.defaultData).exists());
+        QVERIFY(v.listed().isEmpty());
+        QVERIFY(!w.btnToExcel->isEnabled());
+        QVERIFY(!w.Command1->isEnabled());
+    }
+    {
+        Viewer v;
+        v.write(v.program + QStringLiteral("/Folder.CFG"), QByteArray());
+        QCOMPARE(v.start().lblFolder->text(), v.defaultData);
+    }
+    {
+        Viewer v;
+        v.write(v.program + QStringLiteral("/Folder.CFG"),
+                v.dir.filePath(QStringLiteral("deleted")).toLocal8Bit() + "\r\n");
+        QCOMPARE(v.start().lblFolder->text(), v.defaultData);
+        QVERIFY(!QDir(v.dir.filePath(QStringLiteral("deleted"))).exists());
+    }
+    {
+        Viewer v;
+        const QString data = v.dir.filePath(QStringLiteral("line A"));
+        v.write(data + QStringLiteral("/ZQ410_01.DAT"), Viewer::lines(3));
+        v.write(v.program + QStringLiteral("/Folder.CFG"), data.toLocal8Bit() + "\r\nignored\r\n");
+        frmZQ410_GraphView &w = v.start();
+        QCOMPARE(w.lblFolder->text(), data);
+        QCOMPARE(v.listed(), QStringList{QStringLiteral("ZQ410_01.DAT")});
+        QVERIFY(!QDir(v.defaultData).exists());
+    }
+}
+
+void tst_GraphView::listShowsDatFilesWhateverTheirCase()
+{
+    Viewer v;
+    for (const char *name : {"ZQ410_02.DAT", "old_01.dat", "notes.txt", "ZQ410_01.DAT"})
+        v.write(v.defaultData + QLatin1Char('/') + QLatin1String(name), Viewer::lines(1));
+    v.start();
+    QCOMPARE(v.listed(), QStringList({QStringLiteral("old_01.dat"), QStringLiteral("ZQ410_01.DAT"),
+                                      QStringLiteral("ZQ410_02.DAT")}));
+}
+
+void tst_GraphView::selectingAFileLoadsItWholeAndReplacesTheLast()
+{
+    Viewer v;
+    v.write(v.defaultData + QStringLiteral("/A.DAT"), Viewer::lines(100));
+    v.write(v.defaultData + QStringLiteral("/B.DAT"), Viewer::lines(10));
+    frmZQ410_GraphView &w = v.start();
+    QCOMPARE(w.ChartFX1->data().size(), qsizetype(0));
+    w.File1->setCurrentRow(0); // as a click does
+    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(100));
+    QTRY_VERIFY(w.centralWidget()->isEnabled());
+    QCOMPARE(w.ChartFX1->data().value(1, 99), 119.0f);
+    QCOMPARE(w.ChartFX1->data().label(5), QStringLiteral("12:00:05"));
+    QCOMPARE(w.ChartFX1->xLast(), 99.0);
+    w.File1->setCurrentRow(1);
+    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(10));
+    QCOMPARE(w.ChartFX1->title(TrendChart::Title::Left), QStringLiteral("온도(℃)"));
+    QCOMPARE(w.ChartFX1->title(TrendChart::Title::Bottom), QStringLiteral("시간"));
+}
+
+void tst_GraphView::unreadableFileKeepsTheChart()
+{
+    Viewer v;
+    v.write(v.defaultData + QStringLiteral("/A.DAT"), Viewer::lines(7));
+    frmZQ410_GraphView &w = v.start();
+    QVERIFY(w.LoadTrendFile(v.defaultData + QStringLiteral("/A.DAT")));
+    QString shown;
+    whenModal([&shown](QWidget *box) {
+        shown = box->windowTitle();
+        box->close();
+    });
+    QVERIFY(!w.LoadTrendFile(v.defaultData + QStringLiteral("/gone.DAT")));
+    QCOMPARE(shown, QStringLiteral("ZQ410_Graph"));
+    QCOMPARE(w.ChartFX1->data().size(), qsizetype(7));
+    QVERIFY(w.centralWidget()->isEnabled());
+}
+
+void tst_GraphView::colourFileCases()
+{
+    Viewer first;
+    frmZQ410_GraphView &defaults = first.start();
+    const QColor chartDefault2 = defaults.ChartFX1->seriesColor(2);
+    QCOMPARE(defaults.sprdColor_Graph->item(0, 2)->background().color(), chartDefault2);
+
+    Viewer v;
+    v.write(v.program + QStringLiteral("/ChartColor.CFG"), "2,255\r\n1,16711680\r\n");
+    frmZQ410_GraphView &w = v.start();
+    QCOMPARE(w.ChartFX1->seriesColor(1), QColor(255, 0, 0));
+    QCOMPARE(w.ChartFX1->seriesColor(0), QColor(0, 0, 255));
+    QCOMPARE(w.ChartFX1->seriesColor(2), chartDefault2);
+    QCOMPARE(w.sprdColor_Graph->item(0, 1)->background().color(), QColor(255, 0, 0));
+
+    Viewer bad;
+    bad.write(bad.program + QStringLiteral("/ChartColor.CFG"), "1,65280\r\n4,255\r\n3,255\r\n");
+    frmZQ410_GraphView &b = bad.start();
+    QCOMPARE(b.ChartFX1->seriesColor(0), QColor(0, 255, 0)); // applied before the bad line
+    QCOMPARE(b.ChartFX1->seriesColor(2), chartDefault2);     // not after it
+    for (int c = 0; c < 3; ++c)
+        QCOMPARE(b.sprdColor_Graph->item(0, c)->background().color(), b.ChartFX1->seriesColor(c));
+}
+
+void tst_GraphView::colourChoiceIsSavedAndCancelChangesNothing()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    auto answer = [](const QColor &colour, bool accept) {
+        QTimer::singleShot(0, [colour, accept] {
+            auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setCurrentColor(colour);
+            accept ? dialog->accept() : dialog->reject();
+        });
+    };
+    const QRect cell = w.sprdColor_Graph->visualItemRect(w.sprdColor_Graph->item(0, 2));
+    answer(QColor(1, 2, 3), true);
+    QTest::mouseClick(w.sprdColor_Graph->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(w.ChartFX1->seriesColor(2), QColor(1, 2, 3));
+    QFile file(v.program + QStringLiteral("/ChartColor.CFG"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QVERIFY(saved.endsWith("3,197121\r\n")); // 1 + 256 x 2 + 65536 x 3
+    answer(QColor(9, 9, 9), false);
+    QTest::mouseClick(w.sprdColor_Graph->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(w.ChartFX1->seriesColor(2), QColor(1, 2, 3));
+}
+
+void tst_GraphView::hiddenSeriesSurvivesARestart()
+{
+    Viewer v;
+    {
+        frmZQ410_GraphView &w = v.start();
+        QVERIFY(w.ChartFX1->isSeriesVisible(2));
+        w.sprdUseItem->item(0, 2)->setCheckState(Qt::Unchecked); // as a click on the check box
+        QVERIFY(!w.ChartFX1->isSeriesVisible(2));
+    }
+    frmZQ410_GraphView &again = v.start();
+    QVERIFY(!again.ChartFX1->isSeriesVisible(2));
+    QVERIFY(again.ChartFX1->isSeriesVisible(0));
+    QCOMPARE(again.sprdUseItem->item(0, 2)->checkState(), Qt::Unchecked);
+    v.write(v.program + QStringLiteral("/UseItem.CFG"), "not a grid\r\n");
+    frmZQ410_GraphView &broken = v.start();
+    QVERIFY(broken.ChartFX1->isSeriesVisible(2));
+}
+
+void tst_GraphView::optionsSurviveAnotherLoad()
+{
+    Viewer v;
+    v.write(v.defaultData + QStringLiteral("/A.DAT"), Viewer::lines(50));
+    v.write(v.defaultData + QStringLiteral("/B.DAT"), Viewer::lines(20));
+    frmZQ410_GraphView &w = v.start();
+    QVERIFY(w.ChartFX1->is3D());
+    QVERIFY(w.ChartFX1->isZoomEnabled());
+    QTest::mouseClick(w.chb3D, Qt::LeftButton);
+    QTest::mouseClick(w.chbScroll, Qt::LeftButton);
+    QTest::mouseClick(w.chbBorder, Qt::LeftButton);
+    w.cmbThick->setCurrentIndex(1);
+    emit w.cmbThick->activated(1);
+    w.txtG_Title->setText(QStringLiteral("Line 2"));
+    emit w.txtG_Title->editingFinished();
+    QVERIFY(w.LoadTrendFile(v.defaultData + QStringLiteral("/A.DAT")));
+    QVERIFY(w.LoadTrendFile(v.defaultData + QStringLiteral("/B.DAT")));
+    QVERIFY(!w.ChartFX1->is3D());
+    QVERIFY(w.ChartFX1->isScrollBarVisible());
+    QVERIFY(w.ChartFX1->isBorderVisible());
+    QCOMPARE(w.ChartFX1->lineWidth(), 2);
+    QCOMPARE(w.ChartFX1->title(TrendChart::Title::Top), QStringLiteral("Line 2"));
+    QTest::mouseClick(w.chbZoom, Qt::LeftButton);
+    QVERIFY(!w.ChartFX1->isZoomEnabled());
+}
+
+void tst_GraphView::yRangeBoxesAndBorderSwatch()
+{
+    Viewer v;
+    v.write(v.defaultData + QStringLiteral("/A.DAT"), Viewer::lines(50));
+    frmZQ410_GraphView &w = v.start();
+    QVERIFY(w.LoadTrendFile(v.defaultData + QStringLiteral("/A.DAT")));
+    QVERIFY(!w.txtYMax->isVisible());
+    QTest::mouseClick(w.chbYaxis, Qt::LeftButton);
+    QVERIFY(w.txtYMax->isVisible() && w.txtYMin->isVisible());
+    QCOMPARE(w.txtYMax->text(), QStringLiteral("100"));
+    w.txtYMax->setText(QStringLiteral("50"));
+    QTest::keyClick(w.txtYMax, Qt::Key_Return);
+    w.txtYMin->setText(QStringLiteral("-10"));
+    QTest::keyClick(w.txtYMin, Qt::Key_Return);
+    QCOMPARE(w.ChartFX1->yMax(), 50.0);
+    QCOMPARE(w.ChartFX1->yMin(), -10.0);
+
+    // With the border off the swatch opens nothing; with it on, the colour dialog.
+    bool opened = false;
+    QTimer::singleShot(50, [&opened] {
+        if (auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->reject();
+        }
+    });
+    QTest::mouseClick(w.lblColor_Border, Qt::LeftButton);
+    QTest::qWait(100);
+    QVERIFY(!opened);
+    QTest::mouseClick(w.chbBorder, Qt::LeftButton);
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->setCurrentColor(QColor(0, 128, 0));
+        dialog->accept();
+    });
+    QTest::mouseClick(w.lblColor_Border, Qt::LeftButton);
+    QCOMPARE(w.ChartFX1->borderColor(), QColor(0, 128, 0));
+}
+
+void tst_GraphView::folderPickerWritesFolderConfigAndRefreshesTheList()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    const QString other = v.dir.filePath(QStringLiteral("other"));
+    v.write(other + QStringLiteral("/X_01.DAT"), Viewer::lines(2));
+    QTimer::singleShot(0, [&] {
+        auto *picker = qobject_cast<FolderPicker *>(QApplication::activeModalWidget());
+        QVERIFY(picker);
+        QCOMPARE(picker->folder(), v.program); // the viewer's picker starts at its own folder
+        picker->openFolder(other);
+        QTest::mouseClick(picker->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(w.lblFolder, Qt::LeftButton);
+    QCOMPARE(w.lblFolder->text(), other);
+    QVERIFY(v.listed().isEmpty()); // the list follows 50 ms later
+    QTRY_COMPARE(v.listed(), QStringList{QStringLiteral("X_01.DAT")});
+    QFile config(v.program + QStringLiteral("/Folder.CFG"));
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QCOMPARE(config.readAll(), other.toLocal8Bit() + "\r\n");
+}
+
+QTEST_MAIN(tst_GraphView)
+#include "tst_graphview.moc"

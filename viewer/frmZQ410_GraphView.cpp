@@ -1,0 +1,436 @@
+#include "frmZQ410_GraphView.h"
+
+#include "FolderPicker.h"
+#include "GradientLabel.h"
+#include "NumberEdit.h"
+#include "NumberText.h"
+#include "RunAssociated.h"
+#include "TextFile.h"
+#include "TrendChart.h"
+#include "TrendFileReader.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+const QColor ButtonBlue(192, 192, 255);
+const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
+                                 QStringLiteral("보조온도")};
+constexpr int RefreshDelayMs = 50;
+
+QGroupBox *group(QWidget *parent, const QString &title, const QRect &geometry)
+{
+    auto *box = new QGroupBox(title, parent);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QTableWidget *seriesGrid(QWidget *parent, const QRect &geometry)
+{
+    auto *grid = new QTableWidget(1, 3, parent);
+    grid->setGeometry(geometry);
+    grid->setHorizontalHeaderLabels(SeriesNames);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return grid;
+}
+
+} // namespace
+
+frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
+                                       const QString &defaultDataFolder, QWidget *parent)
+    : QMainWindow(parent), m_settings(programFolder), m_programFolder(programFolder),
+      m_defaultDataFolder(defaultDataFolder)
+{
+    setWindowTitle(QStringLiteral("ZQ410 - Graph Viwer V1.0.0"));
+    auto *central = new QWidget(this);
+    central->setFixedSize(1016, 735);
+    setCentralWidget(central);
+    buildTopRow();
+    buildGraphSetup();
+    buildChart();
+    tmrRefresh_List.setSingleShot(true);
+    tmrRefresh_List.setInterval(RefreshDelayMs);
+    connect(&tmrRefresh_List, &QTimer::timeout, this, &frmZQ410_GraphView::refreshList);
+    connect(&m_loader, &QFutureWatcher<std::optional<TrendData>>::finished, this,
+            &frmZQ410_GraphView::finishLoading);
+    startUp();
+    adjustSize();
+}
+
+frmZQ410_GraphView::~frmZQ410_GraphView()
+{
+    // A load still running finishes first; its result is dropped.
+    if (m_loader.isRunning())
+        m_loader.waitForFinished();
+}
+
+void frmZQ410_GraphView::buildTopRow()
+{
+    QWidget *central = centralWidget();
+    Frame6 = group(central, QStringLiteral("파일 목록"), {8, 4, 233, 169});
+    File1 = new QListWidget(Frame6);
+    File1->setGeometry(6, 20, 221, 143);
+    connect(File1, &QListWidget::currentRowChanged, this, &frmZQ410_GraphView::onFileSelected);
+
+    auto *label5 = new QLabel(QStringLiteral("데이터 저장 위치 "), central);
+    label5->setGeometry(252, 12, 104, 22);
+    lblFolder = new GradientLabel(m_defaultDataFolder, central);
+    lblFolder->setGeometry(356, 12, 305, 22);
+    lblFolder->setColors(Qt::white, Qt::white);
+    lblFolder->setFrameShape(QFrame::Box);
+    lblFolder->setCursor(Qt::PointingHandCursor);
+    connect(lblFolder, &GradientLabel::clicked, this, &frmZQ410_GraphView::pickFolder);
+
+    const struct
+    {
+        QPushButton **button;
+        QString caption;
+        int x;
+        int width;
+    } buttons[] = {{&Command2, QStringLiteral("?"), 668, 33},
+                   {&Command1, QStringLiteral("현재 그래프 저장"), 704, 121},
+                   {&btnToExcel, QStringLiteral("Excel"), 828, 81},
+                   {&btnExit, QStringLiteral("&Close"), 912, 97}};
+    for (const auto &b : buttons) {
+        *b.button = new QPushButton(b.caption, central);
+        (*b.button)->setGeometry(b.x, 8, b.width, 29);
+        (*b.button)->setStyleSheet(QStringLiteral("background-color: %1;").arg(ButtonBlue.name()));
+    }
+    // The picture and the spreadsheet export come with their own work.
+    Command1->setEnabled(false);
+    btnToExcel->setEnabled(false);
+    connect(Command2, &QPushButton::clicked, this, &frmZQ410_GraphView::openHelp);
+    connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmZQ410_GraphView::buildGraphSetup()
+{
+    QGroupBox *frame1 = group(centralWidget(), QStringLiteral("Graph Setup"), {248, 40, 761, 133});
+    QGroupBox *frame3 = group(frame1, QStringLiteral("Graph"), {8, 18, 300, 108});
+    chb3D = new QCheckBox(QStringLiteral("3D"), frame3);
+    chb3D->setGeometry(8, 18, 60, 20);
+    chb3D->setChecked(true);
+    chbScroll = new QCheckBox(QStringLiteral("Scroll Bar"), frame3);
+    chbScroll->setGeometry(76, 18, 100, 20);
+    chbZoom = new QCheckBox(QStringLiteral("Zoom"), frame3);
+    chbZoom->setGeometry(184, 18, 80, 20);
+    chbZoom->setChecked(true);
+    sprdColor_Graph = seriesGrid(frame3, {8, 44, 284, 56});
+    for (int c = 0; c < 3; ++c)
+        sprdColor_Graph->setItem(0, c, new QTableWidgetItem());
+    connect(sprdColor_Graph, &QTableWidget::cellClicked, this,
+            [this](int, int column) { chooseSeriesColor(column); });
+
+    sprdUseItem = seriesGrid(frame1, {316, 26, 200, 56});
+    for (int c = 0; c < 3; ++c) {
+        auto *item = new QTableWidgetItem();
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        sprdUseItem->setItem(0, c, item);
+    }
+    connect(sprdUseItem, &QTableWidget::itemChanged, this,
+            [this](QTableWidgetItem *item) { onUseItemChanged(item->column()); });
+
+    QGroupBox *frame4 = group(frame1, QStringLiteral("Border"), {524, 18, 112, 52});
+    chbBorder = new QCheckBox(QStringLiteral("사용"), frame4);
+    chbBorder->setGeometry(8, 22, 60, 20);
+    lblColor_Border = new GradientLabel(QString(), frame4);
+    lblColor_Border->setGeometry(72, 22, 32, 20);
+    lblColor_Border->setFrameShape(QFrame::Box);
+    connect(chbBorder, &QCheckBox::clicked, this, [this](bool on) {
+        ChartFX1->setBorderVisible(on);
+        lblColor_Border->setCursor(on ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    });
+    connect(lblColor_Border, &GradientLabel::clicked, this, &frmZQ410_GraphView::chooseBorderColor);
+
+    QGroupBox *frame5 = group(frame1, QStringLiteral("Thick"), {644, 18, 110, 52});
+    cmbThick = new QComboBox(frame5);
+    cmbThick->addItems({QStringLiteral("1"), QStringLiteral("2")});
+    cmbThick->setGeometry(8, 20, 94, 24);
+    QGroupBox *frame8 = group(frame1, QStringLiteral("Y축"), {524, 74, 112, 52});
+    chbYaxis = new QCheckBox(QStringLiteral("수정"), frame8);
+    chbYaxis->setGeometry(8, 22, 80, 20);
+    QGroupBox *frame7 = group(frame1, QStringLiteral("Title"), {316, 84, 200, 44});
+    txtG_Title = new QLineEdit(frame7);
+    txtG_Title->setGeometry(6, 16, 188, 22);
+    QFont bold = txtG_Title->font();
+    bold.setBold(true);
+    txtG_Title->setFont(bold);
+}
+
+void frmZQ410_GraphView::buildChart()
+{
+    QWidget *central = centralWidget();
+    ChartFX1 = new TrendChart(central);
+    ChartFX1->setGeometry(8, 182, 1001, 545);
+    txtYMax = new NumberEdit(central);
+    txtYMax->setGeometry(12, 186, 56, 22);
+    txtYMax->setText(QStringLiteral("100"));
+    txtYMax->hide();
+    txtYMin = new NumberEdit(central);
+    txtYMin->setGeometry(12, 700, 56, 22);
+    txtYMin->setText(QStringLiteral("0"));
+    txtYMin->hide();
+    progress = new QProgressBar(central);
+    progress->setGeometry(308, 430, 400, 24);
+    progress->setRange(0, 100);
+    progress->hide();
+
+    connect(chb3D, &QCheckBox::clicked, ChartFX1, &TrendChart::set3D);
+    // The scroll bar box flips the chart's own setting.
+    connect(chbScroll, &QCheckBox::clicked, this,
+            [this] { ChartFX1->setScrollBarVisible(!ChartFX1->isScrollBarVisible()); });
+    connect(chbZoom, &QCheckBox::clicked, ChartFX1, &TrendChart::setZoomEnabled);
+    connect(cmbThick, &QComboBox::activated, this,
+            [this](int index) { ChartFX1->setLineWidth(cmbThick->itemText(index).toInt()); });
+    connect(chbYaxis, &QCheckBox::clicked, this, [this](bool on) {
+        txtYMax->setVisible(on);
+        txtYMin->setVisible(on);
+    });
+    connect(txtYMax, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
+    connect(txtYMin, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
+    connect(txtG_Title, &QLineEdit::editingFinished, this,
+            [this] { ChartFX1->setTitle(TrendChart::Title::Top, txtG_Title->text()); });
+}
+
+/// The data folder from Folder.CFG, or the default folder (created when missing) when the file
+/// names none or a folder that no longer exists; then the chart's starting state.
+void frmZQ410_GraphView::startUp()
+{
+    const std::optional<QString> configured = m_settings.ReadFolderConfig();
+    if (configured)
+        lblFolder->setText(*configured);
+    if (!configured || lblFolder->text().isEmpty() || !QDir(lblFolder->text()).exists()) {
+        TextFile::ensureFolder(m_defaultDataFolder);
+        lblFolder->setText(m_defaultDataFolder);
+    }
+    pointListAt(lblFolder->text());
+
+    ApplySeriesNames();
+    ShowEmptyChart();
+    if (!m_settings.LoadSeriesColors([this](int series, const QColor &color) {
+            setCellColor(series, color);
+            ChartFX1->setSeriesColor(series, cellColor(series));
+        }))
+        ReadSeriesColorsFromChart();
+    ShowBorderColor();
+    applyVisibility(m_settings.loadUseItems().value_or(std::array<bool, 3>{true, true, true}));
+    ChartFX1->set3D(chb3D->isChecked());
+    ChartFX1->setZoomEnabled(true);
+}
+
+/// The "*.DAT" files of the folder, matched without regard to case, by name.
+void frmZQ410_GraphView::pointListAt(const QString &folder)
+{
+    m_listFolder = folder;
+    const QSignalBlocker blocker(File1);
+    File1->clear();
+    QDir dir(folder);
+    dir.setNameFilters({QStringLiteral("*.DAT")});
+    dir.setFilter(QDir::Files);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    File1->addItems(dir.entryList());
+}
+
+void frmZQ410_GraphView::refreshList()
+{
+    tmrRefresh_List.stop();
+    pointListAt(lblFolder->text());
+}
+
+void frmZQ410_GraphView::onFileSelected()
+{
+    QListWidgetItem *item = File1->currentItem();
+    if (!item || isLoading())
+        return;
+    startLoading(QDir(m_listFolder).filePath(item->text()));
+}
+
+/// Reads the file in the background; the window is disabled and shows the progress meanwhile.
+void frmZQ410_GraphView::startLoading(const QString &path)
+{
+    m_loadingPath = path;
+    centralWidget()->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    progress->setValue(0);
+    progress->show();
+    progress->raise();
+    QPointer<QProgressBar> bar(progress);
+    m_loader.setFuture(QtConcurrent::run([path, bar] {
+        return TrendFileReader::read(path, [bar](double share) {
+            QMetaObject::invokeMethod(bar, [bar, share] {
+                if (bar)
+                    bar->setValue(int(share * 100));
+            });
+        });
+    }));
+}
+
+/// Hands the samples to the chart, or keeps the current chart and says why.
+void frmZQ410_GraphView::finishLoading()
+{
+    std::optional<TrendData> data = m_loader.future().takeResult();
+    progress->hide();
+    QApplication::restoreOverrideCursor();
+    centralWidget()->setEnabled(true);
+    if (!data) {
+        showMessage(QStringLiteral("파일을 열 수 없습니다.\n%1").arg(m_loadingPath));
+        emit loadFinished(false);
+        return;
+    }
+    ChartFX1->setData(std::move(*data));
+    ApplySeriesNames();
+    emit loadFinished(true);
+}
+
+bool frmZQ410_GraphView::LoadTrendFile(const QString &path)
+{
+    bool ok = false;
+    QEventLoop wait;
+    const auto connection =
+        connect(this, &frmZQ410_GraphView::loadFinished, &wait, [&](bool result) {
+            ok = result;
+            wait.quit();
+        });
+    startLoading(path);
+    wait.exec();
+    disconnect(connection);
+    return ok;
+}
+
+void frmZQ410_GraphView::pickFolder()
+{
+    FolderPicker picker(m_programFolder, m_programFolder, this);
+    if (picker.exec() != QDialog::Accepted)
+        return;
+    // A Folder.CFG that cannot be written leaves the new folder in use for this run only.
+    m_settings.writeFolderConfig(picker.folder());
+    lblFolder->setText(picker.folder());
+    tmrRefresh_List.start();
+}
+
+void frmZQ410_GraphView::openHelp()
+{
+    RunAssociated(QStringLiteral("OPEN"),
+                  QDir(m_programFolder).filePath(QStringLiteral("Help/ZQ410_Graph.chm")), QString(),
+                  m_programFolder);
+}
+
+void frmZQ410_GraphView::ApplySeriesNames()
+{
+    ChartFX1->setLegendVisible(true);
+    for (int s = 0; s < 3; ++s)
+        ChartFX1->setSeriesName(s, SeriesNames[s]);
+    ChartFX1->setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
+    ChartFX1->setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
+}
+
+/// The chart before any file: no points, 300 places on the time axis.
+void frmZQ410_GraphView::ShowEmptyChart()
+{
+    ChartFX1->setBackgroundColor(QApplication::palette().color(QPalette::Button));
+    ChartFX1->setLegendBackgroundColor(Qt::white);
+    ChartFX1->clear();
+    ChartFX1->setXRange(0, 299);
+}
+
+void frmZQ410_GraphView::ReadSeriesColorsFromChart()
+{
+    for (int s = 0; s < 3; ++s)
+        setCellColor(s, ChartFX1->seriesColor(s));
+}
+
+void frmZQ410_GraphView::ShowBorderColor()
+{
+    lblColor_Border->setColors(ChartFX1->borderColor(), ChartFX1->borderColor());
+}
+
+void frmZQ410_GraphView::setCellColor(int series, const QColor &color)
+{
+    sprdColor_Graph->item(0, series)->setBackground(color);
+}
+
+QColor frmZQ410_GraphView::cellColor(int series) const
+{
+    return sprdColor_Graph->item(0, series)->background().color();
+}
+
+void frmZQ410_GraphView::chooseSeriesColor(int column)
+{
+    if (column < 0 || column > 2)
+        return;
+    const QColor chosen = QColorDialog::getColor(cellColor(column), this);
+    if (!chosen.isValid())
+        return;
+    setCellColor(column, chosen);
+    ChartFX1->setSeriesColor(column, chosen);
+    m_settings.SaveSeriesColors({cellColor(0), cellColor(1), cellColor(2)});
+}
+
+/// The grid is saved with its new state first, then the series follows it.
+void frmZQ410_GraphView::onUseItemChanged(int column)
+{
+    std::array<bool, 3> shown{};
+    for (int c = 0; c < 3; ++c)
+        shown[c] = sprdUseItem->item(0, c)->checkState() == Qt::Checked;
+    m_settings.saveUseItems(shown);
+    ChartFX1->setSeriesVisible(column, shown[column]);
+}
+
+void frmZQ410_GraphView::applyVisibility(const std::array<bool, 3> &shown)
+{
+    const QSignalBlocker blocker(sprdUseItem);
+    for (int c = 0; c < 3; ++c) {
+        sprdUseItem->item(0, c)->setCheckState(shown[c] ? Qt::Checked : Qt::Unchecked);
+        ChartFX1->setSeriesVisible(c, shown[c]);
+    }
+}
+
+void frmZQ410_GraphView::chooseBorderColor()
+{
+    if (!chbBorder->isChecked())
+        return;
+    const QColor chosen = QColorDialog::getColor(ChartFX1->borderColor(), this);
+    if (!chosen.isValid())
+        return;
+    ChartFX1->setBorderColor(chosen);
+    ShowBorderColor();
+}
+
+/// Each box sets its end of the value axis; the other end stays as it is.
+void frmZQ410_GraphView::commitYRange()
+{
+    const double max = NumberText::leadingNumber(txtYMax->text());
+    const double min = NumberText::leadingNumber(txtYMin->text());
+    if (sender() == txtYMax)
+        ChartFX1->setYRange(ChartFX1->yMin(), max);
+    else
+        ChartFX1->setYRange(min, ChartFX1->yMax());
+}
+
+void frmZQ410_GraphView::showMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410_Graph"), text, QMessageBox::Ok,
+                    this);
+    box.exec();
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ViewerSettings.h"
+
+#include <QFutureWatcher>
+#include <QMainWindow>
+#include <QTimer>
+#include <optional>
+
+#include "TrendData.h"
+
+class GradientLabel;
+class NumberEdit;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class TrendChart;
+
+/// The trend viewer's window: the trend files of the data folder, the chart of the selected file
+/// and the chart's options.
+class frmZQ410_GraphView : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// Runs start-up: data folder, chart, colours, visibility. No file is loaded yet.
+    frmZQ410_GraphView(const QString &programFolder, const QString &defaultDataFolder,
+                       QWidget *parent = nullptr);
+    ~frmZQ410_GraphView() override;
+
+    /// Reads the file into the chart (as selecting it in the list does) and waits until it is
+    /// drawn. False, with a message, when it cannot be opened.
+    bool LoadTrendFile(const QString &path);
+    bool isLoading() const { return m_loader.isRunning(); }
+
+    QGroupBox *Frame6 = nullptr;
+    QListWidget *File1 = nullptr;
+    GradientLabel *lblFolder = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *btnToExcel = nullptr;
+    QPushButton *btnExit = nullptr;
+    QCheckBox *chb3D = nullptr;
+    QCheckBox *chbScroll = nullptr;
+    QCheckBox *chbZoom = nullptr;
+    QTableWidget *sprdColor_Graph = nullptr;
+    QTableWidget *sprdUseItem = nullptr;
+    QCheckBox *chbBorder = nullptr;
+    GradientLabel *lblColor_Border = nullptr;
+    QComboBox *cmbThick = nullptr;
+    QCheckBox *chbYaxis = nullptr;
+    QLineEdit *txtG_Title = nullptr;
+    NumberEdit *txtYMax = nullptr;
+    NumberEdit *txtYMin = nullptr;
+    TrendChart *ChartFX1 = nullptr;
+    QProgressBar *progress = nullptr;
+    /// Re-reads the file list once, 50 ms after the folder picker was confirmed.
+    QTimer tmrRefresh_List;
+
+signals:
+    /// A file has been read and handed to the chart (or could not be read).
+    void loadFinished(bool ok);
+
+private:
+    void buildTopRow();
+    void buildGraphSetup();
+    void buildChart();
+    void startUp();
+    void pointListAt(const QString &folder);
+    void refreshList();
+    void onFileSelected();
+    void startLoading(const QString &path);
+    void finishLoading();
+    void pickFolder();
+    void openHelp();
+
+    void ApplySeriesNames();
+    void ShowEmptyChart();
+    void ReadSeriesColorsFromChart();
+    void ShowBorderColor();
+    void setCellColor(int series, const QColor &color);
+    QColor cellColor(int series) const;
+    void chooseSeriesColor(int column);
+    void onUseItemChanged(int column);
+    void applyVisibility(const std::array<bool, 3> &shown);
+    void chooseBorderColor();
+    void commitYRange();
+    void showMessage(const QString &text);
+
+    ViewerSettings m_settings;
+    QString m_programFolder;
+    QString m_defaultDataFolder;
+    QString m_listFolder;
+    QString m_loadingPath;
+    QFutureWatcher<std::optional<TrendData>> m_loader;
+};

@@ -1,0 +1,23 @@
+// ZQ410_Graph: the viewer of ZQ410 trend data files.
+
+#include "frmZQ410_GraphView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QScreen>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZQ410_Graph"));
+    if (QFontDatabase::families().contains(QStringLiteral("NanumGothic")))
+        QApplication::setFont(QFont(QStringLiteral("NanumGothic"), 9));
+
+    frmZQ410_GraphView window(QCoreApplication::applicationDirPath(),
+                              QDir::home().filePath(QStringLiteral("ZQ410_DATA")));
+    window.show();
+    const QRect screen = window.screen()->availableGeometry();
+    window.move(screen.center() - window.rect().center());
+    return app.exec();
+}
