@@ -41,6 +41,24 @@ BENCHMARK(AppendAndRedraw)
     ->ArgNames({"samples", "3d"})
     ->Unit(benchmark::kMillisecond);
 
+/// Zooming and scrolling: redraw a window of a tenth of the samples at a new place each time.
+void ZoomAndScroll(benchmark::State &state)
+{
+    TrendChart chart;
+    chart.resize(1001, 545);
+    chart.show();
+    chart.set3D(true);
+    fill(chart, state.range(0));
+    const double span = double(state.range(0)) / 10;
+    double first = 0;
+    for (auto _ : state) {
+        chart.setXRange(first, first + span);
+        chart.redraw();
+        first = std::fmod(first + span / 3, double(state.range(0)) - span);
+    }
+}
+BENCHMARK(ZoomAndScroll)->Arg(10000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+
 void MemoryPerSample(benchmark::State &state)
 {
     for (auto _ : state) {
