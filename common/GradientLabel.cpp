@@ -16,6 +16,12 @@ void GradientLabel::setColors(const QColor &top, const QColor &bottom)
     update();
 }
 
+void GradientLabel::setHorizontal(bool horizontal)
+{
+    m_horizontal = horizontal;
+    update();
+}
+
 void GradientLabel::setTextColor(const QColor &color)
 {
     QPalette p = palette();
@@ -27,7 +33,7 @@ void GradientLabel::paintEvent(QPaintEvent *event)
 {
     {
         QPainter painter(this);
-        QLinearGradient gradient(0, 0, 0, height());
+        QLinearGradient gradient(0, 0, m_horizontal ? width() : 0, m_horizontal ? 0 : height());
         gradient.setColorAt(0, m_top);
         gradient.setColorAt(1, m_bottom);
         painter.fillRect(rect(), gradient);

@@ -15,6 +15,8 @@ public:
     explicit GradientLabel(const QString &text = QString(), QWidget *parent = nullptr);
 
     void setColors(const QColor &top, const QColor &bottom);
+    /// The gradient runs from left to right instead of from top to bottom.
+    void setHorizontal(bool horizontal);
     void setTextColor(const QColor &color);
 
 signals:
@@ -27,4 +29,5 @@ protected:
 private:
     QColor m_top{255, 255, 255};
     QColor m_bottom{192, 192, 255};
+    bool m_horizontal = false;
 };

@@ -2,14 +2,12 @@
 
 #include "Cp949.h"
 #include "NumberText.h"
+#include "TextLines.h"
 
 #include <QFile>
 
 namespace {
 
-constexpr qsizetype BlockSize = 1 << 20;
-/// A line longer than this is read from its beginning; the rest up to its line end is dropped.
-constexpr qsizetype MaxLine = 1 << 20;
 /// A label that is not a time is kept, up to this many bytes.
 constexpr qsizetype MaxLabel = 64;
 constexpr int FieldCount = 5;
@@ -67,51 +65,8 @@ std::optional<TrendData> TrendFileReader::read(const QString &path, const Progre
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const qint64 total = std::max<qint64>(1, file.size());
     TrendData data;
-    QByteArray pending;
-    QByteArray block(BlockSize, Qt::Uninitialized);
-    bool skippingRest = false;
-    qint64 done = 0;
-    auto takeLine = [&data](QByteArrayView line) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        addLine(line, data);
-    };
-    for (;;) {
-        const qint64 got = file.read(block.data(), BlockSize);
-        if (got <= 0)
-            break;
-        done += got;
-        QByteArrayView view(block.constData(), got);
-        while (!view.isEmpty()) {
-            const qsizetype newline = view.indexOf('\n');
-            if (newline < 0) {
-                if (!skippingRest)
-                    pending.append(view);
-                break;
-            }
-            if (!skippingRest) {
-                if (pending.isEmpty()) {
-                    takeLine(view.first(newline));
-                } else {
-                    pending.append(view.first(newline));
-                    takeLine(pending);
-                    pending.clear();
-                }
-            }
-            skippingRest = false;
-            view = view.sliced(newline + 1);
-        }
-        if (pending.size() > MaxLine) {
-            takeLine(QByteArrayView(pending).first(MaxLine));
-            pending.clear();
-            skippingRest = true;
-        }
-        if (progress)
-            progress(double(done) / double(total));
-    }
-    if (!pending.isEmpty() && !skippingRest)
-        takeLine(pending);
+    TextLines::forEach(
+        file, [&data](QByteArrayView line) { addLine(line, data); }, progress);
     return data;
 }

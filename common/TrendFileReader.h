@@ -9,7 +9,7 @@
 
 /// Reads a trend data file whole into TrendData: per line, field 1 is the point's label and
 /// fields 2, 3 and 4 the values of "SV", "제어온도" and "보조온도", each read as its leading
-/// number. Streams the file in blocks, so memory does not grow with it beyond the samples;
+/// number. Streams the file (TextLines), so memory does not grow with it beyond the samples;
 /// any bytes at all are safe: lines with fewer than five fields are skipped (an empty line, a
 /// line the monitor is still writing, junk), and an overlong line is read from its first mebibyte.
 class TrendFileReader

@@ -30,6 +30,11 @@ QString ViewerSettings::useItemPath() const
     return QDir(m_programFolder).filePath(QStringLiteral("UseItem.CFG"));
 }
 
+QString ViewerSettings::marginPath() const
+{
+    return QDir(m_programFolder).filePath(QStringLiteral("PrintMargin.CFG"));
+}
+
 std::optional<QString> ViewerSettings::ReadFolderConfig() const
 {
     const auto lines = TextFile::readLines(folderConfigPath());

@@ -16,6 +16,7 @@ public:
     QString folderConfigPath() const;
     QString colorConfigPath() const;
     QString useItemPath() const;
+    QString marginPath() const;
 
     /// The first line of Folder.CFG; nullopt when the file is missing, unreadable or empty.
     std::optional<QString> ReadFolderConfig() const;

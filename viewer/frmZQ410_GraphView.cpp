@@ -1,7 +1,9 @@
 #include "frmZQ410_GraphView.h"
 
 #include "FolderPicker.h"
+#include "FrmScreenCapture.h"
 #include "GradientLabel.h"
+#include "GridFile.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
 #include "RunAssociated.h"
@@ -13,7 +15,9 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -21,9 +25,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -32,6 +40,41 @@ const QColor ButtonBlue(192, 192, 255);
 const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
                                  QStringLiteral("보조온도")};
 constexpr int RefreshDelayMs = 50;
+constexpr double InchesPerMillimetre = 0.03937;
+const QString ExportMessage =
+    QStringLiteral("Excel로 데이터 전송 중... 이 메시지가 사라질 때까지 잠시 기다리세요.");
+
+/// Margin cells: numbers shown with two decimals, edited in a number box.
+class MarginDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant &value, const QLocale &) const override
+    {
+        return QString::number(NumberText::leadingNumber(value.toString()), 'f', 2);
+    }
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &) const override
+    {
+        auto *box = new QDoubleSpinBox(parent);
+        box->setDecimals(2);
+        box->setRange(-99999, 99999);
+        box->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        return box;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        static_cast<QDoubleSpinBox *>(editor)->setValue(
+            NumberText::leadingNumber(index.data().toString()));
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        model->setData(index,
+                       QString::number(static_cast<QDoubleSpinBox *>(editor)->value(), 'f', 2));
+    }
+};
 
 QGroupBox *group(QWidget *parent, const QString &title, const QRect &geometry)
 {
@@ -59,7 +102,9 @@ QTableWidget *seriesGrid(QWidget *parent, const QRect &geometry)
 frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
                                        const QString &defaultDataFolder, QWidget *parent)
     : QMainWindow(parent), m_settings(programFolder), m_programFolder(programFolder),
-      m_defaultDataFolder(defaultDataFolder)
+      m_defaultDataFolder(defaultDataFolder), m_exportFolder(QDir::tempPath()),
+      m_openWorkbook(
+          [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
 {
     setWindowTitle(QStringLiteral("ZQ410 - Graph Viwer V1.0.0"));
     auto *central = new QWidget(this);
@@ -68,20 +113,33 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     buildTopRow();
     buildGraphSetup();
     buildChart();
+    buildBanner();
     tmrRefresh_List.setSingleShot(true);
     tmrRefresh_List.setInterval(RefreshDelayMs);
     connect(&tmrRefresh_List, &QTimer::timeout, this, &frmZQ410_GraphView::refreshList);
     connect(&m_loader, &QFutureWatcher<std::optional<TrendData>>::finished, this,
             &frmZQ410_GraphView::finishLoading);
+    connect(&m_exporter, &QFutureWatcher<TrendExport::Result>::finished, this,
+            &frmZQ410_GraphView::finishExport);
+    // The margins are stored when the grid loses the input focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        const auto inGrid = [this](QWidget *w) {
+            return w && (w == sprdMargin || sprdMargin->isAncestorOf(w));
+        };
+        if (inGrid(old) && !inGrid(now))
+            saveMargins();
+    });
     startUp();
     adjustSize();
 }
 
 frmZQ410_GraphView::~frmZQ410_GraphView()
 {
-    // A load still running finishes first; its result is dropped.
+    // A load or an export still running finishes first; its result is dropped.
     if (m_loader.isRunning())
         m_loader.waitForFinished();
+    if (m_exporter.isRunning())
+        m_exporter.waitForFinished();
 }
 
 void frmZQ410_GraphView::buildTopRow()
@@ -90,7 +148,9 @@ void frmZQ410_GraphView::buildTopRow()
     Frame6 = group(central, QStringLiteral("파일 목록"), {8, 4, 233, 169});
     File1 = new QListWidget(Frame6);
     File1->setGeometry(6, 20, 221, 143);
-    connect(File1, &QListWidget::currentRowChanged, this, &frmZQ410_GraphView::onFileSelected);
+    // A selection loads the file; focus arriving in the list (which only moves its current
+    // row) does not.
+    connect(File1, &QListWidget::itemSelectionChanged, this, &frmZQ410_GraphView::onFileSelected);
 
     auto *label5 = new QLabel(QStringLiteral("데이터 저장 위치 "), central);
     label5->setGeometry(252, 12, 104, 22);
@@ -116,9 +176,9 @@ void frmZQ410_GraphView::buildTopRow()
         (*b.button)->setGeometry(b.x, 8, b.width, 29);
         (*b.button)->setStyleSheet(QStringLiteral("background-color: %1;").arg(ButtonBlue.name()));
     }
-    // The picture and the spreadsheet export come with their own work.
-    Command1->setEnabled(false);
-    btnToExcel->setEnabled(false);
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { FrmScreenCapture::run(ChartFX1, this); });
+    connect(btnToExcel, &QPushButton::clicked, this, &frmZQ410_GraphView::exportSelectedFile);
     connect(Command2, &QPushButton::clicked, this, &frmZQ410_GraphView::openHelp);
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -126,22 +186,22 @@ void frmZQ410_GraphView::buildTopRow()
 void frmZQ410_GraphView::buildGraphSetup()
 {
     QGroupBox *frame1 = group(centralWidget(), QStringLiteral("Graph Setup"), {248, 40, 761, 133});
-    QGroupBox *frame3 = group(frame1, QStringLiteral("Graph"), {8, 18, 300, 108});
+    QGroupBox *frame3 = group(frame1, QStringLiteral("Graph"), {8, 18, 246, 108});
     chb3D = new QCheckBox(QStringLiteral("3D"), frame3);
     chb3D->setGeometry(8, 18, 60, 20);
     chb3D->setChecked(true);
     chbScroll = new QCheckBox(QStringLiteral("Scroll Bar"), frame3);
-    chbScroll->setGeometry(76, 18, 100, 20);
+    chbScroll->setGeometry(64, 18, 96, 20);
     chbZoom = new QCheckBox(QStringLiteral("Zoom"), frame3);
-    chbZoom->setGeometry(184, 18, 80, 20);
+    chbZoom->setGeometry(166, 18, 72, 20);
     chbZoom->setChecked(true);
-    sprdColor_Graph = seriesGrid(frame3, {8, 44, 284, 56});
+    sprdColor_Graph = seriesGrid(frame3, {8, 44, 230, 56});
     for (int c = 0; c < 3; ++c)
         sprdColor_Graph->setItem(0, c, new QTableWidgetItem());
     connect(sprdColor_Graph, &QTableWidget::cellClicked, this,
             [this](int, int column) { chooseSeriesColor(column); });
 
-    sprdUseItem = seriesGrid(frame1, {316, 26, 200, 56});
+    sprdUseItem = seriesGrid(frame1, {262, 26, 170, 56});
     for (int c = 0; c < 3; ++c) {
         auto *item = new QTableWidgetItem();
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
@@ -151,11 +211,11 @@ void frmZQ410_GraphView::buildGraphSetup()
     connect(sprdUseItem, &QTableWidget::itemChanged, this,
             [this](QTableWidgetItem *item) { onUseItemChanged(item->column()); });
 
-    QGroupBox *frame4 = group(frame1, QStringLiteral("Border"), {524, 18, 112, 52});
+    QGroupBox *frame4 = group(frame1, QStringLiteral("Border"), {440, 18, 100, 52});
     chbBorder = new QCheckBox(QStringLiteral("사용"), frame4);
     chbBorder->setGeometry(8, 22, 60, 20);
     lblColor_Border = new GradientLabel(QString(), frame4);
-    lblColor_Border->setGeometry(72, 22, 32, 20);
+    lblColor_Border->setGeometry(64, 22, 28, 20);
     lblColor_Border->setFrameShape(QFrame::Box);
     connect(chbBorder, &QCheckBox::clicked, this, [this](bool on) {
         ChartFX1->setBorderVisible(on);
@@ -163,19 +223,44 @@ void frmZQ410_GraphView::buildGraphSetup()
     });
     connect(lblColor_Border, &GradientLabel::clicked, this, &frmZQ410_GraphView::chooseBorderColor);
 
-    QGroupBox *frame5 = group(frame1, QStringLiteral("Thick"), {644, 18, 110, 52});
+    QGroupBox *frame5 = group(frame1, QStringLiteral("Thick"), {548, 18, 60, 52});
     cmbThick = new QComboBox(frame5);
     cmbThick->addItems({QStringLiteral("1"), QStringLiteral("2")});
-    cmbThick->setGeometry(8, 20, 94, 24);
-    QGroupBox *frame8 = group(frame1, QStringLiteral("Y축"), {524, 74, 112, 52});
+    cmbThick->setGeometry(6, 20, 48, 24);
+    QGroupBox *frame8 = group(frame1, QStringLiteral("Y축"), {440, 74, 100, 52});
     chbYaxis = new QCheckBox(QStringLiteral("수정"), frame8);
     chbYaxis->setGeometry(8, 22, 80, 20);
-    QGroupBox *frame7 = group(frame1, QStringLiteral("Title"), {316, 84, 200, 44});
+    QGroupBox *frame7 = group(frame1, QStringLiteral("Title"), {262, 84, 170, 44});
     txtG_Title = new QLineEdit(frame7);
-    txtG_Title->setGeometry(6, 16, 188, 22);
+    txtG_Title->setGeometry(6, 16, 158, 22);
     QFont bold = txtG_Title->font();
     bold.setBold(true);
     txtG_Title->setFont(bold);
+    buildPrintFrame(frame1);
+}
+
+void frmZQ410_GraphView::buildPrintFrame(QWidget *frame1)
+{
+    QGroupBox *frame2 = group(frame1, QStringLiteral("Print && Margin (mm)"), {616, 18, 138, 108});
+    sprdMargin = new QTableWidget(1, 4, frame2);
+    sprdMargin->setGeometry(6, 18, 126, 50);
+    sprdMargin->setHorizontalHeaderLabels({QStringLiteral("Top"), QStringLiteral("Bottom"),
+                                           QStringLiteral("Left"), QStringLiteral("Right")});
+    sprdMargin->verticalHeader()->hide();
+    sprdMargin->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprdMargin->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sprdMargin->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QFont small = sprdMargin->font();
+    small.setPointSize(7);
+    sprdMargin->setFont(small);
+    sprdMargin->horizontalHeader()->setFont(small);
+    for (int c = 0; c < 4; ++c)
+        sprdMargin->setItem(0, c, new QTableWidgetItem(QStringLiteral("0.00")));
+    sprdMargin->setItemDelegate(new MarginDelegate(sprdMargin));
+    btnPrint = new QPushButton(QStringLiteral("&Print"), frame2);
+    btnPrint->setGeometry(6, 72, 126, 28);
+    btnPrint->setStyleSheet(QStringLiteral("background-color: rgb(255, 192, 255);"));
+    connect(btnPrint, &QPushButton::clicked, this, &frmZQ410_GraphView::printChart);
 }
 
 void frmZQ410_GraphView::buildChart()
@@ -234,6 +319,7 @@ void frmZQ410_GraphView::startUp()
         }))
         ReadSeriesColorsFromChart();
     ShowBorderColor();
+    loadMargins();
     applyVisibility(m_settings.loadUseItems().value_or(std::array<bool, 3>{true, true, true}));
     ChartFX1->set3D(chb3D->isChecked());
     ChartFX1->setZoomEnabled(true);
@@ -260,10 +346,10 @@ void frmZQ410_GraphView::refreshList()
 
 void frmZQ410_GraphView::onFileSelected()
 {
-    QListWidgetItem *item = File1->currentItem();
-    if (!item || isLoading())
+    const QList<QListWidgetItem *> selected = File1->selectedItems();
+    if (selected.isEmpty() || isLoading())
         return;
-    startLoading(QDir(m_listFolder).filePath(item->text()));
+    startLoading(QDir(m_listFolder).filePath(selected.first()->text()));
 }
 
 /// Reads the file in the background; the window is disabled and shows the progress meanwhile.
@@ -426,6 +512,111 @@ void frmZQ410_GraphView::commitYRange()
         ChartFX1->setYRange(ChartFX1->yMin(), max);
     else
         ChartFX1->setYRange(min, ChartFX1->yMax());
+}
+
+void frmZQ410_GraphView::buildBanner()
+{
+    lblMsg = new GradientLabel(ExportMessage, centralWidget());
+    lblMsg->setGeometry(240, 420, 537, 49);
+    lblMsg->setHorizontal(true);
+    lblMsg->setColors(QColor(255, 255, 192), QColor(255, 0, 255));
+    lblMsg->setTextColor(QColor(0, 0, 255));
+    lblMsg->setAlignment(Qt::AlignCenter);
+    lblMsg->setWordWrap(true);
+    QFont bold = lblMsg->font();
+    bold.setBold(true);
+    lblMsg->setFont(bold);
+    lblMsg->hide();
+}
+
+QMarginsF frmZQ410_GraphView::marginsInches() const
+{
+    std::array<double, 4> inches{}; // top, bottom, left, right
+    for (int c = 0; c < 4; ++c) {
+        const QTableWidgetItem *item = sprdMargin->item(0, c);
+        inches[c] =
+            NumberText::leadingNumber(item ? item->text() : QString()) * InchesPerMillimetre;
+    }
+    return QMarginsF(inches[2], inches[0], inches[3], inches[1]);
+}
+
+void frmZQ410_GraphView::loadMargins()
+{
+    const auto rows = GridFile::load(m_settings.marginPath());
+    if (!rows || rows->size() < 2 || rows->at(1).size() < 4)
+        return;
+    for (int c = 0; c < 4; ++c)
+        sprdMargin->item(0, c)->setText(rows->at(1).at(c));
+}
+
+/// A failed save is not reported: the margins still apply to this run.
+void frmZQ410_GraphView::saveMargins()
+{
+    QStringList values;
+    for (int c = 0; c < 4; ++c)
+        values.append(sprdMargin->item(0, c)->text());
+    GridFile::save(m_settings.marginPath(), {{QStringLiteral("Top"), QStringLiteral("Bottom"),
+                                              QStringLiteral("Left"), QStringLiteral("Right")},
+                                             values});
+}
+
+bool frmZQ410_GraphView::printTo(QPrinter &printer)
+{
+    printer.setPageOrientation(QPageLayout::Landscape);
+    return ChartFX1->print(printer, marginsInches());
+}
+
+/// The platform's print dialog chooses the printer (or a PDF file); a failure is reported.
+void frmZQ410_GraphView::printChart()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!printTo(printer))
+        showMessage(QStringLiteral("인쇄하지 못했습니다. 프린터를 확인하십시오."));
+}
+
+void frmZQ410_GraphView::exportSelectedFile()
+{
+    const QList<QListWidgetItem *> selected = File1->selectedItems();
+    if (selected.isEmpty() || isExporting())
+        return;
+    const QString trendPath = QDir(m_listFolder).filePath(selected.first()->text());
+    m_workbookPath = TrendExport::newWorkbookPath(m_exportFolder, trendPath);
+    lblMsg->setText(ExportMessage);
+    lblMsg->show();
+    lblMsg->raise();
+    btnToExcel->setEnabled(false);
+    QPointer<GradientLabel> banner(lblMsg);
+    const QString workbook = m_workbookPath;
+    m_exporter.setFuture(QtConcurrent::run([trendPath, workbook, banner] {
+        return TrendExport::write(trendPath, workbook, [banner](double share) {
+            QMetaObject::invokeMethod(banner, [banner, share] {
+                if (banner)
+                    banner->setText(ExportMessage + QStringLiteral(" (%1%)").arg(int(share * 100)));
+            });
+        });
+    }));
+}
+
+/// Hides the banner and opens the workbook; one message box for whatever went wrong.
+void frmZQ410_GraphView::finishExport()
+{
+    const TrendExport::Result result = m_exporter.result();
+    lblMsg->hide();
+    btnToExcel->setEnabled(true);
+    if (!result.ok) {
+        showMessage(result.error);
+        emit exportFinished(false, QString());
+        return;
+    }
+    if (!m_openWorkbook(m_workbookPath))
+        showMessage(
+            QStringLiteral("엑셀 파일을 열 프로그램이 없습니다. 파일은 여기에 있습니다:\n%1")
+                .arg(m_workbookPath));
+    emit exportFinished(true, m_workbookPath);
 }
 
 void frmZQ410_GraphView::showMessage(const QString &text)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "TrendExport.h"
 #include "ViewerSettings.h"
 
 #include <QFutureWatcher>
 #include <QMainWindow>
+#include <QMarginsF>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 #include "TrendData.h"
@@ -18,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
+class QPrinter;
 class QPushButton;
 class QTableWidget;
 class TrendChart;
@@ -39,6 +43,22 @@ public:
     bool LoadTrendFile(const QString &path);
     bool isLoading() const { return m_loader.isRunning(); }
 
+    /// The margins of sprdMargin (millimetres) in inches, for the printout.
+    QMarginsF marginsInches() const;
+    /// Prints the chart as it stands, landscape, inside the margins; false when printing failed.
+    bool printTo(QPrinter &printer);
+    /// Exports the selected file to a new workbook in the export folder and opens it; nothing
+    /// happens when no file is selected. Returns at once; exportFinished tells the outcome.
+    void exportSelectedFile();
+    bool isExporting() const { return m_exporter.isRunning(); }
+    /// Where workbooks are written (the temporary folder) and how they are opened (the
+    /// platform's default program); tests replace both.
+    void setExportFolder(const QString &folder) { m_exportFolder = folder; }
+    void setWorkbookOpener(std::function<bool(const QString &)> opener)
+    {
+        m_openWorkbook = std::move(opener);
+    }
+
     QGroupBox *Frame6 = nullptr;
     QListWidget *File1 = nullptr;
     GradientLabel *lblFolder = nullptr;
@@ -55,6 +75,9 @@ public:
     GradientLabel *lblColor_Border = nullptr;
     QComboBox *cmbThick = nullptr;
     QCheckBox *chbYaxis = nullptr;
+    QTableWidget *sprdMargin = nullptr;
+    QPushButton *btnPrint = nullptr;
+    GradientLabel *lblMsg = nullptr;
     QLineEdit *txtG_Title = nullptr;
     NumberEdit *txtYMax = nullptr;
     NumberEdit *txtYMin = nullptr;
@@ -66,11 +89,19 @@ public:
 signals:
     /// A file has been read and handed to the chart (or could not be read).
     void loadFinished(bool ok);
+    /// An export has ended; the workbook's path when it was written.
+    void exportFinished(bool ok, const QString &workbook);
 
 private:
     void buildTopRow();
     void buildGraphSetup();
     void buildChart();
+    void buildPrintFrame(QWidget *frame1);
+    void buildBanner();
+    void loadMargins();
+    void saveMargins();
+    void printChart();
+    void finishExport();
     void startUp();
     void pointListAt(const QString &folder);
     void refreshList();
@@ -99,4 +130,8 @@ private:
     QString m_listFolder;
     QString m_loadingPath;
     QFutureWatcher<std::optional<TrendData>> m_loader;
+    QFutureWatcher<TrendExport::Result> m_exporter;
+    QString m_exportFolder;
+    QString m_workbookPath;
+    std::function<bool(const QString &)> m_openWorkbook;
 };

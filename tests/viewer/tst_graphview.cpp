@@ -94,8 +94,8 @@ void tst_GraphView::folderConfigDecidesTheDataFolder()
         QCOMPARE(w.lblFolder->text(), v.defaultData);
         QVERIFY(QDir(v.defaultData).exists());
         QVERIFY(v.listed().isEmpty());
-        QVERIFY(!w.btnToExcel->isEnabled());
-        QVERIFY(!w.Command1->isEnabled());
+        QVERIFY(w.btnToExcel->isEnabled());
+        QVERIFY(w.Command1->isEnabled());
     }
     {
         Viewer v;

@@ -1,0 +1,336 @@
+#include "FrmScreenCapture.h"
+#include "GradientLabel.h"
+#include "TrendChart.h"
+#include "TrendExport.h"
+#include "frmZQ410_GraphView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+void whenModal(const std::function<void(QWidget *)> &action)
+{
+    QTimer::singleShot(10, [action] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            action(modal);
+        else
+            whenModal(action);
+    });
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+}
+
+/// The workbook as openpyxl reads it: sheet -> address -> [type, value, number format].
+QJsonObject readBack(const QString &workbook)
+{
+    QProcess python;
+    python.start(QStringLiteral(SYSTEM_PYTHON), {QStringLiteral(READ_XLSX), workbook});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) {
+        qWarning() << python.readAllStandardError();
+        return {};
+    }
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+QStringList cell(const QJsonObject &book, const QString &sheet, const QString &address)
+{
+    return book.value(sheet).toObject().value(address).toVariant().toStringList();
+}
+
+const QByteArray ThreeLines = "2024-03-07\t14:05:09\t60.0\t58.7\t25.3\r\n"
+                              "2024-03-07\t14:05:10\t60.0\t-1.5\tabc\r\n"
+                              "2024-03-07\t14:05:11\t60\t58.9\t25.5\textra\t7\r\n";
+
+} // namespace
+
+/// A viewer on a data folder with one trend file selected.
+struct Viewer
+{
+    QTemporaryDir dir;
+    QString program = dir.filePath(QStringLiteral("program"));
+    QString data = dir.filePath(QStringLiteral("data"));
+    QString exports = dir.filePath(QStringLiteral("tmp"));
+    std::unique_ptr<frmZQ410_GraphView> window;
+    QStringList opened;
+
+    Viewer()
+    {
+        QDir().mkpath(program);
+        QDir().mkpath(exports);
+        write(program + QStringLiteral("/Folder.CFG"), data.toLocal8Bit() + "\r\n");
+        write(data + QStringLiteral("/ZQ410_01.DAT"), ThreeLines);
+    }
+    frmZQ410_GraphView &start()
+    {
+        window = std::make_unique<frmZQ410_GraphView>(program, dir.filePath("home"));
+        window->setExportFolder(exports);
+        window->setWorkbookOpener([this](const QString &path) {
+            opened.append(path);
+            return true;
+        });
+        window->show();
+        return *window;
+    }
+    void selectFile()
+    {
+        window->File1->setCurrentRow(0);
+        QTRY_VERIFY(!window->isLoading());
+        QTRY_VERIFY(window->centralWidget()->isEnabled());
+    }
+};
+
+class tst_Outputs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void marginsGoToThePrintoutInInches();
+    void marginsAreStoredWhenTheGridLosesFocus();
+    void printsOneLandscapePageInsideTheMargins();
+    void exportWritesTheSheetReadableByARealReader();
+    void exportSplitsPastTheRowLimitAndNamesColumnsPastZ();
+    void exportWithNoFileOrAnUnwritableFolder();
+    void captureIsTheChartOnTheClipboardAndABmpFile();
+};
+
+void tst_Outputs::marginsGoToThePrintoutInInches()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    QCOMPARE(w.sprdMargin->item(0, 0)->text(), QStringLiteral("0.00"));
+    const QStringList mm = {"10", "10", "15", "15"};
+    for (int c = 0; c < 4; ++c)
+        w.sprdMargin->item(0, c)->setText(mm[c]);
+    const QMarginsF inches = w.marginsInches();
+    QCOMPARE(inches.top(), 0.3937);
+    QCOMPARE(inches.bottom(), 0.3937);
+    QCOMPARE(inches.left(), 15 * 0.03937);
+    QCOMPARE(inches.right(), 15 * 0.03937);
+    w.sprdMargin->item(0, 2)->setText(QString());
+    QCOMPARE(w.marginsInches().left(), 0.0);
+}
+
+void tst_Outputs::marginsAreStoredWhenTheGridLosesFocus()
+{
+    Viewer v;
+    {
+        frmZQ410_GraphView &w = v.start();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.sprdMargin->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(w.sprdMargin->hasFocus());
+        w.sprdMargin->item(0, 1)->setText(QStringLiteral("12.50"));
+        QVERIFY(!QFile::exists(v.program + QStringLiteral("/PrintMargin.CFG")));
+        w.txtG_Title->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(QFile::exists(v.program + QStringLiteral("/PrintMargin.CFG")));
+    }
+    frmZQ410_GraphView &again = v.start();
+    QCOMPARE(again.sprdMargin->item(0, 1)->text(), QStringLiteral("12.50"));
+    QCOMPARE(again.marginsInches().bottom(), 12.5 * 0.03937);
+}
+
+void tst_Outputs::printsOneLandscapePageInsideTheMargins()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    v.selectFile();
+    for (int c = 0; c < 4; ++c)
+        w.sprdMargin->item(0, c)->setText(QStringLiteral("25"));
+    const QString pdf = v.dir.filePath(QStringLiteral("chart.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QVERIFY(w.printTo(printer));
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(info.waitForFinished(10000));
+    const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+    QVERIFY2(text.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(text));
+    const auto size = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(text);
+    QVERIFY(size.hasMatch());
+    QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble()); // landscape
+
+    // At 36 dpi the 25 mm margins are about 35 pixels: white there, the chart inside.
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("36"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, v.dir.filePath(QStringLiteral("page"))});
+    QVERIFY(render.waitForFinished(10000));
+    const QImage page(v.dir.filePath(QStringLiteral("page.png")));
+    QVERIFY(!page.isNull());
+    auto inkIn = [&page](const QRect &area) {
+        int ink = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                ink += page.pixelColor(x, y) != QColor(Qt::white);
+        return ink;
+    };
+    const int margin = 30;
+    QCOMPARE(inkIn({0, 0, margin, page.height()}), 0);
+    QCOMPARE(inkIn({0, 0, page.width(), margin}), 0);
+    QCOMPARE(inkIn({page.width() - margin, 0, margin, page.height()}), 0);
+    QCOMPARE(inkIn({0, page.height() - margin, page.width(), margin}), 0);
+    QVERIFY(inkIn(page.rect().adjusted(margin, margin, -margin, -margin)) > 1000);
+}
+
+void tst_Outputs::exportWritesTheSheetReadableByARealReader()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    v.selectFile();
+    QSignalSpy finished(&w, &frmZQ410_GraphView::exportFinished);
+    QTest::mouseClick(w.btnToExcel, Qt::LeftButton);
+    QVERIFY(w.lblMsg->isVisible());
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY(!w.lblMsg->isVisible());
+    QVERIFY(finished.first().at(0).toBool());
+    const QString workbook = finished.first().at(1).toString();
+    QCOMPARE(workbook, v.exports + QStringLiteral("/ZQ410_01.xlsx"));
+    QCOMPARE(v.opened, QStringList{workbook});
+    QVERIFY(!QFile::exists(workbook + QStringLiteral(".part")));
+
+    const QJsonObject book = readBack(workbook);
+    QCOMPARE(book.keys(), QStringList{QStringLiteral("Graph Data")});
+    QCOMPARE(cell(book, "Graph Data", "A1").at(1), QStringLiteral("저장일자"));
+    QCOMPARE(cell(book, "Graph Data", "B1").at(1), QStringLiteral("저장시간"));
+    QCOMPARE(cell(book, "Graph Data", "C1").at(1), QStringLiteral("SV"));
+    QCOMPARE(cell(book, "Graph Data", "D1").at(1), QStringLiteral("제어온도"));
+    QCOMPARE(cell(book, "Graph Data", "E1").at(1), QStringLiteral("보조온도"));
+    QCOMPARE(cell(book, "Graph Data", "A2"),
+             QStringList({"datetime", "2024-03-07 00:00:00", "yyyy-mm-dd"}));
+    QCOMPARE(cell(book, "Graph Data", "B2"), QStringList({"time", "14:05:09", "hh:mm:ss"}));
+    QCOMPARE(cell(book, "Graph Data", "D2").mid(0, 2), QStringList({"float", "58.7"}));
+    QCOMPARE(cell(book, "Graph Data", "D3").mid(0, 2), QStringList({"float", "-1.5"}));
+    QCOMPARE(cell(book, "Graph Data", "E3").mid(0, 2), QStringList({"str", "abc"}));
+    QCOMPARE(cell(book, "Graph Data", "C4").mid(0, 1), QStringList({"int"}));
+    QCOMPARE(cell(book, "Graph Data", "F4").mid(0, 2), QStringList({"str", "extra"}));
+    QCOMPARE(cell(book, "Graph Data", "G4").mid(0, 2), QStringList({"int", "7"}));
+    QVERIFY(cell(book, "Graph Data", "A5").isEmpty());
+    QVERIFY(cell(book, "Graph Data", "H4").isEmpty());
+
+    // A second export does not replace the first workbook.
+    QTest::mouseClick(w.btnToExcel, Qt::LeftButton);
+    QTRY_COMPARE(finished.size(), 2);
+    QCOMPARE(finished.last().at(1).toString(), v.exports + QStringLiteral("/ZQ410_01 (2).xlsx"));
+}
+
+void tst_Outputs::exportSplitsPastTheRowLimitAndNamesColumnsPastZ()
+{
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 1; i <= 5; ++i)
+        lines += "2024-03-07\t14:05:0" + QByteArray::number(i) + "\t" + QByteArray::number(i) +
+                 "\t1\t2\r\n";
+    QByteArray wide = "2024-03-07\t14:05:00";
+    for (int k = 2; k < 30; ++k)
+        wide += "\t" + QByteArray::number(k);
+    lines += wide + "\r\n";
+    write(dir.filePath(QStringLiteral("t.DAT")), lines);
+    const QString workbook = dir.filePath(QStringLiteral("t.xlsx"));
+    // A sheet of three rows: the heading and two lines.
+    const TrendExport::Result result =
+        TrendExport::write(dir.filePath(QStringLiteral("t.DAT")), workbook, {}, 3);
+    QVERIFY(result.ok);
+    QCOMPARE(result.lines, qsizetype(6));
+    const QJsonObject book = readBack(workbook);
+    QCOMPARE(book.keys().size(), 3);
+    QCOMPARE(cell(book, "Graph Data", "C3").at(1), QStringLiteral("2"));
+    QCOMPARE(cell(book, "Graph Data (2)", "A1").at(1), QStringLiteral("저장일자"));
+    QCOMPARE(cell(book, "Graph Data (2)", "C2").at(1), QStringLiteral("3"));
+    QCOMPARE(cell(book, "Graph Data (3)", "C2").at(1), QStringLiteral("5"));
+    QCOMPARE(cell(book, "Graph Data (3)", "Z3").at(1), QStringLiteral("25"));
+    QCOMPARE(cell(book, "Graph Data (3)", "AA3").at(1), QStringLiteral("26"));
+    QCOMPARE(cell(book, "Graph Data (3)", "AD3").at(1), QStringLiteral("29"));
+    QCOMPARE(TrendExport::sheetName(1), QStringLiteral("Graph Data"));
+    QCOMPARE(TrendExport::sheetName(3), QStringLiteral("Graph Data (3)"));
+}
+
+void tst_Outputs::exportWithNoFileOrAnUnwritableFolder()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    QSignalSpy finished(&w, &frmZQ410_GraphView::exportFinished);
+    QTest::mouseClick(w.btnToExcel, Qt::LeftButton); // nothing selected
+    QVERIFY(!w.lblMsg->isVisible());
+    QVERIFY(!w.isExporting());
+    QCOMPARE(finished.size(), 0);
+
+    v.selectFile();
+    w.setExportFolder(v.dir.filePath(QStringLiteral("no/such/folder")));
+    QString message;
+    whenModal([&message](QWidget *box) {
+        message = static_cast<QMessageBox *>(box)->text();
+        box->close();
+    });
+    QTest::mouseClick(w.btnToExcel, Qt::LeftButton);
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY(!finished.first().at(0).toBool());
+    QVERIFY(!message.isEmpty());
+    QVERIFY(v.opened.isEmpty());
+    QVERIFY(!QDir(v.dir.filePath(QStringLiteral("no"))).exists());
+}
+
+void tst_Outputs::captureIsTheChartOnTheClipboardAndABmpFile()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    v.selectFile();
+    const QString name = v.dir.filePath(QStringLiteral("picture"));
+    whenModal([name](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("BMP FILES(*.BMP)")});
+        dialog->selectFile(name);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QVERIFY(QFile::exists(name));
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(2), QByteArray("BM"));
+    QCOMPARE(QImageReader(name).size(), w.ChartFX1->size());
+    QCOMPARE(QApplication::clipboard()->image().size(), w.ChartFX1->size());
+
+    // Cancel: nothing saved, the picture stays on the clipboard.
+    QApplication::clipboard()->clear();
+    const QString other = v.dir.filePath(QStringLiteral("other.bmp"));
+    whenModal([other](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        dialog->selectFile(other);
+        dialog->reject();
+    });
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QVERIFY(!QFile::exists(other));
+    QCOMPARE(QApplication::clipboard()->image().size(), w.ChartFX1->size());
+    QVERIFY(!FrmScreenCapture::saveBmp(QImage(4, 4, QImage::Format_RGB32),
+                                       v.dir.filePath(QStringLiteral("missing/x"))));
+}
+
+QTEST_MAIN(tst_Outputs)
+#include "tst_outputs.moc"
