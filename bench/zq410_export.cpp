@@ -3,27 +3,12 @@
 
 #include "TrendExport.h"
 
+#include "PeakMemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <cstdio>
-
-namespace {
-
-/// Peak resident memory of this process in KiB, from /proc.
-long peakKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -42,6 +27,6 @@ int main(int argc, char *argv[])
     }
     std::fprintf(stderr, "%lld lines, %lld ms, peak %ld KiB\n",
                  static_cast<long long>(result.lines), static_cast<long long>(clock.elapsed()),
-                 peakKiB());
+                 peakResidentKiB());
     return 0;
 }

@@ -2,6 +2,7 @@
 // Loads a trend data file, draws it as the viewer does and saves the chart as a PNG of the
 // chart's size. Prints the line count, the times and the peak memory to standard error.
 
+#include "PeakMemory.h"
 #include "TrendChart.h"
 #include "TrendFileReader.h"
 
@@ -14,19 +15,6 @@ namespace {
 
 constexpr int ChartWidth = 1001;
 constexpr int ChartHeight = 545;
-
-/// Peak resident memory of this process in KiB, from /proc.
-long peakKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
 
 } // namespace
 
@@ -60,6 +48,6 @@ int main(int argc, char *argv[])
     const bool saved = chart.renderToImage(QSize(ChartWidth, ChartHeight)).save(argv[2], "PNG");
     std::fprintf(stderr, "%lld lines, load %lld ms, total %lld ms, peak %ld KiB\n",
                  static_cast<long long>(lines), static_cast<long long>(loadMs),
-                 static_cast<long long>(clock.elapsed()), peakKiB());
+                 static_cast<long long>(clock.elapsed()), peakResidentKiB());
     return saved ? 0 : 1;
 }

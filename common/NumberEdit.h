@@ -15,9 +15,18 @@ public:
     /// Takes the text as the one the next confirmation reports as previous.
     void startEntry(const QString &text);
 
+    /// After every change of the text its number (the leading number, 0 when there is none)
+    /// stays within min and max: below, the text becomes min; above, max.
+    void setLimits(int min, int max);
+
 signals:
     void entryConfirmed(const QString &previousText, const QString &newText);
 
 private:
+    void limitText(const QString &text);
+
     QString m_previous;
+    bool m_limited = false;
+    int m_min = 0;
+    int m_max = 0;
 };

@@ -20,7 +20,6 @@ frmZQ410_Set_DSave::frmZQ410_Set_DSave(const RecordingSettings &current, const S
     setFixedSize(830, 151);
     build();
     ShowRecordingSettings(current);
-    connect(txtSaveInterval, &QLineEdit::textChanged, this, &frmZQ410_Set_DSave::limitInterval);
     connect(lblFolder, &GradientLabel::clicked, this, &frmZQ410_Set_DSave::pickFolder);
     connect(btnOK, &QPushButton::clicked, this, &frmZQ410_Set_DSave::confirm);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -49,6 +48,7 @@ void frmZQ410_Set_DSave::build()
     cmbSave->setGeometry(8, 48, 65, 25);
     txtSaveInterval = new NumberEdit(this);
     txtSaveInterval->setGeometry(80, 48, 65, 25);
+    txtSaveInterval->setLimits(1, 60);
     cmbUnit = new QComboBox(this);
     cmbUnit->setEditable(true);
     cmbUnit->addItems({QStringLiteral("초"), QStringLiteral("분")});
@@ -91,16 +91,6 @@ void frmZQ410_Set_DSave::ShowRecordingSettings(const RecordingSettings &current)
     cmbUnit->setCurrentText(current.RecordUnit);
     lblFolder->setText(current.DataFolder);
     txtFName->setText(current.DataFilePrefix);
-}
-
-/// After every change the interval stays within 1 to 60; an emptied box shows 1 at once.
-void frmZQ410_Set_DSave::limitInterval(const QString &text)
-{
-    const double number = NumberText::leadingNumber(text);
-    if (number < 1)
-        txtSaveInterval->setText(QStringLiteral("1"));
-    else if (number > 60)
-        txtSaveInterval->setText(QStringLiteral("60"));
 }
 
 void frmZQ410_Set_DSave::pickFolder()

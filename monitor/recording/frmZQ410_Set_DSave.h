@@ -35,7 +35,6 @@ public:
 private:
     void build();
     void ShowRecordingSettings(const RecordingSettings &current);
-    void limitInterval(const QString &text);
     void pickFolder();
     void confirm();
     void showMessage(const QString &text);

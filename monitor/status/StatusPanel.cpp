@@ -116,7 +116,7 @@ void StatusPanel::buildSecondColumn()
     txtMEM->setGeometry(lblMEM->geometry());
     txtMEM->setAlignment(Qt::AlignRight);
     txtMEM->hide();
-    connect(txtMEM, &QLineEdit::textChanged, this, &StatusPanel::limitMemoryText);
+    txtMEM->setLimits(0, 99);
     connect(txtMEM, &NumberEdit::entryConfirmed, this,
             [this](const QString &, const QString &newText) { confirmMemoryEntry(newText); });
 }
@@ -162,7 +162,7 @@ void StatusPanel::buildChartArea()
     txtDispTime = new NumberEdit(this);
     txtDispTime->setGeometry(104, 296, 49, 20);
     txtDispTime->setText(QStringLiteral("5"));
-    connect(txtDispTime, &QLineEdit::textChanged, this, &StatusPanel::limitPeriodText);
+    txtDispTime->setLimits(1, 60);
     chbScroll = new QCheckBox(QStringLiteral("Scroll Bar"), this);
     chbScroll->setGeometry(496, 296, 96, 20);
     chb3D = new QCheckBox(QStringLiteral("3D"), this);
@@ -192,16 +192,6 @@ void StatusPanel::chooseSwatchColor(int series)
     const QColor chosen = QColorDialog::getColor(swatchColor(series), this);
     if (chosen.isValid())
         setSwatchColor(series, chosen);
-}
-
-/// After every change the period stays within 1 to 60 seconds.
-void StatusPanel::limitPeriodText(const QString &text)
-{
-    const double number = NumberText::leadingNumber(text);
-    if (number < 1)
-        txtDispTime->setText(QStringLiteral("1"));
-    else if (number > 60)
-        txtDispTime->setText(QStringLiteral("60"));
 }
 
 void StatusPanel::showDisplay(const SelectedDisplay &display)
@@ -239,16 +229,6 @@ void StatusPanel::startMemoryEntry()
     txtMEM->raise();
     txtMEM->setFocus();
     txtMEM->selectAll();
-}
-
-/// After every change the number stays within 0 to 99.
-void StatusPanel::limitMemoryText(const QString &text)
-{
-    const double number = NumberText::leadingNumber(text);
-    if (number < 0)
-        txtMEM->setText(QStringLiteral("0"));
-    else if (number > 99)
-        txtMEM->setText(QStringLiteral("99"));
 }
 
 void StatusPanel::confirmMemoryEntry(const QString &newText)

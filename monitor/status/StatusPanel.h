@@ -63,9 +63,8 @@ private:
     void buildChartArea();
     void buildSwatches();
     void chooseSwatchColor(int series);
-    void limitPeriodText(const QString &text);
+
     void startMemoryEntry();
-    void limitMemoryText(const QString &text);
     void confirmMemoryEntry(const QString &newText);
     void setButtonLit(int index, bool lit);
 };
