@@ -3,6 +3,7 @@
 #include "NumberText.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <cerrno>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -83,35 +84,26 @@ LinkOpenResult SerialLink::open(const LinkSettings &settings)
 
 LinkOpenResult SerialLink::applyLineSettings(const LinkSettings &settings)
 {
-    int baud = NumberText::roundHalfEven(NumberText::leadingNumber(settings.baudRate));
+    const int baud = NumberText::roundHalfEven(NumberText::leadingNumber(settings.baudRate));
     const int dataBits = NumberText::roundHalfEven(NumberText::leadingNumber(settings.dataBit));
     const double stop = NumberText::leadingNumber(settings.stopBit);
-    const QString parity = settings.parityBit.trimmed().toUpper();
+    static const QHash<QString, QSerialPort::Parity> parities = {
+        {QStringLiteral("N"), QSerialPort::NoParity},
+        {QStringLiteral("E"), QSerialPort::EvenParity},
+        {QStringLiteral("O"), QSerialPort::OddParity},
+        {QStringLiteral("M"), QSerialPort::MarkParity},
+        {QStringLiteral("S"), QSerialPort::SpaceParity}};
+    const auto parity = parities.constFind(settings.parityBit.trimmed().toUpper());
+    const bool known = parity != parities.constEnd() && (stop == 1 || stop == 1.5 || stop == 2);
+    const QSerialPort::Parity parityMode = known ? parity.value() : QSerialPort::NoParity;
+    const QSerialPort::StopBits stopBits = stop == 2     ? QSerialPort::TwoStop
+                                           : stop == 1.5 ? QSerialPort::OneAndHalfStop
+                                                         : QSerialPort::OneStop;
 
-    QSerialPort::Parity parityMode = QSerialPort::NoParity;
-    if (parity == QLatin1String("E"))
-        parityMode = QSerialPort::EvenParity;
-    else if (parity == QLatin1String("O"))
-        parityMode = QSerialPort::OddParity;
-    else if (parity == QLatin1String("M"))
-        parityMode = QSerialPort::MarkParity;
-    else if (parity == QLatin1String("S"))
-        parityMode = QSerialPort::SpaceParity;
-    else if (parity != QLatin1String("N"))
-        baud = 0;
-
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-    if (stop == 2)
-        stopBits = QSerialPort::TwoStop;
-    else if (stop == 1.5)
-        stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop != 1)
-        baud = 0;
-
-    const bool ok = baud > 0 && dataBits >= 5 && dataBits <= 8 && m_port.setBaudRate(baud) &&
-                    m_port.setDataBits(QSerialPort::DataBits(dataBits)) &&
-                    m_port.setParity(parityMode) && m_port.setStopBits(stopBits) &&
-                    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool ok =
+        known && baud > 0 && dataBits >= 5 && dataBits <= 8 && m_port.setBaudRate(baud) &&
+        m_port.setDataBits(QSerialPort::DataBits(dataBits)) && m_port.setParity(parityMode) &&
+        m_port.setStopBits(stopBits) && m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
         m_port.clearError();
         return failure(

@@ -9,6 +9,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 /// zq410-sim on a pseudo-terminal, reached through a symbolic link in a temporary folder.
 class Simulator
@@ -61,7 +64,7 @@ class tst_SerialLink : public QObject
 
 private slots:
     void portTextsNameDevices();
-    void missingPortIsReportedAsNotFound();
+    void openFailuresAreReportedByKind();
     void identifiesAndPollsOverAPseudoTerminal_data();
     void identifiesAndPollsOverAPseudoTerminal();
     void writeIsAcknowledgedAndReadBack();
@@ -83,7 +86,7 @@ void tst_SerialLink::portTextsNameDevices()
              QStringLiteral("/dev/pts/4"));
 }
 
-void tst_SerialLink::missingPortIsReportedAsNotFound()
+void tst_SerialLink::openFailuresAreReportedByKind()
 {
     SerialLink link;
     const LinkOpenResult result =
@@ -91,6 +94,26 @@ void tst_SerialLink::missingPortIsReportedAsNotFound()
     QCOMPARE(result.failure, LinkOpenResult::Failure::NotFound);
     QVERIFY(!result.description.isEmpty());
     QVERIFY(!link.isOpen());
+
+    // Line settings the port cannot take are refused and leave the port closed.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const QString pty = QString::fromLocal8Bit(ptsname(master));
+    const QList<QStringList> bad = {{"abc", "N", "8", "1"},
+                                    {"9600", "X", "8", "1"},
+                                    {"9600", "N", "9", "1"},
+                                    {"9600", "N", "8", "3"}};
+    for (const QStringList &s : bad) {
+        const LinkOpenResult refused = link.open({pty, s[0], s[1], s[2], s[3]});
+        QCOMPARE(refused.failure, LinkOpenResult::Failure::Other);
+        QVERIFY(refused.description.contains(s.join(QLatin1Char(','))));
+        QVERIFY(!link.isOpen());
+    }
+    // A pseudo-terminal takes 8 data bits without parity only; a real port takes them all.
+    const LinkOpenResult opened = link.open({pty, "4800", "n", "8", "2"});
+    QVERIFY2(opened.ok(), qPrintable(opened.description));
+    link.close();
+    ::close(master);
 }
 
 void tst_SerialLink::identifiesAndPollsOverAPseudoTerminal_data()
