@@ -47,7 +47,7 @@ void ZoomAndScroll(benchmark::State &state)
     TrendChart chart;
     chart.resize(1001, 545);
     chart.show();
-    chart.set3D(true);
+    chart.set3D(state.range(1) != 0);
     fill(chart, state.range(0));
     const double span = double(state.range(0)) / 10;
     double first = 0;
@@ -57,7 +57,10 @@ void ZoomAndScroll(benchmark::State &state)
         first = std::fmod(first + span / 3, double(state.range(0)) - span);
     }
 }
-BENCHMARK(ZoomAndScroll)->Arg(10000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ZoomAndScroll)
+    ->ArgsProduct({{10000, 5000000}, {0, 1}})
+    ->ArgNames({"samples", "3d"})
+    ->Unit(benchmark::kMillisecond);
 
 void MemoryPerSample(benchmark::State &state)
 {
