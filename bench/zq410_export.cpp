@@ -4,6 +4,7 @@
 #include "TrendExport.h"
 
 #include "PeakMemory.h"
+#include "Version.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,6 +13,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (Version::printIfAsked(argc, argv, "zq410-export"))
+        return 0;
     QCoreApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: zq410-export FILE OUT.xlsx\n");

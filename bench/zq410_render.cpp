@@ -5,6 +5,7 @@
 #include "PeakMemory.h"
 #include "TrendChart.h"
 #include "TrendFileReader.h"
+#include "Version.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,6 +21,8 @@ constexpr int ChartHeight = 545;
 
 int main(int argc, char *argv[])
 {
+    if (Version::printIfAsked(argc, argv, "zq410-render"))
+        return 0;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc != 3) {

@@ -50,18 +50,57 @@ qsizetype digitRun(QByteArrayView text, qsizetype i)
 /// No number is longer than this; a longer run of digits is cut (and overflows to infinity).
 constexpr qsizetype MaxNumberText = 400;
 
+bool isBlank(auto c)
+{
+    return c == ' ' || c == '\t';
+}
+
+/// The decimal exponent of the first significant digit of digits[.digits][e[+-]digits]: 3 for
+/// "123", -2 for "0.001", 0 when every digit is 0. Only its sign matters: it tells an overflow
+/// from an underflow.
+qint64 magnitudeOf(QByteArrayView number)
+{
+    qint64 exponent = 0;
+    const qsizetype e = std::max(number.indexOf('e'), number.indexOf('E'));
+    if (e >= 0) {
+        const QByteArrayView digits = number.sliced(e + 1);
+        const bool negative = digits.startsWith('-');
+        for (char c : digits) {
+            if (isDigit(c))
+                exponent = std::min<qint64>(exponent * 10 + (c - '0'), 1'000'000);
+        }
+        exponent = negative ? -exponent : exponent;
+        number = number.first(e);
+    }
+    const qsizetype point = number.indexOf('.');
+    const QByteArrayView whole = point < 0 ? number : number.first(point);
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (whole[i] != '0')
+            return exponent + (whole.size() - i);
+    }
+    const QByteArrayView fraction = point < 0 ? QByteArrayView() : number.sliced(point + 1);
+    for (qsizetype i = 0; i < fraction.size(); ++i) {
+        if (fraction[i] != '0')
+            return exponent - i;
+    }
+    return 0;
+}
+
 } // namespace
 
 double NumberText::leadingNumber(QStringView text)
 {
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
     // Everything a number can hold is ASCII; other characters end it.
-    return leadingNumber(QByteArrayView(text.left(MaxNumberText).toLatin1()));
+    return leadingNumber(QByteArrayView(text.sliced(i).left(MaxNumberText).toLatin1()));
 }
 
 double NumberText::leadingNumber(QByteArrayView text)
 {
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+    while (i < text.size() && isBlank(text[i]))
         ++i;
     text = text.sliced(i).first(std::min(text.size() - i, MaxNumberText));
     i = 0;
@@ -89,8 +128,11 @@ double NumberText::leadingNumber(QByteArrayView text)
     double value = 0;
     const char *first = text.data() + numberStart;
     const auto result = std::from_chars(first, text.data() + i, value);
-    if (result.ec == std::errc::result_out_of_range)
-        value = std::numeric_limits<double>::infinity();
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too large is infinite; too small (1e-400) is 0.
+        const bool tooLarge = magnitudeOf(QByteArrayView(first, text.data() + i)) > 0;
+        value = tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
+    }
     return negative ? -value : value;
 }
 

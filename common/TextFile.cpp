@@ -53,12 +53,27 @@ bool TextFile::appendLine(const QString &path, const QString &line)
 bool TextFile::appendLine(const QString &path, const QByteArray &encodedLine)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Unbuffered: a failed write is seen here, not in a later flush that still holds the rest.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
-    const QByteArray bytes = encodedLine + "\r\n";
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written;
+    const qint64 previousSize = file.size();
+    QByteArray bytes = encodedLine + "\r\n";
+    if (!endsWithLineEnd(file))
+        bytes.prepend("\r\n"); // a line torn by a crash or power loss stays a line of its own
+    if (file.write(bytes) == bytes.size())
+        return true;
+    // A short write (full disk) would leave half a line for the next one to run into.
+    file.resize(previousSize);
+    return false;
+}
+
+bool TextFile::endsWithLineEnd(QFile &file)
+{
+    const qint64 size = file.size();
+    if (size == 0)
+        return true;
+    char last = 0;
+    return file.seek(size - 1) && file.getChar(&last) && last == '\n';
 }
 
 bool TextFile::ensureFolder(const QString &path)

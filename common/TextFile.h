@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+class QFile;
+
 /// Text files as both programs keep them: code page 949, one line per CR LF.
 class TextFile
 {
@@ -16,10 +18,15 @@ public:
     /// the new one is complete on disk, so a crash or a full disk never leaves a torn file.
     static bool replaceLines(const QString &path, const QStringList &lines);
 
-    /// Appends one line (CR LF added) and closes the file again, creating it when missing.
+    /// Appends one line (CR LF added) and closes the file again, creating it when missing. The
+    /// line is written whole or not at all: after a short write (full disk) the file is cut back
+    /// to its old length. A file whose last line lacks its line end gets one first.
     static bool appendLine(const QString &path, const QString &line);
     /// As appendLine, for a line already in the file's bytes (CR LF added).
     static bool appendLine(const QString &path, const QByteArray &encodedLine);
+
+    /// The open file is empty or its last byte is an LF.
+    static bool endsWithLineEnd(QFile &file);
 
     /// Creates the folder (and its parents) when it does not exist.
     static bool ensureFolder(const QString &path);

@@ -16,7 +16,7 @@ bool TextLines::forEach(QIODevice &input, const Line &line, const Progress &prog
     auto take = [&line](QByteArrayView text) {
         if (text.endsWith('\r'))
             text.chop(1);
-        line(text);
+        line(text.first(std::min(text.size(), TextLines::MaxLine)));
     };
     for (;;) {
         const qint64 got = input.read(block.data(), BlockSize);

@@ -3,6 +3,7 @@
 #include "PollingEngine.h"
 #include "SerialLink.h"
 #include "SystemClock.h"
+#include "Version.h"
 #include "frmZQ410_Main.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (Version::printIfAsked(argc, argv, "ZQ410"))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZQ410"));
     // Korean captions need a font with Hangul; NanumGothic ships with the program's packages.

@@ -2,6 +2,7 @@
 
 #include "PtyPort.h"
 #include "SimulatedLine.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -83,6 +84,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zq410-sim"));
+    QCoreApplication::setApplicationVersion(QLatin1String(Version::Number));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -95,6 +97,7 @@ int main(int argc, char *argv[])
         "  badsum   wrong checksum (SUM) ng     \"NG\" reply\n"
         "  cut      reply without its LF"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption devices(QStringLiteral("devices"),
                                      QStringLiteral("Controller numbers on the line (default 1)."),
                                      QStringLiteral("1,3,4"), QStringLiteral("1"));

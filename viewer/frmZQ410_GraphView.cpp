@@ -10,6 +10,7 @@
 #include "TextFile.h"
 #include "TrendChart.h"
 #include "TrendFileReader.h"
+#include "Version.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -106,7 +107,7 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
       m_openWorkbook(
           [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
 {
-    setWindowTitle(QStringLiteral("ZQ410 - Graph Viwer V1.0.0"));
+    setWindowTitle(QStringLiteral("ZQ410 - Graph Viwer %1").arg(QLatin1String(Version::Caption)));
     auto *central = new QWidget(this);
     central->setFixedSize(1016, 735);
     setCentralWidget(central);
@@ -122,19 +123,26 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     connect(&m_exporter, &QFutureWatcher<TrendExport::Result>::finished, this,
             &frmZQ410_GraphView::finishExport);
     // The margins are stored when the grid loses the input focus.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
-        const auto inGrid = [this](QWidget *w) {
-            return w && (w == sprdMargin || sprdMargin->isAncestorOf(w));
-        };
-        if (inGrid(old) && !inGrid(now))
-            saveMargins();
-    });
+    m_marginFocusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+            const auto inGrid = [this](QWidget *w) {
+                return w && (w == sprdMargin || sprdMargin->isAncestorOf(w));
+            };
+            if (inGrid(old) && !inGrid(now))
+                saveMargins();
+        });
     startUp();
     adjustSize();
 }
 
 frmZQ410_GraphView::~frmZQ410_GraphView()
 {
+    // ~QWidget moves the focus away from the grid once this window is half gone: store the
+    // margins now, while it is whole, and stop listening.
+    disconnect(m_marginFocusWatch);
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && (focus == sprdMargin || sprdMargin->isAncestorOf(focus)))
+        saveMargins();
     // A load or an export still running finishes first; its result is dropped.
     if (m_loader.isRunning())
         m_loader.waitForFinished();

@@ -134,4 +134,6 @@ private:
     QString m_exportFolder;
     QString m_workbookPath;
     std::function<bool(const QString &)> m_openWorkbook;
+    /// Stores the margins when the focus leaves their grid; cut before the window is torn down.
+    QMetaObject::Connection m_marginFocusWatch;
 };

@@ -1,5 +1,6 @@
 // ZQ410_Graph: the viewer of ZQ410 trend data files.
 
+#include "Version.h"
 #include "frmZQ410_GraphView.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (Version::printIfAsked(argc, argv, "ZQ410_Graph"))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZQ410_Graph"));
     if (QFontDatabase::families().contains(QStringLiteral("NanumGothic")))

@@ -135,10 +135,29 @@ void PollingEngine::closePort()
     tmrSend->stop();
     m_readTimer->stop();
     m_sendAfterRead = false;
-    m_arrived.clear();
-    ReceiveBuffer.clear();
+    // Bytes that arrived but were never handled still belong in the trace.
+    traceReceived(std::exchange(ReceiveBuffer, QByteArray()) + std::exchange(m_arrived, {}));
     m_link.close();
     setConnectCheckVisible(false);
+    forgetLineState();
+}
+
+/// With the line closed nothing is known about any controller: their link cells go blank, they
+/// count as neither connected nor running, and the selected controller's display is cleared.
+/// After the next opening nothing is charted or recorded for a controller until a status block
+/// of it has been decoded again.
+void PollingEngine::forgetLineState()
+{
+    m_state.ConnectedFlags.fill(false);
+    m_state.RunFlags.fill(false);
+    for (int row = 0; row < m_table.rowCount(); ++row) {
+        m_table.setLinkState(row, LinkCell{});
+        m_table.setPickerState(row, LinkCell{});
+    }
+    const QString unit = m_display.unit;
+    m_display = SelectedDisplay{};
+    m_display.unit = unit;
+    emit selectedDisplayChanged();
 }
 
 bool PollingEngine::isPortOpen() const
@@ -148,7 +167,8 @@ bool PollingEngine::isPortOpen() const
 
 bool PollingEngine::selectDevice(int index)
 {
-    if (!isPortOpen() || index < 0 || index >= m_state.DeviceList.size() ||
+    // Before the first identification pass is over the request slot belongs to identification.
+    if (!m_online || index < 0 || index >= m_state.DeviceList.size() ||
         !m_state.ConnectedFlags.at(index))
         return false;
     m_state.SelectedIndex = index;
@@ -225,7 +245,7 @@ void PollingEngine::onSendTick()
     if (m_currentIndex < 0 || m_currentIndex > m_state.LastIndex)
         m_currentIndex = 0;
     const int deviceNo = m_state.DeviceList.at(m_currentIndex);
-    ReceiveBuffer.clear();
+    traceReceived(std::exchange(ReceiveBuffer, QByteArray()));
     if (m_state.PendingRequest > 0) {
         m_requestCode = m_state.PendingRequest;
         m_state.PendingRequest = 0;
@@ -305,14 +325,13 @@ void PollingEngine::transmit(const QByteArray &frame)
 
 // ---- Receiving ----------------------------------------------------------------------------
 
-/// Bytes are traced as they arrive, so the trace shows every byte on the line with the time it
-/// came, noise included. Their handling waits 200 ms, like the controller's reply pause.
+/// Handling of arrived bytes waits 200 ms, like the controller's reply pause. They are traced
+/// when handled: a reply once it is complete, anything else once it is dropped.
 void PollingEngine::onReadyRead()
 {
     const QByteArray bytes = m_link.readAll();
     if (bytes.isEmpty())
         return;
-    m_trace.WriteTrace(bytes, true);
     m_arrived += bytes;
     m_lastArrivalMs = m_clock.elapsedMs();
     if (m_readTimer->isActive())
@@ -339,21 +358,30 @@ void PollingEngine::onDeferredRead()
 }
 
 /// Assembles replies from STX to LF. Bytes outside a reply (before its STX) are noise and are
-/// dropped; an "NG" at bytes 3-4 ends the reply early. False when the event was abandoned.
+/// dropped; an "NG" at bytes 3-4 ends the reply early. Each reply is traced once, whole; dropped
+/// bytes are traced as one line when they are dropped. False when the event was abandoned.
 bool PollingEngine::processBytes(const QByteArray &bytes)
 {
-    for (char byte : bytes) {
+    QByteArray noise;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes.at(i);
         if (byte == Frames::STX) {
+            traceReceived(std::exchange(noise, QByteArray()));
+            traceReceived(ReceiveBuffer); // a reply cut short by the next one
             ReceiveBuffer = QByteArray(1, byte);
             continue;
         }
-        if (ReceiveBuffer.isEmpty())
+        if (ReceiveBuffer.isEmpty()) {
+            noise += byte;
             continue;
+        }
         ReceiveBuffer += byte;
         if (byte == Frames::LF) {
             const QByteArray reply = std::exchange(ReceiveBuffer, QByteArray());
+            traceReceived(reply);
             m_awaitingReply = false;
             if (!handleCompleteReply(reply)) {
+                traceReceived(bytes.sliced(i + 1));
                 abandonEvent();
                 return false;
             }
@@ -361,19 +389,26 @@ bool PollingEngine::processBytes(const QByteArray &bytes)
             continue;
         }
         if (ReceiveBuffer.size() > MaxReplyBytes) {
-            ReceiveBuffer.clear();
+            traceReceived(std::exchange(ReceiveBuffer, QByteArray()));
             continue;
         }
         if (ReceiveBuffer.size() >= 5 && ReceiveBuffer.at(3) == 'N' && ReceiveBuffer.at(4) == 'G') {
             // An early negative reply: the rest of this read is dropped.
-            ReceiveBuffer.clear();
+            traceReceived(std::exchange(ReceiveBuffer, QByteArray()) + bytes.sliced(i + 1));
             m_awaitingReply = false;
             m_table.setLinkState(m_currentIndex, LinkCell{QStringLiteral("NG"), LinkColour::Red});
             armSend();
             return true;
         }
     }
+    traceReceived(noise);
     return true;
+}
+
+void PollingEngine::traceReceived(const QByteArray &bytes)
+{
+    if (!bytes.isEmpty())
+        m_trace.WriteTrace(bytes, true);
 }
 
 /// A fault while handling a reply: the bytes still waiting are thrown away and polling goes on.
@@ -514,7 +549,7 @@ void PollingEngine::onReplyTimeout()
 {
     tmrRecvErr->stop();
     m_awaitingReply = false;
-    ReceiveBuffer.clear();
+    traceReceived(std::exchange(ReceiveBuffer, QByteArray())); // a reply abandoned unfinished
     if (m_state.DeviceList.isEmpty())
         return;
     const int row = std::clamp(m_currentIndex, 0, m_state.LastIndex);

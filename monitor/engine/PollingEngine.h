@@ -67,14 +67,15 @@ public:
     /// Opens the port and starts identification. Refused, with the port left closed, when the
     /// device list is empty or the port cannot be opened.
     LinkOpenResult openPort();
-    /// Stops polling and closes the port. A reply time-out already running still fires once.
+    /// Stops polling and closes the port; every controller's link state becomes unknown. A reply
+    /// time-out already running still fires once.
     void closePort();
     bool isPortOpen() const;
     bool isOnline() const { return m_online; }
 
     /// Makes the device at DeviceList index the selected one and goes on with status polling.
-    /// Refused (false, nothing changed) while the port is closed, for an index outside the list
-    /// and for a device that is not connected.
+    /// Refused (false, nothing changed) until the monitor is on line, for an index outside the
+    /// list and for a device that is not connected.
     bool selectDevice(int index);
 
     /// Queues a window's request for the next tick; a later request replaces an earlier one.
@@ -134,6 +135,8 @@ private:
     void transmit(const QByteArray &frame);
 
     bool processBytes(const QByteArray &bytes);
+    void traceReceived(const QByteArray &bytes);
+    void forgetLineState();
     bool handleCompleteReply(const QByteArray &reply);
     void handleIdentification(const QByteArray &reply);
     bool handleGoodReply(const QByteArray &reply);

@@ -32,8 +32,10 @@ LiveTrend::LiveTrend(PollingEngine &engine, StatusPanel &panel, QObject *parent)
     chart->set3D(m_panel.chb3D->isChecked());
     chart->setScrollBarVisible(m_panel.chbScroll->isChecked());
     connect(&m_engine, &PollingEngine::selectedDisplayChanged, this, [this] {
-        m_panel.ChartFX1->setTitle(TrendChart::Title::Left,
-                                   QStringLiteral("온도(%1)").arg(m_engine.display().unit));
+        const QString unit = m_engine.display().unit;
+        if (!unit.isEmpty())
+            m_panel.ChartFX1->setTitle(TrendChart::Title::Left,
+                                       QStringLiteral("온도(%1)").arg(unit));
     });
 }
 

@@ -168,8 +168,16 @@ void StatusPanel::buildChartArea()
     chb3D = new QCheckBox(QStringLiteral("3D"), this);
     chb3D->setGeometry(600, 296, 60, 20);
     chb3D->setChecked(true);
-    for (QCheckBox *box : {chbScroll, chb3D})
-        box->setStyleSheet(QStringLiteral("color: white;"));
+    // White captions on the navy panel; the boxes themselves keep their usual white face and
+    // dark check mark, so a checked box reads as checked and enabled.
+    for (QCheckBox *box : {chbScroll, chb3D}) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::WindowText, Qt::white);
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Text, Qt::black);
+        palette.setColor(QPalette::Window, Navy);
+        box->setPalette(palette);
+    }
     ChartFX1 = new TrendChart(this);
     ChartFX1->setGeometry(12, 320, 697, 353);
 }

@@ -11,6 +11,7 @@
 #include "frmZQ410_Set_DSave.h"
 
 #include "RunAssociated.h"
+#include "Version.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -27,6 +28,7 @@ namespace {
 constexpr int ClientWidth = 1016;
 constexpr int CentralHeight = 690;
 constexpr int DisplayTickMs = 500;
+constexpr int DeviceNumberPointSize = 16;
 const QColor ButtonBlue(192, 192, 255);
 
 QColor colourOf(LinkColour colour)
@@ -56,7 +58,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
     : QMainWindow(parent), m_engine(engine),
       m_recorder(engine.state(), engine.table(), [&engine] { return engine.isPortOpen(); })
 {
-    setWindowTitle(QStringLiteral("ZQ410 V1.0.0"));
+    setWindowTitle(QStringLiteral("ZQ410 %1").arg(QLatin1String(Version::Caption)));
     auto *central = new QWidget(this);
     central->setFixedSize(ClientWidth, CentralHeight);
     setCentralWidget(central);
@@ -188,7 +190,14 @@ void frmZQ410_Main::buildRightColumn()
     lblMC_No->setGeometry(8, 20, 113, 33);
     lblMC_No->setAlignment(Qt::AlignCenter);
     lblMC_No->setToolTip(QStringLiteral("기기번호 선택"));
-    lblMC_No->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold; color: red;"));
+    // Font and colour by palette: a style sheet would also dress the label's tooltip.
+    QFont numberFont = lblMC_No->font();
+    numberFont.setPointSize(DeviceNumberPointSize);
+    numberFont.setBold(true);
+    lblMC_No->setFont(numberFont);
+    QPalette numberPalette = lblMC_No->palette();
+    numberPalette.setColor(QPalette::WindowText, Qt::red);
+    lblMC_No->setPalette(numberPalette);
     sprdStatus = new QTableWidget(0, 2, picker);
     sprdStatus->setGeometry(4, 58, 121, 313);
     sprdStatus->setHorizontalHeaderLabels({QStringLiteral("기기번호"), QStringLiteral("연결상태")});
@@ -379,8 +388,10 @@ void frmZQ410_Main::selectDevice(int row)
 void frmZQ410_Main::onPortLost(const QString &reason)
 {
     setPortCaptions(false);
-    showMessage(QStringLiteral("통신포트가 끊어졌습니다. 포트를 확인한 뒤 다시 여십시오.\n(%1)")
-                    .arg(reason));
+    showMessage(QStringLiteral("통신포트 %1의 연결이 끊어졌습니다.\n케이블이나 USB 변환기를 다시 "
+                               "연결한 뒤 통신포트를 다시 여십시오.")
+                    .arg(m_engine.state().port.PortName),
+                reason);
 }
 
 void frmZQ410_Main::SetOnlineControls(bool online)
@@ -390,9 +401,10 @@ void frmZQ410_Main::SetOnlineControls(bool online)
     picRun->setVisible(online);
 }
 
-void frmZQ410_Main::showMessage(const QString &text)
+void frmZQ410_Main::showMessage(const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410"), text, QMessageBox::Ok, this);
+    box.setDetailedText(details);
     box.exec();
 }
 

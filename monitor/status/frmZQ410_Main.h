@@ -93,7 +93,8 @@ private:
     void selectDevice(int row);
     void onPortLost(const QString &reason);
     void SetOnlineControls(bool online);
-    void showMessage(const QString &text);
+    /// A message box titled "ZQ410"; details, when given, behind its details button.
+    void showMessage(const QString &text, const QString &details = QString());
 
     PollingEngine &m_engine;
     LiveTrend *m_liveTrend = nullptr;

@@ -1,5 +1,7 @@
 #include "frmAbout.h"
 
+#include "Version.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,7 +14,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     font.setPointSize(font.pointSize() + 4);
     font.setBold(true);
     lblTitle->setFont(font);
-    lblVersion = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(ZQ410_VERSION)), this);
+    lblVersion = new QLabel(QStringLiteral("Version %1").arg(QLatin1String(Version::Number)), this);
     lblLink = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(HomePage), this);
     lblLink->setOpenExternalLinks(true);
     lblLink->setTextInteractionFlags(Qt::TextBrowserInteraction);

@@ -73,6 +73,11 @@ void tst_NumberText::leadingNumberReadsOnlyTheNumberAtTheStart_data()
     QTest::newRow("exponent") << "1e3" << 1000.0;
     QTest::newRow("e without digits") << "3eggs" << 3.0;
     QTest::newRow("plus sign") << "+4" << 4.0;
+    QTest::newRow("underflow is zero") << "1e-400" << 0.0;
+    QTest::newRow("underflow of a fraction") << "-0.0001e-330" << 0.0;
+    QTest::newRow("overflow is infinite") << "1e400" << std::numeric_limits<double>::infinity();
+    QTest::newRow("blanks are not counted into the length")
+        << QString(398, QLatin1Char(' ')) + QStringLiteral("12345") << 12345.0;
 }
 
 void tst_NumberText::leadingNumberReadsOnlyTheNumberAtTheStart()
@@ -80,6 +85,8 @@ void tst_NumberText::leadingNumberReadsOnlyTheNumberAtTheStart()
     QFETCH(QString, text);
     QFETCH(double, number);
     QCOMPARE(NumberText::leadingNumber(text), number);
+    const QByteArray bytes = text.toLatin1();
+    QCOMPARE(NumberText::leadingNumber(QByteArrayView(bytes)), number);
 }
 
 void tst_NumberText::roundingSendsHalvesToTheEvenNeighbour()

@@ -1,9 +1,13 @@
 #include "Cp949.h"
 #include "TextFile.h"
+#include "TextLines.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 class tst_TextFile : public QObject
 {
@@ -15,7 +19,9 @@ private slots:
     void missingFileIsNotAnEmptyFile();
     void replacingIntoAMissingFolderFailsAndLeavesNothing();
     void appendingCreatesTheFileAndAddsOneLine();
+    void appendWritesAWholeLineOrNothing();
     void undecodableBytesDoNotStopReading();
+    void linesAreCutAtTheCap();
 };
 
 static QByteArray contents(const QString &path)
@@ -85,6 +91,38 @@ void tst_TextFile::appendingCreatesTheFileAndAddsOneLine()
     QCOMPARE(contents(path), QByteArray("\xBC\xDB\xBD\xC5\r\n\x02raw\xFF\r\n"));
 }
 
+/// A full disk is stood in for by a file size limit, which cuts a write short the same way and
+/// holds for root too.
+void tst_TextFile::appendWritesAWholeLineOrNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ZQ410_01.DAT"));
+    QVERIFY(TextFile::appendLine(path, QByteArray("2024-03-07\t13:01:49\t60.0\t25.0\t24.9")));
+    const QByteArray before = contents(path);
+
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = old;
+    tight.rlim_cur = rlim_t(before.size() + 20);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool written =
+        TextFile::appendLine(path, QByteArray("2024-03-07\t13:01:50\t60.0\t25.0\t24.9"));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!written);
+    QCOMPARE(contents(path), before);
+
+    // A last line torn by a crash: the next line starts on a line of its own.
+    QFile torn(path);
+    QVERIFY(torn.open(QIODevice::Append));
+    torn.write("2024-03-07\t13:01:51\t60.0\t25.0\t24.");
+    torn.close();
+    QVERIFY(TextFile::appendLine(path, QByteArray("2024-03-07\t13:01:52\t60.0\t25.0\t24.9")));
+    QCOMPARE(contents(path), before + "2024-03-07\t13:01:51\t60.0\t25.0\t24.\r\n"
+                                      "2024-03-07\t13:01:52\t60.0\t25.0\t24.9\r\n");
+}
+
 void tst_TextFile::undecodableBytesDoNotStopReading()
 {
     QTemporaryDir dir;
@@ -99,6 +137,21 @@ void tst_TextFile::undecodableBytesDoNotStopReading()
     QVERIFY(lines.at(0).startsWith(QLatin1Char('a')));
     QVERIFY(lines.at(0).endsWith(QLatin1Char('b')));
     QCOMPARE(lines.at(1), QStringLiteral("초"));
+}
+
+void tst_TextFile::linesAreCutAtTheCap()
+{
+    // Lines of 1.5 MiB and 3 MiB, each straddling the 1 MiB blocks of the reader.
+    QByteArray input =
+        "a\r\n" + QByteArray(3 << 19, 'x') + "\r\nb\n" + QByteArray(3 << 20, 'y') + "\nc";
+    QBuffer buffer(&input);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines;
+    QVERIFY(TextLines::forEach(buffer, [&](QByteArrayView line) {
+        lines.append(line.first(1).toByteArray() + QByteArray::number(line.size()));
+    }));
+    const QByteArray cap = QByteArray::number(TextLines::MaxLine);
+    QCOMPARE(lines, QList<QByteArray>({"a1", "x" + cap, "b1", "y" + cap, "c1"}));
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)

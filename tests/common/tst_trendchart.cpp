@@ -1,5 +1,7 @@
 #include "TrendChart.h"
 
+#include <qcustomplot.h>
+
 #include <QFile>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -98,8 +100,10 @@ void tst_TrendChart::scrollBarMovesAZoomedView()
     QCOMPARE(chart.xFirst(), 500.0);
     QCOMPARE(chart.xLast(), 600.0);
     chart.setZoomEnabled(true);
-    emit chart.doubleClicked(); // the signal alone does not reset; the chart's own handler does
-    chart.showAll();
+    auto *plot = chart.findChild<QCustomPlot *>();
+    QVERIFY(plot);
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, plot->rect().center());
+    QCOMPARE(chart.xFirst(), 0.0);
     QCOMPARE(chart.xLast(), 999.0);
 }
 

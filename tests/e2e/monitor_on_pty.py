@@ -14,6 +14,7 @@ import time
 import tty
 
 STX, CR, LF = b"\x02", b"\r", b"\n"
+BYTE_TIME = 10 / 9600  # start bit, 8 data bits, stop bit
 PRESENT = {1, 3}  # device 2 is listed but absent
 STATUS_REGS = b",16,0507,0506,0001,0002,0003,0006,0007,0016,0031,0032,0131,0201,0202,0205,0207,0208"
 
@@ -86,13 +87,15 @@ def main():
                        check=True, timeout=30)
 
         os.set_blocking(master, False)
-        frames, buffer, start = [], b"", time.monotonic()
+        frames, buffer, raw, start = [], b"", b"", time.monotonic()
         while time.monotonic() - start < 5.0:
             try:
-                buffer += os.read(master, 4096)
+                chunk = os.read(master, 4096)
             except (BlockingIOError, OSError):
                 time.sleep(0.002)
                 continue
+            raw += chunk
+            buffer += chunk
             while LF in buffer:
                 line, buffer = buffer.split(LF, 1)
                 frame = line[line.find(STX):] + LF
@@ -100,11 +103,16 @@ def main():
                 out = answer(frame)
                 if out:
                     time.sleep(0.01)
-                    os.write(master, out)
-            # each request is followed by one 0x00
+                    # byte by byte at the pace of 9600 baud, as a real UART delivers a reply
+                    for byte in out:
+                        os.write(master, bytes([byte]))
+                        time.sleep(BYTE_TIME)
+            # the 0x00 after each request is checked on the raw bytes below
             buffer = buffer.lstrip(b"\x00")
 
         got = [f for _, f in frames]
+        on_line = b"".join(f + b"\x00" for f in got)
+        assert raw[:len(on_line)] == on_line, "each request and exactly one 0x00:\n%r" % raw[:200]
         expected = [request(1, b"WHO"), request(2, b"WHO"), request(2, b"WHO"), request(2, b"WHO"),
                     request(3, b"WHO"), request(1, b"DRR", STATUS_REGS),
                     request(3, b"DRR", STATUS_REGS), request(1, b"DRR", STATUS_REGS)]
@@ -123,7 +131,13 @@ def main():
         assert len(sent) >= len(expected), "trace holds %d sent lines" % len(sent)
         rendered = b"<STX>01WHO4F<CR><LF>"
         assert sent[0].endswith(rendered), sent[0]
-        assert any(l.startswith("수신,".encode("cp949")) and b"ZQ500" in l for l in trace)
+        received = [l for l in trace if l.startswith("수신,".encode("cp949"))]
+        assert any(b"ZQ500" in l for l in received)
+        # each reply is traced once, whole, however its bytes came
+        assert len(received) <= len(sent), "%d received lines for %d requests" % (
+            len(received), len(sent))
+        for l in received:
+            assert l.split(b",", 2)[2].startswith(b"<STX>") and l.endswith(b"<CR><LF>"), l
         print("1 passed, 0 failed")
         return 0
     finally:

@@ -47,12 +47,12 @@ struct Harness
         clock.advance(220);
     }
 
-    /// The transmitted frames (without the trailing 0x00) from index first on.
+    /// The transmitted frames (each checked for its trailing 0x00) from index first on.
     QList<QByteArray> frames(qsizetype first = 0) const
     {
         QList<QByteArray> out;
         for (qsizetype i = first; i < link.sent().size(); ++i)
-            out.append(link.sent().at(i).bytes.chopped(1));
+            out.append(link.sent().at(i).frame());
         return out;
     }
     QList<qint64> times() const
@@ -125,6 +125,9 @@ private slots:
     void emptyDeviceListOrFailedOpenLeavesThePortClosed();
     void pulledAdapterStopsPollingAndCanReopen();
     void traceShowsSentFramesAndEveryReceivedByte();
+    void traceHoldsEachReplyOnceHoweverItsBytesCome();
+    void closedLineForgetsEveryControllerUntilItsNextStatus();
+    void pickBeforeGoingOnlineIsRefused();
     void refusedRequestFallsBackToStatusPolling();
     void newDeviceListRestartsIdentification();
 };
@@ -508,7 +511,7 @@ void tst_PollingEngine::closingWithRequestOutstandingTimesOutOnceAndStops()
     const qsizetype linesBefore = traceLines();
     const qsizetype sent = h.link.sent().size();
     h.clock.advance(589);
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+    QCOMPARE(h.engine->table().linkState(0).text, QString()); // unknown once closed
     h.clock.advance(1);
     QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("OVER"));
     h.clock.advance(5000);
@@ -583,6 +586,111 @@ void tst_PollingEngine::traceShowsSentFramesAndEveryReceivedByte()
     QVERIFY(!lines.at(1).contains("<STX>"));
     QCOMPARE(lines.at(2), QByteArray("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO,OK,ZQ500"
                                      "81<CR><LF>\r"));
+}
+
+/// The payloads of the trace's lines, split into sent and received.
+struct TraceLines
+{
+    QList<QByteArray> sent;
+    QList<QByteArray> received;
+
+    explicit TraceLines(const QString &path)
+    {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const QByteArray payload = line.mid(line.indexOf(',', 5) + 1).chopped(1);
+            if (line.startsWith("\xBC\xDB\xBD\xC5,")) // 송신,
+                sent.append(payload);
+            else if (line.startsWith("\xBC\xF6\xBD\xC5,")) // 수신,
+                received.append(payload);
+        }
+    }
+};
+
+void tst_PollingEngine::traceHoldsEachReplyOnceHoweverItsBytesCome()
+{
+    Harness h({1, 2}, {1, 2}, "SUM", true);
+    h.link.setByteByByte(true);
+    h.goOnline();
+    h.runFrames(6);
+    h.clock.advance(250); // the last reply read, the next request not yet sent
+    const QString path = h.dir.filePath(QStringLiteral("RecvData.txt"));
+    TraceLines trace(path);
+    QCOMPARE(trace.received.size(), trace.sent.size());
+    for (const QByteArray &reply : trace.received) {
+        QVERIFY2(reply.startsWith("<STX>") && reply.endsWith("<CR><LF>"), reply.constData());
+        QCOMPARE(reply.count("<STX>"), 1);
+    }
+
+    // Dropped bytes are traced once each time they are dropped, and none is lost: a reply cut
+    // before its LF (at its time-out), an oversized one, the noise after it.
+    h.link.attach(nullptr);
+    h.runFrames(1);
+    h.link.deliver("\x02"
+                   "01DRR,OK,00");
+    h.clock.advance(900);
+    h.runFrames(1);
+    const QByteArray oversized = "\x02" + QByteArray(1100, 'x');
+    h.link.setByteByByte(false);
+    h.link.deliver(oversized);
+    h.clock.advance(300);
+    const TraceLines after(path);
+    const QList<QByteArray> dropped = after.received.mid(trace.received.size());
+    QCOMPARE(dropped, QList<QByteArray>({"<STX>01DRR,OK,00", "<STX>" + QByteArray(1024, 'x'),
+                                         QByteArray(76, 'x')}));
+}
+
+void tst_PollingEngine::closedLineForgetsEveryControllerUntilItsNextStatus()
+{
+    Harness h({1, 2}, {1, 2});
+    h.line->controller(1)->writeRegister(102, 1); // runs
+    h.goOnline();
+    QVERIFY(h.engine->state().RunFlags.at(0));
+    QVERIFY(h.engine->display().commandLit[0]);
+
+    h.engine->closePort();
+    const auto forgotten = [&h] {
+        const PollingEngine &e = *h.engine;
+        QCOMPARE(e.state().RunFlags, QList<bool>({false, false}));
+        QCOMPARE(e.state().ConnectedFlags, QList<bool>({false, false}));
+        QVERIFY(!e.display().commandLit[0]);
+        for (int row : {0, 1}) {
+            QCOMPARE(h.engine->table().pickerState(row), LinkCell{});
+            QCOMPARE(h.engine->table().linkState(row), LinkCell{});
+        }
+    };
+    forgotten();
+
+    // On line again after identification, but running only once a status block says so.
+    QVERIFY(h.engine->openPort().ok());
+    for (int i = 0; i < 1000 && !h.engine->isOnline(); ++i)
+        h.clock.advance(10);
+    QVERIFY(h.engine->isOnline());
+    QCOMPARE(h.engine->state().RunFlags, QList<bool>({false, false}));
+    QVERIFY(!h.engine->display().commandLit[0]);
+    h.clock.advance(300);
+    QVERIFY(h.engine->state().RunFlags.at(0));
+    QVERIFY(h.engine->display().commandLit[0]);
+
+    h.link.pull();
+    forgotten();
+}
+
+void tst_PollingEngine::pickBeforeGoingOnlineIsRefused()
+{
+    Harness h({1, 2, 3}, {1});
+    QVERIFY(h.engine->openPort().ok());
+    h.clock.advance(400);
+    QVERIFY(h.engine->state().ConnectedFlags.at(0));
+    QVERIFY(!h.engine->selectDevice(0));
+    for (int i = 0; i < 1000 && !h.engine->isOnline(); ++i)
+        h.clock.advance(10);
+    QVERIFY(h.engine->isOnline());
+    h.runFrames(1);
+    QCOMPARE(h.frames(), QList<QByteArray>({who(1), who(2), who(2), who(2), who(3), who(3), who(3),
+                                            statusRead(1)}));
+    QVERIFY(h.engine->selectDevice(0));
 }
 
 void tst_PollingEngine::refusedRequestFallsBackToStatusPolling()

@@ -59,7 +59,7 @@ private slots:
     void secondsAndMinutes();
     void onlyExactYesRecords();
     void closedPortWritesNothingButKeepsTheRhythm();
-    void missingFolderOrReadOnlyFileSkipsOnlyThatRecord();
+    void missingFolderOrUnwritableFileSkipsOnlyThatRecord();
     void onlyRunningConnectedControllersAreRecorded();
     void clockSetBackWaitsWithoutBurst();
 };
@@ -119,7 +119,7 @@ void tst_TrendRecorder::closedPortWritesNothingButKeepsTheRhythm()
     QCOMPARE(r.records(3), 1);
 }
 
-void tst_TrendRecorder::missingFolderOrReadOnlyFileSkipsOnlyThatRecord()
+void tst_TrendRecorder::missingFolderOrUnwritableFileSkipsOnlyThatRecord()
 {
     Recording r;
     r.state.RunFlags = {true, true};
@@ -134,15 +134,20 @@ void tst_TrendRecorder::missingFolderOrReadOnlyFileSkipsOnlyThatRecord()
     QCOMPARE(file.readAll().count("\r\n"), 1);
     file.close();
 
-    // A file that cannot be written loses its record; the other controller's is written.
+    // A file that cannot be written (a folder in its place: unwritable for root too) loses its
+    // record; the other controller's is written, and the next record lands once it can.
     r.state.recording.DataFolder = r.dir.path();
     r.tick(10000, 10000);
-    const QString locked = r.dir.filePath(QStringLiteral("ZQ410_03.DAT"));
-    QFile::setPermissions(locked, QFile::ReadOwner);
+    QCOMPARE(r.records(3), 1);
+    const QString blocked = r.dir.filePath(QStringLiteral("ZQ410_03.DAT"));
+    QVERIFY(QFile::remove(blocked));
+    QVERIFY(QDir().mkdir(blocked));
     r.tick(15000, 15000);
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
-    QVERIFY(r.records(12) == 2);
-    QVERIFY(r.records(3) >= 1); // as root the read-only file may still be written
+    QCOMPARE(r.records(12), 2);
+    QVERIFY(QDir().rmdir(blocked));
+    r.tick(20000, 20000);
+    QCOMPARE(r.records(3), 1);
+    QCOMPARE(r.records(12), 3);
 }
 
 void tst_TrendRecorder::onlyRunningConnectedControllersAreRecorded()

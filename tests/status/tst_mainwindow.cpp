@@ -9,6 +9,7 @@
 #include "StatusPanel.h"
 #include "TrendChart.h"
 #include "VirtualClock.h"
+#include "frmAbout.h"
 #include "frmZQ410_Main.h"
 #include "frmZQ410_Set_DSave.h"
 
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 /// The main window on an engine in virtual time, with simulated controllers on an in-memory line.
 struct Fixture
@@ -76,8 +78,8 @@ struct Fixture
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
-    /// The frames sent so far, without their trailing 0x00.
-    QByteArray lastFrame() const { return link.sent().last().bytes.chopped(1); }
+    /// The last frame sent, checked for its trailing 0x00.
+    QByteArray lastFrame() const { return link.sent().last().frame(); }
 };
 
 /// Answers the next message box with the button and records its title and text.
@@ -85,6 +87,7 @@ struct MessageBoxAnswer
 {
     QString title;
     QString text;
+    QString details;
 
     explicit MessageBoxAnswer(QMessageBox::StandardButton button)
     {
@@ -100,6 +103,7 @@ struct MessageBoxAnswer
         }
         title = box->windowTitle();
         text = box->text();
+        details = box->detailedText();
         box->button(button)->click();
     }
 };
@@ -302,6 +306,29 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     QVERIFY(!w.picRun->btnCMD[5]->isEnabled());
     QCOMPARE(w.picRun->btnCMD[5]->toolTip(),
              QStringLiteral("현재 버전에서는 제공하지 않는 버튼입니다."));
+
+    // The device number's tooltip is an ordinary tooltip, not the number's big red bold face.
+    QToolTip::showText(w.lblMC_No->mapToGlobal(QPoint(4, 4)), w.lblMC_No->toolTip(), w.lblMC_No);
+    QWidget *tip = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->inherits("QTipLabel") && top->isVisible())
+            tip = top;
+    }
+    QVERIFY(tip);
+    QVERIFY(!tip->font().bold());
+    QCOMPARE(tip->font().pointSize(), QToolTip::font().pointSize());
+    QToolTip::hideText();
+
+    // One version: the caption's is the About window's.
+    QString version;
+    QTimer::singleShot(0, [&version] {
+        if (auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget())) {
+            version = about->lblVersion->text();
+            about->accept();
+        }
+    });
+    w.mHelpAbout->trigger();
+    QCOMPARE(version, QStringLiteral("Version 1.0.0"));
 
     // An empty device list: opening is refused with a message, the port stays closed.
     MessageBoxAnswer answer(QMessageBox::Ok);
@@ -510,10 +537,14 @@ void tst_MainWindow::pulledAdapterIsReportedAndClosesTheWindowState()
     MessageBoxAnswer answer(QMessageBox::Ok);
     f.link.pull();
     QCOMPARE(answer.title, QStringLiteral("ZQ410"));
-    QVERIFY(answer.text.contains(QStringLiteral("device removed")));
+    // In Korean, naming the port and what to do; the system's own words only as details.
+    QCOMPARE(answer.text, QStringLiteral("통신포트 COM1의 연결이 끊어졌습니다.\n케이블이나 USB "
+                                         "변환기를 다시 연결한 뒤 통신포트를 다시 여십시오."));
+    QCOMPARE(answer.details, QStringLiteral("device removed"));
     QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
     QVERIFY(!w.picRun->isVisible());
     QVERIFY(w.mSetPort->isEnabled());
+    QCOMPARE(w.sprdStatus->item(0, 1)->text(), QString()); // no longer "양호"
 }
 
 void tst_MainWindow::exitAsksFirstAndNoKeepsPolling()

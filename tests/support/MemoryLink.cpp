@@ -41,6 +41,16 @@ void MemoryLink::discardInput()
 
 void MemoryLink::deliver(const QByteArray &bytes, qint64 delayMs)
 {
+    if (m_byteByByte && bytes.size() > 1) {
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            deliverNow(bytes.sliced(i, 1), delayMs + i);
+        return;
+    }
+    deliverNow(bytes, delayMs);
+}
+
+void MemoryLink::deliverNow(const QByteArray &bytes, qint64 delayMs)
+{
     m_clock.schedule(delayMs, [this, bytes] {
         if (!m_open)
             return;

@@ -27,6 +27,10 @@ public:
     QByteArray readAll() override;
     void discardInput() override;
 
+    /// Replies arrive one byte per millisecond, each byte its own read, as a UART at 9600
+    /// baud delivers them.
+    void setByteByByte(bool on) { m_byteByByte = on; }
+
     /// Puts bytes on the line towards the engine, delayMs from now.
     void deliver(const QByteArray &bytes, qint64 delayMs = 0);
     /// The adapter is pulled out.
@@ -37,6 +41,13 @@ public:
     {
         qint64 atMs;
         QByteArray bytes;
+
+        /// The request without the 0x00 that must follow it on the line. A transmission that
+        /// lacks it comes back marked, so it matches no expected frame.
+        QByteArray frame() const
+        {
+            return bytes.endsWith('\0') ? bytes.chopped(1) : bytes + "<no 0x00 after the frame>";
+        }
     };
     const QList<Sent> &sent() const { return m_sent; }
     void clearSent() { m_sent.clear(); }
@@ -44,6 +55,8 @@ public:
     int discardCount() const { return m_discards; }
 
 private:
+    void deliverNow(const QByteArray &bytes, qint64 delayMs);
+
     VirtualClock &m_clock;
     SimulatedLine *m_line = nullptr;
     std::optional<LinkOpenResult> m_openFailure;
@@ -52,4 +65,5 @@ private:
     QByteArray m_input;
     QList<Sent> m_sent;
     int m_discards = 0;
+    bool m_byteByByte = false;
 };

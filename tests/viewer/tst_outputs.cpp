@@ -152,6 +152,15 @@ void tst_Outputs::marginsAreStoredWhenTheGridLosesFocus()
     frmZQ410_GraphView &again = v.start();
     QCOMPARE(again.sprdMargin->item(0, 1)->text(), QStringLiteral("12.50"));
     QCOMPARE(again.marginsInches().bottom(), 12.5 * 0.03937);
+
+    // Destroyed with the focus still in the grid: stored by the whole window, not a torn one.
+    QApplication::setActiveWindow(&again);
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    again.sprdMargin->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(again.sprdMargin->hasFocus());
+    again.sprdMargin->item(0, 1)->setText(QStringLiteral("7.00"));
+    v.window.reset();
+    QCOMPARE(v.start().sprdMargin->item(0, 1)->text(), QStringLiteral("7.00"));
 }
 
 void tst_Outputs::printsOneLandscapePageInsideTheMargins()

@@ -1,8 +1,10 @@
 #include "SerialLink.h"
 #include "frmZQ410_SetPort.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -19,6 +21,7 @@ private slots:
     void listsAndCurrentSettings();
     void portTestNamesAMissingPortAndSavingStillWorks();
     void portTestPassesForAFreePortAndFailsForOneInUse();
+    void typedPortIsTestedAndAnOldMessageGoes();
 };
 
 void tst_SetPort::listsAndCurrentSettings()
@@ -68,6 +71,40 @@ void tst_SetPort::portTestPassesForAFreePortAndFailsForOneInUse()
     QCOMPARE(frmZQ410_SetPort::testPort(path), QStringLiteral("포트가 이미 사용 중입니다."));
     inUse.close();
     QCOMPARE(frmZQ410_SetPort::testPort(path), QString());
+    ::close(master);
+}
+
+void tst_SetPort::typedPortIsTestedAndAnOldMessageGoes()
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
+    const QString path = QString::fromLocal8Bit(ptsname(master));
+
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    PortSettings current;
+    current.PortName = QStringLiteral("/dev/zq410-no-such-port");
+    frmZQ410_SetPort dialog(current, files);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *port = dialog.findChild<QComboBox *>(QStringLiteral("cmbPort"));
+    auto *message = dialog.findChild<QLabel *>(QStringLiteral("lblMsg"));
+    QVERIFY(port->width() >= port->fontMetrics().horizontalAdvance(
+                                 QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00")));
+    QVERIFY(!message->text().isEmpty());
+    port->lineEdit()->clear();
+    QVERIFY(message->text().isEmpty());
+    port->setFocus();
+    QTest::keyClicks(port->lineEdit(), QStringLiteral("/dev/zq410-other"));
+    QTest::keyClick(port->lineEdit(), Qt::Key_Tab); // typing is finished
+    QCOMPARE(message->text(), QStringLiteral("포트가 존재하지 않습니다."));
+    port->lineEdit()->clear();
+    port->setFocus();
+    QTest::keyClicks(port->lineEdit(), path);
+    QTest::keyClick(port->lineEdit(), Qt::Key_Tab); // typing is finished
+    QCOMPARE(message->text(), QString());
     ::close(master);
 }
 

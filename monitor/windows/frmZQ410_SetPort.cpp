@@ -3,6 +3,7 @@
 
 #include "SerialLink.h"
 
+#include <QLineEdit>
 #include <QSerialPortInfo>
 
 frmZQ410_SetPort::frmZQ410_SetPort(const PortSettings &current, const SettingsFiles &files,
@@ -21,6 +22,11 @@ frmZQ410_SetPort::frmZQ410_SetPort(const PortSettings &current, const SettingsFi
         runPortTest(current.PortName);
     connect(ui->cmbPort, &QComboBox::activated, this,
             [this](int index) { runPortTest(ui->cmbPort->itemText(index)); });
+    // A message about another port must not stand beside a newly typed one; a typed port is
+    // tested once the operator has finished typing it.
+    connect(ui->cmbPort, &QComboBox::editTextChanged, ui->lblMsg, &QLabel::clear);
+    connect(ui->cmbPort->lineEdit(), &QLineEdit::editingFinished, this,
+            [this] { runPortTest(ui->cmbPort->currentText()); });
     connect(ui->btnOK, &QPushButton::clicked, this, &frmZQ410_SetPort::accept);
     connect(ui->btnCancel, &QPushButton::clicked, this, &frmZQ410_SetPort::reject);
 }
