@@ -319,6 +319,17 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     QCOMPARE(tip->font().pointSize(), QToolTip::font().pointSize());
     QToolTip::hideText();
 
+    // The checked 3D box on the navy panel shows a dark check mark on its white face.
+    const QImage box = w.picRun->chb3D->grab().toImage();
+    int markPixels = 0;
+    for (int y = 0; y < box.height(); ++y) {
+        for (int x = 0; x < std::min(box.width(), box.height()); ++x) {
+            const QColor c = box.pixelColor(x, y);
+            markPixels += std::max({c.red(), c.green(), c.blue()}) < 100;
+        }
+    }
+    QVERIFY(markPixels > 0);
+
     // One version: the caption's is the About window's.
     QString version;
     QTimer::singleShot(0, [&version] {

@@ -87,7 +87,10 @@ struct Viewer
     }
     frmZQ410_GraphView &start()
     {
-        window = std::make_unique<frmZQ410_GraphView>(program, dir.filePath("home"));
+        // A folder text of the window's own (not shared with this fixture), so that a use of
+        // it after the window's members are gone is seen by the address sanitizer.
+        const QString ownFolder(program.constData(), program.size());
+        window = std::make_unique<frmZQ410_GraphView>(ownFolder, dir.filePath("home"));
         window->setExportFolder(exports);
         window->setWorkbookOpener([this](const QString &path) {
             opened.append(path);
