@@ -1,23 +1,27 @@
 #include "PollingEngine.h"
 
 #include "Frames.h"
-#include "NumberText.h"
-
-#include <cmath>
 
 namespace {
 
-constexpr int CodeIdentify = 1;
-constexpr int CodeStatus = 11;
-constexpr int CodeParameters = 21;
-constexpr int CodeErrors = 22;
-constexpr int CodeFirstMemoryRead = 51;
-constexpr int CodeLastMemoryRead = 62;
-constexpr int CodeWrite = 101;
-constexpr int CodeFirstMemoryWrite = 151;
-constexpr int CodeLastMemoryWrite = 162;
+using Kind = PollingEngine::RequestKind;
+
+constexpr int code(Kind kind)
+{
+    return int(kind);
+}
+
+constexpr int CodeIdentify = code(Kind::Identification);
+constexpr int CodeStatus = code(Kind::Status);
+constexpr int CodeParameters = code(Kind::Parameters);
+constexpr int CodeErrors = code(Kind::ErrorHistory);
+constexpr int CodeFirstMemoryRead = code(Kind::MemoryRead);
+constexpr int CodeLastMemoryRead = CodeFirstMemoryRead + MemoryTable::BlockCount - 1;
+constexpr int CodeWrite = code(Kind::RegisterWrite);
+constexpr int CodeFirstMemoryWrite = code(Kind::MemoryWrite);
+constexpr int CodeLastMemoryWrite = CodeFirstMemoryWrite + MemoryTable::BlockCount - 1;
 constexpr int TimeoutsToGiveUp = 3;
-constexpr int MemoryBlockSize = 25;
+constexpr int ErrorCodeCount = 5;
 
 const QList<int> ErrorRegisters = {700, 701, 702, 703, 704};
 
@@ -31,24 +35,13 @@ bool isMemoryWrite(int code)
     return code >= CodeFirstMemoryWrite && code <= CodeLastMemoryWrite;
 }
 
-/// Registers of memory block b (0..11): 25 in a row from 800 + 100 (b div 2) + 25 (b mod 2).
-QList<int> memoryBlockRegisters(int block)
+Kind kindOf(int requestCode)
 {
-    const int start = 800 + 100 * (block / 2) + 25 * (block % 2);
-    QList<int> registers;
-    for (int j = 0; j < MemoryBlockSize; ++j)
-        registers.append(start + j);
-    return registers;
-}
-
-int memoryColumn(int block)
-{
-    return block / 4 + 1;
-}
-
-int memoryFirstRow(int block)
-{
-    return MemoryBlockSize * (block % 4) + 1;
+    if (isMemoryRead(requestCode))
+        return Kind::MemoryRead;
+    if (isMemoryWrite(requestCode))
+        return Kind::MemoryWrite;
+    return Kind(requestCode);
 }
 
 const LinkCell Good{QStringLiteral("양호"), LinkColour::Green};
@@ -102,7 +95,7 @@ void PollingEngine::setDeviceList(const QList<int> &devices)
     m_state.SelectedIndex = 0;
     m_state.SelectedDeviceNo = 0;
     m_requestCode = CodeIdentify;
-    SetOnlineControls(false);
+    setOnline(false);
     setConnectCheckVisible(true);
 }
 
@@ -131,7 +124,7 @@ LinkOpenResult PollingEngine::openPort()
 
 void PollingEngine::closePort()
 {
-    SetOnlineControls(false);
+    setOnline(false);
     tmrSend->stop();
     m_readTimer->stop();
     m_sendAfterRead = false;
@@ -182,21 +175,35 @@ void PollingEngine::queueRequest(int code, const QList<int> &addresses, const QL
     m_state.AddressList = addresses;
     m_state.ValueList = values;
     m_state.PendingRequest = code;
+    m_writeDeviceNo = 0;
 }
 
-void PollingEngine::setErrorBlockReceiver(ErrorBlockReceiver receiver)
+void PollingEngine::readParameters()
 {
-    m_errorReceiver = std::move(receiver);
+    queueRequest(CodeParameters);
 }
 
-void PollingEngine::setMemoryBlockReceiver(MemoryBlockReceiver receiver)
+void PollingEngine::writeRegister(int address, int value, int deviceNo)
 {
-    m_memoryReceiver = std::move(receiver);
+    queueRequest(CodeWrite, {address}, {value});
+    m_writeDeviceNo = deviceNo;
 }
 
-void PollingEngine::setMemoryCellSource(MemoryCellSource source)
+void PollingEngine::readErrorHistory()
 {
-    m_memoryCells = std::move(source);
+    queueRequest(CodeErrors);
+}
+
+void PollingEngine::readMemory(MemoryTable &table)
+{
+    m_memoryTable = &table;
+    queueRequest(CodeFirstMemoryRead);
+}
+
+void PollingEngine::sendMemory(MemoryTable &table)
+{
+    m_memoryTable = &table;
+    queueRequest(CodeFirstMemoryWrite);
 }
 
 int PollingEngine::NextIndex() const
@@ -257,7 +264,7 @@ void PollingEngine::onSendTick()
     if (!frame) {
         // Nothing can be sent for this request, so no reply or time-out would ever re-arm the
         // tick: drop it and go back to status polling.
-        emit requestRefused(m_requestCode);
+        emit requestRefused(kindOf(m_requestCode));
         m_requestCode = CodeStatus;
         tmrSend->start(SendDelayMs);
         return;
@@ -278,35 +285,29 @@ std::optional<QByteArray> PollingEngine::buildRequest(int deviceNo)
         return Frames::buildRead(selected, StatusDecoder::parameterRegisters(), mode);
     if (code == CodeErrors)
         return Frames::buildRead(selected, ErrorRegisters, mode);
-    if (isMemoryRead(code))
-        return Frames::buildRead(selected, memoryBlockRegisters(code - CodeFirstMemoryRead), mode);
+    if (isMemoryRead(code)) {
+        return Frames::buildRead(selected, MemoryTable::blockRegisters(code - CodeFirstMemoryRead),
+                                 mode);
+    }
     if (code == CodeWrite) {
         if (m_state.AddressList.isEmpty() || m_state.ValueList.isEmpty())
             return std::nullopt;
-        return Frames::buildWrite(selected, {m_state.AddressList.first()},
-                                  {m_state.ValueList.first()}, mode);
+        return Frames::buildWrite(m_writeDeviceNo > 0 ? m_writeDeviceNo : selected,
+                                  {m_state.AddressList.first()}, {m_state.ValueList.first()}, mode);
     }
     if (isMemoryWrite(code))
         return buildMemoryWrite(code - CodeFirstMemoryWrite);
     return std::nullopt;
 }
 
-/// Fills AddressList and ValueList with block b of the memory table and frames the write.
-/// Column 1 holds temperatures, scaled by the selected device's decimal places.
+/// Fills AddressList and ValueList with block b of the memory table as it stands now and frames
+/// the write. Nothing is sent once the table is gone.
 std::optional<QByteArray> PollingEngine::buildMemoryWrite(int block)
 {
-    if (!m_memoryCells)
+    if (!m_memoryTable)
         return std::nullopt;
-    const int column = memoryColumn(block);
-    const double factor =
-        column == 1 ? std::pow(10.0, std::clamp(m_state.DecimalPlaces, 0, 9)) : 1.0;
-    m_state.AddressList = memoryBlockRegisters(block);
-    m_state.ValueList.clear();
-    for (int j = 0; j < MemoryBlockSize; ++j) {
-        const QString text = m_memoryCells(column, memoryFirstRow(block) + j);
-        m_state.ValueList.append(
-            NumberText::roundHalfEven(NumberText::leadingNumber(text) * factor));
-    }
+    m_state.AddressList = MemoryTable::blockRegisters(block);
+    m_state.ValueList = m_memoryTable->blockValues(block, m_state.DecimalPlaces);
     return Frames::buildWrite(m_state.SelectedDeviceNo, m_state.AddressList, m_state.ValueList,
                               m_state.ChecksumMode);
 }
@@ -482,19 +483,18 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply)
     } else if (code == CodeParameters) {
         if (!m_decoder.DecodeParameterBlock(reply))
             return false;
-        if (m_state.ParameterWindowOpen)
-            emit parameterBlockDecoded();
+        emit parameterBlockDecoded();
         m_currentIndex = connectedIndexOrFirst(0);
         m_requestCode = CodeStatus;
     } else if (code == CodeErrors) {
-        if (m_errorReceiver && !m_errorReceiver(reply))
+        const auto codes = Frames::replyValues(reply, ErrorCodeCount);
+        if (!codes)
             return false;
+        emit errorHistoryReceived(*codes);
         m_currentIndex = connectedIndexOrFirst(0);
         m_requestCode = CodeStatus;
     } else if (isMemoryRead(code)) {
-        const int block = code - CodeFirstMemoryRead;
-        if (m_memoryReceiver &&
-            !m_memoryReceiver(reply, memoryColumn(block), memoryFirstRow(block)))
+        if (!handleMemoryBlock(code - CodeFirstMemoryRead, reply))
             return false;
         m_requestCode = code + 1;
         if (code == CodeLastMemoryRead) {
@@ -508,8 +508,27 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply)
         m_requestCode = code + 1;
         if (code == CodeLastMemoryWrite) {
             m_requestCode = CodeStatus;
+            m_memoryTable = nullptr;
             emit memorySendCompleted();
         }
+    }
+    return true;
+}
+
+/// Places a read block into the table of the read under way, while it exists; the last block
+/// completes the read.
+bool PollingEngine::handleMemoryBlock(int block, const QByteArray &reply)
+{
+    const auto values = Frames::replyValues(reply, MemoryTable::BlockSize);
+    if (!values)
+        return false;
+    if (!m_memoryTable)
+        return true;
+    m_memoryTable->placeBlock(block, *values, m_state.DecimalPlaces);
+    emit memoryBlockPlaced(block);
+    if (block == MemoryTable::BlockCount - 1) {
+        m_memoryTable = nullptr;
+        emit memoryReadCompleted();
     }
     return true;
 }
@@ -540,7 +559,7 @@ void PollingEngine::finishIdentificationPass()
         return;
     }
     m_currentIndex = NextConnectedIndex(0);
-    SetOnlineControls(true);
+    setOnline(true);
     setConnectCheckVisible(false);
     m_requestCode = CodeStatus;
 }
@@ -554,8 +573,7 @@ void PollingEngine::onReplyTimeout()
         return;
     const int row = std::clamp(m_currentIndex, 0, m_state.LastIndex);
     m_table.setLinkState(row, LinkCell{QStringLiteral("OVER"), LinkColour::Red});
-    if (m_state.OverviewWindowOpen)
-        emit overviewTimeout(row);
+    emit replyTimedOut(row);
     if (++m_timeoutCount == TimeoutsToGiveUp) {
         m_timeoutCount = 0;
         m_table.setPickerState(row, Failed);
@@ -581,7 +599,7 @@ void PollingEngine::onLinkLost(const QString &reason)
 
 // ---- Window state -------------------------------------------------------------------------
 
-void PollingEngine::SetOnlineControls(bool online)
+void PollingEngine::setOnline(bool online)
 {
     if (m_online == online)
         return;

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DeviceTable.h"
 #include "Link.h"
+#include "MemoryTable.h"
 #include "SelectedDisplay.h"
 #include "SettingsFiles.h"
 #include "SharedState.h"
@@ -10,7 +11,7 @@
 #include "Trace.h"
 
 #include <QObject>
-#include <functional>
+#include <QPointer>
 #include <memory>
 
 /// The monitor's polling loop: one request outstanding at a time, sent by the one-shot tick of
@@ -18,8 +19,9 @@
 ///
 /// RequestCode says what the tick sends and what the reply handler expects: 1 identification,
 /// 11 status read, 21 parameter read, 22 error history, 51..62 memory block reads, 101 a single
-/// register write, 151..162 memory block writes. Windows never send; they queue a request
-/// (queueRequest) that the next tick takes over.
+/// register write, 151..162 memory block writes. Windows never send; they ask for a task
+/// (readParameters, writeRegister, ...), which fills the single request slot that the next tick
+/// takes over (a later task replaces one not yet taken), and listen to the result's signal.
 class PollingEngine : public QObject
 {
     Q_OBJECT
@@ -32,13 +34,19 @@ public:
     /// A reply that grows beyond this without its LF is noise: it is thrown away.
     static constexpr int MaxReplyBytes = 1024;
 
-    /// Receives an error-history reply; false when it cannot be decoded.
-    using ErrorBlockReceiver = std::function<bool(const QByteArray &reply)>;
-    /// Receives a memory block reply for memory table column 1..3 from row firstRow (1-based).
-    using MemoryBlockReceiver =
-        std::function<bool(const QByteArray &reply, int column, int firstRow)>;
-    /// The memory table's cell text at column 1..3, row 1..100, for memory writes.
-    using MemoryCellSource = std::function<QString(int column, int row)>;
+    /// What a request asks of a controller. Its number is the request code; the memory
+    /// transfers add the block number 0..11 to it.
+    enum class RequestKind {
+        None = 0,
+        Identification = 1,
+        Status = 11,
+        Parameters = 21,
+        ErrorHistory = 22,
+        MemoryRead = 51,
+        RegisterWrite = 101,
+        MemoryWrite = 151,
+    };
+    Q_ENUM(RequestKind)
 
     PollingEngine(Link &link, Clock &clock, const QString &programFolder,
                   const QString &defaultDataFolder, QObject *parent = nullptr);
@@ -78,12 +86,19 @@ public:
     /// list and for a device that is not connected.
     bool selectDevice(int index);
 
-    /// Queues a window's request for the next tick; a later request replaces an earlier one.
-    void queueRequest(int code, const QList<int> &addresses = {}, const QList<int> &values = {});
-
-    void setErrorBlockReceiver(ErrorBlockReceiver receiver);
-    void setMemoryBlockReceiver(MemoryBlockReceiver receiver);
-    void setMemoryCellSource(MemoryCellSource source);
+    /// Reads the selected controller's parameter block; parameterBlockDecoded follows.
+    void readParameters();
+    /// Writes one register of the controller deviceNo (0: the selected one); the selected
+    /// controller's parameter block is read back after it.
+    void writeRegister(int address, int value, int deviceNo = 0);
+    /// Reads the selected controller's five error codes; errorHistoryReceived follows.
+    void readErrorHistory();
+    /// Reads the selected controller's memory programs into the table, twelve blocks in a row.
+    /// Blocks are placed only while the table exists.
+    void readMemory(MemoryTable &table);
+    /// Sends the table to the selected controller; each block's cells are read as it goes out.
+    /// When the table is gone (its window closed) the send stops at the next block.
+    void sendMemory(MemoryTable &table);
 
     int RequestCode() const { return m_requestCode; }
     int CurrentIndex() const { return m_currentIndex; }
@@ -99,7 +114,7 @@ public:
     bool AnyConnected() const;
 
 signals:
-    /// SetOnlineControls: the window switches between the connected and not-connected state.
+    /// The window switches between the connected and not-connected state.
     void onlineChanged(bool online);
     /// lblConnectChk ("기기와의 연결상태 검사 중 ...") is shown or hidden.
     void connectCheckVisibleChanged(bool visible);
@@ -109,15 +124,21 @@ signals:
     void selectedDeviceChanged(int deviceNo);
     /// A status block of the selected device was decoded: display() holds its values.
     void selectedDisplayChanged();
-    /// A parameter block was decoded while the parameter window is open.
+    /// A parameter block was decoded into the selected controller's row of the device table.
     void parameterBlockDecoded();
-    /// A time-out while the overview window is open: its row turns red with "불량".
-    void overviewTimeout(int row);
+    /// The selected controller's five error codes (registers 700 to 704).
+    void errorHistoryReceived(const QList<int> &codes);
+    /// Memory block 0..11 was placed into the table being read.
+    void memoryBlockPlaced(int block);
+    /// The last block of the table being read was placed ("데이터 수신 완료.").
+    void memoryReadCompleted();
     /// The last memory block was written ("송신 완료.").
     void memorySendCompleted();
-    /// A queued request could not be framed (no device selected, a value out of range) and was
-    /// dropped; polling goes on with status requests.
-    void requestRefused(int code);
+    /// The request to DeviceList index row timed out.
+    void replyTimedOut(int row);
+    /// A queued request could not be framed (no device selected, a value out of range, no
+    /// memory table) and was dropped; polling goes on with status requests.
+    void requestRefused(PollingEngine::RequestKind kind);
     /// The port went away while open; polling has stopped and the port is closed.
     void portLost(const QString &reason);
 
@@ -132,6 +153,8 @@ private:
 
     std::optional<QByteArray> buildRequest(int deviceNo);
     std::optional<QByteArray> buildMemoryWrite(int block);
+    void queueRequest(int code, const QList<int> &addresses = {}, const QList<int> &values = {});
+    bool handleMemoryBlock(int block, const QByteArray &reply);
     void transmit(const QByteArray &frame);
 
     bool processBytes(const QByteArray &bytes);
@@ -145,7 +168,7 @@ private:
     void abandonEvent();
     void armSend();
 
-    void SetOnlineControls(bool online);
+    void setOnline(bool online);
     void setConnectCheckVisible(bool visible);
     void setSendLit(bool lit);
     void setReceiveLit(bool lit);
@@ -186,8 +209,8 @@ private:
     bool m_connectCheckVisible = false;
     bool m_sendLit = false;
     bool m_receiveLit = false;
-
-    ErrorBlockReceiver m_errorReceiver;
-    MemoryBlockReceiver m_memoryReceiver;
-    MemoryCellSource m_memoryCells;
+    /// The controller a queued register write goes to; 0 for the selected one.
+    int m_writeDeviceNo = 0;
+    /// The table of the memory transfer under way; it goes null when its window closes.
+    QPointer<MemoryTable> m_memoryTable;
 };

@@ -57,9 +57,6 @@ struct SharedState
     QList<int> ValueList;
     int PendingRequest = 0;
 
-    bool ParameterWindowOpen = false;
-    bool OverviewWindowOpen = false;
-
     RecordingSettings recording;
 
     /// Decimal places and unit text of the selected device.

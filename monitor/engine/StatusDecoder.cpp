@@ -7,20 +7,6 @@
 
 namespace {
 
-/// The register values of a reply, or nullopt when it holds fewer than count.
-std::optional<QList<int>> readValues(const QByteArray &reply, int count)
-{
-    QList<int> values;
-    values.reserve(count);
-    for (int k = 0; k < count; ++k) {
-        const auto value = Frames::replyValue(reply, k);
-        if (!value)
-            return std::nullopt;
-        values.append(*value);
-    }
-    return values;
-}
-
 /// STATUS and LED1 are bit words: read as unsigned 16-bit.
 int unsignedWord(int value)
 {
@@ -98,7 +84,7 @@ StatusDecoder::StatusDecoder(SharedState &state, DeviceTable &table, SelectedDis
 
 bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
 {
-    const auto x = readValues(reply, int(statusRegisters().size()));
+    const auto x = Frames::replyValues(reply, int(statusRegisters().size()));
     if (!x || p < 0 || p >= m_table.rowCount())
         return false;
     const bool selected = p == m_state.SelectedIndex;
@@ -150,7 +136,7 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
 
 bool StatusDecoder::DecodeParameterBlock(const QByteArray &reply)
 {
-    const auto w = readValues(reply, int(parameterRegisters().size()));
+    const auto w = Frames::replyValues(reply, int(parameterRegisters().size()));
     const int row = m_state.SelectedIndex;
     if (!w || row < 0 || row >= m_table.rowCount())
         return false;

@@ -174,4 +174,17 @@ std::optional<int> replyValue(const QByteArray &reply, int k)
     return HexToSigned16(QByteArrayView(reply).sliced(first, 4));
 }
 
+std::optional<QList<int>> replyValues(const QByteArray &reply, int count)
+{
+    QList<int> values;
+    values.reserve(count);
+    for (int k = 0; k < count; ++k) {
+        const auto value = replyValue(reply, k);
+        if (!value)
+            return std::nullopt;
+        values.append(*value);
+    }
+    return values;
+}
+
 } // namespace Frames

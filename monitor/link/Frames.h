@@ -42,5 +42,7 @@ QByteArray ValueToHex(int value, int width);
 /// Value k of a read reply (the four characters at bytes 10+5k .. 13+5k), or nullopt when the
 /// reply is too short to hold it.
 std::optional<int> replyValue(const QByteArray &reply, int k);
+/// Values 0 .. count-1 of a read reply, or nullopt when the reply is too short to hold them all.
+std::optional<QList<int>> replyValues(const QByteArray &reply, int count);
 
 } // namespace Frames

@@ -22,6 +22,8 @@ class StatusPanel : public QWidget
 public:
     /// Register each command button writes (button 5 is never enabled).
     static constexpr std::array<int, 8> CommandRegisters = {102, 103, 104, 105, 106, 107, 108, 110};
+    /// The register of the memory number in use.
+    static constexpr int MemoryNumberRegister = 131;
 
     explicit StatusPanel(QWidget *parent = nullptr);
 

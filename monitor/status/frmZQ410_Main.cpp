@@ -253,11 +253,11 @@ void frmZQ410_Main::connectEngine()
     connect(&m_engine.table(), &DeviceTable::rowsReset, this, &frmZQ410_Main::rebuildDevicePicker);
     connect(&m_engine.table(), &DeviceTable::pickerStateChanged, this,
             &frmZQ410_Main::showPickerState);
-    connect(picRun, &StatusPanel::commandClicked, this, [this](int index) {
-        m_engine.queueRequest(101, {StatusPanel::CommandRegisters[index]}, {1});
+    connect(picRun, &StatusPanel::commandClicked, this,
+            [this](int index) { m_engine.writeRegister(StatusPanel::CommandRegisters[index], 1); });
+    connect(picRun, &StatusPanel::memoryNumberEntered, this, [this](int number) {
+        m_engine.writeRegister(StatusPanel::MemoryNumberRegister, number);
     });
-    connect(picRun, &StatusPanel::memoryNumberEntered, this,
-            [this](int number) { m_engine.queueRequest(101, {131}, {number}); });
 }
 
 void frmZQ410_Main::showRecordingSettings()

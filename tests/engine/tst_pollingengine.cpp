@@ -112,7 +112,7 @@ private slots:
     void commandDuringMemoryReadEndsTheMemoryRead();
     void memoryReadRunsTwelveBlocksThenPollsTheSecondDevice();
     void memoryWriteSendsScaledTableValues();
-    void errorHistoryGoesToItsReceiver();
+    void errorHistoryIsDecodedIntoItsSignal();
     void earlyNegativeReplyIsMarkedAtItsFifthByte();
     void negativeAndCorruptRepliesRepeatTheRequest();
     void splitJoinedAndNoisyRepliesAreAssembled();
@@ -216,7 +216,7 @@ void tst_PollingEngine::commandWriteIsReadBackThenPollingResumes()
 {
     Harness h({1}, {1}, "SUM");
     h.goOnline();
-    h.engine->queueRequest(101, {102}, {1});
+    h.engine->writeRegister(102, 1);
     const qsizetype first = h.link.sent().size();
     h.runFrames(3);
     const QList<QByteArray> frames = h.frames(first);
@@ -238,24 +238,33 @@ void tst_PollingEngine::laterQueuedRequestWins()
 {
     Harness h({1}, {1});
     h.goOnline();
-    h.engine->queueRequest(101, {102}, {1});
-    h.engine->queueRequest(101, {104}, {1});
+    h.engine->writeRegister(102, 1);
+    h.engine->writeRegister(104, 1);
     const qsizetype first = h.link.sent().size();
     h.runFrames(1);
     QCOMPARE(h.frames(first), QList<QByteArray>({"\x02"
                                                  "01DWR,01,0104,0001\r\n"}));
     QVERIFY(!h.line->controller(1)->running());
+
+    // A write may name its controller; the selected one is read back.
+    h.runFrames(1);
+    h.engine->writeRegister(131, 7, 12);
+    h.runFrames(2);
+    QCOMPARE(h.frames().mid(h.frames().size() - 2, 1),
+             QList<QByteArray>({"\x02"
+                                "12DWR,01,0131,0007\r\n"}));
 }
 
 void tst_PollingEngine::commandDuringMemoryReadEndsTheMemoryRead()
 {
     Harness h({1}, {1});
     h.goOnline();
-    h.engine->queueRequest(51);
+    MemoryTable table;
+    h.engine->readMemory(table);
     for (int i = 0; i < 100 && h.engine->RequestCode() != 55; ++i)
         h.runFrames(1);
     QCOMPARE(h.engine->RequestCode(), 55);
-    h.engine->queueRequest(101, {102}, {1});
+    h.engine->writeRegister(102, 1);
     const qsizetype first = h.link.sent().size();
     h.runFrames(3);
     const QList<QByteArray> frames = h.frames(first);
@@ -268,12 +277,12 @@ void tst_PollingEngine::memoryReadRunsTwelveBlocksThenPollsTheSecondDevice()
 {
     Harness h({1, 2}, {1, 2});
     h.goOnline();
-    QList<QPair<int, int>> received;
-    h.engine->setMemoryBlockReceiver([&](const QByteArray &reply, int column, int row) {
-        received.append({column, row});
-        return reply.contains("OK");
-    });
-    h.engine->queueRequest(51);
+    h.line->controller(1)->writeRegister(900, 253); // entry 51: SV 25.3
+    h.line->controller(1)->writeRegister(1349, -5); // entry 100: OFF time -5
+    MemoryTable table;
+    QSignalSpy placed(h.engine.get(), &PollingEngine::memoryBlockPlaced);
+    QSignalSpy completed(h.engine.get(), &PollingEngine::memoryReadCompleted);
+    h.engine->readMemory(table);
     // Let the status exchange in flight finish first.
     h.runFrames(1);
     const qsizetype first = h.link.sent().size() - 1;
@@ -287,12 +296,20 @@ void tst_PollingEngine::memoryReadRunsTwelveBlocksThenPollsTheSecondDevice()
         QCOMPARE(frames.at(b).mid(130, 4),
                  QByteArray::number(starts.at(b).toInt() + 24).rightJustified(4, '0'));
     }
-    QCOMPARE(received.size(), 12);
-    QCOMPARE(received.at(0), qMakePair(1, 1));
-    QCOMPARE(received.at(3), qMakePair(1, 76));
-    QCOMPARE(received.at(4), qMakePair(2, 1));
-    QCOMPARE(received.at(11), qMakePair(3, 76));
+    QCOMPARE(placed.size(), 12);
+    QCOMPARE(placed.at(11).first().toInt(), 11);
+    QCOMPARE(completed.size(), 1);
+    QCOMPARE(table.cell(1, 51), QStringLiteral("25.3"));
+    QCOMPARE(table.cell(3, 100), QStringLiteral("-5"));
     QCOMPARE(frames.at(12), statusRead(2));
+
+    // A table closed before its read ends: the rest of the read changes nothing.
+    auto closed = std::make_unique<MemoryTable>();
+    h.engine->readMemory(*closed);
+    h.runFrames(3);
+    closed.reset();
+    h.runFrames(12);
+    QCOMPARE(completed.size(), 1);
 }
 
 void tst_PollingEngine::memoryWriteSendsScaledTableValues()
@@ -300,13 +317,13 @@ void tst_PollingEngine::memoryWriteSendsScaledTableValues()
     Harness h({1}, {1});
     h.goOnline();
     QCOMPARE(h.engine->state().DecimalPlaces, 1);
-    h.engine->setMemoryCellSource([](int column, int row) {
-        if (column == 1)
-            return row == 1 ? QStringLiteral("25.5") : QStringLiteral("2.55");
-        return row == 1 ? QStringLiteral("2.5") : QStringLiteral("x");
-    });
+    MemoryTable table;
+    for (int row = 1; row <= MemoryTable::Rows; ++row) {
+        table.setCell(1, row, row == 1 ? QStringLiteral("25.5") : QStringLiteral("2.55"));
+        table.setCell(2, row, row == 1 ? QStringLiteral("2.5") : QStringLiteral("x"));
+    }
     QSignalSpy completed(h.engine.get(), &PollingEngine::memorySendCompleted);
-    h.engine->queueRequest(151);
+    h.engine->sendMemory(table);
     h.runFrames(1);
     const qsizetype first = h.link.sent().size() - 1;
     h.runFrames(12);
@@ -324,22 +341,18 @@ void tst_PollingEngine::memoryWriteSendsScaledTableValues()
     QCOMPARE(h.line->controller(1)->readRegister(1000).value(), 2);
 }
 
-void tst_PollingEngine::errorHistoryGoesToItsReceiver()
+void tst_PollingEngine::errorHistoryIsDecodedIntoItsSignal()
 {
     Harness h({1}, {1});
     h.goOnline();
-    QByteArray got;
-    h.engine->setErrorBlockReceiver([&](const QByteArray &reply) {
-        got = reply;
-        return true;
-    });
-    h.engine->queueRequest(22);
+    QSignalSpy received(h.engine.get(), &PollingEngine::errorHistoryReceived);
+    h.engine->readErrorHistory();
     h.runFrames(2);
     QCOMPARE(h.frames().at(h.frames().size() - 2),
              QByteArray("\x02"
                         "01DRR,05,0700,0701,0702,0703,0704\r\n"));
-    QCOMPARE(got, QByteArray("\x02"
-                             "01DRR,OK,0003,0000,0000,0000,0000\r\n"));
+    QCOMPARE(received.size(), 1);
+    QCOMPARE(received.first().first().value<QList<int>>(), QList<int>({3, 0, 0, 0, 0}));
     QCOMPARE(h.engine->RequestCode(), 11);
 }
 
@@ -698,16 +711,26 @@ void tst_PollingEngine::refusedRequestFallsBackToStatusPolling()
     Harness h({1}, {1});
     h.goOnline();
     QSignalSpy refused(h.engine.get(), &PollingEngine::requestRefused);
-    h.engine->queueRequest(101, {102}, {70000});
+    h.engine->writeRegister(102, 70000);
     h.runFrames(1);
     h.runFrames(1);
     QCOMPARE(refused.size(), 1);
-    QCOMPARE(refused.first().first().toInt(), 101);
+    QCOMPARE(refused.first().first().value<PollingEngine::RequestKind>(),
+             PollingEngine::RequestKind::RegisterWrite);
     QCOMPARE(h.frames().last(), statusRead(1));
-    h.engine->queueRequest(151); // no memory table to send from
+
+    // A send whose table is gone (its window closed) stops at the next block.
+    auto table = std::make_unique<MemoryTable>();
+    h.engine->sendMemory(*table);
+    h.runFrames(3);
+    const qsizetype sentBefore = h.link.sent().size();
+    QCOMPARE(commandOf(h.frames().last()), QByteArray("01DWR"));
+    table.reset();
     h.runFrames(2);
     QCOMPARE(refused.size(), 2);
-    QCOMPARE(h.frames().last(), statusRead(1));
+    QCOMPARE(refused.last().first().value<PollingEngine::RequestKind>(),
+             PollingEngine::RequestKind::MemoryWrite);
+    QCOMPARE(h.frames(sentBefore), QList<QByteArray>({statusRead(1), statusRead(1)}));
 }
 
 void tst_PollingEngine::newDeviceListRestartsIdentification()

@@ -156,7 +156,7 @@ void tst_SerialLink::writeIsAcknowledgedAndReadBack()
     QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!engine.table().field(0, 7).isEmpty(), 5000);
     QCOMPARE(engine.table().field(0, 7), QStringLiteral("0"));
-    engine.queueRequest(101, {102}, {1});
+    engine.writeRegister(102, 1);
     QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, 26), QStringLiteral("240"), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, 7), QStringLiteral("1"), 5000);
     QVERIFY(engine.state().RunFlags[0]);
