@@ -52,44 +52,127 @@ const QStringList &DeviceTable::headers()
     return texts;
 }
 
-DeviceTable::DeviceTable(QObject *parent) : QObject(parent) {}
+QString DeviceTable::textOf(LinkState state)
+{
+    switch (state) {
+    case LinkState::Good:
+        return QStringLiteral("양호");
+    case LinkState::Negative:
+        return QStringLiteral("NG");
+    case LinkState::ChecksumError:
+        return QStringLiteral("CRC");
+    case LinkState::TimedOut:
+        return QStringLiteral("OVER");
+    case LinkState::Failed:
+        return QStringLiteral("불량");
+    case LinkState::Unknown:
+        break;
+    }
+    return QString();
+}
+
+LinkColour DeviceTable::colourOf(LinkState state)
+{
+    switch (state) {
+    case LinkState::Good:
+        return LinkColour::Green;
+    case LinkState::Negative:
+    case LinkState::ChecksumError:
+    case LinkState::TimedOut:
+        return LinkColour::Red;
+    case LinkState::Failed:
+        return LinkColour::Black;
+    case LinkState::Unknown:
+        break;
+    }
+    return LinkColour::None;
+}
+
+DeviceTable::DeviceTable(QObject *parent) : QAbstractTableModel(parent) {}
 
 void DeviceTable::reset(const QList<int> &deviceNos)
 {
+    beginResetModel();
     m_rows.clear();
     for (int deviceNo : deviceNos) {
         Row row;
         row.deviceNo = deviceNo;
         m_rows.append(row);
     }
-    emit rowsReset();
+    endResetModel();
 }
 
-QString DeviceTable::field(int row, int field) const
+QString DeviceTable::field(int row, Field field) const
 {
-    if (field == 1)
-        return m_rows.at(row).linkState.text;
-    return m_rows.at(row).fields.at(field - 1);
+    if (field == Field::LinkState)
+        return textOf(m_rows.at(row).linkState);
+    return m_rows.at(row).fields.at(columnOf(field));
 }
 
-void DeviceTable::setField(int row, int field, const QString &text)
+void DeviceTable::setField(int row, Field field, const QString &text)
 {
-    if (field == 1) {
-        setLinkState(row, LinkCell{text, m_rows.at(row).linkState.colour});
+    Q_ASSERT(field != Field::LinkState); // a state, set with setLinkState
+    QString &cell = m_rows[row].fields.at(columnOf(field));
+    if (cell == text)
         return;
+    cell = text;
+    changed(row, columnOf(field));
+}
+
+void DeviceTable::setLinkState(int row, LinkState state)
+{
+    m_rows[row].linkState = state;
+    changed(row, columnOf(Field::LinkState));
+}
+
+void DeviceTable::setPickerState(int row, LinkState state)
+{
+    m_rows[row].pickerState = state;
+    changed(row, PickerColumn);
+}
+
+void DeviceTable::changed(int row, int column)
+{
+    const QModelIndex cell = index(row, column);
+    emit dataChanged(cell, cell);
+}
+
+int DeviceTable::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : rowCount();
+}
+
+int DeviceTable::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : FieldCount + 1;
+}
+
+QVariant DeviceTable::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    const Row &row = m_rows.at(index.row());
+    const bool linkCell = index.column() == PickerColumn || index.column() == 0;
+    const LinkState state = index.column() == PickerColumn ? row.pickerState : row.linkState;
+    switch (role) {
+    case Qt::DisplayRole:
+        return linkCell ? textOf(state) : row.fields.at(index.column());
+    case LinkStateRole:
+        return linkCell ? QVariant::fromValue(state) : QVariant();
+    case LinkColourRole:
+        return linkCell ? QVariant::fromValue(colourOf(state)) : QVariant();
+    default:
+        return {};
     }
-    m_rows[row].fields.at(field - 1) = text;
-    emit fieldChanged(row, field);
 }
 
-void DeviceTable::setLinkState(int row, const LinkCell &cell)
+QVariant DeviceTable::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    m_rows[row].linkState = cell;
-    emit fieldChanged(row, 1);
-}
-
-void DeviceTable::setPickerState(int row, const LinkCell &cell)
-{
-    m_rows[row].pickerState = cell;
-    emit pickerStateChanged(row);
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section >= 0 && section < rowCount() ? QVariant(deviceNo(section)) : QVariant();
+    if (section == PickerColumn)
+        return QStringLiteral("연결상태");
+    return headers().value(section);
 }

@@ -1,36 +1,101 @@
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
 
-/// Colours of the link-state cells.
-enum class LinkColour { None, Green, Red, Black };
-
-/// A text cell with its back colour.
-struct LinkCell
-{
-    QString text;
-    LinkColour colour = LinkColour::None;
-
-    bool operator==(const LinkCell &) const = default;
+/// What the last exchange with a controller left: the device table's link state (field 1) and
+/// the device picker's cell. Each state has its text and its colour.
+enum class LinkState {
+    Unknown,       ///< nothing known yet, or the port closed: an empty cell
+    Good,          ///< "양호", green
+    Negative,      ///< "NG", red: the controller refused the request
+    ChecksumError, ///< "CRC", red: the reply's checksum was wrong
+    TimedOut,      ///< "OVER", red: no reply within 600 ms
+    Failed,        ///< "불량", black: given up after three time-outs, or a refused block read
 };
 
-/// The latest known state of every controller in the device list: one row per list position
-/// (row i belongs to DeviceList index i), 45 text fields per row, field 1 being the link state
-/// with its colour. Each row also carries the link-state cell of the device picker.
+/// The colours of the link-state cells.
+enum class LinkColour { None, Green, Red, Black };
+
+/// The latest known state of every controller in the device list, as a table model: one row per
+/// list position (row i belongs to DeviceList index i, its vertical header is the device
+/// number), one column per field 1 to 45 and a last column for the device picker's link cell.
 /// Fields keep their last text until written again; a new row starts empty.
-class DeviceTable : public QObject
+class DeviceTable : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    static constexpr int FieldCount = 45;
+    /// The 45 fields of a row, numbered as the device table numbers them.
+    enum class Field {
+        LinkState = 1,
+        DecimalPlaces,
+        Unit,
+        Pv,
+        Aux,
+        Deviation,
+        Status,
+        Sv,
+        RestTime,
+        MemoryNo,
+        Led1,
+        Led2,
+        HeatOutput,
+        CoolOutput,
+        RemoteId,
+        CurrentR,
+        CurrentS,
+        CoolMode,
+        HeatMode,
+        HighAlarm,
+        LowAlarm,
+        DeviationAlarm,
+        CurrentHighAlarm,
+        CurrentLowAlarm,
+        Pb,
+        Ti,
+        Td,
+        Ct,
+        Pbc,
+        Tic,
+        Tdc,
+        Ctc,
+        ControlSensor,
+        AuxSensor,
+        UpperLimit,
+        LowerLimit,
+        ControlOffset,
+        AuxOffset,
+        PreheatSv,
+        SuctionOption,
+        RestartMode,
+        Timer1,
+        Timer2,
+        Timer3,
+        RefillTime,
+    };
+    Q_ENUM(Field)
 
+    static constexpr int FieldCount = 45;
+    /// The model column of the device picker's link cell, after the 45 fields.
+    static constexpr int PickerColumn = FieldCount;
+
+    enum Role {
+        /// The LinkState of a link cell (field 1 and the picker column).
+        LinkStateRole = Qt::UserRole + 1,
+        /// Its LinkColour.
+        LinkColourRole,
+    };
+
+    /// The model column of a field.
+    static int columnOf(Field field) { return int(field) - 1; }
     /// Column headers of fields 1 to 45 (index 0 is field 1).
     static const QStringList &headers();
+    static QString textOf(LinkState state);
+    static LinkColour colourOf(LinkState state);
 
     explicit DeviceTable(QObject *parent = nullptr);
 
@@ -40,31 +105,33 @@ public:
     int rowCount() const { return int(m_rows.size()); }
     int deviceNo(int row) const { return m_rows.at(row).deviceNo; }
 
-    /// Field 1 to 45 of a row.
-    QString field(int row, int field) const;
-    void setField(int row, int field, const QString &text);
+    QString field(int row, Field field) const;
+    void setField(int row, Field field, const QString &text);
 
     /// Field 1: the link state of the last exchange with the device.
-    LinkCell linkState(int row) const { return m_rows.at(row).linkState; }
-    void setLinkState(int row, const LinkCell &cell);
+    LinkState linkState(int row) const { return m_rows.at(row).linkState; }
+    void setLinkState(int row, LinkState state);
 
     /// The device picker's link cell ("양호" green, "불량" black).
-    LinkCell pickerState(int row) const { return m_rows.at(row).pickerState; }
-    void setPickerState(int row, const LinkCell &cell);
+    LinkState pickerState(int row) const { return m_rows.at(row).pickerState; }
+    void setPickerState(int row, LinkState state);
 
-signals:
-    void rowsReset();
-    void fieldChanged(int row, int field);
-    void pickerStateChanged(int row);
+    int rowCount(const QModelIndex &parent) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
 private:
     struct Row
     {
         int deviceNo = 0;
         std::array<QString, FieldCount> fields;
-        LinkCell linkState;
-        LinkCell pickerState;
+        LinkState linkState = LinkState::Unknown;
+        LinkState pickerState = LinkState::Unknown;
     };
+
+    void changed(int row, int column);
 
     QList<Row> m_rows;
 };

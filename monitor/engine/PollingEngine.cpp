@@ -44,9 +44,6 @@ Kind kindOf(int requestCode)
     return Kind(requestCode);
 }
 
-const LinkCell Good{QStringLiteral("양호"), LinkColour::Green};
-const LinkCell Failed{QStringLiteral("불량"), LinkColour::Black};
-
 } // namespace
 
 PollingEngine::PollingEngine(Link &link, Clock &clock, const QString &programFolder,
@@ -144,8 +141,8 @@ void PollingEngine::forgetLineState()
     m_state.ConnectedFlags.fill(false);
     m_state.RunFlags.fill(false);
     for (int row = 0; row < m_table.rowCount(); ++row) {
-        m_table.setLinkState(row, LinkCell{});
-        m_table.setPickerState(row, LinkCell{});
+        m_table.setLinkState(row, LinkState::Unknown);
+        m_table.setPickerState(row, LinkState::Unknown);
     }
     const QString unit = m_display.unit;
     m_display = SelectedDisplay{};
@@ -397,7 +394,7 @@ bool PollingEngine::processBytes(const QByteArray &bytes)
             // An early negative reply: the rest of this read is dropped.
             traceReceived(std::exchange(ReceiveBuffer, QByteArray()) + bytes.sliced(i + 1));
             m_awaitingReply = false;
-            m_table.setLinkState(m_currentIndex, LinkCell{QStringLiteral("NG"), LinkColour::Red});
+            m_table.setLinkState(m_currentIndex, LinkState::Negative);
             armSend();
             return true;
         }
@@ -454,17 +451,16 @@ void PollingEngine::markOutcome(Outcome outcome)
     switch (outcome) {
     case Outcome::Good:
         if (blockRequest) {
-            m_table.setLinkState(row, Good);
-            m_table.setPickerState(row, Good);
+            m_table.setLinkState(row, LinkState::Good);
+            m_table.setPickerState(row, LinkState::Good);
         }
         break;
     case Outcome::Negative:
     case Outcome::ChecksumError:
-        m_table.setLinkState(row, LinkCell{outcome == Outcome::Negative ? QStringLiteral("NG")
-                                                                        : QStringLiteral("CRC"),
-                                           LinkColour::Red});
+        m_table.setLinkState(row, outcome == Outcome::Negative ? LinkState::Negative
+                                                               : LinkState::ChecksumError);
         if (blockRequest)
-            m_table.setPickerState(row, Failed);
+            m_table.setPickerState(row, LinkState::Failed);
         break;
     }
 }
@@ -540,7 +536,7 @@ void PollingEngine::handleIdentification(const QByteArray &reply)
     if (!reply.contains("ZQ5"))
         return;
     m_state.ConnectedFlags[m_currentIndex] = true;
-    m_table.setPickerState(m_currentIndex, Good);
+    m_table.setPickerState(m_currentIndex, LinkState::Good);
     if (m_state.SelectedDeviceNo == 0) {
         m_state.SelectedIndex = m_currentIndex;
         m_state.SelectedDeviceNo = m_state.DeviceList.at(m_currentIndex);
@@ -572,11 +568,11 @@ void PollingEngine::onReplyTimeout()
     if (m_state.DeviceList.isEmpty())
         return;
     const int row = std::clamp(m_currentIndex, 0, m_state.LastIndex);
-    m_table.setLinkState(row, LinkCell{QStringLiteral("OVER"), LinkColour::Red});
+    m_table.setLinkState(row, LinkState::TimedOut);
     emit replyTimedOut(row);
     if (++m_timeoutCount == TimeoutsToGiveUp) {
         m_timeoutCount = 0;
-        m_table.setPickerState(row, Failed);
+        m_table.setPickerState(row, LinkState::Failed);
         if (m_requestCode == CodeIdentify) {
             m_state.ConnectedFlags[row] = false;
             m_currentIndex = NextIndex();

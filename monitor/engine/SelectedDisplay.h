@@ -12,6 +12,8 @@ struct SelectedDisplay
     /// Control and auxiliary temperature.
     std::array<QString, 2> pv;
     QString sv;
+    /// SV, control and auxiliary temperature as numbers, for the live chart.
+    std::array<double, 3> trendValues{};
     QString restTime;
     QString memoryNo;
     /// Heating and cooling output in percent.

@@ -3,7 +3,7 @@
 #include "Frames.h"
 #include "NumberText.h"
 
-#include <optional>
+#include <cmath>
 
 namespace {
 
@@ -20,9 +20,11 @@ bool bit(int word, int i)
 
 enum class Conversion { Plain, Scaled, Tenths };
 
+using F = DeviceTable::Field;
+
 struct ParameterField
 {
-    int field;
+    F field;
     Conversion conversion;
 };
 
@@ -31,13 +33,37 @@ const std::array<ParameterField, 31> &parameterFields()
 {
     using C = Conversion;
     static const std::array<ParameterField, 31> fields = {{
-        {18, C::Plain},  {19, C::Plain},  {20, C::Scaled}, {21, C::Scaled}, {22, C::Scaled},
-        {23, C::Tenths}, {24, C::Tenths}, {25, C::Scaled}, {26, C::Plain},  {27, C::Plain},
-        {28, C::Plain},  {29, C::Scaled}, {30, C::Plain},  {31, C::Plain},  {32, C::Plain},
-        {33, C::Plain},  {34, C::Plain},  {35, C::Scaled}, {36, C::Scaled}, {2, C::Plain},
-        {3, C::Plain},   {37, C::Scaled}, {38, C::Scaled}, {39, C::Scaled}, {40, C::Plain},
-        {41, C::Plain},  {42, C::Plain},  {43, C::Plain},  {44, C::Plain},  {45, C::Plain},
-        {15, C::Plain},
+        {F::CoolMode, C::Plain},
+        {F::HeatMode, C::Plain},
+        {F::HighAlarm, C::Scaled},
+        {F::LowAlarm, C::Scaled},
+        {F::DeviationAlarm, C::Scaled},
+        {F::CurrentHighAlarm, C::Tenths},
+        {F::CurrentLowAlarm, C::Tenths},
+        {F::Pb, C::Scaled},
+        {F::Ti, C::Plain},
+        {F::Td, C::Plain},
+        {F::Ct, C::Plain},
+        {F::Pbc, C::Scaled},
+        {F::Tic, C::Plain},
+        {F::Tdc, C::Plain},
+        {F::Ctc, C::Plain},
+        {F::ControlSensor, C::Plain},
+        {F::AuxSensor, C::Plain},
+        {F::UpperLimit, C::Scaled},
+        {F::LowerLimit, C::Scaled},
+        {F::DecimalPlaces, C::Plain},
+        {F::Unit, C::Plain},
+        {F::ControlOffset, C::Scaled},
+        {F::AuxOffset, C::Scaled},
+        {F::PreheatSv, C::Scaled},
+        {F::SuctionOption, C::Plain},
+        {F::RestartMode, C::Plain},
+        {F::Timer1, C::Plain},
+        {F::Timer2, C::Plain},
+        {F::Timer3, C::Plain},
+        {F::RefillTime, C::Plain},
+        {F::RemoteId, C::Plain},
     }};
     return fields;
 }
@@ -54,6 +80,29 @@ QString convert(int value, Conversion conversion, int decimals)
     }
     return NumberText::plain(value);
 }
+
+/// Positions of the values in a status reply, in the order statusRegisters() asks for them.
+enum class StatusValue {
+    Unit,          // 507
+    DecimalPlaces, // 506
+    Pv,            // 1
+    Aux,           // 2
+    Deviation,     // 3
+    Status,        // 6
+    Sv,            // 7
+    RestTime,      // 16
+    Led1,          // 31
+    Led2,          // 32
+    MemoryNo,      // 131
+    HeatOutput,    // 201
+    CoolOutput,    // 202
+    RemoteId,      // 205
+    CurrentR,      // 207
+    CurrentS,      // 208
+};
+
+/// The position of the decimal places (register 506) in a parameter reply.
+constexpr int ParameterDecimalPlaces = 19;
 
 /// STATUS bit of each command button; button 5 has none.
 constexpr std::array<int, 8> CommandStatusBit = {0, 1, 2, 5, 4, -1, 8, -1};
@@ -87,41 +136,56 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
     const auto x = Frames::replyValues(reply, int(statusRegisters().size()));
     if (!x || p < 0 || p >= m_table.rowCount())
         return false;
+    const auto value = [&x](StatusValue v) {
+        return x->at(int(v));
+    };
     const bool selected = p == m_state.SelectedIndex;
-    const int d = x->at(1);
-    const QString unit = x->at(0) > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
+    const int d = value(StatusValue::DecimalPlaces);
+    const QString unit = value(StatusValue::Unit) > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
     if (selected) {
         m_state.DecimalPlaces = d;
         m_state.UnitText = unit;
         m_display.unit = unit;
     }
-    m_table.setField(p, 2, NumberText::plain(x->at(1)));
-    m_table.setField(p, 3, NumberText::plain(x->at(0)));
-    m_table.setField(p, 4, NumberText::scaled(x->at(2), d));
-    m_table.setField(p, 5, NumberText::scaled(x->at(3), d));
-    m_table.setField(p, 6, NumberText::scaled(x->at(4), d));
-    const int status = unsignedWord(x->at(5));
-    m_table.setField(p, 7, NumberText::plain(status));
-    m_table.setField(p, 8, NumberText::scaled(x->at(6), d));
-    m_table.setField(p, 9, NumberText::plain(x->at(7)));
-    m_table.setField(p, 10, NumberText::plain(x->at(10)));
-    const int led1 = unsignedWord(x->at(8));
-    m_table.setField(p, 11, NumberText::plain(led1));
-    m_table.setField(p, 12, NumberText::plain(x->at(9)));
-    m_table.setField(p, 13, NumberText::tenths(x->at(11)));
-    m_table.setField(p, 14, NumberText::tenths(x->at(12)));
-    m_table.setField(p, 15, NumberText::plain(x->at(13)));
-    m_table.setField(p, 16, NumberText::plain(x->at(14)));
-    m_table.setField(p, 17, NumberText::plain(x->at(15)));
+    const int status = unsignedWord(value(StatusValue::Status));
+    const int led1 = unsignedWord(value(StatusValue::Led1));
+    const auto plain = [&](F field, StatusValue v) {
+        m_table.setField(p, field, NumberText::plain(value(v)));
+    };
+    const auto scaled = [&](F field, StatusValue v) {
+        m_table.setField(p, field, NumberText::scaled(value(v), d));
+    };
+    const auto tenths = [&](F field, StatusValue v) {
+        m_table.setField(p, field, NumberText::tenths(value(v)));
+    };
+    plain(F::DecimalPlaces, StatusValue::DecimalPlaces);
+    plain(F::Unit, StatusValue::Unit);
+    scaled(F::Pv, StatusValue::Pv);
+    scaled(F::Aux, StatusValue::Aux);
+    scaled(F::Deviation, StatusValue::Deviation);
+    m_table.setField(p, F::Status, NumberText::plain(status));
+    scaled(F::Sv, StatusValue::Sv);
+    plain(F::RestTime, StatusValue::RestTime);
+    plain(F::MemoryNo, StatusValue::MemoryNo);
+    m_table.setField(p, F::Led1, NumberText::plain(led1));
+    plain(F::Led2, StatusValue::Led2);
+    tenths(F::HeatOutput, StatusValue::HeatOutput);
+    tenths(F::CoolOutput, StatusValue::CoolOutput);
+    plain(F::RemoteId, StatusValue::RemoteId);
+    plain(F::CurrentR, StatusValue::CurrentR);
+    plain(F::CurrentS, StatusValue::CurrentS);
     if (!selected)
         return true;
 
-    m_display.pv = {m_table.field(p, 4), m_table.field(p, 5)};
-    m_display.sv = m_table.field(p, 8);
-    m_display.restTime = m_table.field(p, 9);
-    m_display.memoryNo = m_table.field(p, 10);
-    m_display.output = {m_table.field(p, 13), m_table.field(p, 14)};
-    m_display.ampere = {m_table.field(p, 16), m_table.field(p, 17)};
+    m_display.pv = {m_table.field(p, F::Pv), m_table.field(p, F::Aux)};
+    m_display.sv = m_table.field(p, F::Sv);
+    const double scale = std::pow(10.0, std::clamp(d, 0, 9));
+    m_display.trendValues = {value(StatusValue::Sv) / scale, value(StatusValue::Pv) / scale,
+                             value(StatusValue::Aux) / scale};
+    m_display.restTime = m_table.field(p, F::RestTime);
+    m_display.memoryNo = m_table.field(p, F::MemoryNo);
+    m_display.output = {m_table.field(p, F::HeatOutput), m_table.field(p, F::CoolOutput)};
+    m_display.ampere = {m_table.field(p, F::CurrentR), m_table.field(p, F::CurrentS)};
     for (int i = 0; i < int(CommandStatusBit.size()); ++i) {
         if (CommandStatusBit[i] >= 0)
             m_display.commandLit[i] = bit(status, CommandStatusBit[i]);
@@ -140,7 +204,7 @@ bool StatusDecoder::DecodeParameterBlock(const QByteArray &reply)
     const int row = m_state.SelectedIndex;
     if (!w || row < 0 || row >= m_table.rowCount())
         return false;
-    const int d = w->at(19);
+    const int d = w->at(ParameterDecimalPlaces);
     m_state.DecimalPlaces = d;
     for (int k = 0; k < int(parameterFields().size()); ++k) {
         const ParameterField &target = parameterFields()[k];

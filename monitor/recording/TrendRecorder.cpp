@@ -13,10 +13,6 @@ qint64 elapsedSeconds(const QDateTime &from, const QDateTime &to)
     return to.toSecsSinceEpoch() - from.toSecsSinceEpoch();
 }
 
-constexpr int FieldSv = 8;
-constexpr int FieldPv = 4;
-constexpr int FieldAux = 5;
-
 } // namespace
 
 TrendRecorder::TrendRecorder(const SharedState &state, const DeviceTable &table,
@@ -51,7 +47,8 @@ bool TrendRecorder::AppendTrendRecord(int index, const QDateTime &now) const
     const RecordingSettings &recording = m_state.recording;
     const QString path = TrendFile::path(recording.DataFolder, recording.DataFilePrefix,
                                          m_state.DeviceList.at(index));
-    return TextFile::appendLine(path, TrendFile::recordLine(now, m_table.field(index, FieldSv),
-                                                            m_table.field(index, FieldPv),
-                                                            m_table.field(index, FieldAux)));
+    using F = DeviceTable::Field;
+    return TextFile::appendLine(path, TrendFile::recordLine(now, m_table.field(index, F::Sv),
+                                                            m_table.field(index, F::Pv),
+                                                            m_table.field(index, F::Aux)));
 }

@@ -80,13 +80,13 @@ void LiveTrend::chartStep(const QDateTime &now)
     AddChartSample(now);
 }
 
-/// The selected controller's picker cell reads "양호" and it is connected.
+/// The selected controller's picker cell is good and it is connected.
 bool LiveTrend::selectedLinkGood() const
 {
     const SharedState &state = m_engine.state();
     const int index = state.SelectedIndex;
     return index >= 0 && index < m_engine.table().rowCount() &&
-           m_engine.table().pickerState(index).text == QStringLiteral("양호") &&
+           m_engine.table().pickerState(index) == LinkState::Good &&
            state.ConnectedFlags.value(index);
 }
 
@@ -94,10 +94,8 @@ bool LiveTrend::selectedLinkGood() const
 /// one second earlier, so the chart starts with a line.
 void LiveTrend::AddChartSample(const QDateTime &now)
 {
-    const std::array<float, 3> values = {
-        float(NumberText::leadingNumber(m_panel.lblSV->text())),
-        float(NumberText::leadingNumber(m_panel.lblPV[0]->text())),
-        float(NumberText::leadingNumber(m_panel.lblPV[1]->text()))};
+    const std::array<double, 3> &trend = m_engine.display().trendValues;
+    const std::array<float, 3> values = {float(trend[0]), float(trend[1]), float(trend[2])};
     TrendChart *chart = m_panel.ChartFX1;
     if (SampleCount == 1)
         chart->appendSample(secondOfDay(now.addSecs(-1)), values);

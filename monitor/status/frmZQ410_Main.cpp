@@ -1,6 +1,7 @@
 #include "frmZQ410_Main.h"
 
 #include "CommIndicator.h"
+#include "DevicePickerModel.h"
 #include "GradientLabel.h"
 #include "LiveTrend.h"
 #include "PanelArtwork.h"
@@ -21,7 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace {
 
@@ -30,21 +31,6 @@ constexpr int CentralHeight = 690;
 constexpr int DisplayTickMs = 500;
 constexpr int DeviceNumberPointSize = 16;
 const QColor ButtonBlue(192, 192, 255);
-
-QColor colourOf(LinkColour colour)
-{
-    switch (colour) {
-    case LinkColour::Green:
-        return QColor(0, 255, 0);
-    case LinkColour::Red:
-        return QColor(255, 0, 0);
-    case LinkColour::Black:
-        return Qt::black;
-    case LinkColour::None:
-        break;
-    }
-    return QColor();
-}
 
 /// Entries whose windows are built by later work: shown, but never clickable until they exist.
 void markNotAvailable(QAction *action)
@@ -84,7 +70,6 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
     // Start-up: settings files, then what they show; the window starts off line.
     m_engine.startUp();
     showRecordingSettings();
-    rebuildDevicePicker();
     showPortSettings();
     picRun->hide();
     lblConnectChk->hide();
@@ -198,15 +183,15 @@ void frmZQ410_Main::buildRightColumn()
     QPalette numberPalette = lblMC_No->palette();
     numberPalette.setColor(QPalette::WindowText, Qt::red);
     lblMC_No->setPalette(numberPalette);
-    sprdStatus = new QTableWidget(0, 2, picker);
+    sprdStatus = new QTableView(picker);
+    sprdStatus->setModel(new DevicePickerModel(m_engine.table(), sprdStatus));
     sprdStatus->setGeometry(4, 58, 121, 313);
-    sprdStatus->setHorizontalHeaderLabels({QStringLiteral("기기번호"), QStringLiteral("연결상태")});
     sprdStatus->verticalHeader()->hide();
     sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     sprdStatus->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sprdStatus->setSelectionMode(QAbstractItemView::NoSelection);
-    connect(sprdStatus, &QTableWidget::cellClicked, this,
-            [this](int row, int) { selectDevice(row); });
+    connect(sprdStatus, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { selectDevice(index.row()); });
 
     auto *recording = new QGroupBox(QStringLiteral("데이터 저장"), central);
     recording->setGeometry(880, 456, 129, 145);
@@ -250,9 +235,6 @@ void frmZQ410_Main::connectEngine()
     connect(&m_engine, &PollingEngine::selectedDisplayChanged, this,
             [this] { picRun->showDisplay(m_engine.display()); });
     connect(&m_engine, &PollingEngine::portLost, this, &frmZQ410_Main::onPortLost);
-    connect(&m_engine.table(), &DeviceTable::rowsReset, this, &frmZQ410_Main::rebuildDevicePicker);
-    connect(&m_engine.table(), &DeviceTable::pickerStateChanged, this,
-            &frmZQ410_Main::showPickerState);
     connect(picRun, &StatusPanel::commandClicked, this,
             [this](int index) { m_engine.writeRegister(StatusPanel::CommandRegisters[index], 1); });
     connect(picRun, &StatusPanel::memoryNumberEntered, this, [this](int number) {
@@ -275,29 +257,6 @@ void frmZQ410_Main::showPortSettings()
     StatusBar1[1]->setText(
         QStringList{port.BaudRate, port.ParityBit, port.DataBit, port.StopBit}.join(','));
     StatusBar1[4]->setText(port.Protocol);
-}
-
-void frmZQ410_Main::rebuildDevicePicker()
-{
-    const DeviceTable &table = m_engine.table();
-    sprdStatus->setRowCount(table.rowCount());
-    for (int row = 0; row < table.rowCount(); ++row) {
-        sprdStatus->setItem(row, 0, new QTableWidgetItem(QString::number(table.deviceNo(row))));
-        sprdStatus->setItem(row, 1, new QTableWidgetItem());
-        showPickerState(row);
-    }
-}
-
-void frmZQ410_Main::showPickerState(int row)
-{
-    QTableWidgetItem *item = sprdStatus->item(row, 1);
-    if (!item)
-        return;
-    const LinkCell cell = m_engine.table().pickerState(row);
-    item->setText(cell.text);
-    const QColor background = colourOf(cell.colour);
-    item->setBackground(background.isValid() ? QBrush(background) : QBrush());
-    item->setForeground(cell.colour == LinkColour::Black ? QBrush(Qt::white) : QBrush());
 }
 
 void frmZQ410_Main::openSetPort()
@@ -380,7 +339,7 @@ void frmZQ410_Main::selectDevice(int row)
 {
     if (!m_engine.selectDevice(row))
         return;
-    lblMC_No->setText(sprdStatus->item(row, 0)->text());
+    lblMC_No->setText(QString::number(m_engine.table().deviceNo(row)));
     m_liveTrend->restart();
     m_liveTrend->ResetChart();
 }

@@ -15,7 +15,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class StatusPanel;
 
 /// The monitor's main window: it shows the selected controller live, lets the operator pick the
@@ -59,7 +59,7 @@ public:
     QLabel *lblConnectChk = nullptr;
     CommIndicator *picCommSTS = nullptr;
     QLabel *lblMC_No = nullptr;
-    QTableWidget *sprdStatus = nullptr;
+    QTableView *sprdStatus = nullptr;
     QLabel *lblDSave_Enable = nullptr;
     QLabel *lblDSave_Intv = nullptr;
     QLabel *lblDSave_Unit = nullptr;
@@ -78,8 +78,6 @@ private:
 
     void showRecordingSettings();
     void showPortSettings();
-    void rebuildDevicePicker();
-    void showPickerState(int row);
 
     void openSetPort();
     void openSetDSave();

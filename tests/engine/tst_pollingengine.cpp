@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using F = DeviceTable::Field;
+
 /// A monitor engine on an in-memory line of simulated controllers, in virtual time.
 /// Controllers answer 20 ms after a request; the engine reads 200 ms after the first byte and
 /// sends the next request 50 ms later, so an exchange takes 270 ms.
@@ -147,17 +149,23 @@ void tst_PollingEngine::identificationGivesUpAnAbsentDeviceAfterThreeTimeOuts()
     QCOMPARE(online.size(), 1);
     QVERIFY(!h.engine->connectCheckVisible());
     DeviceTable &table = h.engine->table();
-    QCOMPARE(table.pickerState(0), (LinkCell{QStringLiteral("양호"), LinkColour::Green}));
-    QCOMPARE(table.pickerState(1), (LinkCell{QStringLiteral("불량"), LinkColour::Black}));
-    QCOMPARE(table.linkState(1), (LinkCell{QStringLiteral("OVER"), LinkColour::Red}));
+    QCOMPARE(table.pickerState(0), LinkState::Good);
+    QCOMPARE(table.pickerState(1), LinkState::Failed);
+    QCOMPARE(table.linkState(1), LinkState::TimedOut);
+    // As the views see it: text and colour by role, the device number as the row's header.
+    QCOMPARE(table.index(1, 0).data().toString(), QStringLiteral("OVER"));
+    QCOMPARE(table.index(1, 0).data(DeviceTable::LinkColourRole).value<LinkColour>(),
+             LinkColour::Red);
+    QCOMPARE(table.index(1, DeviceTable::PickerColumn).data().toString(), QStringLiteral("불량"));
+    QCOMPARE(table.headerData(1, Qt::Vertical).toInt(), 2);
     QCOMPARE(h.engine->state().ConnectedFlags, QList<bool>({true, false}));
     QCOMPARE(h.engine->RequestCode(), 11);
 
     h.runFrames(4);
     for (const QByteArray &frame : h.frames(5))
         QCOMPARE(frame, statusRead(1));
-    QCOMPARE(table.linkState(0), (LinkCell{QStringLiteral("양호"), LinkColour::Green}));
-    QCOMPARE(table.field(0, 4), QStringLiteral("25.0"));
+    QCOMPARE(table.linkState(0), LinkState::Good);
+    QCOMPARE(table.field(0, F(4)), QStringLiteral("25.0"));
 }
 
 void tst_PollingEngine::replyTimeOutFallsExactlyAt600Ms()
@@ -165,9 +173,9 @@ void tst_PollingEngine::replyTimeOutFallsExactlyAt600Ms()
     Harness h({1, 2}, {1});
     QVERIFY(h.engine->openPort().ok());
     h.clock.advance(919); // WHO 02 went out at 320
-    QCOMPARE(h.engine->table().linkState(1).text, QString());
+    QCOMPARE(h.engine->table().linkState(1), LinkState::Unknown);
     h.clock.advance(1);
-    QCOMPARE(h.engine->table().linkState(1).text, QStringLiteral("OVER"));
+    QCOMPARE(h.engine->table().linkState(1), LinkState::TimedOut);
     QCOMPARE(h.engine->TimeoutCount(), 1);
     h.clock.advance(49);
     QCOMPARE(h.link.sent().size(), 2);
@@ -230,8 +238,8 @@ void tst_PollingEngine::commandWriteIsReadBackThenPollingResumes()
     h.runFrames(1);
     QCOMPARE(h.engine->state().RunFlags[0], true);
     QVERIFY(h.engine->display().commandLit[0]);
-    QCOMPARE(h.engine->table().field(0, 18), QStringLiteral("0"));
-    QCOMPARE(h.engine->table().field(0, 26), QStringLiteral("240"));
+    QCOMPARE(h.engine->table().field(0, F(18)), QStringLiteral("0"));
+    QCOMPARE(h.engine->table().field(0, F(26)), QStringLiteral("240"));
 }
 
 void tst_PollingEngine::laterQueuedRequestWins()
@@ -363,8 +371,8 @@ void tst_PollingEngine::earlyNegativeReplyIsMarkedAtItsFifthByte()
     h.line->setFault(SimulatedLine::Fault::Ng, 1);
     const qsizetype first = h.link.sent().size();
     h.runFrames(3);
-    QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("NG"), LinkColour::Red}));
-    QCOMPARE(h.engine->table().pickerState(0).text, QStringLiteral("양호")); // unchanged
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Negative);
+    QCOMPARE(h.engine->table().pickerState(0), LinkState::Good); // unchanged
     for (const QByteArray &frame : h.frames(first))
         QCOMPARE(frame, statusRead(1));
     // An NG reply cut after its fifth byte is still marked.
@@ -375,7 +383,7 @@ void tst_PollingEngine::earlyNegativeReplyIsMarkedAtItsFifthByte()
     h.link.deliver("\x02"
                    "01NG");
     h.clock.advance(200);
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("NG"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Negative);
 }
 
 void tst_PollingEngine::negativeAndCorruptRepliesRepeatTheRequest()
@@ -389,9 +397,8 @@ void tst_PollingEngine::negativeAndCorruptRepliesRepeatTheRequest()
                    "01DRR,ER"
                    "0C\r\n"); // a valid checksum, no "OK"
     h.runFrames(1);
-    QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("NG"), LinkColour::Red}));
-    QCOMPARE(h.engine->table().pickerState(0),
-             (LinkCell{QStringLiteral("불량"), LinkColour::Black}));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Negative);
+    QCOMPARE(h.engine->table().pickerState(0), LinkState::Failed);
     QCOMPARE(h.link.discardCount(), discards + 1);
     QCOMPARE(h.frames().last().left(9), QByteArray("\x02"
                                                    "01DRR,16"));
@@ -399,16 +406,16 @@ void tst_PollingEngine::negativeAndCorruptRepliesRepeatTheRequest()
     h.link.attach(h.line.get());
     h.line->setFault(SimulatedLine::Fault::BadChecksum, 1);
     h.runFrames(2);
-    QCOMPARE(h.engine->table().linkState(0), (LinkCell{QStringLiteral("CRC"), LinkColour::Red}));
-    QCOMPARE(h.engine->table().pickerState(0).text, QStringLiteral("불량"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::ChecksumError);
+    QCOMPARE(h.engine->table().pickerState(0), LinkState::Failed);
     QCOMPARE(h.frames().last().left(9), QByteArray("\x02"
                                                    "01DRR,16"));
 
     h.line->setFault(SimulatedLine::Fault::BadChecksum, 0);
     h.runFrames(1);
     h.clock.advance(220);
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
-    QCOMPARE(h.engine->table().pickerState(0).text, QStringLiteral("양호"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Good);
+    QCOMPARE(h.engine->table().pickerState(0), LinkState::Good);
 }
 
 void tst_PollingEngine::splitJoinedAndNoisyRepliesAreAssembled()
@@ -418,8 +425,8 @@ void tst_PollingEngine::splitJoinedAndNoisyRepliesAreAssembled()
     h.line->setFault(SimulatedLine::Fault::Split, 1);
     h.line->setFault(SimulatedLine::Fault::Noise, 1);
     h.runFrames(6);
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
-    QCOMPARE(h.engine->table().field(1, 4), QStringLiteral("25.0"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Good);
+    QCOMPARE(h.engine->table().field(1, F(4)), QStringLiteral("25.0"));
     QCOMPARE(h.engine->TimeoutCount(), 0);
     QCOMPARE(h.frames().last(), h.frames().at(h.frames().size() - 3));
 
@@ -431,8 +438,8 @@ void tst_PollingEngine::splitJoinedAndNoisyRepliesAreAssembled()
     const int other = index == 0 ? 5 : 3;
     h.link.deliver(statusReply(device, 111) + statusReply(other, 222));
     h.clock.advance(200);
-    QCOMPARE(h.engine->table().field(index, 4), QStringLiteral("11.1"));
-    QCOMPARE(h.engine->table().field(1 - index, 4), QStringLiteral("22.2"));
+    QCOMPARE(h.engine->table().field(index, F(4)), QStringLiteral("11.1"));
+    QCOMPARE(h.engine->table().field(1 - index, F(4)), QStringLiteral("22.2"));
     QCOMPARE(h.engine->CurrentIndex(), index);
 }
 
@@ -447,9 +454,9 @@ void tst_PollingEngine::stuckPartialReplyIsAbandoned600MsAfterItsLastByte()
                    100);
     h.link.deliver("00,0001", 150);
     h.clock.advance(150 + 599);
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Good);
     h.clock.advance(1);
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("OVER"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::TimedOut);
     const qsizetype sent = h.link.sent().size();
     h.clock.advance(50);
     QCOMPARE(h.link.sent().size(), sent + 1);
@@ -457,7 +464,7 @@ void tst_PollingEngine::stuckPartialReplyIsAbandoned600MsAfterItsLastByte()
     h.link.deliver(",0001" + statusReply(1).mid(1), 20);
     h.link.deliver(statusReply(1, 300), 30);
     h.clock.advance(230);
-    QCOMPARE(h.engine->table().field(0, 4), QStringLiteral("30.0"));
+    QCOMPARE(h.engine->table().field(0, F(4)), QStringLiteral("30.0"));
 }
 
 void tst_PollingEngine::oversizedGarbageIsDropped()
@@ -468,8 +475,8 @@ void tst_PollingEngine::oversizedGarbageIsDropped()
     h.runFrames(1);
     h.link.deliver("\x02" + QByteArray(5000, 'A') + "\r\n" + statusReply(1, 123), 20);
     h.clock.advance(220);
-    QCOMPARE(h.engine->table().field(0, 4), QStringLiteral("12.3"));
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("양호"));
+    QCOMPARE(h.engine->table().field(0, F(4)), QStringLiteral("12.3"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Good);
 }
 
 void tst_PollingEngine::timeOutsAddUpAcrossDevicesAndRequests()
@@ -489,7 +496,7 @@ void tst_PollingEngine::timeOutsAddUpAcrossDevicesAndRequests()
     h.runFrames(1);
     h.clock.advance(600);
     QCOMPARE(h.engine->TimeoutCount(), 0);
-    QCOMPARE(h.engine->table().pickerState(index).text, QStringLiteral("불량"));
+    QCOMPARE(h.engine->table().pickerState(index), LinkState::Failed);
     QCOMPARE(h.engine->CurrentIndex(), 1 - index);
     QCOMPARE(h.engine->state().ConnectedFlags, QList<bool>({true, true}));
 }
@@ -524,9 +531,9 @@ void tst_PollingEngine::closingWithRequestOutstandingTimesOutOnceAndStops()
     const qsizetype linesBefore = traceLines();
     const qsizetype sent = h.link.sent().size();
     h.clock.advance(589);
-    QCOMPARE(h.engine->table().linkState(0).text, QString()); // unknown once closed
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Unknown); // unknown once closed
     h.clock.advance(1);
-    QCOMPARE(h.engine->table().linkState(0).text, QStringLiteral("OVER"));
+    QCOMPARE(h.engine->table().linkState(0), LinkState::TimedOut);
     h.clock.advance(5000);
     QCOMPARE(h.link.sent().size(), sent);
     QCOMPARE(traceLines(), linesBefore + 1); // that tick traced a request it did not send
@@ -669,8 +676,8 @@ void tst_PollingEngine::closedLineForgetsEveryControllerUntilItsNextStatus()
         QCOMPARE(e.state().ConnectedFlags, QList<bool>({false, false}));
         QVERIFY(!e.display().commandLit[0]);
         for (int row : {0, 1}) {
-            QCOMPARE(h.engine->table().pickerState(row), LinkCell{});
-            QCOMPARE(h.engine->table().linkState(row), LinkCell{});
+            QCOMPARE(h.engine->table().pickerState(row), LinkState::Unknown);
+            QCOMPARE(h.engine->table().linkState(row), LinkState::Unknown);
         }
     };
     forgotten();
@@ -750,3 +757,4 @@ void tst_PollingEngine::newDeviceListRestartsIdentification()
 
 QTEST_GUILESS_MAIN(tst_PollingEngine)
 #include "tst_pollingengine.moc"
+

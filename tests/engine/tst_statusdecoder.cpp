@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using F = DeviceTable::Field;
+
 class tst_StatusDecoder : public QObject
 {
     Q_OBJECT
@@ -56,13 +58,13 @@ void tst_StatusDecoder::statusBlockFillsTheRowWithItsOwnDecimals()
     const QStringList expected = {"1",  "0", "25.3", "24.8",  "-0.5", "1", "60.0", "120",
                                   "12", "0", "7",    "100.0", "0.0",  "3", "25",   "24"};
     for (int field = 2; field <= 17; ++field)
-        QCOMPARE(m_table.field(0, field), expected.at(field - 2));
+        QCOMPARE(m_table.field(0, F(field)), expected.at(field - 2));
 
     QVERIFY(decoder.DecodeStatusBlock(reply(status(0, 0, 253, 0, 0)), 1));
-    QCOMPARE(m_table.field(1, 4), QStringLiteral("253"));
+    QCOMPARE(m_table.field(1, F(4)), QStringLiteral("253"));
     QVERIFY(decoder.DecodeStatusBlock(reply(status(0, 2, 253, 0, 0)), 1));
-    QCOMPARE(m_table.field(1, 4), QStringLiteral("2.53"));
-    QCOMPARE(m_table.field(0, 4), QStringLiteral("25.3"));
+    QCOMPARE(m_table.field(1, F(4)), QStringLiteral("2.53"));
+    QCOMPARE(m_table.field(0, F(4)), QStringLiteral("25.3"));
 }
 
 void tst_StatusDecoder::selectedDeviceDrivesTheDisplay()
@@ -96,8 +98,8 @@ void tst_StatusDecoder::bitWordsAreUnsigned()
 {
     StatusDecoder decoder(m_state, m_table, m_display);
     QVERIFY(decoder.DecodeStatusBlock(reply(status(0, 1, 0, 0x8001, 0xFFFF)), 0));
-    QCOMPARE(m_table.field(0, 7), QStringLiteral("32769"));
-    QCOMPARE(m_table.field(0, 11), QStringLiteral("65535"));
+    QCOMPARE(m_table.field(0, F(7)), QStringLiteral("32769"));
+    QCOMPARE(m_table.field(0, F(11)), QStringLiteral("65535"));
     QVERIFY(m_display.commandLit[0]);
     QVERIFY(m_display.commandLit[7]);
     for (bool lit : m_display.lampLit)
@@ -110,7 +112,7 @@ void tst_StatusDecoder::otherDevicesChangeOnlyTheirRow()
     QVERIFY(decoder.DecodeStatusBlock(reply(status(0, 1, 253, 0, 0)), 0));
     const SelectedDisplay before = m_display;
     QVERIFY(decoder.DecodeStatusBlock(reply(status(1, 0, 999, 0xFFFF, 0xFFFF)), 1));
-    QCOMPARE(m_table.field(1, 4), QStringLiteral("999"));
+    QCOMPARE(m_table.field(1, F(4)), QStringLiteral("999"));
     QCOMPARE(m_display.pv, before.pv);
     QCOMPARE(m_display.commandLit, before.commandLit);
     QCOMPARE(m_display.lampLit, before.lampLit);
@@ -127,7 +129,7 @@ void tst_StatusDecoder::unitFollowsRegister507()
     QCOMPARE(m_display.unit, QStringLiteral("℉"));
     QVERIFY(decoder.DecodeStatusBlock(reply(status(-1, 1, 0, 0, 0)), 0));
     QCOMPARE(m_state.UnitText, QStringLiteral("℃"));
-    QCOMPARE(m_table.field(0, 3), QStringLiteral("-1"));
+    QCOMPARE(m_table.field(0, F(3)), QStringLiteral("-1"));
 }
 
 void tst_StatusDecoder::parameterBlockChangesDecimalsButNotUnit()
@@ -144,15 +146,15 @@ void tst_StatusDecoder::parameterBlockChangesDecimalsButNotUnit()
     QVERIFY(decoder.DecodeParameterBlock(reply(w)));
     QCOMPARE(m_state.DecimalPlaces, 2);
     QCOMPARE(m_state.UnitText, QStringLiteral("℉"));
-    QCOMPARE(m_table.field(1, 18), QStringLiteral("100"));  // 300 plain
-    QCOMPARE(m_table.field(1, 20), QStringLiteral("1.02")); // 304 scaled with its own 506
-    QCOMPARE(m_table.field(1, 23), QStringLiteral("10.5")); // 308 in tenths
-    QCOMPARE(m_table.field(1, 25), QStringLiteral("1.07")); // 400 scaled
-    QCOMPARE(m_table.field(1, 2), QStringLiteral("2"));
-    QCOMPARE(m_table.field(1, 3), QStringLiteral("0"));
-    QCOMPARE(m_table.field(1, 15), QStringLiteral("9"));
-    QCOMPARE(m_table.field(1, 45), QStringLiteral("129")); // 618
-    QCOMPARE(m_table.field(0, 18), QString());
+    QCOMPARE(m_table.field(1, F(18)), QStringLiteral("100"));  // 300 plain
+    QCOMPARE(m_table.field(1, F(20)), QStringLiteral("1.02")); // 304 scaled with its own 506
+    QCOMPARE(m_table.field(1, F(23)), QStringLiteral("10.5")); // 308 in tenths
+    QCOMPARE(m_table.field(1, F(25)), QStringLiteral("1.07")); // 400 scaled
+    QCOMPARE(m_table.field(1, F(2)), QStringLiteral("2"));
+    QCOMPARE(m_table.field(1, F(3)), QStringLiteral("0"));
+    QCOMPARE(m_table.field(1, F(15)), QStringLiteral("9"));
+    QCOMPARE(m_table.field(1, F(45)), QStringLiteral("129")); // 618
+    QCOMPARE(m_table.field(0, F(18)), QString());
 }
 
 void tst_StatusDecoder::shortReplyWritesNothing()
@@ -161,10 +163,11 @@ void tst_StatusDecoder::shortReplyWritesNothing()
     QList<int> values = status(0, 1, 253, 1, 0);
     values.removeLast();
     QVERIFY(!decoder.DecodeStatusBlock(reply(values), 0));
-    QCOMPARE(m_table.field(0, 2), QString());
+    QCOMPARE(m_table.field(0, F(2)), QString());
     QCOMPARE(m_state.RunFlags[0], false);
     QVERIFY(!decoder.DecodeParameterBlock(reply(values)));
 }
 
 QTEST_GUILESS_MAIN(tst_StatusDecoder)
 #include "tst_statusdecoder.moc"
+

@@ -13,6 +13,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+using F = DeviceTable::Field;
+
 /// zq410-sim on a pseudo-terminal, reached through a symbolic link in a temporary folder.
 class Simulator
 {
@@ -136,12 +138,12 @@ void tst_SerialLink::identifiesAndPollsOverAPseudoTerminal()
     PollingEngine &engine = *monitor.engine;
     QCOMPARE(engine.state().ConnectedFlags, QList<bool>({true, false, true}));
     QCOMPARE(engine.state().SelectedDeviceNo, 1);
-    QCOMPARE(engine.table().pickerState(1).text, QStringLiteral("불량"));
-    QTRY_VERIFY_WITH_TIMEOUT(!engine.table().field(2, 4).isEmpty(), 5000);
-    QCOMPARE(engine.table().field(0, 2), QStringLiteral("1"));
-    QCOMPARE(engine.table().field(0, 8), QStringLiteral("60.0"));
-    QCOMPARE(engine.table().field(2, 15), QStringLiteral("3"));
-    QCOMPARE(engine.table().linkState(2).text, QStringLiteral("양호"));
+    QCOMPARE(engine.table().pickerState(1), LinkState::Failed);
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.table().field(2, F(4)).isEmpty(), 5000);
+    QCOMPARE(engine.table().field(0, F(2)), QStringLiteral("1"));
+    QCOMPARE(engine.table().field(0, F(8)), QStringLiteral("60.0"));
+    QCOMPARE(engine.table().field(2, F(15)), QStringLiteral("3"));
+    QCOMPARE(engine.table().linkState(2), LinkState::Good);
     QCOMPARE(engine.display().sv, QStringLiteral("60.0"));
     engine.closePort();
 }
@@ -154,11 +156,11 @@ void tst_SerialLink::writeIsAcknowledgedAndReadBack()
     PollingEngine &engine = *monitor.engine;
     QVERIFY(engine.openPort().ok());
     QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!engine.table().field(0, 7).isEmpty(), 5000);
-    QCOMPARE(engine.table().field(0, 7), QStringLiteral("0"));
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.table().field(0, F(7)).isEmpty(), 5000);
+    QCOMPARE(engine.table().field(0, F(7)), QStringLiteral("0"));
     engine.writeRegister(102, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, 26), QStringLiteral("240"), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, 7), QStringLiteral("1"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, F(26)), QStringLiteral("240"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(engine.table().field(0, F(7)), QStringLiteral("1"), 5000);
     QVERIFY(engine.state().RunFlags[0]);
     QVERIFY(engine.display().commandLit[0]);
     engine.closePort();
@@ -207,3 +209,4 @@ void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
 
 QTEST_GUILESS_MAIN(tst_SerialLink)
 #include "tst_seriallink.moc"
+

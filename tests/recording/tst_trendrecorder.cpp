@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using F = DeviceTable::Field;
+
 /// Two controllers 3 and 12 with their table rows, recording into a temporary folder.
 struct Recording
 {
@@ -30,9 +32,9 @@ struct Recording
     }
     void setRow(int row, const char *sv, const char *pv, const char *aux)
     {
-        table.setField(row, 8, QString::fromLatin1(sv));
-        table.setField(row, 4, QString::fromLatin1(pv));
-        table.setField(row, 5, QString::fromLatin1(aux));
+        table.setField(row, F(8), QString::fromLatin1(sv));
+        table.setField(row, F(4), QString::fromLatin1(pv));
+        table.setField(row, F(5), QString::fromLatin1(aux));
     }
     QByteArray file(int deviceNo) const
     {
@@ -181,3 +183,4 @@ void tst_TrendRecorder::clockSetBackWaitsWithoutBurst()
 
 QTEST_GUILESS_MAIN(tst_TrendRecorder)
 #include "tst_trendrecorder.moc"
+

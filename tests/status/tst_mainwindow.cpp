@@ -24,7 +24,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -73,14 +73,20 @@ struct Fixture
 
     void clickPickerRow(int row)
     {
-        QTableWidget *grid = window->sprdStatus;
-        const QRect cell = grid->visualItemRect(grid->item(row, 0));
+        QTableView *grid = window->sprdStatus;
+        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
     /// The last frame sent, checked for its trailing 0x00.
     QByteArray lastFrame() const { return link.sent().last().frame(); }
 };
+
+/// The device picker's link cell of a row.
+static QVariant pickerCell(const frmZQ410_Main &w, int row, int role = Qt::DisplayRole)
+{
+    return w.sprdStatus->model()->index(row, 1).data(role);
+}
 
 /// Answers the next message box with the button and records its title and text.
 struct MessageBoxAnswer
@@ -294,7 +300,7 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     QVERIFY(w.Image1->isLoaded());
     QVERIFY(!w.lblConnectChk->isVisible());
     QCOMPARE(w.lblMC_No->text(), QString());
-    QCOMPARE(w.sprdStatus->rowCount(), 0);
+    QCOMPARE(w.sprdStatus->model()->rowCount(), 0);
     QVERIFY(w.mSetPort->isEnabled());
     QVERIFY(w.btnMenu[0]->isEnabled());
     QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
@@ -421,11 +427,11 @@ void tst_MainWindow::goesOnlineWithTwoOfThreeControllers()
     QVERIFY(!w.lblConnectChk->isVisible());
     QVERIFY(!w.mSetPort->isEnabled());
     QVERIFY(!w.btnMenu[0]->isEnabled());
-    QCOMPARE(w.sprdStatus->item(0, 1)->text(), QStringLiteral("양호"));
-    QCOMPARE(w.sprdStatus->item(0, 1)->background().color(), QColor(0, 255, 0));
-    QCOMPARE(w.sprdStatus->item(1, 1)->text(), QStringLiteral("불량"));
-    QCOMPARE(w.sprdStatus->item(1, 1)->background().color(), QColor(Qt::black));
-    QCOMPARE(w.sprdStatus->item(2, 1)->text(), QStringLiteral("양호"));
+    QCOMPARE(pickerCell(w, 0).toString(), QStringLiteral("양호"));
+    QCOMPARE(pickerCell(w, 0, Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 255, 0));
+    QCOMPARE(pickerCell(w, 1).toString(), QStringLiteral("불량"));
+    QCOMPARE(pickerCell(w, 1, Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::black));
+    QCOMPARE(pickerCell(w, 2).toString(), QStringLiteral("양호"));
     QCOMPARE(w.picRun->lblSV->text(), QStringLiteral("60.0"));
     QCOMPARE(w.picRun->lblPV[0]->text(), QStringLiteral("25.0"));
     QCOMPARE(w.picRun->lblRestTime->text(), QStringLiteral("120"));
@@ -464,7 +470,7 @@ void tst_MainWindow::pickingADeviceFollowsOnlyConnectedRowsWhileOpen()
     QVERIFY(w.picRun->btnCMD[0]->property("lit").toBool());
 
     // The header is no row.
-    QTableWidget *grid = w.sprdStatus;
+    QTableView *grid = w.sprdStatus;
     QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(10, grid->horizontalHeader()->height() / 2));
     QCOMPARE(w.lblMC_No->text(), QStringLiteral("3"));
@@ -555,7 +561,7 @@ void tst_MainWindow::pulledAdapterIsReportedAndClosesTheWindowState()
     QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
     QVERIFY(!w.picRun->isVisible());
     QVERIFY(w.mSetPort->isEnabled());
-    QCOMPARE(w.sprdStatus->item(0, 1)->text(), QString()); // no longer "양호"
+    QCOMPARE(pickerCell(w, 0).toString(), QString()); // no longer "양호"
 }
 
 void tst_MainWindow::exitAsksFirstAndNoKeepsPolling()
