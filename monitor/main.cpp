@@ -1,5 +1,6 @@
 // ZQ410: the monitor of ZQ410 temperature controllers.
 
+#include "DisplayTicker.h"
 #include "PollingEngine.h"
 #include "SerialLink.h"
 #include "SystemClock.h"
@@ -27,7 +28,8 @@ int main(int argc, char *argv[])
     SerialLink link;
     PollingEngine engine(link, clock, programFolder, dataFolder);
 
-    frmZQ410_Main window(engine);
+    DisplayTicker ticker(engine);
+    frmZQ410_Main window(engine, ticker);
     window.show();
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.center() - window.rect().center());

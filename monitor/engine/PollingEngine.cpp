@@ -70,13 +70,36 @@ void PollingEngine::startUp()
     m_trace.setEnabled(m_state.TraceEnabled);
     m_state.recording = m_files.LoadRecordingSettings(m_defaultDataFolder);
     setDeviceList(m_files.LoadDeviceList());
-    applyPortSettings(m_files.LoadPortSettings());
+    usePortSettings(m_files.LoadPortSettings());
 }
 
 void PollingEngine::applyPortSettings(const PortSettings &settings)
 {
+    m_files.SavePortSettings(settings);
+    usePortSettings(settings);
+}
+
+void PollingEngine::usePortSettings(const PortSettings &settings)
+{
     m_state.port = settings;
     m_state.ChecksumMode = Frames::checksumModeOf(settings.Protocol);
+}
+
+void PollingEngine::applyRecordingSettings(const RecordingSettings &settings)
+{
+    m_files.SaveRecordingSettings(settings);
+    m_state.recording = settings;
+}
+
+void PollingEngine::applyDeviceList(const QList<DeviceListRow> &rows)
+{
+    m_files.SaveDeviceList(rows);
+    QList<int> devices;
+    for (int n = 1; n <= int(rows.size()); ++n) {
+        if (rows.at(n - 1).inUse())
+            devices.append(n);
+    }
+    setDeviceList(devices);
 }
 
 void PollingEngine::setDeviceList(const QList<int> &devices)

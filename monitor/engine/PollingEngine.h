@@ -65,9 +65,15 @@ public:
     QString programFolder() const { return m_programFolder; }
     Trace &trace() { return m_trace; }
 
-    /// Takes new port settings; the protocol applies to the next frame, the rest at the next
-    /// opening of the port.
+    /// Stores new port settings in Comm.CFG and takes them: the protocol applies to the next
+    /// frame, the rest at the next opening of the port. A failed write is not reported; the
+    /// settings still apply to this run.
     void applyPortSettings(const PortSettings &settings);
+    /// Stores new recording settings in SaveData.INI and takes them at the next display tick.
+    void applyRecordingSettings(const RecordingSettings &settings);
+    /// Stores the device list in SetMulti.INI and rebuilds the list and the table from the rows
+    /// marked "O" (see setDeviceList).
+    void applyDeviceList(const QList<DeviceListRow> &rows);
     /// Rebuilds the device list and table. While the port is open, identification starts over
     /// at the first device and the first device that answers becomes the selected one.
     void setDeviceList(const QList<int> &devices);
@@ -168,6 +174,7 @@ private:
     void abandonEvent();
     void armSend();
 
+    void usePortSettings(const PortSettings &settings);
     void setOnline(bool online);
     void setConnectCheckVisible(bool visible);
     void setSendLit(bool lit);

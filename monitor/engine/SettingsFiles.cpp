@@ -84,6 +84,46 @@ RecordingSettings SettingsFiles::LoadRecordingSettings(const QString &defaultDat
     return settings;
 }
 
+bool SettingsFiles::SaveRecordingSettings(const RecordingSettings &settings) const
+{
+    TextFile::ensureFolder(cfgFolder());
+    return TextFile::replaceLines(
+        saveDataPath(), {settings.RecordSwitch, QString::number(settings.RecordInterval),
+                         settings.RecordUnit, settings.DataFolder, settings.DataFilePrefix});
+}
+
+QList<DeviceListRow> SettingsFiles::LoadDeviceListRows() const
+{
+    TextFile::ensureFolder(cfgFolder());
+    QList<DeviceListRow> rows;
+    const auto lines = TextFile::readLines(setMultiPath());
+    if (!lines)
+        return rows;
+    for (int n = 1; n <= std::min<int>(MaxDeviceNo, int(lines->size())); ++n) {
+        const QString &line = lines->at(n - 1);
+        if (line.isEmpty())
+            break;
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0) {
+            rows.append({line, QString()});
+            break;
+        }
+        rows.append({line.left(tab), line.mid(tab + 1).section(QLatin1Char('\t'), 0, 0)});
+    }
+    return rows;
+}
+
+bool SettingsFiles::SaveDeviceList(const QList<DeviceListRow> &rows) const
+{
+    TextFile::ensureFolder(cfgFolder());
+    QStringList lines;
+    for (int n = 0; n < MaxDeviceNo; ++n) {
+        const DeviceListRow row = rows.value(n);
+        lines.append(row.mark + QLatin1Char('\t') + row.name);
+    }
+    return TextFile::replaceLines(setMultiPath(), lines);
+}
+
 QList<int> SettingsFiles::LoadDeviceList() const
 {
     TextFile::ensureFolder(cfgFolder());

@@ -32,6 +32,16 @@ struct RecordingSettings
     bool operator==(const RecordingSettings &) const = default;
 };
 
+/// One line of SetMulti.INI: device n is in use when its mark is exactly "O".
+struct DeviceListRow
+{
+    QString mark = QStringLiteral("X");
+    QString name;
+
+    bool inUse() const { return mark == QLatin1String("O"); }
+    bool operator==(const DeviceListRow &) const = default;
+};
+
 /// The monitor's program-wide state: one instance for the whole run, touched only on the
 /// user-interface thread. Lists indexed by position in DeviceList run in parallel.
 struct SharedState

@@ -112,8 +112,7 @@ RecordingSettings frmZQ410_Set_DSave::settings() const
     return s;
 }
 
-/// Checks the folder and the name, stores the five texts and closes. A failed write is not
-/// reported: the settings still apply to this run.
+/// Checks the folder and the name and closes; the opener has the engine store and apply them.
 void frmZQ410_Set_DSave::confirm()
 {
     if (lblFolder->text().isEmpty()) {
@@ -124,10 +123,6 @@ void frmZQ410_Set_DSave::confirm()
         showMessage(QStringLiteral("파일명을 입력하시오."));
         return;
     }
-    TextFile::ensureFolder(m_files.cfgFolder());
-    TextFile::replaceLines(m_files.saveDataPath(),
-                           {cmbSave->currentText(), txtSaveInterval->text(), cmbUnit->currentText(),
-                            lblFolder->text(), txtFName->text()});
     accept();
 }
 

@@ -12,7 +12,8 @@ class QLineEdit;
 class QPushButton;
 
 /// The recording settings window: switch, interval and unit, data folder (picked in the folder
-/// picker) and file-name prefix, stored in CFG/SaveData.INI by OK.
+/// picker) and file-name prefix. It opens on the texts of CFG/SaveData.INI; OK returns the
+/// settings (settings()), which the engine stores and applies.
 class frmZQ410_Set_DSave : public QDialog
 {
     Q_OBJECT

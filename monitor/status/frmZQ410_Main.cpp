@@ -2,6 +2,7 @@
 
 #include "CommIndicator.h"
 #include "DevicePickerModel.h"
+#include "DisplayTicker.h"
 #include "GradientLabel.h"
 #include "LiveTrend.h"
 #include "PanelArtwork.h"
@@ -28,7 +29,6 @@ namespace {
 
 constexpr int ClientWidth = 1016;
 constexpr int CentralHeight = 690;
-constexpr int DisplayTickMs = 500;
 constexpr int DeviceNumberPointSize = 16;
 const QColor ButtonBlue(192, 192, 255);
 
@@ -40,9 +40,8 @@ void markNotAvailable(QAction *action)
 
 } // namespace
 
-frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
-    : QMainWindow(parent), m_engine(engine),
-      m_recorder(engine.state(), engine.table(), [&engine] { return engine.isPortOpen(); })
+frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent)
+    : QMainWindow(parent), m_engine(engine), m_ticker(ticker)
 {
     setWindowTitle(QStringLiteral("ZQ410 %1").arg(QLatin1String(Version::Caption)));
     auto *central = new QWidget(this);
@@ -54,6 +53,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
     picRun = new StatusPanel(central);
     picRun->setGeometry(152, 0, 722, CentralHeight);
     m_liveTrend = new LiveTrend(m_engine, *picRun, this);
+    connect(&m_ticker, &DisplayTicker::tick, m_liveTrend, &LiveTrend::chartStep);
     lblConnectChk = new QLabel(QStringLiteral("기기와의 연결상태 검사 중 ..."), central);
     lblConnectChk->setGeometry(152 + 116, 330, 465, 41);
     lblConnectChk->setAlignment(Qt::AlignCenter);
@@ -76,8 +76,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, QWidget *parent)
     SetOnlineControls(false);
     m_liveTrend->ResetChart();
     m_liveTrend->PrepareChart();
-    tmrDispGraph = m_engine.clock().createTimer([this] { onDisplayTick(); });
-    tmrDispGraph->start(DisplayTickMs);
+    m_ticker.start();
     adjustSize();
 }
 
@@ -261,7 +260,7 @@ void frmZQ410_Main::showPortSettings()
 
 void frmZQ410_Main::openSetPort()
 {
-    frmZQ410_SetPort dialog(m_engine.state().port, m_engine.settingsFiles(), this);
+    frmZQ410_SetPort dialog(m_engine.state().port, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_engine.applyPortSettings(dialog.settings());
@@ -274,17 +273,8 @@ void frmZQ410_Main::openSetDSave()
                               m_engine.programFolder(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_engine.state().recording = dialog.settings();
+    m_engine.applyRecordingSettings(dialog.settings());
     showRecordingSettings();
-}
-
-/// The chart step comes first, the recording step second; the timer is armed again at the end.
-void frmZQ410_Main::onDisplayTick()
-{
-    const QDateTime now = m_engine.clock().now();
-    m_liveTrend->chartStep(now);
-    m_recorder.recordingStep(now);
-    tmrDispGraph->start(DisplayTickMs);
 }
 
 /// The help file, the manual and the trend viewer, all in the program folder.

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "Timer.h"
-#include "TrendRecorder.h"
-
 #include <QMainWindow>
 #include <array>
-#include <memory>
 
 class CommIndicator;
+class DisplayTicker;
 class LiveTrend;
 class PanelArtwork;
 class PollingEngine;
@@ -30,9 +27,9 @@ public:
     static inline const QString PortOpenCaption = QStringLiteral("통신포트 열기[&O]");
     static inline const QString PortCloseCaption = QStringLiteral("통신포트 닫기[&C]");
 
-    /// Runs start-up: reads the settings files through the engine and shows them. The port
-    /// stays closed until the operator opens it.
-    explicit frmZQ410_Main(PollingEngine &engine, QWidget *parent = nullptr);
+    /// Runs start-up: reads the settings files through the engine, shows them and starts the
+    /// display tick. The port stays closed until the operator opens it.
+    frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent = nullptr);
 
     QMenu *mSet = nullptr;
     QMenu *mOnline = nullptr;
@@ -81,7 +78,6 @@ private:
 
     void openSetPort();
     void openSetDSave();
-    void onDisplayTick();
     void openAbout();
     void openFromProgramFolder(const QString &relativePath);
     void togglePort();
@@ -95,8 +91,6 @@ private:
     void showMessage(const QString &text, const QString &details = QString());
 
     PollingEngine &m_engine;
+    DisplayTicker &m_ticker;
     LiveTrend *m_liveTrend = nullptr;
-    TrendRecorder m_recorder;
-    /// Every 500 ms: the chart step, then the recording step.
-    std::unique_ptr<Timer> tmrDispGraph;
 };

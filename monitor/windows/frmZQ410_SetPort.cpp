@@ -6,9 +6,8 @@
 #include <QLineEdit>
 #include <QSerialPortInfo>
 
-frmZQ410_SetPort::frmZQ410_SetPort(const PortSettings &current, const SettingsFiles &files,
-                                   QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmZQ410_SetPort>()), m_files(files)
+frmZQ410_SetPort::frmZQ410_SetPort(const PortSettings &current, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmZQ410_SetPort>())
 {
     ui->setupUi(this);
     fillLists();
@@ -68,12 +67,4 @@ QString frmZQ410_SetPort::testPort(const QString &portText)
 void frmZQ410_SetPort::runPortTest(const QString &portText)
 {
     ui->lblMsg->setText(testPort(portText));
-}
-
-/// Stores the six texts, one per line. A failed write is skipped silently; the settings still
-/// apply to this run.
-void frmZQ410_SetPort::accept()
-{
-    m_files.SavePortSettings(settings());
-    QDialog::accept();
 }

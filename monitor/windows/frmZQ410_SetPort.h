@@ -1,6 +1,5 @@
 #pragma once
 
-#include "SettingsFiles.h"
 #include "SharedState.h"
 
 #include <QDialog>
@@ -10,16 +9,15 @@ namespace Ui {
 class frmZQ410_SetPort;
 }
 
-/// The port settings window: six editable combo boxes, a test of the chosen port, and OK, which
-/// stores the texts in Comm.CFG. The port is not reopened; the settings apply at the next opening
-/// (the protocol to the next frame).
+/// The port settings window: six editable combo boxes and a test of the chosen port. OK returns
+/// the six texts (settings()); the engine stores and applies them. The port is not reopened; the
+/// settings apply at the next opening (the protocol to the next frame).
 class frmZQ410_SetPort : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmZQ410_SetPort(const PortSettings &current, const SettingsFiles &files,
-                     QWidget *parent = nullptr);
+    explicit frmZQ410_SetPort(const PortSettings &current, QWidget *parent = nullptr);
     ~frmZQ410_SetPort() override;
 
     /// The texts of the six boxes.
@@ -32,8 +30,6 @@ public:
 private:
     void fillLists();
     void runPortTest(const QString &portText);
-    void accept() override;
 
     std::unique_ptr<Ui::frmZQ410_SetPort> ui;
-    const SettingsFiles &m_files;
 };

@@ -745,6 +745,9 @@ void tst_PollingEngine::newDeviceListRestartsIdentification()
     Harness h({1}, {1, 2});
     h.goOnline();
     QSignalSpy selected(h.engine.get(), &PollingEngine::selectedDeviceChanged);
+    h.engine->applyDeviceList({{"O", "second"}, {"O", "first"}});
+    QCOMPARE(h.engine->state().DeviceList, QList<int>({1, 2}));
+    QCOMPARE(SettingsFiles(h.dir.path()).LoadDeviceList(), QList<int>({1, 2}));
     h.engine->setDeviceList({2, 1});
     QVERIFY(!h.engine->isOnline());
     QCOMPARE(h.engine->table().rowCount(), 2);
@@ -757,4 +760,3 @@ void tst_PollingEngine::newDeviceListRestartsIdentification()
 
 QTEST_GUILESS_MAIN(tst_PollingEngine)
 #include "tst_pollingengine.moc"
-

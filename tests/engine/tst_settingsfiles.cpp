@@ -17,6 +17,8 @@ private slots:
     void recordingSettingsAreReadAsWritten();
     void deviceListFollowsTheInUseMark();
     void emptyLineEndsTheDeviceList();
+    void deviceListRowsAreReadAndWrittenWhole_data();
+    void deviceListRowsAreReadAndWrittenWhole();
     void traceSwitch_data();
     void traceSwitch();
 };
@@ -122,6 +124,49 @@ void tst_SettingsFiles::emptyLineEndsTheDeviceList()
     SettingsFiles files(dir.path());
     write(files.setMultiPath(), "O\t\r\nX\t\r\n\r\nO\t\r\n");
     QCOMPARE(files.LoadDeviceList(), QList<int>({1}));
+}
+
+void tst_SettingsFiles::deviceListRowsAreReadAndWrittenWhole_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("marks");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("names and further fields")
+        << QByteArray("O\tKILN 1\textra\r\nX\t\r\no\tlower\r\n") << QStringList{"O", "X", "o"}
+        << QStringList{"KILN 1", "", "lower"};
+    QTest::newRow("an empty line ends it") << QByteArray("O\tA\r\n\r\nO\tB\r\n")
+                                           << QStringList{"O"} << QStringList{"A"};
+    QTest::newRow("a line without a tab ends it after its mark")
+        << QByteArray("O\tA\r\nO\r\nO\tC\r\n") << QStringList{"O", "O"}
+        << QStringList{"A", ""};
+    QTest::newRow("no file") << QByteArray() << QStringList{} << QStringList{};
+}
+
+void tst_SettingsFiles::deviceListRowsAreReadAndWrittenWhole()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, marks);
+    QFETCH(QStringList, names);
+    QTemporaryDir dir;
+    SettingsFiles files(dir.path());
+    if (!file.isEmpty())
+        write(files.setMultiPath(), file);
+    const QList<DeviceListRow> rows = files.LoadDeviceListRows();
+    QCOMPARE(rows.size(), marks.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows.at(i).mark, marks.at(i));
+        QCOMPARE(rows.at(i).name, names.at(i));
+    }
+
+    // Written back: 99 lines, the rows read and "X" with no name after them.
+    QVERIFY(files.SaveDeviceList(rows));
+    const QList<QByteArray> lines = contents(files.setMultiPath()).split('\n');
+    QCOMPARE(lines.size(), 99 + 1);
+    for (int i = 0; i < 99; ++i) {
+        const QByteArray expected =
+            i < marks.size() ? (marks.at(i) + "\t" + names.at(i) + "\r").toUtf8() : "X\t\r";
+        QCOMPARE(lines.at(i), expected);
+    }
 }
 
 void tst_SettingsFiles::traceSwitch_data()

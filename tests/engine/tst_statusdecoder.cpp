@@ -170,4 +170,3 @@ void tst_StatusDecoder::shortReplyWritesNothing()
 
 QTEST_GUILESS_MAIN(tst_StatusDecoder)
 #include "tst_statusdecoder.moc"
-

@@ -209,4 +209,3 @@ void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
 
 QTEST_GUILESS_MAIN(tst_SerialLink)
 #include "tst_seriallink.moc"
-

@@ -22,7 +22,7 @@ private slots:
     void firstOpeningShowsTheSettingsInForce();
     void intervalStaysWithinOneToSixty();
     void emptyFolderOrNameIsRefusedWithAMessage();
-    void okStoresTheFiveTextsAsTyped();
+    void okGivesTheFiveTextsAsTyped();
     void folderPickerStartsAtTheRecordingFolderOrTheProgramFolder();
     void clickingTheFolderOpensThePicker();
 };
@@ -95,7 +95,7 @@ void tst_SetDSave::emptyFolderOrNameIsRefusedWithAMessage()
     }
 }
 
-void tst_SetDSave::okStoresTheFiveTextsAsTyped()
+void tst_SetDSave::okGivesTheFiveTextsAsTyped()
 {
     QTemporaryDir dir;
     SettingsFiles files(dir.path());
@@ -109,6 +109,7 @@ void tst_SetDSave::okStoresTheFiveTextsAsTyped()
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(window.settings().RecordSwitch, QStringLiteral("yes"));
         QCOMPARE(window.settings().RecordInterval, 30);
+        files.SaveRecordingSettings(window.settings()); // what the engine does with them
     }
     QFile file(files.saveDataPath());
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -183,4 +183,3 @@ void tst_TrendRecorder::clockSetBackWaitsWithoutBurst()
 
 QTEST_GUILESS_MAIN(tst_TrendRecorder)
 #include "tst_trendrecorder.moc"
-

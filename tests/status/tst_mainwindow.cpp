@@ -1,4 +1,5 @@
 #include "CommIndicator.h"
+#include "DisplayTicker.h"
 #include "GradientLabel.h"
 #include "Lamp.h"
 #include "MemoryLink.h"
@@ -38,6 +39,7 @@ struct Fixture
     MemoryLink link{clock};
     SimulatedLine line;
     std::unique_ptr<PollingEngine> engine;
+    std::unique_ptr<DisplayTicker> ticker;
     std::unique_ptr<frmZQ410_Main> window;
 
     explicit Fixture(const QList<int> &present, const QList<int> &listed = {1, 2, 3},
@@ -48,7 +50,8 @@ struct Fixture
             ProgramFolder(dir.path()).writeDeviceList(listed);
         link.attach(&line);
         engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
-        window = std::make_unique<frmZQ410_Main>(*engine);
+        ticker = std::make_unique<DisplayTicker>(*engine);
+        window = std::make_unique<frmZQ410_Main>(*engine, *ticker);
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));

@@ -19,18 +19,16 @@ class tst_SetPort : public QObject
 
 private slots:
     void listsAndCurrentSettings();
-    void portTestNamesAMissingPortAndSavingStillWorks();
+    void portTestNamesAMissingPortAndOkStillTakesIt();
     void portTestPassesForAFreePortAndFailsForOneInUse();
     void typedPortIsTestedAndAnOldMessageGoes();
 };
 
 void tst_SetPort::listsAndCurrentSettings()
 {
-    QTemporaryDir dir;
-    SettingsFiles files(dir.path());
     PortSettings current;
     current.PortName = QStringLiteral("COM20");
-    frmZQ410_SetPort dialog(current, files);
+    frmZQ410_SetPort dialog(current);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("통신포트 설정"));
     auto *port = dialog.findChild<QComboBox *>(QStringLiteral("cmbPort"));
     QCOMPARE(port->itemText(0), QStringLiteral("COM1"));
@@ -44,18 +42,16 @@ void tst_SetPort::listsAndCurrentSettings()
     QCOMPARE(dialog.settings(), current);
 }
 
-void tst_SetPort::portTestNamesAMissingPortAndSavingStillWorks()
+void tst_SetPort::portTestNamesAMissingPortAndOkStillTakesIt()
 {
-    QTemporaryDir dir;
-    SettingsFiles files(dir.path());
     PortSettings current;
     current.PortName = QStringLiteral("/dev/zq410-no-such-port");
-    frmZQ410_SetPort dialog(current, files);
+    frmZQ410_SetPort dialog(current);
     QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblMsg"))->text(),
              QStringLiteral("포트가 존재하지 않습니다."));
     QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(files.LoadPortSettings().PortName, QStringLiteral("/dev/zq410-no-such-port"));
+    QCOMPARE(dialog.settings().PortName, QStringLiteral("/dev/zq410-no-such-port"));
 }
 
 void tst_SetPort::portTestPassesForAFreePortAndFailsForOneInUse()
@@ -81,11 +77,9 @@ void tst_SetPort::typedPortIsTestedAndAnOldMessageGoes()
     QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
     const QString path = QString::fromLocal8Bit(ptsname(master));
 
-    QTemporaryDir dir;
-    SettingsFiles files(dir.path());
     PortSettings current;
     current.PortName = QStringLiteral("/dev/zq410-no-such-port");
-    frmZQ410_SetPort dialog(current, files);
+    frmZQ410_SetPort dialog(current);
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
