@@ -1,7 +1,4 @@
-#include "MemoryLink.h"
-#include "PollingEngine.h"
-#include "ProgramFolder.h"
-#include "VirtualClock.h"
+#include "EngineHarness.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,29 +8,13 @@
 
 using F = DeviceTable::Field;
 
-/// A monitor engine on an in-memory line of simulated controllers, in virtual time.
-/// Controllers answer 20 ms after a request; the engine reads 200 ms after the first byte and
-/// sends the next request 50 ms later, so an exchange takes 270 ms.
-struct Harness
+/// The engine harness, started up as the main window does, with the port settings written.
+struct Harness : EngineHarness
 {
-    QTemporaryDir dir;
-    VirtualClock clock{QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5))};
-    MemoryLink link{clock};
-    std::unique_ptr<SimulatedLine> line;
-    std::unique_ptr<PollingEngine> engine;
-
     Harness(const QList<int> &listed, const QList<int> &present, const QByteArray &protocol = "STD",
             bool trace = false)
+        : EngineHarness({listed, protocol, trace}, present)
     {
-        const ProgramFolder folder(dir.path());
-        folder.writeDeviceList(listed);
-        folder.writePort("COM1", protocol);
-        if (trace)
-            folder.write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
-        line = std::make_unique<SimulatedLine>(
-            present, Frames::checksumModeOf(QString::fromLatin1(protocol)));
-        link.attach(line.get());
-        engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
         engine->startUp();
     }
 
@@ -47,29 +28,6 @@ struct Harness
         QVERIFY(engine->isOnline());
         runFrames(1);
         clock.advance(220);
-    }
-
-    /// The transmitted frames (each checked for its trailing 0x00) from index first on.
-    QList<QByteArray> frames(qsizetype first = 0) const
-    {
-        QList<QByteArray> out;
-        for (qsizetype i = first; i < link.sent().size(); ++i)
-            out.append(link.sent().at(i).frame());
-        return out;
-    }
-    QList<qint64> times() const
-    {
-        QList<qint64> out;
-        for (const auto &sent : link.sent())
-            out.append(sent.atMs);
-        return out;
-    }
-    /// Runs until n more frames went out.
-    void runFrames(int n)
-    {
-        const qsizetype target = link.sent().size() + n;
-        for (int i = 0; i < 100000 && link.sent().size() < target; ++i)
-            clock.advance(1);
     }
 };
 
@@ -234,7 +192,7 @@ void tst_PollingEngine::commandWriteIsReadBackThenPollingResumes()
                                                "01DRR,31,0300"));
     QCOMPARE(commandOf(frames.at(2)), QByteArray("01DRR"));
     QCOMPARE(frames.at(2).mid(6, 3), QByteArray(",16"));
-    QVERIFY(h.line->controller(1)->running());
+    QVERIFY(h.line.controller(1)->running());
     h.runFrames(1);
     QCOMPARE(h.engine->state().RunFlags[0], true);
     QVERIFY(h.engine->display().commandLit[0]);
@@ -252,7 +210,7 @@ void tst_PollingEngine::laterQueuedRequestWins()
     h.runFrames(1);
     QCOMPARE(h.frames(first), QList<QByteArray>({"\x02"
                                                  "01DWR,01,0104,0001\r\n"}));
-    QVERIFY(!h.line->controller(1)->running());
+    QVERIFY(!h.line.controller(1)->running());
 
     // A write may name its controller; the selected one is read back.
     h.runFrames(1);
@@ -285,8 +243,8 @@ void tst_PollingEngine::memoryReadRunsTwelveBlocksThenPollsTheSecondDevice()
 {
     Harness h({1, 2}, {1, 2});
     h.goOnline();
-    h.line->controller(1)->writeRegister(900, 253); // entry 51: SV 25.3
-    h.line->controller(1)->writeRegister(1349, -5); // entry 100: OFF time -5
+    h.line.controller(1)->writeRegister(900, 253); // entry 51: SV 25.3
+    h.line.controller(1)->writeRegister(1349, -5); // entry 100: OFF time -5
     MemoryTable table;
     QSignalSpy placed(h.engine.get(), &PollingEngine::memoryBlockPlaced);
     QSignalSpy completed(h.engine.get(), &PollingEngine::memoryReadCompleted);
@@ -345,8 +303,8 @@ void tst_PollingEngine::memoryWriteSendsScaledTableValues()
                                                "01DWR,25,1025,0000"));
     QCOMPARE(completed.size(), 1);
     QCOMPARE(commandOf(frames.at(12)), QByteArray("01DRR"));
-    QCOMPARE(h.line->controller(1)->readRegister(800).value(), 255);
-    QCOMPARE(h.line->controller(1)->readRegister(1000).value(), 2);
+    QCOMPARE(h.line.controller(1)->readRegister(800).value(), 255);
+    QCOMPARE(h.line.controller(1)->readRegister(1000).value(), 2);
 }
 
 void tst_PollingEngine::errorHistoryIsDecodedIntoItsSignal()
@@ -368,7 +326,7 @@ void tst_PollingEngine::earlyNegativeReplyIsMarkedAtItsFifthByte()
 {
     Harness h({1}, {1});
     h.goOnline();
-    h.line->setFault(SimulatedLine::Fault::Ng, 1);
+    h.line.setFault(SimulatedLine::Fault::Ng, 1);
     const qsizetype first = h.link.sent().size();
     h.runFrames(3);
     QCOMPARE(h.engine->table().linkState(0), LinkState::Negative);
@@ -376,7 +334,7 @@ void tst_PollingEngine::earlyNegativeReplyIsMarkedAtItsFifthByte()
     for (const QByteArray &frame : h.frames(first))
         QCOMPARE(frame, statusRead(1));
     // An NG reply cut after its fifth byte is still marked.
-    h.line->setFault(SimulatedLine::Fault::Ng, 0);
+    h.line.setFault(SimulatedLine::Fault::Ng, 0);
     h.link.attach(nullptr);
     h.runFrames(1);
     h.engine->table().setLinkState(0, {});
@@ -403,15 +361,15 @@ void tst_PollingEngine::negativeAndCorruptRepliesRepeatTheRequest()
     QCOMPARE(h.frames().last().left(9), QByteArray("\x02"
                                                    "01DRR,16"));
 
-    h.link.attach(h.line.get());
-    h.line->setFault(SimulatedLine::Fault::BadChecksum, 1);
+    h.link.attach(&h.line);
+    h.line.setFault(SimulatedLine::Fault::BadChecksum, 1);
     h.runFrames(2);
     QCOMPARE(h.engine->table().linkState(0), LinkState::ChecksumError);
     QCOMPARE(h.engine->table().pickerState(0), LinkState::Failed);
     QCOMPARE(h.frames().last().left(9), QByteArray("\x02"
                                                    "01DRR,16"));
 
-    h.line->setFault(SimulatedLine::Fault::BadChecksum, 0);
+    h.line.setFault(SimulatedLine::Fault::BadChecksum, 0);
     h.runFrames(1);
     h.clock.advance(220);
     QCOMPARE(h.engine->table().linkState(0), LinkState::Good);
@@ -422,8 +380,8 @@ void tst_PollingEngine::splitJoinedAndNoisyRepliesAreAssembled()
 {
     Harness h({3, 5}, {3, 5});
     h.goOnline();
-    h.line->setFault(SimulatedLine::Fault::Split, 1);
-    h.line->setFault(SimulatedLine::Fault::Noise, 1);
+    h.line.setFault(SimulatedLine::Fault::Split, 1);
+    h.line.setFault(SimulatedLine::Fault::Noise, 1);
     h.runFrames(6);
     QCOMPARE(h.engine->table().linkState(0), LinkState::Good);
     QCOMPARE(h.engine->table().field(1, F(4)), QStringLiteral("25.0"));
@@ -505,7 +463,7 @@ void tst_PollingEngine::lastConnectedDeviceKeepsBeingPolledAfterTimeOuts()
 {
     Harness h({1, 2}, {1});
     h.goOnline();
-    h.line->setFault(SimulatedLine::Fault::Silence, 1);
+    h.line.setFault(SimulatedLine::Fault::Silence, 1);
     const qsizetype first = h.link.sent().size();
     h.runFrames(5);
     for (const QByteArray &frame : h.frames(first))
@@ -593,7 +551,7 @@ void tst_PollingEngine::pulledAdapterStopsPollingAndCanReopen()
 void tst_PollingEngine::traceShowsSentFramesAndEveryReceivedByte()
 {
     Harness h({1}, {1}, "SUM", true);
-    h.line->setFault(SimulatedLine::Fault::Noise, 1);
+    h.line.setFault(SimulatedLine::Fault::Noise, 1);
     QVERIFY(h.engine->openPort().ok());
     h.clock.advance(300);
     QFile file(h.dir.filePath(QStringLiteral("RecvData.txt")));
@@ -664,7 +622,7 @@ void tst_PollingEngine::traceHoldsEachReplyOnceHoweverItsBytesCome()
 void tst_PollingEngine::closedLineForgetsEveryControllerUntilItsNextStatus()
 {
     Harness h({1, 2}, {1, 2});
-    h.line->controller(1)->writeRegister(102, 1); // runs
+    h.line.controller(1)->writeRegister(102, 1); // runs
     h.goOnline();
     QVERIFY(h.engine->state().RunFlags.at(0));
     QVERIFY(h.engine->display().commandLit[0]);

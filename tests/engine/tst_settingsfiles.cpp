@@ -134,11 +134,10 @@ void tst_SettingsFiles::deviceListRowsAreReadAndWrittenWhole_data()
     QTest::newRow("names and further fields")
         << QByteArray("O\tKILN 1\textra\r\nX\t\r\no\tlower\r\n") << QStringList{"O", "X", "o"}
         << QStringList{"KILN 1", "", "lower"};
-    QTest::newRow("an empty line ends it") << QByteArray("O\tA\r\n\r\nO\tB\r\n")
-                                           << QStringList{"O"} << QStringList{"A"};
+    QTest::newRow("an empty line ends it")
+        << QByteArray("O\tA\r\n\r\nO\tB\r\n") << QStringList{"O"} << QStringList{"A"};
     QTest::newRow("a line without a tab ends it after its mark")
-        << QByteArray("O\tA\r\nO\r\nO\tC\r\n") << QStringList{"O", "O"}
-        << QStringList{"A", ""};
+        << QByteArray("O\tA\r\nO\r\nO\tC\r\n") << QStringList{"O", "O"} << QStringList{"A", ""};
     QTest::newRow("no file") << QByteArray() << QStringList{} << QStringList{};
 }
 

@@ -11,10 +11,14 @@ class tst_Frames : public QObject
 private slots:
     void identificationFrames();
     void statusReadFrames();
+    void writeFrames_data();
     void writeFrames();
     void deviceNumbersAreTwoDigits();
     void buildersRefuseWhatTheFrameCannotCarry();
-    void hexConversions();
+    void hexToNumbers_data();
+    void hexToNumbers();
+    void numbersToHex_data();
+    void numbersToHex();
     void replyChecksum();
     void replyValuesStandAtFixedPlaces();
     void onlyExactStdGoesWithoutChecksum();
@@ -44,23 +48,40 @@ void tst_Frames::statusReadFrames()
     QCOMPARE(sum, "\x02" + body + "FC\r\n");
 }
 
+void tst_Frames::writeFrames_data()
+{
+    QTest::addColumn<int>("device");
+    QTest::addColumn<QList<int>>("addresses");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<bool>("sum");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("one register") << 5 << QList<int>{102} << QList<int>{1} << false
+                                  << QByteArray("\x02"
+                                                "05DWR,01,0102,0001\r\n");
+    QTest::newRow("with checksum") << 5 << QList<int>{102} << QList<int>{1} << true
+                                   << QByteArray("\x02"
+                                                 "05DWR,01,0102,0001BB\r\n");
+    QTest::newRow("negative value") << 5 << QList<int>{131} << QList<int>{-5} << false
+                                    << QByteArray("\x02"
+                                                  "05DWR,01,0131,FFFB\r\n");
+    QTest::newRow("zero") << 5 << QList<int>{131} << QList<int>{0} << false
+                          << QByteArray("\x02"
+                                        "05DWR,01,0131,0000\r\n");
+    QTest::newRow("extremes") << 99 << QList<int>{0, 9999} << QList<int>{65535, -32768} << false
+                              << QByteArray("\x02"
+                                            "99DWR,02,0000,FFFF,9999,8000\r\n");
+}
+
 void tst_Frames::writeFrames()
 {
-    QCOMPARE(buildWrite(5, {102}, {1}, ChecksumMode::Std).value(),
-             QByteArray("\x02"
-                        "05DWR,01,0102,0001\r\n"));
-    QCOMPARE(buildWrite(5, {102}, {1}, ChecksumMode::Sum).value(),
-             QByteArray("\x02"
-                        "05DWR,01,0102,0001BB\r\n"));
-    QCOMPARE(buildWrite(5, {131}, {-5}, ChecksumMode::Std).value(),
-             QByteArray("\x02"
-                        "05DWR,01,0131,FFFB\r\n"));
-    QCOMPARE(buildWrite(5, {131}, {0}, ChecksumMode::Std).value(),
-             QByteArray("\x02"
-                        "05DWR,01,0131,0000\r\n"));
-    QCOMPARE(buildWrite(99, {0, 9999}, {65535, -32768}, ChecksumMode::Std).value(),
-             QByteArray("\x02"
-                        "99DWR,02,0000,FFFF,9999,8000\r\n"));
+    QFETCH(int, device);
+    QFETCH(QList<int>, addresses);
+    QFETCH(QList<int>, values);
+    QFETCH(bool, sum);
+    QFETCH(QByteArray, frame);
+    QCOMPARE(
+        buildWrite(device, addresses, values, sum ? ChecksumMode::Sum : ChecksumMode::Std).value(),
+        frame);
 }
 
 void tst_Frames::deviceNumbersAreTwoDigits()
@@ -83,19 +104,44 @@ void tst_Frames::buildersRefuseWhatTheFrameCannotCarry()
     QVERIFY(!buildWrite(1, {102, 103}, {1}, ChecksumMode::Std));
 }
 
-void tst_Frames::hexConversions()
+void tst_Frames::hexToNumbers_data()
 {
-    QCOMPARE(HexToSigned16("FFFB"), -5);
-    QCOMPARE(HexToSigned16("7FFF"), 32767);
-    QCOMPARE(HexToSigned16("8000"), -32768);
-    QCOMPARE(HexToSigned16("0000"), 0);
-    QCOMPARE(HexToUnsigned("8001"), 32769u);
-    QCOMPARE(HexToUnsigned("ff"), 0u); // lower-case letters count as 0
-    QCOMPARE(HexToUnsigned("G1"), 1u);
-    QCOMPARE(ValueToHex(-5, 4), QByteArray("FFFB"));
-    QCOMPARE(ValueToHex(10, 4), QByteArray("000A"));
-    QCOMPARE(ValueToHex(0, 4), QByteArray("0000"));
-    QCOMPARE(ValueToHex(0x12345, 4), QByteArray("12345"));
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<int>("signed16");
+    QTest::addColumn<uint>("unsignedValue");
+    QTest::newRow("minus five") << QByteArray("FFFB") << -5 << 65531u;
+    QTest::newRow("largest positive") << QByteArray("7FFF") << 32767 << 32767u;
+    QTest::newRow("smallest negative") << QByteArray("8000") << -32768 << 32768u;
+    QTest::newRow("zero") << QByteArray("0000") << 0 << 0u;
+    QTest::newRow("bit word") << QByteArray("8001") << -32767 << 32769u;
+    QTest::newRow("lower case counts as 0") << QByteArray("00ff") << 0 << 0u;
+    QTest::newRow("other letters count as 0") << QByteArray("00G1") << 1 << 1u;
+}
+
+void tst_Frames::hexToNumbers()
+{
+    QFETCH(QByteArray, hex);
+    QFETCH(int, signed16);
+    QFETCH(uint, unsignedValue);
+    QCOMPARE(HexToSigned16(hex), signed16);
+    QCOMPARE(HexToUnsigned(hex), unsignedValue);
+}
+
+void tst_Frames::numbersToHex_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QByteArray>("hex");
+    QTest::newRow("negative as 16-bit") << -5 << QByteArray("FFFB");
+    QTest::newRow("padded") << 10 << QByteArray("000A");
+    QTest::newRow("zero") << 0 << QByteArray("0000");
+    QTest::newRow("wider than four") << 0x12345 << QByteArray("12345");
+}
+
+void tst_Frames::numbersToHex()
+{
+    QFETCH(int, value);
+    QFETCH(QByteArray, hex);
+    QCOMPARE(ValueToHex(value, 4), hex);
 }
 
 void tst_Frames::replyChecksum()
@@ -133,6 +179,8 @@ void tst_Frames::replyValuesStandAtFixedPlaces()
     QCOMPARE(replyValue(reply, 0).value(), 250);
     QCOMPARE(replyValue(reply, 1).value(), -5);
     QVERIFY(!replyValue(reply, 2));
+    QCOMPARE(replyValues(reply, 2).value(), QList<int>({250, -5}));
+    QVERIFY(!replyValues(reply, 3));
     QVERIFY(!replyValue("\x02"
                         "01DRR,OK,00\r\n",
                         0));

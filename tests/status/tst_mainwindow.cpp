@@ -1,15 +1,14 @@
 #include "CommIndicator.h"
 #include "DisplayTicker.h"
+#include "EngineHarness.h"
 #include "GradientLabel.h"
 #include "Lamp.h"
-#include "MemoryLink.h"
+#include "ModalAnswer.h"
 #include "NumberEdit.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
-#include "ProgramFolder.h"
 #include "StatusPanel.h"
 #include "TrendChart.h"
-#include "VirtualClock.h"
 #include "frmAbout.h"
 #include "frmZQ410_Main.h"
 #include "frmZQ410_Set_DSave.h"
@@ -31,30 +30,25 @@
 #include <QTimer>
 #include <QToolTip>
 
-/// The main window on an engine in virtual time, with simulated controllers on an in-memory line.
-struct Fixture
+/// The main window on the engine harness (SUM framing, no port file), started up by the window.
+struct Fixture : EngineHarness
 {
-    QTemporaryDir dir;
-    VirtualClock clock{QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5))};
-    MemoryLink link{clock};
-    SimulatedLine line;
-    std::unique_ptr<PollingEngine> engine;
     std::unique_ptr<DisplayTicker> ticker;
     std::unique_ptr<frmZQ410_Main> window;
 
-    explicit Fixture(const QList<int> &present, const QList<int> &listed = {1, 2, 3},
-                     bool writeSettings = true)
-        : line(present, Frames::ChecksumMode::Sum)
+    explicit Fixture(const QList<int> &present, const QList<int> &listed = {1, 2, 3})
+        : EngineHarness({listed, {}, false}, present)
     {
-        if (writeSettings)
-            ProgramFolder(dir.path()).writeDeviceList(listed);
-        link.attach(&line);
-        engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
         ticker = std::make_unique<DisplayTicker>(*engine);
         window = std::make_unique<frmZQ410_Main>(*engine, *ticker);
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    ~Fixture()
+    {
+        window.reset(); // before the engine it shows
+        ticker.reset();
     }
 
     void pressF5()
@@ -90,32 +84,6 @@ static QVariant pickerCell(const frmZQ410_Main &w, int row, int role = Qt::Displ
 {
     return w.sprdStatus->model()->index(row, 1).data(role);
 }
-
-/// Answers the next message box with the button and records its title and text.
-struct MessageBoxAnswer
-{
-    QString title;
-    QString text;
-    QString details;
-
-    explicit MessageBoxAnswer(QMessageBox::StandardButton button)
-    {
-        QTimer::singleShot(0, [this, button] { answer(button); });
-    }
-
-    void answer(QMessageBox::StandardButton button)
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            QTimer::singleShot(10, [this, button] { answer(button); });
-            return;
-        }
-        title = box->windowTitle();
-        text = box->text();
-        details = box->detailedText();
-        box->button(button)->click();
-    }
-};
 
 class tst_MainWindow : public QObject
 {
@@ -285,7 +253,7 @@ void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
 
 void tst_MainWindow::firstStartWithoutSettingsFiles()
 {
-    Fixture f({1}, {}, false);
+    Fixture f({1}, {});
     frmZQ410_Main &w = *f.window;
     QCOMPARE(w.windowTitle(), QStringLiteral("ZQ410 V1.0.0"));
     QCOMPARE(w.StatusBar1[0]->text(), QStringLiteral("COM1"));

@@ -1,5 +1,6 @@
 #include "FolderPicker.h"
 #include "GradientLabel.h"
+#include "ModalAnswer.h"
 #include "NumberEdit.h"
 #include "TrendChart.h"
 #include "frmZQ410_GraphView.h"
@@ -56,17 +57,6 @@ struct Viewer
         return bytes;
     }
 };
-
-/// Runs the action on the next modal window as soon as it is up.
-static void whenModal(const std::function<void(QWidget *)> &action)
-{
-    QTimer::singleShot(10, [action] {
-        if (QWidget *modal = QApplication::activeModalWidget())
-            action(modal);
-        else
-            whenModal(action);
-    });
-}
 
 class tst_GraphView : public QObject
 {

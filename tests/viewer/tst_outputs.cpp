@@ -1,5 +1,6 @@
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
+#include "ModalAnswer.h"
 #include "TrendChart.h"
 #include "TrendExport.h"
 #include "frmZQ410_GraphView.h"
@@ -26,16 +27,6 @@
 #include <QTimer>
 
 namespace {
-
-void whenModal(const std::function<void(QWidget *)> &action)
-{
-    QTimer::singleShot(10, [action] {
-        if (QWidget *modal = QApplication::activeModalWidget())
-            action(modal);
-        else
-            whenModal(action);
-    });
-}
 
 void write(const QString &path, const QByteArray &bytes)
 {

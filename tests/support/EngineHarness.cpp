@@ -1,0 +1,41 @@
+#include "EngineHarness.h"
+
+#include "ProgramFolder.h"
+
+EngineHarness::EngineHarness(const Settings &settings, const QList<int> &present)
+    : clock(QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5))),
+      line(present, Frames::checksumModeOf(QString::fromLatin1(settings.protocol)))
+{
+    const ProgramFolder folder(dir.path());
+    if (!settings.listed.isEmpty())
+        folder.writeDeviceList(settings.listed);
+    if (!settings.protocol.isEmpty())
+        folder.writePort("COM1", settings.protocol);
+    if (settings.trace)
+        folder.write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
+    link.attach(&line);
+    engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
+}
+
+QList<QByteArray> EngineHarness::frames(qsizetype first) const
+{
+    QList<QByteArray> out;
+    for (qsizetype i = first; i < link.sent().size(); ++i)
+        out.append(link.sent().at(i).frame());
+    return out;
+}
+
+QList<qint64> EngineHarness::times() const
+{
+    QList<qint64> out;
+    for (const auto &sent : link.sent())
+        out.append(sent.atMs);
+    return out;
+}
+
+void EngineHarness::runFrames(int n)
+{
+    const qsizetype target = link.sent().size() + n;
+    for (int i = 0; i < 100000 && link.sent().size() < target; ++i)
+        clock.advance(1);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "MemoryLink.h"
+#include "PollingEngine.h"
+#include "SimulatedLine.h"
+#include "VirtualClock.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QTemporaryDir>
+#include <memory>
+
+/// A monitor engine in a temporary program folder, on an in-memory line of simulated
+/// controllers, in virtual time starting at 2024-05-01 13:04:05. Controllers answer 20 ms after
+/// a request; the engine reads 200 ms after the first byte and sends the next request 50 ms
+/// later, so an exchange takes 270 ms. The engine is built but not started up.
+struct EngineHarness
+{
+    /// Which settings files the program folder starts with.
+    struct Settings
+    {
+        /// CFG/SetMulti.INI with these devices in use; none written when empty.
+        QList<int> listed;
+        /// Comm.CFG for COM1 with this protocol; none written when empty.
+        QByteArray protocol;
+        /// CFG/LogSaveF.INI switching the trace on.
+        bool trace = false;
+    };
+
+    QTemporaryDir dir;
+    VirtualClock clock;
+    MemoryLink link{clock};
+    SimulatedLine line;
+    std::unique_ptr<PollingEngine> engine;
+
+    /// present: the controllers that answer, framed as the protocol says (SUM unless "STD").
+    EngineHarness(const Settings &settings, const QList<int> &present);
+
+    /// The transmitted frames (each checked for its trailing 0x00) from index first on.
+    QList<QByteArray> frames(qsizetype first = 0) const;
+    /// When each transmission went out, in ms of virtual time.
+    QList<qint64> times() const;
+    /// Runs until n more frames went out.
+    void runFrames(int n);
+};
