@@ -76,7 +76,7 @@ protected:
     }
 
 private:
-    const std::array<QCPGraph *, TrendData::SeriesCount> &m_graphs;
+    const std::array<QCPGraph *, TrendData::SeriesCount> m_graphs;
 };
 
 namespace {

@@ -207,13 +207,5 @@ QByteArray SimulatedLine::negative(const QByteArray &deviceDigits, int reason) c
 
 QByteArray SimulatedLine::replyFrame(const QByteArray &body) const
 {
-    QByteArray frame(1, Frames::STX);
-    frame += body;
-    if (m_mode == Frames::ChecksumMode::Sum)
-        frame += "00";
-    frame += Frames::CR;
-    frame += Frames::LF;
-    if (m_mode == Frames::ChecksumMode::Sum)
-        Frames::AppendChecksum(frame);
-    return frame;
+    return Frames::finish(Frames::STX + body, m_mode);
 }

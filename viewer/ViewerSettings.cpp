@@ -43,7 +43,7 @@ std::optional<QString> ViewerSettings::ReadFolderConfig() const
     return lines->first();
 }
 
-bool ViewerSettings::writeFolderConfig(const QString &folder) const
+bool ViewerSettings::WriteFolderConfig(const QString &folder) const
 {
     return TextFile::replaceLines(folderConfigPath(), {folder});
 }
@@ -75,7 +75,7 @@ bool ViewerSettings::SaveSeriesColors(const std::array<QColor, 3> &colors) const
     return TextFile::replaceLines(colorConfigPath(), lines);
 }
 
-std::optional<std::array<bool, 3>> ViewerSettings::loadUseItems() const
+std::optional<std::array<bool, 3>> ViewerSettings::LoadUseItems() const
 {
     const auto rows = GridFile::load(useItemPath());
     if (!rows || rows->size() < 2 || rows->at(1).size() < 3)
@@ -86,7 +86,7 @@ std::optional<std::array<bool, 3>> ViewerSettings::loadUseItems() const
     return shown;
 }
 
-bool ViewerSettings::saveUseItems(const std::array<bool, 3> &shown) const
+bool ViewerSettings::SaveUseItems(const std::array<bool, 3> &shown) const
 {
     QStringList states;
     for (bool s : shown)

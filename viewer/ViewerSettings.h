@@ -20,7 +20,7 @@ public:
 
     /// The first line of Folder.CFG; nullopt when the file is missing, unreadable or empty.
     std::optional<QString> ReadFolderConfig() const;
-    bool writeFolderConfig(const QString &folder) const;
+    bool WriteFolderConfig(const QString &folder) const;
 
     /// Applies the colours of ChartColor.CFG line by line ("column,colour", column 1 to 3, the
     /// colour red + 256 green + 65536 blue) through apply(series, colour). False at the first
@@ -29,8 +29,8 @@ public:
     bool SaveSeriesColors(const std::array<QColor, 3> &colors) const;
 
     /// The three check states of the visibility grid; nullopt when the file cannot be loaded.
-    std::optional<std::array<bool, 3>> loadUseItems() const;
-    bool saveUseItems(const std::array<bool, 3> &shown) const;
+    std::optional<std::array<bool, 3>> LoadUseItems() const;
+    bool SaveUseItems(const std::array<bool, 3> &shown) const;
 
     /// A colour as the files hold it, and back.
     static qint64 colorValue(const QColor &color);

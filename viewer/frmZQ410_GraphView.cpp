@@ -37,6 +37,9 @@
 
 namespace {
 
+/// The margin grid is small: four cells in a narrow frame.
+constexpr int MarginGridPoints = 7;
+
 const QColor ButtonBlue(192, 192, 255);
 const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
                                  QStringLiteral("보조온도")};
@@ -259,7 +262,7 @@ void frmZQ410_GraphView::buildPrintFrame(QWidget *frame1)
     sprdMargin->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sprdMargin->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont small = sprdMargin->font();
-    small.setPointSize(7);
+    small.setPointSize(MarginGridPoints);
     sprdMargin->setFont(small);
     sprdMargin->horizontalHeader()->setFont(small);
     for (int c = 0; c < 4; ++c)
@@ -328,7 +331,7 @@ void frmZQ410_GraphView::startUp()
         ReadSeriesColorsFromChart();
     ShowBorderColor();
     loadMargins();
-    applyVisibility(m_settings.loadUseItems().value_or(std::array<bool, 3>{true, true, true}));
+    applyVisibility(m_settings.LoadUseItems().value_or(std::array<bool, 3>{true, true, true}));
     ChartFX1->set3D(chb3D->isChecked());
     ChartFX1->setZoomEnabled(true);
 }
@@ -418,7 +421,7 @@ void frmZQ410_GraphView::pickFolder()
     if (picker.exec() != QDialog::Accepted)
         return;
     // A Folder.CFG that cannot be written leaves the new folder in use for this run only.
-    m_settings.writeFolderConfig(picker.folder());
+    m_settings.WriteFolderConfig(picker.folder());
     lblFolder->setText(picker.folder());
     tmrRefresh_List.start();
 }
@@ -487,7 +490,7 @@ void frmZQ410_GraphView::onUseItemChanged(int column)
     std::array<bool, 3> shown{};
     for (int c = 0; c < 3; ++c)
         shown[c] = sprdUseItem->item(0, c)->checkState() == Qt::Checked;
-    m_settings.saveUseItems(shown);
+    m_settings.SaveUseItems(shown);
     ChartFX1->setSeriesVisible(column, shown[column]);
 }
 

@@ -22,6 +22,8 @@ constexpr int CodeFirstMemoryWrite = code(Kind::MemoryWrite);
 constexpr int CodeLastMemoryWrite = CodeFirstMemoryWrite + MemoryTable::BlockCount - 1;
 constexpr int TimeoutsToGiveUp = 3;
 constexpr int ErrorCodeCount = 5;
+/// Where a negative reply says "NG": after STX and the two device digits.
+constexpr qsizetype NgOffset = 3;
 
 const QList<int> ErrorRegisters = {700, 701, 702, 703, 704};
 
@@ -413,7 +415,8 @@ bool PollingEngine::processBytes(const QByteArray &bytes)
             traceReceived(std::exchange(ReceiveBuffer, QByteArray()));
             continue;
         }
-        if (ReceiveBuffer.size() >= 5 && ReceiveBuffer.at(3) == 'N' && ReceiveBuffer.at(4) == 'G') {
+        if (ReceiveBuffer.size() > NgOffset + 1 && ReceiveBuffer.at(NgOffset) == 'N' &&
+            ReceiveBuffer.at(NgOffset + 1) == 'G') {
             // An early negative reply: the rest of this read is dropped.
             traceReceived(std::exchange(ReceiveBuffer, QByteArray()) + bytes.sliced(i + 1));
             m_awaitingReply = false;

@@ -42,18 +42,6 @@ QByteArray header(int deviceNo, const char *command)
     return frame;
 }
 
-/// Adds the checksum positions (SUM only) and CR LF, then fills the checksum.
-QByteArray finish(QByteArray frame, ChecksumMode mode)
-{
-    if (mode == ChecksumMode::Sum)
-        frame += "00";
-    frame += CR;
-    frame += LF;
-    if (mode == ChecksumMode::Sum)
-        AppendChecksum(frame);
-    return frame;
-}
-
 char hexDigit(int nibble)
 {
     return "0123456789ABCDEF"[nibble & 0xF];
@@ -68,6 +56,17 @@ int sumOfBytes(const QByteArray &bytes, qsizetype first, qsizetype last)
 }
 
 } // namespace
+
+QByteArray finish(QByteArray frame, ChecksumMode mode)
+{
+    if (mode == ChecksumMode::Sum)
+        frame += "00";
+    frame += CR;
+    frame += LF;
+    if (mode == ChecksumMode::Sum)
+        AppendChecksum(frame);
+    return frame;
+}
 
 ChecksumMode checksumModeOf(const QString &protocol)
 {

@@ -26,6 +26,9 @@ std::optional<QByteArray> buildRead(int deviceNo, const QList<int> &addresses, C
 std::optional<QByteArray> buildWrite(int deviceNo, const QList<int> &addresses,
                                      const QList<int> &values, ChecksumMode mode);
 
+/// Ends a frame that holds STX and its body: in SUM mode two checksum characters, then CR LF.
+/// Requests and (in the simulator) replies are finished the same way.
+QByteArray finish(QByteArray frame, ChecksumMode mode);
 /// Fills the two positions before the final CR LF with the sum of bytes 1 .. size-5 modulo 256.
 void AppendChecksum(QByteArray &frame);
 /// True when the reply's two characters before CR LF match the sum of bytes 1 .. last-4.

@@ -17,6 +17,13 @@ const QColor Red(255, 0, 0);
 const QColor LightGrey(224, 224, 224);
 const QColor Blue(0, 0, 255);
 
+/// Point sizes of the panel's texts.
+constexpr int TitlePoints = 14;      // "SV", "제어온도", "보조온도"
+constexpr int ValuePoints = 36;      // their values
+constexpr int UnitPoints = 16;       // "℃" / "℉"
+constexpr int CaptionPoints = 8;     // second-column titles and lamp captions
+constexpr int SmallValuePoints = 12; // second-column values
+
 /// Left-to-right order of the command buttons in their row.
 constexpr std::array<int, 8> ButtonOrder = {0, 1, 2, 3, 4, 6, 7, 5};
 const std::array<QString, 8> ButtonCaptions = {
@@ -82,16 +89,18 @@ void StatusPanel::buildValueDisplays()
 {
     const Qt::Alignment left = Qt::AlignLeft;
     const Qt::Alignment right = Qt::AlignRight;
-    lblSV_Title = label(this, QStringLiteral("SV"), {104, 48, 130, 73}, Qt::black, left, 14);
-    lblSV = label(this, QString(), {240, 48, 241, 73}, Red, right, 36);
+    lblSV_Title =
+        label(this, QStringLiteral("SV"), {104, 48, 130, 73}, Qt::black, left, TitlePoints);
+    lblSV = label(this, QString(), {240, 48, 241, 73}, Red, right, ValuePoints);
     const QString titles[2] = {QStringLiteral("제어온도"), QStringLiteral("보조온도")};
     for (int i = 0; i < 2; ++i) {
         const int y = 128 + 80 * i;
-        lblTT[i] = label(this, titles[i], {104, y, 130, 73}, Qt::black, left, 14);
-        lblPV[i] = label(this, QString(), {240, y, 241, 73}, Red, right, 36);
+        lblTT[i] = label(this, titles[i], {104, y, 130, 73}, Qt::black, left, TitlePoints);
+        lblPV[i] = label(this, QString(), {240, y, 241, 73}, Red, right, ValuePoints);
     }
     for (int i = 0; i < 3; ++i)
-        lblUnit[i] = label(this, QStringLiteral("℃"), {488, 48 + 80 * i, 41, 73}, Red, left, 16);
+        lblUnit[i] =
+            label(this, QStringLiteral("℃"), {488, 48 + 80 * i, 41, 73}, Red, left, UnitPoints);
 }
 
 void StatusPanel::buildSecondColumn()
@@ -102,8 +111,9 @@ void StatusPanel::buildSecondColumn()
     GradientLabel *values[6] = {};
     for (int row = 0; row < 6; ++row) {
         const int y = 48 + 40 * row;
-        label(this, titles[row], {536, y, 84, 33}, Qt::black, Qt::AlignLeft, 8);
-        values[row] = label(this, QString(), {624, y, 81, 33}, Blue, Qt::AlignRight, 12);
+        label(this, titles[row], {536, y, 84, 33}, Qt::black, Qt::AlignLeft, CaptionPoints);
+        values[row] =
+            label(this, QString(), {624, y, 81, 33}, Blue, Qt::AlignRight, SmallValuePoints);
     }
     lblOutput = {values[0], values[1]};
     lblAmpare = {values[2], values[3]};
@@ -130,7 +140,7 @@ void StatusPanel::buildLamps()
         auto *caption = new QLabel(LampCaptions[i], this);
         caption->setGeometry(30, y, 74, 17);
         QFont small = caption->font();
-        small.setPointSize(8);
+        small.setPointSize(CaptionPoints);
         caption->setFont(small);
         QPalette p = caption->palette();
         p.setColor(QPalette::WindowText, Qt::white);

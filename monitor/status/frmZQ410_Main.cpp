@@ -30,6 +30,7 @@ namespace {
 constexpr int ClientWidth = 1016;
 constexpr int CentralHeight = 690;
 constexpr int DeviceNumberPointSize = 16;
+constexpr int ConnectCheckPointSize = 14;
 const QColor ButtonBlue(192, 192, 255);
 
 /// Entries whose windows are built by later work: shown, but never clickable until they exist.
@@ -59,7 +60,8 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidg
     lblConnectChk->setAlignment(Qt::AlignCenter);
     lblConnectChk->setStyleSheet(
         QStringLiteral("background-color: rgb(255, 255, 192); color: rgb(0, 0, 128);"
-                       "font-size: 14pt; font-weight: bold; border: 1px solid rgb(0, 0, 128);"));
+                       "font-size: %1pt; font-weight: bold; border: 1px solid rgb(0, 0, 128);")
+            .arg(ConnectCheckPointSize));
 
     buildMenus();
     buildCommandColumn();
