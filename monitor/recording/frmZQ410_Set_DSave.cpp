@@ -43,23 +43,28 @@ void frmZQ410_Set_DSave::build()
         label->setAlignment(Qt::AlignCenter);
     }
     cmbSave = new QComboBox(this);
+    cmbSave->setObjectName(QStringLiteral("cmbSave"));
     cmbSave->setEditable(true);
     cmbSave->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
     cmbSave->setGeometry(8, 48, 65, 25);
     txtSaveInterval = new NumberEdit(this);
+    txtSaveInterval->setObjectName(QStringLiteral("txtSaveInterval"));
     txtSaveInterval->setGeometry(80, 48, 65, 25);
     txtSaveInterval->setLimits(1, 60);
     cmbUnit = new QComboBox(this);
+    cmbUnit->setObjectName(QStringLiteral("cmbUnit"));
     cmbUnit->setEditable(true);
     cmbUnit->addItems({QStringLiteral("초"), QStringLiteral("분")});
     cmbUnit->setGeometry(152, 48, 65, 25);
     lblFolder = new GradientLabel(QString(), this);
+    lblFolder->setObjectName(QStringLiteral("lblFolder"));
     lblFolder->setColors(Qt::white, Qt::white);
     lblFolder->setGeometry(224, 48, 441, 25);
     lblFolder->setFrameShape(QFrame::Box);
     lblFolder->setCursor(Qt::PointingHandCursor);
     lblFolder->setToolTip(QStringLiteral("클릭하면 폴더를 바꿀 수 있습니다."));
     txtFName = new QLineEdit(this);
+    txtFName->setObjectName(QStringLiteral("txtFName"));
     txtFName->setGeometry(672, 48, 153, 25);
     auto *note = new QLabel(
         QStringLiteral(
@@ -68,8 +73,10 @@ void frmZQ410_Set_DSave::build()
     note->setGeometry(320, 80, 505, 25);
     note->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
     btnOK = new QPushButton(QStringLiteral("확인[&O]"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setGeometry(616, 112, 97, 33);
     btnCancel = new QPushButton(QStringLiteral("취소[&C]"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setGeometry(728, 112, 97, 33);
 }
 

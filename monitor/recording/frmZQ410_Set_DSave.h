@@ -25,6 +25,13 @@ public:
     /// The settings as the inputs hold them; taken over by the caller after OK.
     RecordingSettings settings() const;
 
+private:
+    void build();
+    void ShowRecordingSettings(const RecordingSettings &current);
+    void pickFolder();
+    void confirm();
+    void showMessage(const QString &text);
+
     QComboBox *cmbSave = nullptr;
     NumberEdit *txtSaveInterval = nullptr;
     QComboBox *cmbUnit = nullptr;
@@ -32,13 +39,6 @@ public:
     QLineEdit *txtFName = nullptr;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;
-
-private:
-    void build();
-    void ShowRecordingSettings(const RecordingSettings &current);
-    void pickFolder();
-    void confirm();
-    void showMessage(const QString &text);
 
     const SettingsFiles &m_files;
     QString m_programFolder;

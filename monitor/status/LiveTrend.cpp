@@ -1,14 +1,10 @@
 #include "LiveTrend.h"
 
-#include "GradientLabel.h"
-#include "NumberEdit.h"
-#include "NumberText.h"
 #include "PollingEngine.h"
 #include "StatusPanel.h"
 #include "TrendChart.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QPalette>
 
 namespace {
@@ -26,22 +22,17 @@ qint32 secondOfDay(const QDateTime &time)
 LiveTrend::LiveTrend(PollingEngine &engine, StatusPanel &panel, QObject *parent)
     : QObject(parent), m_engine(engine), m_panel(panel)
 {
-    TrendChart *chart = m_panel.ChartFX1;
-    connect(m_panel.chb3D, &QCheckBox::clicked, chart, &TrendChart::set3D);
-    connect(m_panel.chbScroll, &QCheckBox::clicked, chart, &TrendChart::setScrollBarVisible);
-    chart->set3D(m_panel.chb3D->isChecked());
-    chart->setScrollBarVisible(m_panel.chbScroll->isChecked());
     connect(&m_engine, &PollingEngine::selectedDisplayChanged, this, [this] {
         const QString unit = m_engine.display().unit;
         if (!unit.isEmpty())
-            m_panel.ChartFX1->setTitle(TrendChart::Title::Left,
-                                       QStringLiteral("온도(%1)").arg(unit));
+            m_panel.chart()->setTitle(TrendChart::Title::Left,
+                                      QStringLiteral("온도(%1)").arg(unit));
     });
 }
 
 void LiveTrend::ResetChart()
 {
-    TrendChart *chart = m_panel.ChartFX1;
+    TrendChart *chart = m_panel.chart();
     chart->setBackgroundColor(QApplication::palette().color(QPalette::Button));
     chart->setLegendBackgroundColor(Qt::white);
     chart->clear();
@@ -49,7 +40,7 @@ void LiveTrend::ResetChart()
 
 void LiveTrend::PrepareChart()
 {
-    TrendChart *chart = m_panel.ChartFX1;
+    TrendChart *chart = m_panel.chart();
     chart->setLegendVisible(true);
     for (int s = 0; s < 3; ++s)
         chart->setSeriesName(s, SeriesNames[s]);
@@ -60,8 +51,8 @@ void LiveTrend::PrepareChart()
 void LiveTrend::chartStep(const QDateTime &now)
 {
     for (int s = 0; s < 3; ++s)
-        m_panel.ChartFX1->setSeriesColor(s, m_panel.swatchColor(s));
-    const double period = NumberText::leadingNumber(m_panel.txtDispTime->text());
+        m_panel.chart()->setSeriesColor(s, m_panel.swatchColor(s));
+    const double period = m_panel.displayPeriod();
     const qint64 elapsed = LastChartTime.isValid()
                                ? now.toSecsSinceEpoch() - LastChartTime.toSecsSinceEpoch()
                                : std::numeric_limits<qint64>::max();
@@ -96,7 +87,7 @@ void LiveTrend::AddChartSample(const QDateTime &now)
 {
     const std::array<double, 3> &trend = m_engine.display().trendValues;
     const std::array<float, 3> values = {float(trend[0]), float(trend[1]), float(trend[2])};
-    TrendChart *chart = m_panel.ChartFX1;
+    TrendChart *chart = m_panel.chart();
     if (SampleCount == 1)
         chart->appendSample(secondOfDay(now.addSecs(-1)), values);
     chart->appendSample(secondOfDay(now), values);

@@ -65,6 +65,38 @@ StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent)
     buildLamps();
     buildSwatches();
     buildChartArea();
+    nameControls();
+}
+
+/// Every control carries its design name; members of an array carry it with _index.
+void StatusPanel::nameControls()
+{
+    const auto nameEach = [](const auto &controls, const QString &name) {
+        for (int i = 0; i < int(controls.size()); ++i)
+            controls[i]->setObjectName(QStringLiteral("%1_%2").arg(name).arg(i));
+    };
+    nameEach(btnCMD, QStringLiteral("btnCMD"));
+    nameEach(lblTT, QStringLiteral("lblTT"));
+    nameEach(lblPV, QStringLiteral("lblPV"));
+    nameEach(lblUnit, QStringLiteral("lblUnit"));
+    nameEach(lblOutput, QStringLiteral("lblOutput"));
+    nameEach(lblAmpare, QStringLiteral("lblAmpare"));
+    nameEach(shpLED1, QStringLiteral("shpLED1"));
+    nameEach(picGcolor, QStringLiteral("picGcolor"));
+    lblSV_Title->setObjectName(QStringLiteral("lblSV_Title"));
+    lblSV->setObjectName(QStringLiteral("lblSV"));
+    lblRestTime->setObjectName(QStringLiteral("lblRestTime"));
+    lblMEM->setObjectName(QStringLiteral("lblMEM"));
+    txtMEM->setObjectName(QStringLiteral("txtMEM"));
+    txtDispTime->setObjectName(QStringLiteral("txtDispTime"));
+    chbScroll->setObjectName(QStringLiteral("chbScroll"));
+    chb3D->setObjectName(QStringLiteral("chb3D"));
+    ChartFX1->setObjectName(QStringLiteral("ChartFX1"));
+}
+
+double StatusPanel::displayPeriod() const
+{
+    return NumberText::leadingNumber(txtDispTime->text());
 }
 
 void StatusPanel::buildCommandButtons()
@@ -72,7 +104,6 @@ void StatusPanel::buildCommandButtons()
     for (int slot = 0; slot < int(ButtonOrder.size()); ++slot) {
         const int i = ButtonOrder[slot];
         auto *button = new QPushButton(ButtonCaptions[i], this);
-        button->setObjectName(QStringLiteral("btnCMD_%1").arg(i));
         button->setGeometry(8 + 88 * slot, 8, 81, 33);
         btnCMD[i] = button;
         setButtonLit(i, false);
@@ -155,7 +186,6 @@ void StatusPanel::buildSwatches()
     const std::array<GradientLabel *, 3> titles = {lblSV_Title, lblTT[0], lblTT[1]};
     for (int i = 0; i < 3; ++i) {
         picGcolor[i] = new QPushButton(titles[i]);
-        picGcolor[i]->setObjectName(QStringLiteral("picGcolor_%1").arg(i));
         picGcolor[i]->setGeometry(0, 0, 17, 17);
         picGcolor[i]->setFlat(true);
         picGcolor[i]->setCursor(Qt::PointingHandCursor);
@@ -190,6 +220,10 @@ void StatusPanel::buildChartArea()
     }
     ChartFX1 = new TrendChart(this);
     ChartFX1->setGeometry(12, 320, 697, 353);
+    connect(chb3D, &QCheckBox::clicked, ChartFX1, &TrendChart::set3D);
+    connect(chbScroll, &QCheckBox::clicked, ChartFX1, &TrendChart::setScrollBarVisible);
+    ChartFX1->set3D(chb3D->isChecked());
+    ChartFX1->setScrollBarVisible(chbScroll->isChecked());
 }
 
 QColor StatusPanel::swatchColor(int series) const

@@ -29,6 +29,33 @@ public:
 
     void showDisplay(const SelectedDisplay &display);
 
+    /// The live chart ChartFX1.
+    TrendChart *chart() const { return ChartFX1; }
+    /// The display period in seconds, as typed in txtDispTime.
+    double displayPeriod() const;
+    /// The colour of a swatch.
+    QColor swatchColor(int series) const;
+    void setSwatchColor(int series, const QColor &color);
+
+signals:
+    void commandClicked(int index);
+    /// The operator confirmed a memory number in txtMEM.
+    void memoryNumberEntered(int number);
+
+private:
+    void buildCommandButtons();
+    void buildValueDisplays();
+    void buildSecondColumn();
+    void buildLamps();
+    void buildChartArea();
+    void buildSwatches();
+    void nameControls();
+    void chooseSwatchColor(int series);
+
+    void startMemoryEntry();
+    void confirmMemoryEntry(const QString &newText);
+    void setButtonLit(int index, bool lit);
+
     std::array<QPushButton *, 8> btnCMD{};
     GradientLabel *lblSV_Title = nullptr;
     GradientLabel *lblSV = nullptr;
@@ -47,26 +74,4 @@ public:
     QCheckBox *chbScroll = nullptr;
     QCheckBox *chb3D = nullptr;
     TrendChart *ChartFX1 = nullptr;
-
-    /// The colour of a swatch.
-    QColor swatchColor(int series) const;
-    void setSwatchColor(int series, const QColor &color);
-
-signals:
-    void commandClicked(int index);
-    /// The operator confirmed a memory number in txtMEM.
-    void memoryNumberEntered(int number);
-
-private:
-    void buildCommandButtons();
-    void buildValueDisplays();
-    void buildSecondColumn();
-    void buildLamps();
-    void buildChartArea();
-    void buildSwatches();
-    void chooseSwatchColor(int series);
-
-    void startMemoryEntry();
-    void confirmMemoryEntry(const QString &newText);
-    void setButtonLit(int index, bool lit);
 };

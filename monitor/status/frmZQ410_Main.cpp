@@ -67,6 +67,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidg
     buildCommandColumn();
     buildRightColumn();
     buildStatusBar();
+    nameControls();
     connectEngine();
 
     // Start-up: settings files, then what they show; the window starts off line.
@@ -220,6 +221,43 @@ void frmZQ410_Main::buildStatusBar()
         statusBar()->addWidget(StatusBar1[i], 1);
     }
     statusBar()->setSizeGripEnabled(false);
+}
+
+/// Every control carries its design name; members of an array carry it with _index.
+void frmZQ410_Main::nameControls()
+{
+    const std::pair<QObject *, const char *> named[] = {
+        {mSet, "mSet"},
+        {mOnline, "mOnline"},
+        {mProgram, "mProgram"},
+        {mHelp, "mHelp"},
+        {mSetMulti, "mSetMulti"},
+        {mSetDSave, "mSetDSave"},
+        {mSetPort, "mSetPort"},
+        {mSetPortOpen, "mSetPortOpen"},
+        {mSetExit, "mSetExit"},
+        {mOnlineMulti, "mOnlineMulti"},
+        {mOnlineParameter, "mOnlineParameter"},
+        {mOnlineError, "mOnlineError"},
+        {mProgramMemory, "mProgramMemory"},
+        {mHelpAbout, "mHelpAbout"},
+        {mHelpHelp, "mHelpHelp"},
+        {mHelpManual, "mHelpManual"},
+        {mHelpGraphView, "mHelpGraphView"},
+        {picRun, "picRun"},
+        {Image1, "Image1"},
+        {lblConnectChk, "lblConnectChk"},
+        {picCommSTS, "picCommSTS"},
+        {lblMC_No, "lblMC_No"},
+        {sprdStatus, "sprdStatus"},
+        {lblDSave_Enable, "lblDSave_Enable"},
+        {lblDSave_Intv, "lblDSave_Intv"},
+        {lblDSave_Unit, "lblDSave_Unit"},
+    };
+    for (const auto &[control, name] : named)
+        control->setObjectName(QLatin1String(name));
+    for (int i = 0; i < int(StatusBar1.size()); ++i)
+        StatusBar1[i]->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
 }
 
 void frmZQ410_Main::connectEngine()

@@ -31,6 +31,34 @@ public:
     /// display tick. The port stays closed until the operator opens it.
     frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent = nullptr);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildCommandColumn();
+    void buildRightColumn();
+    void buildStatusBar();
+    void nameControls();
+    void connectEngine();
+
+    void showRecordingSettings();
+    void showPortSettings();
+
+    void openSetPort();
+    void openSetDSave();
+    void openAbout();
+    void openFromProgramFolder(const QString &relativePath);
+    void togglePort();
+    void openPort();
+    void closePort();
+    void setPortCaptions(bool open);
+    void selectDevice(int row);
+    void onPortLost(const QString &reason);
+    void SetOnlineControls(bool online);
+    /// A message box titled "ZQ410"; details, when given, behind its details button.
+    void showMessage(const QString &text, const QString &details = QString());
+
     QMenu *mSet = nullptr;
     QMenu *mOnline = nullptr;
     QMenu *mProgram = nullptr;
@@ -62,33 +90,6 @@ public:
     QLabel *lblDSave_Unit = nullptr;
     /// Status bar panels 1 to 5 (index 0 is panel 1).
     std::array<QLabel *, 5> StatusBar1{};
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    void buildMenus();
-    void buildCommandColumn();
-    void buildRightColumn();
-    void buildStatusBar();
-    void connectEngine();
-
-    void showRecordingSettings();
-    void showPortSettings();
-
-    void openSetPort();
-    void openSetDSave();
-    void openAbout();
-    void openFromProgramFolder(const QString &relativePath);
-    void togglePort();
-    void openPort();
-    void closePort();
-    void setPortCaptions(bool open);
-    void selectDevice(int row);
-    void onPortLost(const QString &reason);
-    void SetOnlineControls(bool online);
-    /// A message box titled "ZQ410"; details, when given, behind its details button.
-    void showMessage(const QString &text, const QString &details = QString());
 
     PollingEngine &m_engine;
     DisplayTicker &m_ticker;

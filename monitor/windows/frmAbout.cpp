@@ -10,15 +10,19 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("대하여"));
     lblTitle = new QLabel(QStringLiteral("ZQ410 온도 조절기 모니터"), this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont font = lblTitle->font();
     font.setPointSize(font.pointSize() + 4);
     font.setBold(true);
     lblTitle->setFont(font);
     lblVersion = new QLabel(QStringLiteral("Version %1").arg(QLatin1String(Version::Number)), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblLink = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(HomePage), this);
+    lblLink->setObjectName(QStringLiteral("lblLink"));
     lblLink->setOpenExternalLinks(true);
     lblLink->setTextInteractionFlags(Qt::TextBrowserInteraction);
     btnClose = new QPushButton(QStringLiteral("닫기[&C]"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -15,6 +15,7 @@ public:
 
     explicit frmAbout(QWidget *parent = nullptr);
 
+private:
     QLabel *lblTitle = nullptr;
     QLabel *lblVersion = nullptr;
     QLabel *lblLink = nullptr;

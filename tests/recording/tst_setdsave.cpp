@@ -1,3 +1,4 @@
+#include "FindControl.h"
 #include "GradientLabel.h"
 #include "NumberEdit.h"
 #include "frmSelectFolder.h"
@@ -40,12 +41,18 @@ void tst_SetDSave::firstOpeningShowsTheSettingsInForce()
     SettingsFiles files(dir.path());
     frmZQ410_Set_DSave window(defaults(QStringLiteral("/home/op/ZQ410_DATA")), files, dir.path());
     QCOMPARE(window.windowTitle(), QStringLiteral("데이터 저장 설정"));
-    QCOMPARE(window.cmbSave->currentText(), QStringLiteral("No"));
-    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("1"));
-    QCOMPARE(window.cmbUnit->currentText(), QStringLiteral("분"));
-    QCOMPARE(window.lblFolder->text(), QStringLiteral("/home/op/ZQ410_DATA"));
-    QCOMPARE(window.txtFName->text(), QStringLiteral("ZQ410"));
-    QCOMPARE(window.lblFolder->toolTip(), QStringLiteral("클릭하면 폴더를 바꿀 수 있습니다."));
+    QCOMPARE(control<QComboBox>(window, QStringLiteral("cmbSave"))->currentText(),
+             QStringLiteral("No"));
+    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
+             QStringLiteral("1"));
+    QCOMPARE(control<QComboBox>(window, QStringLiteral("cmbUnit"))->currentText(),
+             QStringLiteral("분"));
+    QCOMPARE(control<GradientLabel>(window, QStringLiteral("lblFolder"))->text(),
+             QStringLiteral("/home/op/ZQ410_DATA"));
+    QCOMPARE(control<QLineEdit>(window, QStringLiteral("txtFName"))->text(),
+             QStringLiteral("ZQ410"));
+    QCOMPARE(control<GradientLabel>(window, QStringLiteral("lblFolder"))->toolTip(),
+             QStringLiteral("클릭하면 폴더를 바꿀 수 있습니다."));
 }
 
 void tst_SetDSave::intervalStaysWithinOneToSixty()
@@ -53,14 +60,18 @@ void tst_SetDSave::intervalStaysWithinOneToSixty()
     QTemporaryDir dir;
     SettingsFiles files(dir.path());
     frmZQ410_Set_DSave window(defaults(dir.path()), files, dir.path());
-    window.txtSaveInterval->clear();
-    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("1"));
-    window.txtSaveInterval->setText(QStringLiteral("0"));
-    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("1"));
-    window.txtSaveInterval->setText(QStringLiteral("75"));
-    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("60"));
-    window.txtSaveInterval->setText(QStringLiteral("30"));
-    QCOMPARE(window.txtSaveInterval->text(), QStringLiteral("30"));
+    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->clear();
+    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
+             QStringLiteral("1"));
+    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->setText(QStringLiteral("0"));
+    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
+             QStringLiteral("1"));
+    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->setText(QStringLiteral("75"));
+    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
+             QStringLiteral("60"));
+    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->setText(QStringLiteral("30"));
+    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
+             QStringLiteral("30"));
 }
 
 void tst_SetDSave::emptyFolderOrNameIsRefusedWithAMessage()
@@ -77,8 +88,8 @@ void tst_SetDSave::emptyFolderOrNameIsRefusedWithAMessage()
     } cases[] = {{QString(), QStringLiteral("ZQ410"), QStringLiteral("저장폴더를 선택하시오.")},
                  {dir.path(), QString(), QStringLiteral("파일명을 입력하시오.")}};
     for (const auto &c : cases) {
-        window.lblFolder->setText(c.folder);
-        window.txtFName->setText(c.name);
+        control<GradientLabel>(window, QStringLiteral("lblFolder"))->setText(c.folder);
+        control<QLineEdit>(window, QStringLiteral("txtFName"))->setText(c.name);
         QString title, text;
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -87,7 +98,7 @@ void tst_SetDSave::emptyFolderOrNameIsRefusedWithAMessage()
             text = box->text();
             box->accept();
         });
-        QTest::mouseClick(window.btnOK, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnOK")), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("ZQ410"));
         QCOMPARE(text, c.message);
         QVERIFY(window.isVisible());
@@ -101,11 +112,13 @@ void tst_SetDSave::okGivesTheFiveTextsAsTyped()
     SettingsFiles files(dir.path());
     {
         frmZQ410_Set_DSave window(defaults(dir.path()), files, dir.path());
-        window.cmbSave->setCurrentText(QStringLiteral("yes"));
-        window.txtSaveInterval->setText(QStringLiteral("30"));
-        window.cmbUnit->setCurrentText(QStringLiteral("초"));
-        window.txtFName->setText(QStringLiteral("LINE"));
-        QTest::mouseClick(window.btnOK, Qt::LeftButton);
+        control<QComboBox>(window, QStringLiteral("cmbSave"))
+            ->setCurrentText(QStringLiteral("yes"));
+        control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))
+            ->setText(QStringLiteral("30"));
+        control<QComboBox>(window, QStringLiteral("cmbUnit"))->setCurrentText(QStringLiteral("초"));
+        control<QLineEdit>(window, QStringLiteral("txtFName"))->setText(QStringLiteral("LINE"));
+        QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnOK")), Qt::LeftButton);
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(window.settings().RecordSwitch, QStringLiteral("yes"));
         QCOMPARE(window.settings().RecordInterval, 30);
@@ -118,11 +131,11 @@ void tst_SetDSave::okGivesTheFiveTextsAsTyped()
 
     // The next opening starts from the file, not from the settings passed in.
     frmZQ410_Set_DSave again(defaults(QStringLiteral("/elsewhere")), files, dir.path());
-    QCOMPARE(again.txtFName->text(), QStringLiteral("LINE"));
-    again.txtFName->setText(QStringLiteral("CHANGED"));
-    QTest::mouseClick(again.btnCancel, Qt::LeftButton);
+    QCOMPARE(control<QLineEdit>(again, QStringLiteral("txtFName"))->text(), QStringLiteral("LINE"));
+    control<QLineEdit>(again, QStringLiteral("txtFName"))->setText(QStringLiteral("CHANGED"));
+    QTest::mouseClick(control<QPushButton>(again, QStringLiteral("btnCancel")), Qt::LeftButton);
     frmZQ410_Set_DSave third(defaults(QStringLiteral("/elsewhere")), files, dir.path());
-    QCOMPARE(third.txtFName->text(), QStringLiteral("LINE"));
+    QCOMPARE(control<QLineEdit>(third, QStringLiteral("txtFName"))->text(), QStringLiteral("LINE"));
 }
 
 void tst_SetDSave::folderPickerStartsAtTheRecordingFolderOrTheProgramFolder()
@@ -157,8 +170,8 @@ void tst_SetDSave::clickingTheFolderOpensThePicker()
         picker->openFolder(chosen.path());
         QTest::mouseClick(picker->btnOK, Qt::LeftButton);
     });
-    QTest::mouseClick(window.lblFolder, Qt::LeftButton);
-    QCOMPARE(window.lblFolder->text(), chosen.path());
+    QTest::mouseClick(control<GradientLabel>(window, QStringLiteral("lblFolder")), Qt::LeftButton);
+    QCOMPARE(control<GradientLabel>(window, QStringLiteral("lblFolder"))->text(), chosen.path());
 
     QTimer::singleShot(0, [&] {
         auto *picker = qobject_cast<frmSelectFolder *>(QApplication::activeModalWidget());
@@ -166,8 +179,8 @@ void tst_SetDSave::clickingTheFolderOpensThePicker()
         picker->openFolder(dir.path());
         QTest::mouseClick(picker->btnCancel, Qt::LeftButton);
     });
-    QTest::mouseClick(window.lblFolder, Qt::LeftButton);
-    QCOMPARE(window.lblFolder->text(), chosen.path());
+    QTest::mouseClick(control<GradientLabel>(window, QStringLiteral("lblFolder")), Qt::LeftButton);
+    QCOMPARE(control<GradientLabel>(window, QStringLiteral("lblFolder"))->text(), chosen.path());
 }
 
 QTEST_MAIN(tst_SetDSave)

@@ -1,6 +1,7 @@
 #include "CommIndicator.h"
 #include "DisplayTicker.h"
 #include "EngineHarness.h"
+#include "FindControl.h"
 #include "GradientLabel.h"
 #include "Lamp.h"
 #include "ModalAnswer.h"
@@ -70,7 +71,7 @@ struct Fixture : EngineHarness
 
     void clickPickerRow(int row)
     {
-        QTableView *grid = window->sprdStatus;
+        QTableView *grid = control<QTableView>(*window, QStringLiteral("sprdStatus"));
         const QRect cell = grid->visualRect(grid->model()->index(row, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
@@ -82,7 +83,7 @@ struct Fixture : EngineHarness
 /// The device picker's link cell of a row.
 static QVariant pickerCell(const frmZQ410_Main &w, int row, int role = Qt::DisplayRole)
 {
-    return w.sprdStatus->model()->index(row, 1).data(role);
+    return control<QTableView>(w, QStringLiteral("sprdStatus"))->model()->index(row, 1).data(role);
 }
 
 class tst_MainWindow : public QObject
@@ -118,7 +119,7 @@ void tst_MainWindow::chartStartsWithTwoPointsOneSecondApartAndGrowsPerPeriod()
     Fixture f({1}, {1});
     f.line.controller(1)->writeRegister(102, 1);
     f.goOnline();
-    TrendChart *chart = f.window->picRun->ChartFX1;
+    TrendChart *chart = control<TrendChart>(*f.window, QStringLiteral("ChartFX1"));
     // The first display tick (500 ms) was due at once with RUN still grey; the next due step
     // comes 5 s later, at 13:04:10.
     advanceTo(f, 4999);
@@ -144,14 +145,16 @@ void tst_MainWindow::chartPausesWhileStoppedAndRestartsOnTheNextRun()
     Fixture f({1}, {1});
     f.line.controller(1)->writeRegister(102, 1);
     f.goOnline();
-    TrendChart *chart = f.window->picRun->ChartFX1;
+    TrendChart *chart = control<TrendChart>(*f.window, QStringLiteral("ChartFX1"));
     advanceTo(f, 15000);
     QCOMPARE(chart->data().size(), qsizetype(4));
-    QTest::mouseClick(f.window->picRun->btnCMD[0], Qt::LeftButton); // stop
+    QTest::mouseClick(control<QPushButton>(*f.window, QStringLiteral("btnCMD_0")),
+                      Qt::LeftButton); // stop
     advanceTo(f, 30000);
-    QVERIFY(!f.window->picRun->btnCMD[0]->property("lit").toBool());
-    QCOMPARE(chart->data().size(), qsizetype(4));                   // the curve stays
-    QTest::mouseClick(f.window->picRun->btnCMD[0], Qt::LeftButton); // run again
+    QVERIFY(!control<QPushButton>(*f.window, QStringLiteral("btnCMD_0"))->property("lit").toBool());
+    QCOMPARE(chart->data().size(), qsizetype(4)); // the curve stays
+    QTest::mouseClick(control<QPushButton>(*f.window, QStringLiteral("btnCMD_0")),
+                      Qt::LeftButton); // run again
     advanceTo(f, 35000);
     QCOMPARE(chart->data().size(), qsizetype(2)); // a new chart
 }
@@ -162,7 +165,7 @@ void tst_MainWindow::pickingAnotherDeviceClearsTheChart()
     f.line.controller(1)->writeRegister(102, 1);
     f.line.controller(3)->writeRegister(102, 1);
     f.goOnline();
-    TrendChart *chart = f.window->picRun->ChartFX1;
+    TrendChart *chart = control<TrendChart>(*f.window, QStringLiteral("ChartFX1"));
     advanceTo(f, 10000);
     QVERIFY(chart->data().size() >= 2);
     f.clickPickerRow(1);
@@ -174,22 +177,27 @@ void tst_MainWindow::pickingAnotherDeviceClearsTheChart()
 void tst_MainWindow::chartControlsPeriodColourAndUnit()
 {
     Fixture f({1}, {1});
-    StatusPanel &panel = *f.window->picRun;
-    QCOMPARE(panel.txtDispTime->text(), QStringLiteral("5"));
-    QVERIFY(panel.chb3D->isChecked());
-    QVERIFY(panel.ChartFX1->is3D());
-    QVERIFY(!panel.chbScroll->isChecked());
-    panel.txtDispTime->clear();
-    QCOMPARE(panel.txtDispTime->text(), QStringLiteral("1"));
-    panel.txtDispTime->selectAll();
-    QTest::keyClicks(panel.txtDispTime, QStringLiteral("90"));
-    QCOMPARE(panel.txtDispTime->text(), QStringLiteral("60"));
-    QTest::mouseClick(panel.chb3D, Qt::LeftButton);
-    QVERIFY(!panel.ChartFX1->is3D());
-    QTest::mouseClick(panel.chbScroll, Qt::LeftButton);
-    QVERIFY(panel.ChartFX1->isScrollBarVisible());
+    StatusPanel &panel = *control<StatusPanel>(*f.window, QStringLiteral("picRun"));
+    QCOMPARE(control<NumberEdit>(panel, QStringLiteral("txtDispTime"))->text(),
+             QStringLiteral("5"));
+    QVERIFY(control<QCheckBox>(panel, QStringLiteral("chb3D"))->isChecked());
+    QVERIFY(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->is3D());
+    QVERIFY(!control<QCheckBox>(panel, QStringLiteral("chbScroll"))->isChecked());
+    control<NumberEdit>(panel, QStringLiteral("txtDispTime"))->clear();
+    QCOMPARE(control<NumberEdit>(panel, QStringLiteral("txtDispTime"))->text(),
+             QStringLiteral("1"));
+    control<NumberEdit>(panel, QStringLiteral("txtDispTime"))->selectAll();
+    QTest::keyClicks(control<NumberEdit>(panel, QStringLiteral("txtDispTime")),
+                     QStringLiteral("90"));
+    QCOMPARE(control<NumberEdit>(panel, QStringLiteral("txtDispTime"))->text(),
+             QStringLiteral("60"));
+    QTest::mouseClick(control<QCheckBox>(panel, QStringLiteral("chb3D")), Qt::LeftButton);
+    QVERIFY(!control<TrendChart>(panel, QStringLiteral("ChartFX1"))->is3D());
+    QTest::mouseClick(control<QCheckBox>(panel, QStringLiteral("chbScroll")), Qt::LeftButton);
+    QVERIFY(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->isScrollBarVisible());
 
-    QCOMPARE(panel.ChartFX1->seriesColor(1), QColor(255, 0, 0));
+    QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->seriesColor(1),
+             QColor(255, 0, 0));
     const QColor chosen(10, 200, 30);
     QTimer::singleShot(0, [chosen] {
         auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
@@ -197,26 +205,32 @@ void tst_MainWindow::chartControlsPeriodColourAndUnit()
         dialog->setCurrentColor(chosen);
         dialog->accept();
     });
-    QTest::mouseClick(panel.picGcolor[1], Qt::LeftButton);
-    QCOMPARE(panel.ChartFX1->seriesColor(1), QColor(255, 0, 0)); // until the next tick
+    QTest::mouseClick(control<QPushButton>(panel, QStringLiteral("picGcolor_1")), Qt::LeftButton);
+    QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->seriesColor(1),
+             QColor(255, 0, 0)); // until the next tick
     f.clock.advance(500);
-    QCOMPARE(panel.ChartFX1->seriesColor(1), chosen);
+    QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->seriesColor(1), chosen);
     QTimer::singleShot(0, [] {
         auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         dialog->setCurrentColor(Qt::black);
         dialog->reject();
     });
-    QTest::mouseClick(panel.picGcolor[1], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(panel, QStringLiteral("picGcolor_1")), Qt::LeftButton);
     f.clock.advance(500);
-    QCOMPARE(panel.ChartFX1->seriesColor(1), chosen);
+    QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->seriesColor(1), chosen);
 
-    QCOMPARE(panel.ChartFX1->title(TrendChart::Title::Left), QStringLiteral("온도(℃)"));
-    QCOMPARE(panel.ChartFX1->title(TrendChart::Title::Bottom), QStringLiteral("시간"));
+    QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->title(TrendChart::Title::Left),
+             QStringLiteral("온도(℃)"));
+    QCOMPARE(
+        control<TrendChart>(panel, QStringLiteral("ChartFX1"))->title(TrendChart::Title::Bottom),
+        QStringLiteral("시간"));
     f.line.controller(1)->writeRegister(507, 1);
     f.goOnline();
-    QCOMPARE(panel.ChartFX1->title(TrendChart::Title::Left), QStringLiteral("온도(℉)"));
-    QCOMPARE(panel.lblUnit[2]->text(), QStringLiteral("℉"));
+    QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->title(TrendChart::Title::Left),
+             QStringLiteral("온도(℉)"));
+    QCOMPARE(control<GradientLabel>(panel, QStringLiteral("lblUnit_2"))->text(),
+             QStringLiteral("℉"));
 }
 
 void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
@@ -227,16 +241,22 @@ void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
     QTimer::singleShot(0, [] {
         auto *dialog = qobject_cast<frmZQ410_Set_DSave *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        dialog->cmbSave->setCurrentText(QStringLiteral("Yes"));
-        dialog->txtSaveInterval->setText(QStringLiteral("30"));
-        dialog->cmbUnit->setCurrentText(QStringLiteral("초"));
-        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+        control<QComboBox>(*dialog, QStringLiteral("cmbSave"))
+            ->setCurrentText(QStringLiteral("Yes"));
+        control<NumberEdit>(*dialog, QStringLiteral("txtSaveInterval"))
+            ->setText(QStringLiteral("30"));
+        control<QComboBox>(*dialog, QStringLiteral("cmbUnit"))
+            ->setCurrentText(QStringLiteral("초"));
+        QTest::mouseClick(control<QPushButton>(*dialog, QStringLiteral("btnOK")), Qt::LeftButton);
     });
-    QTest::mouseClick(w.btnMenu[3], Qt::LeftButton);
-    QCOMPARE(w.lblDSave_Enable->text(), QStringLiteral("Yes"));
-    QCOMPARE(w.lblDSave_Intv->text(), QStringLiteral("30"));
-    QCOMPARE(w.lblDSave_Unit->text(), QStringLiteral("초"));
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnMenu_3")), Qt::LeftButton);
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Enable"))->text(), QStringLiteral("Yes"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Intv"))->text(), QStringLiteral("30"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Unit"))->text(), QStringLiteral("초"));
     QCOMPARE(f.engine->state().recording.DataFolder, folder);
+
+    // Stored through the engine.
+    QCOMPARE(SettingsFiles(f.dir.path()).LoadRecordingSettings(QString()).RecordInterval, 30);
 
     // Recording every 30 s: the first due step (13:04:05) found the port closed; after that the
     // running, connected controller gets a record every 30 s.
@@ -256,36 +276,43 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     Fixture f({1}, {});
     frmZQ410_Main &w = *f.window;
     QCOMPARE(w.windowTitle(), QStringLiteral("ZQ410 V1.0.0"));
-    QCOMPARE(w.StatusBar1[0]->text(), QStringLiteral("COM1"));
-    QCOMPARE(w.StatusBar1[1]->text(), QStringLiteral("9600,N,8,1"));
-    QCOMPARE(w.StatusBar1[2]->text(), QStringLiteral("CLOSE"));
-    QCOMPARE(w.StatusBar1[3]->text(), QStringLiteral("메시지"));
-    QCOMPARE(w.StatusBar1[4]->text(), QStringLiteral("SUM"));
-    QCOMPARE(w.lblDSave_Enable->text(), QStringLiteral("No"));
-    QCOMPARE(w.lblDSave_Intv->text(), QStringLiteral("1"));
-    QCOMPARE(w.lblDSave_Unit->text(), QStringLiteral("분"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_1"))->text(), QStringLiteral("COM1"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_2"))->text(),
+             QStringLiteral("9600,N,8,1"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_3"))->text(), QStringLiteral("CLOSE"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_4"))->text(), QStringLiteral("메시지"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_5"))->text(), QStringLiteral("SUM"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Enable"))->text(), QStringLiteral("No"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Intv"))->text(), QStringLiteral("1"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Unit"))->text(), QStringLiteral("분"));
     QVERIFY(QFile::exists(f.dir.filePath(QStringLiteral("Comm.CFG"))));
     QVERIFY(QDir(f.dir.filePath(QStringLiteral("data"))).exists());
-    QVERIFY(!w.picRun->isVisible());
-    QVERIFY(w.Image1->isVisible());
-    QVERIFY(w.Image1->isLoaded());
-    QVERIFY(!w.lblConnectChk->isVisible());
-    QCOMPARE(w.lblMC_No->text(), QString());
-    QCOMPARE(w.sprdStatus->model()->rowCount(), 0);
-    QVERIFY(w.mSetPort->isEnabled());
-    QVERIFY(w.btnMenu[0]->isEnabled());
-    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
-    QCOMPARE(w.mSetPortOpen->shortcut(), QKeySequence(Qt::Key_F5));
-    QCOMPARE(w.mHelpHelp->shortcut(), QKeySequence(Qt::Key_F1));
+    QVERIFY(!control<StatusPanel>(w, QStringLiteral("picRun"))->isVisible());
+    QVERIFY(control<PanelArtwork>(w, QStringLiteral("Image1"))->isVisible());
+    QVERIFY(control<PanelArtwork>(w, QStringLiteral("Image1"))->isLoaded());
+    QVERIFY(!control<QLabel>(w, QStringLiteral("lblConnectChk"))->isVisible());
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QString());
+    QCOMPARE(control<QTableView>(w, QStringLiteral("sprdStatus"))->model()->rowCount(), 0);
+    QVERIFY(control<QAction>(w, QStringLiteral("mSetPort"))->isEnabled());
+    QVERIFY(control<QPushButton>(w, QStringLiteral("btnMenu_0"))->isEnabled());
+    QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
+             frmZQ410_Main::PortOpenCaption);
+    QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->shortcut(),
+             QKeySequence(Qt::Key_F5));
+    QCOMPARE(control<QAction>(w, QStringLiteral("mHelpHelp"))->shortcut(),
+             QKeySequence(Qt::Key_F1));
     for (int i : {2, 4, 5, 6, 7})
-        QVERIFY2(!w.btnMenu[i]->isEnabled(), qPrintable(w.btnMenu[i]->text()));
-    QCOMPARE(w.picRun->lblUnit[0]->text(), QStringLiteral("℃"));
-    QVERIFY(!w.picRun->btnCMD[5]->isEnabled());
-    QCOMPARE(w.picRun->btnCMD[5]->toolTip(),
+        QVERIFY2(!control<QPushButton>(w, QStringLiteral("btnMenu_%1").arg(i))->isEnabled(),
+                 qPrintable(control<QPushButton>(w, QStringLiteral("btnMenu_%1").arg(i))->text()));
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblUnit_0"))->text(), QStringLiteral("℃"));
+    QVERIFY(!control<QPushButton>(w, QStringLiteral("btnCMD_5"))->isEnabled());
+    QCOMPARE(control<QPushButton>(w, QStringLiteral("btnCMD_5"))->toolTip(),
              QStringLiteral("현재 버전에서는 제공하지 않는 버튼입니다."));
 
     // The device number's tooltip is an ordinary tooltip, not the number's big red bold face.
-    QToolTip::showText(w.lblMC_No->mapToGlobal(QPoint(4, 4)), w.lblMC_No->toolTip(), w.lblMC_No);
+    QToolTip::showText(control<QLabel>(w, QStringLiteral("lblMC_No"))->mapToGlobal(QPoint(4, 4)),
+                       control<QLabel>(w, QStringLiteral("lblMC_No"))->toolTip(),
+                       control<QLabel>(w, QStringLiteral("lblMC_No")));
     QWidget *tip = nullptr;
     for (QWidget *top : QApplication::topLevelWidgets()) {
         if (top->inherits("QTipLabel") && top->isVisible())
@@ -297,7 +324,7 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     QToolTip::hideText();
 
     // The checked 3D box on the navy panel shows a dark check mark on its white face.
-    const QImage box = w.picRun->chb3D->grab().toImage();
+    const QImage box = control<QCheckBox>(w, QStringLiteral("chb3D"))->grab().toImage();
     int markPixels = 0;
     for (int y = 0; y < box.height(); ++y) {
         for (int x = 0; x < std::min(box.width(), box.height()); ++x) {
@@ -311,11 +338,11 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     QString version;
     QTimer::singleShot(0, [&version] {
         if (auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget())) {
-            version = about->lblVersion->text();
+            version = control<QLabel>(*about, QStringLiteral("lblVersion"))->text();
             about->accept();
         }
     });
-    w.mHelpAbout->trigger();
+    control<QAction>(w, QStringLiteral("mHelpAbout"))->trigger();
     QCOMPARE(version, QStringLiteral("Version 1.0.0"));
 
     // An empty device list: opening is refused with a message, the port stays closed.
@@ -324,7 +351,8 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     QCOMPARE(answer.title, QStringLiteral("ZQ410"));
     QVERIFY(!answer.text.isEmpty());
     QVERIFY(!f.engine->isPortOpen());
-    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
+    QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
+             frmZQ410_Main::PortOpenCaption);
 }
 
 void tst_MainWindow::portSettingsWindowSavesAndShowsTheSettings()
@@ -342,13 +370,14 @@ void tst_MainWindow::portSettingsWindowSavesAndShowsTheSettings()
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")),
                           Qt::LeftButton);
     });
-    QTest::mouseClick(w.btnMenu[0], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnMenu_0")), Qt::LeftButton);
     QFile file(f.dir.filePath(QStringLiteral("Comm.CFG")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("COM3\r\n4800\r\nE\r\n7\r\n2\r\nSTD\r\n"));
-    QCOMPARE(w.StatusBar1[0]->text(), QStringLiteral("COM3"));
-    QCOMPARE(w.StatusBar1[1]->text(), QStringLiteral("4800,E,7,2"));
-    QCOMPARE(w.StatusBar1[4]->text(), QStringLiteral("STD"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_1"))->text(), QStringLiteral("COM3"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_2"))->text(),
+             QStringLiteral("4800,E,7,2"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_5"))->text(), QStringLiteral("STD"));
     QCOMPARE(f.engine->state().ChecksumMode, Frames::ChecksumMode::Std);
 
     // Cancel changes nothing.
@@ -359,8 +388,8 @@ void tst_MainWindow::portSettingsWindowSavesAndShowsTheSettings()
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnCancel")),
                           Qt::LeftButton);
     });
-    QTest::mouseClick(w.btnMenu[0], Qt::LeftButton);
-    QCOMPARE(w.StatusBar1[0]->text(), QStringLiteral("COM3"));
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnMenu_0")), Qt::LeftButton);
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_1"))->text(), QStringLiteral("COM3"));
 }
 
 void tst_MainWindow::failedOpenIsReportedAndTheWindowStaysClosed()
@@ -369,12 +398,14 @@ void tst_MainWindow::failedOpenIsReportedAndTheWindowStaysClosed()
     frmZQ410_Main &w = *f.window;
     f.link.failNextOpen({LinkOpenResult::Failure::NotFound, QStringLiteral("no such port")});
     MessageBoxAnswer answer(QMessageBox::Ok);
-    QTest::mouseClick(w.btnMenu[1], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnMenu_1")), Qt::LeftButton);
     QCOMPARE(answer.title, QStringLiteral("ZQ410"));
     QCOMPARE(answer.text, QStringLiteral("no such port"));
-    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
-    QCOMPARE(w.btnMenu[1]->text(), QStringLiteral("통신포트 열기"));
-    QVERIFY(!w.lblConnectChk->isVisible());
+    QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
+             frmZQ410_Main::PortOpenCaption);
+    QCOMPARE(control<QPushButton>(w, QStringLiteral("btnMenu_1"))->text(),
+             QStringLiteral("통신포트 열기"));
+    QVERIFY(!control<QLabel>(w, QStringLiteral("lblConnectChk"))->isVisible());
     f.clock.advance(3000);
     QVERIFY(f.link.sent().isEmpty());
 }
@@ -384,32 +415,36 @@ void tst_MainWindow::goesOnlineWithTwoOfThreeControllers()
     Fixture f({1, 3});
     frmZQ410_Main &w = *f.window;
     f.pressF5();
-    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortCloseCaption);
-    QCOMPARE(w.btnMenu[1]->text(), QStringLiteral("통신포트 닫기"));
-    QVERIFY(w.lblConnectChk->isVisible());
+    QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
+             frmZQ410_Main::PortCloseCaption);
+    QCOMPARE(control<QPushButton>(w, QStringLiteral("btnMenu_1"))->text(),
+             QStringLiteral("통신포트 닫기"));
+    QVERIFY(control<QLabel>(w, QStringLiteral("lblConnectChk"))->isVisible());
     f.clock.advance(50);
-    QVERIFY(w.picCommSTS->sendLit());
+    QVERIFY(control<CommIndicator>(w, QStringLiteral("picCommSTS"))->sendLit());
     f.clock.advance(250);
-    QVERIFY(!w.picCommSTS->sendLit());
-    QVERIFY(w.picCommSTS->receiveLit());
-    QCOMPARE(w.lblMC_No->text(), QStringLiteral("1"));
+    QVERIFY(!control<CommIndicator>(w, QStringLiteral("picCommSTS"))->sendLit());
+    QVERIFY(control<CommIndicator>(w, QStringLiteral("picCommSTS"))->receiveLit());
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QStringLiteral("1"));
     f.goOnline();
-    QVERIFY(w.picRun->isVisible());
-    QVERIFY(!w.lblConnectChk->isVisible());
-    QVERIFY(!w.mSetPort->isEnabled());
-    QVERIFY(!w.btnMenu[0]->isEnabled());
+    QVERIFY(control<StatusPanel>(w, QStringLiteral("picRun"))->isVisible());
+    QVERIFY(!control<QLabel>(w, QStringLiteral("lblConnectChk"))->isVisible());
+    QVERIFY(!control<QAction>(w, QStringLiteral("mSetPort"))->isEnabled());
+    QVERIFY(!control<QPushButton>(w, QStringLiteral("btnMenu_0"))->isEnabled());
     QCOMPARE(pickerCell(w, 0).toString(), QStringLiteral("양호"));
     QCOMPARE(pickerCell(w, 0, Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 255, 0));
     QCOMPARE(pickerCell(w, 1).toString(), QStringLiteral("불량"));
     QCOMPARE(pickerCell(w, 1, Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::black));
     QCOMPARE(pickerCell(w, 2).toString(), QStringLiteral("양호"));
-    QCOMPARE(w.picRun->lblSV->text(), QStringLiteral("60.0"));
-    QCOMPARE(w.picRun->lblPV[0]->text(), QStringLiteral("25.0"));
-    QCOMPARE(w.picRun->lblRestTime->text(), QStringLiteral("120"));
-    QCOMPARE(w.picRun->lblMEM->text(), QStringLiteral("1"));
-    QCOMPARE(w.picRun->lblOutput[0]->text(), QStringLiteral("0.0"));
-    QVERIFY(w.picRun->shpLED1[5]->isLit()); // COMM
-    QVERIFY(!w.picRun->shpLED1[0]->isLit());
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblSV"))->text(), QStringLiteral("60.0"));
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblPV_0"))->text(), QStringLiteral("25.0"));
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblRestTime"))->text(),
+             QStringLiteral("120"));
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblMEM"))->text(), QStringLiteral("1"));
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblOutput_0"))->text(),
+             QStringLiteral("0.0"));
+    QVERIFY(control<Lamp>(w, QStringLiteral("shpLED1_5"))->isLit()); // COMM
+    QVERIFY(!control<Lamp>(w, QStringLiteral("shpLED1_0"))->isLit());
 }
 
 void tst_MainWindow::pickingADeviceFollowsOnlyConnectedRowsWhileOpen()
@@ -418,33 +453,33 @@ void tst_MainWindow::pickingADeviceFollowsOnlyConnectedRowsWhileOpen()
     frmZQ410_Main &w = *f.window;
     f.clickPickerRow(2); // port closed
     QCOMPARE(f.engine->state().SelectedIndex, 0);
-    QCOMPARE(w.lblMC_No->text(), QString());
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QString());
 
     f.goOnline();
     f.clickPickerRow(1); // device 2 is not connected
-    QCOMPARE(w.lblMC_No->text(), QStringLiteral("1"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QStringLiteral("1"));
     QCOMPARE(f.engine->state().PendingRequest, 0);
 
     // Device 3 runs hotter; the window shows it only once it is picked.
     f.line.controller(3)->writeRegister(102, 1);
     f.line.advance(60000);
     f.clock.advance(1000);
-    QCOMPARE(w.picRun->lblPV[0]->text(), QStringLiteral("25.0"));
-    QVERIFY(!w.picRun->btnCMD[0]->property("lit").toBool());
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblPV_0"))->text(), QStringLiteral("25.0"));
+    QVERIFY(!control<QPushButton>(w, QStringLiteral("btnCMD_0"))->property("lit").toBool());
 
     f.clickPickerRow(2);
-    QCOMPARE(w.lblMC_No->text(), QStringLiteral("3"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QStringLiteral("3"));
     QCOMPARE(f.engine->state().SelectedDeviceNo, 3);
     QCOMPARE(f.engine->state().PendingRequest, 11);
     f.clock.advance(1000);
-    QVERIFY(w.picRun->lblPV[0]->text().toDouble() > 40);
-    QVERIFY(w.picRun->btnCMD[0]->property("lit").toBool());
+    QVERIFY(control<GradientLabel>(w, QStringLiteral("lblPV_0"))->text().toDouble() > 40);
+    QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_0"))->property("lit").toBool());
 
     // The header is no row.
-    QTableView *grid = w.sprdStatus;
+    QTableView *grid = control<QTableView>(w, QStringLiteral("sprdStatus"));
     QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(10, grid->horizontalHeader()->height() / 2));
-    QCOMPARE(w.lblMC_No->text(), QStringLiteral("3"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QStringLiteral("3"));
 }
 
 void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
@@ -452,25 +487,28 @@ void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
     Fixture f({1});
     frmZQ410_Main &w = *f.window;
     f.goOnline();
-    QTest::mouseClick(w.picRun->btnCMD[7], Qt::LeftButton);
-    QTest::mouseClick(w.picRun->btnCMD[0], Qt::LeftButton); // only this one is sent
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_7")), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_0")),
+                      Qt::LeftButton); // only this one is sent
     QCOMPARE(f.engine->state().AddressList, QList<int>({102}));
     for (int i = 0; i < 100 && !f.lastFrame().contains("DWR"); ++i)
         f.clock.advance(10);
     QCOMPARE(f.lastFrame().left(19), QByteArray("\x02"
                                                 "01DWR,01,0102,0001"));
     f.clock.advance(1500);
-    QVERIFY(w.picRun->btnCMD[0]->property("lit").toBool());
-    QVERIFY(w.picRun->btnCMD[0]->styleSheet().contains(QColor(255, 0, 0).name()));
-    QVERIFY(w.picRun->shpLED1[0]->isLit()); // the pump runs
+    QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_0"))->property("lit").toBool());
+    QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_0"))
+                ->styleSheet()
+                .contains(QColor(255, 0, 0).name()));
+    QVERIFY(control<Lamp>(w, QStringLiteral("shpLED1_0"))->isLit()); // the pump runs
 
-    QTest::mouseClick(w.picRun->btnCMD[7], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_7")), Qt::LeftButton);
     QCOMPARE(f.engine->state().AddressList, QList<int>({110}));
-    QTest::mouseClick(w.picRun->btnCMD[5], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_5")), Qt::LeftButton);
     QCOMPARE(f.engine->state().AddressList, QList<int>({110}));
     f.clock.advance(1500);
-    QVERIFY(w.picRun->btnCMD[7]->property("lit").toBool());
-    QVERIFY(!w.picRun->btnCMD[1]->property("lit").toBool());
+    QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_7"))->property("lit").toBool());
+    QVERIFY(!control<QPushButton>(w, QStringLiteral("btnCMD_1"))->property("lit").toBool());
 }
 
 void tst_MainWindow::memoryNumberBoxLimitsAndQueuesTheWrite()
@@ -478,30 +516,32 @@ void tst_MainWindow::memoryNumberBoxLimitsAndQueuesTheWrite()
     Fixture f({1});
     frmZQ410_Main &w = *f.window;
     f.goOnline();
-    StatusPanel &panel = *w.picRun;
-    QVERIFY(!panel.txtMEM->isVisible());
-    QTest::mouseClick(panel.lblMEM, Qt::LeftButton);
-    QVERIFY(panel.txtMEM->isVisible());
-    QCOMPARE(panel.txtMEM->text(), QStringLiteral("1"));
-    panel.txtMEM->clear();
-    QTest::keyClicks(panel.txtMEM, QStringLiteral("150"));
-    QCOMPARE(panel.txtMEM->text(), QStringLiteral("99"));
-    panel.txtMEM->clear();
-    QTest::keyClicks(panel.txtMEM, QStringLiteral("-5"));
-    QCOMPARE(panel.txtMEM->text(), QStringLiteral("0"));
-    panel.txtMEM->clear();
-    QTest::keyClicks(panel.txtMEM, QStringLiteral("abc"));
-    QVERIFY(panel.txtMEM->isVisible()); // unconfirmed text stays
-    panel.txtMEM->clear();
-    QTest::keyClicks(panel.txtMEM, QStringLiteral("7"));
-    QTest::keyClick(panel.txtMEM, Qt::Key_Return);
-    QVERIFY(!panel.txtMEM->isVisible());
-    QCOMPARE(panel.lblMEM->text(), QStringLiteral("1")); // until the next status block
+    StatusPanel &panel = *control<StatusPanel>(w, QStringLiteral("picRun"));
+    QVERIFY(!control<NumberEdit>(panel, QStringLiteral("txtMEM"))->isVisible());
+    QTest::mouseClick(control<GradientLabel>(panel, QStringLiteral("lblMEM")), Qt::LeftButton);
+    QVERIFY(control<NumberEdit>(panel, QStringLiteral("txtMEM"))->isVisible());
+    QCOMPARE(control<NumberEdit>(panel, QStringLiteral("txtMEM"))->text(), QStringLiteral("1"));
+    control<NumberEdit>(panel, QStringLiteral("txtMEM"))->clear();
+    QTest::keyClicks(control<NumberEdit>(panel, QStringLiteral("txtMEM")), QStringLiteral("150"));
+    QCOMPARE(control<NumberEdit>(panel, QStringLiteral("txtMEM"))->text(), QStringLiteral("99"));
+    control<NumberEdit>(panel, QStringLiteral("txtMEM"))->clear();
+    QTest::keyClicks(control<NumberEdit>(panel, QStringLiteral("txtMEM")), QStringLiteral("-5"));
+    QCOMPARE(control<NumberEdit>(panel, QStringLiteral("txtMEM"))->text(), QStringLiteral("0"));
+    control<NumberEdit>(panel, QStringLiteral("txtMEM"))->clear();
+    QTest::keyClicks(control<NumberEdit>(panel, QStringLiteral("txtMEM")), QStringLiteral("abc"));
+    QVERIFY(control<NumberEdit>(panel, QStringLiteral("txtMEM"))
+                ->isVisible()); // unconfirmed text stays
+    control<NumberEdit>(panel, QStringLiteral("txtMEM"))->clear();
+    QTest::keyClicks(control<NumberEdit>(panel, QStringLiteral("txtMEM")), QStringLiteral("7"));
+    QTest::keyClick(control<NumberEdit>(panel, QStringLiteral("txtMEM")), Qt::Key_Return);
+    QVERIFY(!control<NumberEdit>(panel, QStringLiteral("txtMEM"))->isVisible());
+    QCOMPARE(control<GradientLabel>(panel, QStringLiteral("lblMEM"))->text(),
+             QStringLiteral("1")); // until the next status block
     QCOMPARE(f.engine->state().PendingRequest, 101);
     QCOMPARE(f.engine->state().AddressList, QList<int>({131}));
     QCOMPARE(f.engine->state().ValueList, QList<int>({7}));
     f.clock.advance(1500);
-    QCOMPARE(panel.lblMEM->text(), QStringLiteral("7"));
+    QCOMPARE(control<GradientLabel>(panel, QStringLiteral("lblMEM"))->text(), QStringLiteral("7"));
 }
 
 void tst_MainWindow::closingThePortReturnsToTheClosedState()
@@ -510,10 +550,11 @@ void tst_MainWindow::closingThePortReturnsToTheClosedState()
     frmZQ410_Main &w = *f.window;
     f.goOnline();
     f.pressF5();
-    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
+    QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
+             frmZQ410_Main::PortOpenCaption);
     QVERIFY(!f.engine->isPortOpen());
-    QVERIFY(!w.picRun->isVisible());
-    QVERIFY(w.mSetPort->isEnabled());
+    QVERIFY(!control<StatusPanel>(w, QStringLiteral("picRun"))->isVisible());
+    QVERIFY(control<QAction>(w, QStringLiteral("mSetPort"))->isEnabled());
     f.goOnline(); // and opens again
 }
 
@@ -529,9 +570,10 @@ void tst_MainWindow::pulledAdapterIsReportedAndClosesTheWindowState()
     QCOMPARE(answer.text, QStringLiteral("통신포트 COM1의 연결이 끊어졌습니다.\n케이블이나 USB "
                                          "변환기를 다시 연결한 뒤 통신포트를 다시 여십시오."));
     QCOMPARE(answer.details, QStringLiteral("device removed"));
-    QCOMPARE(w.mSetPortOpen->text(), frmZQ410_Main::PortOpenCaption);
-    QVERIFY(!w.picRun->isVisible());
-    QVERIFY(w.mSetPort->isEnabled());
+    QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
+             frmZQ410_Main::PortOpenCaption);
+    QVERIFY(!control<StatusPanel>(w, QStringLiteral("picRun"))->isVisible());
+    QVERIFY(control<QAction>(w, QStringLiteral("mSetPort"))->isEnabled());
     QCOMPARE(pickerCell(w, 0).toString(), QString()); // no longer "양호"
 }
 
@@ -542,7 +584,7 @@ void tst_MainWindow::exitAsksFirstAndNoKeepsPolling()
     f.goOnline();
     {
         MessageBoxAnswer answer(QMessageBox::No);
-        w.mSetExit->trigger();
+        control<QAction>(w, QStringLiteral("mSetExit"))->trigger();
         QCOMPARE(answer.title, QStringLiteral("프로그램 종료 확인"));
         QCOMPARE(answer.text, QStringLiteral("프로그램을 종료할까요?"));
     }
