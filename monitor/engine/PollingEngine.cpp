@@ -169,6 +169,13 @@ void PollingEngine::forgetLineState()
         m_table.setLinkState(row, LinkState::Unknown);
         m_table.setPickerState(row, LinkState::Unknown);
     }
+    clearDisplay();
+}
+
+/// Nothing is shown (or charted) for the selected controller until its next status block; the
+/// unit stays, it rarely changes.
+void PollingEngine::clearDisplay()
+{
     const QString unit = m_display.unit;
     m_display = SelectedDisplay{};
     m_display.unit = unit;
@@ -189,6 +196,7 @@ bool PollingEngine::selectDevice(int index)
     m_state.SelectedIndex = index;
     m_state.SelectedDeviceNo = m_state.DeviceList.at(index);
     m_state.PendingRequest = CodeStatus;
+    clearDisplay(); // the previous controller's values must not pass for this one's
     return true;
 }
 

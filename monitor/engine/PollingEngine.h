@@ -166,6 +166,7 @@ private:
     bool processBytes(const QByteArray &bytes);
     void traceReceived(const QByteArray &bytes);
     void forgetLineState();
+    void clearDisplay();
     bool handleCompleteReply(const QByteArray &reply);
     void handleIdentification(const QByteArray &reply);
     bool handleGoodReply(const QByteArray &reply);

@@ -170,6 +170,9 @@ void tst_MainWindow::pickingAnotherDeviceClearsTheChart()
     QVERIFY(chart->data().size() >= 2);
     f.clickPickerRow(1);
     QCOMPARE(chart->data().size(), qsizetype(0));
+    // Until controller 3's first status block nothing of controller 1 stands for it.
+    QVERIFY(!f.engine->display().commandLit[0]);
+    QCOMPARE(control<GradientLabel>(*f.window, QStringLiteral("lblSV"))->text(), QString());
     advanceTo(f, 15000);
     QCOMPARE(chart->data().size(), qsizetype(2));
 }
