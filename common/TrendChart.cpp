@@ -12,30 +12,104 @@ constexpr int RibbonDepth = 6;
 /// Room above and below the visible values when the value axis follows them.
 constexpr double AutoMargin = 0.05;
 
-/// Ticks on whole sample numbers, labelled with the samples' times.
+/// Ticks on round times (1, 2, 5, 10, 15, 30 s; 1, 2, 5, 10, 15, 30 min; 1, 2, 3, 6, 12 h; days)
+/// found from the samples' own times: each tick stands at the first sample at or after its round
+/// time. Labels read "HH:MM:SS", or "HH:MM" for whole-minute steps; when the visible range
+/// crosses midnight the first tick and the first tick of each new day carry "MM-DD" on a second
+/// line. A tick never stands left of the one before, so labels never run backwards.
 class TimeTicker : public QCPAxisTicker
 {
 public:
-    explicit TimeTicker(const TrendData &data) : m_data(data)
-    {
-        setTickCount(4);
-        setTickStepStrategy(tssMeetTickCount);
-    }
+    explicit TimeTicker(const TrendData &data) : m_data(data) { setTickCount(6); }
 
-protected:
-    double getTickStep(const QCPRange &range) override
+    void generate(const QCPRange &range, const QLocale &, QChar, int, QVector<double> &ticks,
+                  QVector<double> *subTicks, QVector<QString> *tickLabels) override
     {
-        return std::max(1.0, QCPAxisTicker::getTickStep(range));
-    }
-    QString getTickLabel(double tick, const QLocale &, QChar, int) override
-    {
-        const qsizetype index = qsizetype(std::llround(tick));
-        if (index < 0 || index >= m_data.size())
-            return QString();
-        return m_data.label(index);
+        ticks.clear();
+        if (subTicks)
+            subTicks->clear();
+        if (tickLabels)
+            tickLabels->clear();
+        const qsizetype first = std::max<qsizetype>(0, qsizetype(std::ceil(range.lower)));
+        const qsizetype last = std::min(m_data.size() - 1, qsizetype(std::floor(range.upper)));
+        const qsizetype from = timedIndex(first, last, +1);
+        const qsizetype to = timedIndex(last, first, -1);
+        if (from < 0 || to < 0 || from > to)
+            return;
+        const qint32 t0 = m_data.time(from);
+        const qint32 t1 = std::max(t0, m_data.time(to));
+        const qint64 step = stepFor(t1 - t0);
+        const bool crossesMidnight = TrendData::dayOf(t0) != TrendData::dayOf(t1);
+        qsizetype previous = -1;
+        int previousDay = std::numeric_limits<int>::min();
+        for (qint64 round = ceilTo(t0, step); round <= t1; round += step) {
+            const qsizetype index = firstAtOrAfter(qint32(round), from, to);
+            if (index <= previous)
+                continue;
+            previous = index;
+            const qint32 time = m_data.time(index);
+            // Across a gap in the records the tick keeps the sample's own time.
+            const qint32 shown = time - round < step ? qint32(round) : time;
+            QString label =
+                step % 60 == 0 ? TrendData::timeText(shown).left(5) : TrendData::timeText(shown);
+            const int day = TrendData::dayOf(shown);
+            if (crossesMidnight && day != previousDay)
+                label += QLatin1Char('\n') + TrendData::dateText(shown);
+            previousDay = day;
+            ticks.append(double(index));
+            if (tickLabels)
+                tickLabels->append(label);
+        }
     }
 
 private:
+    /// The nearest index from start towards end (direction +1 or -1) whose sample has a time.
+    qsizetype timedIndex(qsizetype start, qsizetype end, int direction) const
+    {
+        for (qsizetype i = start; direction > 0 ? i <= end : i >= end; i += direction) {
+            if (m_data.time(i) != TrendData::NoTime)
+                return i;
+        }
+        return -1;
+    }
+
+    /// The first sample in [from, to] whose time is at or after t (times rise with the index;
+    /// where they do not, some sample near t).
+    qsizetype firstAtOrAfter(qint32 t, qsizetype from, qsizetype to) const
+    {
+        qsizetype lo = from;
+        qsizetype hi = to;
+        while (lo < hi) {
+            const qsizetype mid = lo + (hi - lo) / 2;
+            if (m_data.time(mid) < t)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+
+    /// The smallest round step that puts at most tickCount() ticks on the span.
+    qint64 stepFor(qint64 span) const
+    {
+        static constexpr std::array<qint64, 27> Steps = {
+            1,          2,          5,          10,         15,          30,         60,
+            120,        300,        600,        900,        1800,        3600,       7200,
+            10800,      21600,      43200,      86400,      2 * 86400,   5 * 86400,  7 * 86400,
+            14 * 86400, 30 * 86400, 60 * 86400, 91 * 86400, 182 * 86400, 365 * 86400};
+        for (qint64 step : Steps) {
+            if (span / step < tickCount())
+                return step;
+        }
+        return Steps.back();
+    }
+
+    static qint64 ceilTo(qint64 value, qint64 step)
+    {
+        const qint64 down = value >= 0 ? value / step * step : -((-value + step - 1) / step) * step;
+        return down == value ? value : down + step;
+    }
+
     const TrendData &m_data;
 };
 
@@ -152,10 +226,9 @@ void TrendChart::clear()
     dataChanged();
 }
 
-void TrendChart::appendSample(qint32 secondOfDay,
-                              const std::array<float, TrendData::SeriesCount> &values)
+void TrendChart::appendSample(qint32 time, const std::array<float, TrendData::SeriesCount> &values)
 {
-    m_data.append(secondOfDay, values);
+    m_data.append(time, values);
     dataChanged();
 }
 

@@ -37,7 +37,8 @@ public:
 
     /// Empties the chart.
     void clear();
-    void appendSample(qint32 secondOfDay, const std::array<float, TrendData::SeriesCount> &values);
+    /// Appends a sample at a time as TrendData::timeOf gives it.
+    void appendSample(qint32 time, const std::array<float, TrendData::SeriesCount> &values);
 
     void setSeriesName(int series, const QString &name);
     void setSeriesColor(int series, const QColor &color);

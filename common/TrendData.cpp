@@ -16,13 +16,13 @@ void TrendData::clear()
         levels.clear();
 }
 
-void TrendData::append(qint32 secondOfDay, const std::array<float, SeriesCount> &values)
+void TrendData::append(qint32 time, const std::array<float, SeriesCount> &values)
 {
     const qsizetype offset = m_size % ChunkSize;
     if (offset == 0)
         m_chunks.push_back(std::make_unique<Chunk>());
     Chunk &chunk = *m_chunks.back();
-    chunk.times[offset] = secondOfDay;
+    chunk.times[offset] = time;
     for (int s = 0; s < SeriesCount; ++s) {
         chunk.values[s][offset] = values[s];
         // Each level's last node covers the new sample: widen it (creating it when the sample
@@ -56,7 +56,7 @@ float TrendData::value(int series, qsizetype index) const
     return m_chunks[index / ChunkSize]->values[series][index % ChunkSize];
 }
 
-qint32 TrendData::secondOfDay(qsizetype index) const
+qint32 TrendData::time(qsizetype index) const
 {
     return m_chunks[index / ChunkSize]->times[index % ChunkSize];
 }
@@ -64,7 +64,7 @@ qint32 TrendData::secondOfDay(qsizetype index) const
 QString TrendData::label(qsizetype index) const
 {
     const auto it = m_labels.constFind(index);
-    return it != m_labels.constEnd() ? it.value() : timeText(secondOfDay(index));
+    return it != m_labels.constEnd() ? it.value() : timeText(time(index));
 }
 
 void TrendData::setLastLabel(const QString &text)
@@ -167,12 +167,48 @@ qsizetype TrendData::memoryBytes() const
     return bytes;
 }
 
-QString TrendData::timeText(qint32 secondOfDay)
+namespace {
+
+const QDate Epoch(2000, 1, 1);
+
+} // namespace
+
+qint32 TrendData::timeOf(const QDateTime &dateTime)
 {
-    if (secondOfDay < 0)
+    return timeOf(int(Epoch.daysTo(dateTime.date())),
+                  dateTime.time().msecsSinceStartOfDay() / 1000);
+}
+
+qint32 TrendData::timeOf(int daysSince2000, int secondOfDay)
+{
+    return qint32(qint64(daysSince2000) * SecondsPerDay + secondOfDay);
+}
+
+int TrendData::dayOf(qint32 time)
+{
+    const qint64 t = time;
+    return int(t >= 0 ? t / SecondsPerDay : -((-t + SecondsPerDay - 1) / SecondsPerDay));
+}
+
+int TrendData::secondOfDay(qint32 time)
+{
+    return int(qint64(time) - qint64(dayOf(time)) * SecondsPerDay);
+}
+
+QString TrendData::timeText(qint32 time)
+{
+    if (time == NoTime)
         return QString();
+    const int second = secondOfDay(time);
     return QStringLiteral("%1:%2:%3")
-        .arg(secondOfDay / 3600, 2, 10, QLatin1Char('0'))
-        .arg(secondOfDay / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(secondOfDay % 60, 2, 10, QLatin1Char('0'));
+        .arg(second / 3600, 2, 10, QLatin1Char('0'))
+        .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(second % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString TrendData::dateText(qint32 time)
+{
+    if (time == NoTime)
+        return QString();
+    return Epoch.addDays(dayOf(time)).toString(QStringLiteral("MM-dd"));
 }

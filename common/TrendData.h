@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <QtGlobal>
@@ -26,7 +27,7 @@ struct MinMax
     }
 };
 
-/// The samples of a trend chart: per sample its time of day and one value for each of the three
+/// The samples of a trend chart: per sample its date and time and one value for each of the three
 /// series, the X value being the sample's index. Kept compactly (about 18 bytes a sample, the
 /// summaries included) in fixed chunks, with a min/max pyramid per series so that the smallest
 /// and largest value of any run of samples costs O(log n), whatever the length of the run.
@@ -35,7 +36,8 @@ class TrendData
 public:
     static constexpr int SeriesCount = 3;
     /// Time of a sample that has none to show.
-    static constexpr qint32 NoTime = -1;
+    static constexpr qint32 NoTime = std::numeric_limits<qint32>::min();
+    static constexpr qint32 SecondsPerDay = 86400;
 
     TrendData();
     ~TrendData();
@@ -46,13 +48,13 @@ public:
 
     void clear();
     /// Appends a sample; updating the summaries costs O(log n), nothing is rebuilt.
-    void append(qint32 secondOfDay, const std::array<float, SeriesCount> &values);
+    void append(qint32 time, const std::array<float, SeriesCount> &values);
 
     qsizetype size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
     float value(int series, qsizetype index) const;
-    /// Seconds since midnight of the sample, or NoTime.
-    qint32 secondOfDay(qsizetype index) const;
+    /// The sample's time as timeOf gives it, or NoTime.
+    qint32 time(qsizetype index) const;
     /// The sample's label on the time axis: its time as "HH:MM:SS", or the text it was given.
     QString label(qsizetype index) const;
     /// Gives the last sample a label that is not a time of day (kept apart: such labels are rare).
@@ -70,8 +72,17 @@ public:
     /// Bytes held, summaries and unused chunk room included.
     qsizetype memoryBytes() const;
 
-    /// "HH:MM:SS" of a second of the day; empty for NoTime.
-    static QString timeText(qint32 secondOfDay);
+    /// A wall-clock date and time as the samples keep it: seconds since 2000-01-01 00:00:00,
+    /// without time zone (the files hold local times), for 1932 to 2068.
+    static qint32 timeOf(const QDateTime &dateTime);
+    static qint32 timeOf(int daysSince2000, int secondOfDay);
+    /// Days since 2000-01-01 of a time (floor), and its second of the day.
+    static int dayOf(qint32 time);
+    static int secondOfDay(qint32 time);
+    /// "HH:MM:SS" of a time's time of day; empty for NoTime.
+    static QString timeText(qint32 time);
+    /// "MM-DD" of a time's date; empty for NoTime.
+    static QString dateText(qint32 time);
 
 private:
     static constexpr qsizetype ChunkSize = 1 << 16;

@@ -35,6 +35,20 @@ qint32 TrendFileReader::parseTime(QByteArrayView text)
     return h * 3600 + m * 60 + s;
 }
 
+std::optional<int> TrendFileReader::parseDate(QByteArrayView text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    const int century = twoDigits(text, 0);
+    const int year = twoDigits(text, 2);
+    const int month = twoDigits(text, 5);
+    const int day = twoDigits(text, 8);
+    const QDate date(century * 100 + year, month, day);
+    if (century < 0 || year < 0 || !date.isValid())
+        return std::nullopt;
+    return int(QDate(2000, 1, 1).daysTo(date));
+}
+
 bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
 {
     std::array<QByteArrayView, FieldCount> fields;
@@ -52,9 +66,13 @@ bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
     const std::array<float, TrendData::SeriesCount> values = {
         float(NumberText::leadingNumber(fields[2])), float(NumberText::leadingNumber(fields[3])),
         float(NumberText::leadingNumber(fields[4]))};
-    const qint32 time = parseTime(fields[1]);
+    // A record without a readable date keeps its time of day on day 0.
+    const qint32 second = parseTime(fields[1]);
+    const qint32 time = second == TrendData::NoTime
+                            ? TrendData::NoTime
+                            : TrendData::timeOf(parseDate(fields[0]).value_or(0), second);
     data.append(time, values);
-    if (time == TrendData::NoTime && !fields[1].isEmpty())
+    if (second == TrendData::NoTime && !fields[1].isEmpty())
         data.setLastLabel(
             Cp949::toUnicode(fields[1].first(std::min(fields[1].size(), MaxLabel)).toByteArray()));
     return true;

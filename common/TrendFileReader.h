@@ -27,4 +27,6 @@ public:
 
     /// Seconds since midnight of an "HH:MM:SS" text, or TrendData::NoTime for anything else.
     static qint32 parseTime(QByteArrayView text);
+    /// Days since 2000-01-01 of a "YYYY-MM-DD" text, or nullopt for anything else.
+    static std::optional<int> parseDate(QByteArrayView text);
 };

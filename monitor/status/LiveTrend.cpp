@@ -12,11 +12,6 @@ namespace {
 const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
                                  QStringLiteral("보조온도")};
 
-qint32 secondOfDay(const QDateTime &time)
-{
-    return time.time().msecsSinceStartOfDay() / 1000;
-}
-
 } // namespace
 
 LiveTrend::LiveTrend(PollingEngine &engine, StatusPanel &panel, QObject *parent)
@@ -89,7 +84,7 @@ void LiveTrend::AddChartSample(const QDateTime &now)
     const std::array<float, 3> values = {float(trend[0]), float(trend[1]), float(trend[2])};
     TrendChart *chart = m_panel.chart();
     if (SampleCount == 1)
-        chart->appendSample(secondOfDay(now.addSecs(-1)), values);
-    chart->appendSample(secondOfDay(now), values);
+        chart->appendSample(TrendData::timeOf(now.addSecs(-1)), values);
+    chart->appendSample(TrendData::timeOf(now), values);
     chart->setXRange(0, SampleCount);
 }

@@ -14,7 +14,9 @@ class tst_TrendChart : public QObject
     Q_OBJECT
 
 private slots:
-    void timeAxisShowsAFewSampleTimes();
+    void timeAxisTicksFallOnRoundTimes_data();
+    void timeAxisTicksFallOnRoundTimes();
+    void timeLabelsNeverRunBackwards();
     void threeDChangesTheDrawing();
     void seriesColourVisibilityAndWidthShowInThePicture();
     void scrollBarMovesAZoomedView();
@@ -29,21 +31,74 @@ static void fill(TrendChart &chart, int count)
     chart.dataChanged();
 }
 
-void tst_TrendChart::timeAxisShowsAFewSampleTimes()
+/// Samples every `stepSeconds` from `start`, as a file of records would give them.
+static void fillFrom(TrendChart &chart, const QDateTime &start, int count, int stepSeconds)
+{
+    for (int i = 0; i < count; ++i)
+        chart.data().append(TrendData::timeOf(start.addSecs(qint64(i) * stepSeconds)),
+                            {60.0f, 20.0f + float(i % 50), 10.0f});
+    chart.dataChanged();
+}
+
+void tst_TrendChart::timeAxisTicksFallOnRoundTimes_data()
+{
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("stepSeconds");
+    QTest::addColumn<QStringList>("labels");
+    const QDate may1(2024, 5, 1);
+    QTest::newRow("an hour of seconds")
+        << QDateTime(may1, QTime(13, 4, 5)) << 3600 << 1
+        << QStringList{"13:10", "13:20", "13:30", "13:40", "13:50", "14:00"};
+    QTest::newRow("a minute of seconds")
+        << QDateTime(may1, QTime(13, 4, 5)) << 60 << 1
+        << QStringList{"13:04:10", "13:04:20", "13:04:30", "13:04:40", "13:04:50", "13:05:00"};
+    QTest::newRow("three days of minutes")
+        << QDateTime(may1, QTime(0, 0, 30)) << 3 * 1440 << 60
+        << QStringList{"12:00\n05-01", "00:00\n05-02", "12:00", "00:00\n05-03", "12:00"};
+    QTest::newRow("23 days of minutes")
+        << QDateTime(may1, QTime(8, 0)) << 23 * 1440 << 60
+        << QStringList{"00:00\n05-04", "00:00\n05-09", "00:00\n05-14", "00:00\n05-19",
+                       "00:00\n05-24"};
+}
+
+void tst_TrendChart::timeAxisTicksFallOnRoundTimes()
+{
+    QFETCH(QDateTime, start);
+    QFETCH(int, count);
+    QFETCH(int, stepSeconds);
+    QFETCH(QStringList, labels);
+    TrendChart chart;
+    chart.resize(697, 353);
+    fillFrom(chart, start, count, stepSeconds);
+    chart.showAll();
+    chart.redraw();
+    QCOMPARE(chart.timeAxisLabels(), labels);
+}
+
+/// Zoomed and scrolled across a long file, labels rise left to right; a label that starts a new
+/// day says so.
+void tst_TrendChart::timeLabelsNeverRunBackwards()
 {
     TrendChart chart;
     chart.resize(697, 353);
-    fill(chart, 100000);
-    chart.showAll();
-    chart.redraw();
-    const QStringList labels = chart.timeAxisLabels();
-    QVERIFY(labels.size() >= 3 && labels.size() <= 12);
-    for (const QString &label : labels) {
-        if (!label.isEmpty())
-            QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(label).hasMatch(),
-                     qPrintable(label));
+    fillFrom(chart, QDateTime(QDate(2024, 5, 1), QTime(8, 0)), 23 * 1440, 60);
+    chart.setScrollBarVisible(true);
+    auto *bar = chart.findChild<QScrollBar *>();
+    for (const int span : {90, 2000, 9000}) {
+        chart.setXRange(0, span);
+        for (int position = 0; position <= bar->maximum(); position += bar->maximum() / 7) {
+            bar->setValue(position);
+            chart.redraw();
+            const QStringList labels = chart.timeAxisLabels();
+            QVERIFY2(labels.size() >= 2, qPrintable(labels.join(' ')));
+            for (int i = 1; i < labels.size(); ++i) {
+                const bool newDay = labels[i].contains(QLatin1Char('\n'));
+                QVERIFY2(newDay || labels[i].left(8) > labels[i - 1].left(8),
+                         qPrintable(labels.join(QLatin1Char(' '))));
+            }
+        }
     }
-    QCOMPARE(labels.first(), QStringLiteral("08:00:00"));
 }
 
 void tst_TrendChart::threeDChangesTheDrawing()

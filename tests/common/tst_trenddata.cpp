@@ -116,6 +116,14 @@ void tst_TrendData::timeTexts()
     QCOMPARE(TrendData::timeText(0), QStringLiteral("00:00:00"));
     QCOMPARE(TrendData::timeText(14 * 3600 + 5 * 60 + 9), QStringLiteral("14:05:09"));
     QCOMPARE(TrendData::timeText(TrendData::NoTime), QString());
+    // Dates: seconds since 2000-01-01, before it too.
+    const qint32 t = TrendData::timeOf(QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)));
+    QCOMPARE(TrendData::timeText(t), QStringLiteral("14:05:09"));
+    QCOMPARE(TrendData::dateText(t), QStringLiteral("03-07"));
+    const qint32 before = TrendData::timeOf(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)));
+    QCOMPARE(before, -1);
+    QCOMPARE(TrendData::timeText(before), QStringLiteral("23:59:59"));
+    QCOMPARE(TrendData::dateText(before), QStringLiteral("12-31"));
 }
 
 QTEST_GUILESS_MAIN(tst_TrendData)

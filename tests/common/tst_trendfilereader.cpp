@@ -37,6 +37,7 @@ void tst_TrendFileReader::recordsBecomeSamples()
     QVERIFY(data);
     QCOMPARE(data->size(), qsizetype(2));
     QCOMPARE(data->label(0), QStringLiteral("14:05:09"));
+    QCOMPARE(data->time(1), TrendData::timeOf(QDateTime(QDate(2024, 3, 7), QTime(14, 5, 10))));
     QCOMPARE(data->value(0, 0), 60.0f);
     QCOMPARE(data->value(1, 0), 58.7f);
     QCOMPARE(data->value(2, 1), 25.4f);
@@ -59,6 +60,9 @@ void tst_TrendFileReader::numbersAreReadByTheirLeadingDigits()
     QCOMPARE(TrendFileReader::parseTime("23:59:59"), 86399);
     QCOMPARE(TrendFileReader::parseTime("24:00:00"), TrendData::NoTime);
     QCOMPARE(TrendFileReader::parseTime("1:02:03"), TrendData::NoTime);
+    QCOMPARE(TrendFileReader::parseDate("2000-01-02"), 1);
+    QCOMPARE(TrendFileReader::parseDate("2024-02-30"), std::nullopt);
+    QCOMPARE(TrendFileReader::parseDate("24-03-07"), std::nullopt);
 }
 
 void tst_TrendFileReader::shortLinesAreSkipped()

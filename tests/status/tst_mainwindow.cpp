@@ -126,8 +126,8 @@ void tst_MainWindow::chartStartsWithTwoPointsOneSecondApartAndGrowsPerPeriod()
     QCOMPARE(chart->data().size(), qsizetype(0));
     advanceTo(f, 5000);
     QCOMPARE(chart->data().size(), qsizetype(2));
-    QCOMPARE(TrendData::timeText(chart->data().secondOfDay(0)), QStringLiteral("13:04:09"));
-    QCOMPARE(TrendData::timeText(chart->data().secondOfDay(1)), QStringLiteral("13:04:10"));
+    QCOMPARE(TrendData::timeText(chart->data().time(0)), QStringLiteral("13:04:09"));
+    QCOMPARE(TrendData::timeText(chart->data().time(1)), QStringLiteral("13:04:10"));
     QCOMPARE(chart->data().value(0, 0), chart->data().value(0, 1));
     QCOMPARE(chart->data().value(0, 1), 60.0f);
     QCOMPARE(chart->xLast(), 1.0);
