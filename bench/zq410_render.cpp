@@ -1,21 +1,73 @@
-// zq410-render FILE OUT.png: the viewer's loading code and chart, as a whole process, offscreen.
-// Loads a trend data file, draws it as the viewer does and saves the chart as a PNG of the
-// chart's size. Prints the line count, the times and the peak memory to standard error.
+// zq410-render FILE OUT.png|OUT.pdf [--margins T,B,L,R] [--size WxH]: a trend data file drawn as
+// the viewer draws it, with the viewer's settings of this program folder (series colours and
+// visibility), offscreen. OUT.pdf is the viewer's printed page (landscape, margins in mm, by
+// default those of PrintMargin.CFG, else 0); any other name gets a PNG picture (default size
+// 1001x545). Prints the line count, the times and the peak memory to standard error.
 
 #include "PeakMemory.h"
+#include "PrintPage.h"
 #include "TrendChart.h"
 #include "TrendFileReader.h"
 #include "Version.h"
+#include "ViewerSettings.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QPrinter>
 #include <cstdio>
 
 namespace {
 
-constexpr int ChartWidth = 1001;
-constexpr int ChartHeight = 545;
+const QSize DefaultSize(1001, 545);
+const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
+                                 QStringLiteral("보조온도")};
+
+int fail(const QString &text)
+{
+    std::fprintf(stderr, "zq410-render: %s\n", qPrintable(text));
+    return 2;
+}
+
+/// "T,B,L,R" in millimetres.
+std::optional<PrintPage::MarginsMm> parseMargins(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return std::nullopt;
+    PrintPage::MarginsMm margins{};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        margins[i] = parts[i].trimmed().toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return margins;
+}
+
+PrintPage::MarginsMm storedMargins(const ViewerSettings &settings)
+{
+    PrintPage::MarginsMm margins{};
+    if (const auto texts = settings.LoadPrintMargins()) {
+        for (int i = 0; i < 4; ++i)
+            margins[i] = texts->at(i).toDouble();
+    }
+    return margins;
+}
+
+void applyViewerSettings(TrendChart &chart, const ViewerSettings &settings)
+{
+    for (int s = 0; s < 3; ++s)
+        chart.setSeriesName(s, SeriesNames[s]);
+    chart.setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
+    chart.setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
+    settings.LoadSeriesColors(
+        [&chart](int series, const QColor &color) { chart.setSeriesColor(series, color); });
+    const auto shown = settings.LoadUseItems().value_or(std::array<bool, 3>{true, true, true});
+    for (int s = 0; s < 3; ++s)
+        chart.setSeriesVisible(s, shown[s]);
+    chart.set3D(true);
+}
 
 } // namespace
 
@@ -25,32 +77,65 @@ int main(int argc, char *argv[])
         return 0;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: zq410-render FILE OUT.png\n");
-        return 2;
+    QCommandLineParser parser;
+    const QCommandLineOption marginsOption(QStringLiteral("margins"),
+                                           QStringLiteral("Page margins in mm (PDF)."),
+                                           QStringLiteral("T,B,L,R"));
+    const QCommandLineOption sizeOption(QStringLiteral("size"),
+                                        QStringLiteral("Picture size in pixels (PNG)."),
+                                        QStringLiteral("WxH"));
+    parser.addOptions({marginsOption, sizeOption});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A trend data file."));
+    parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("OUT.png or OUT.pdf."));
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 2)
+        return fail(QStringLiteral("usage: zq410-render FILE OUT.png|OUT.pdf [--margins T,B,L,R] "
+                                   "[--size WxH]"));
+    const ViewerSettings settings(QCoreApplication::applicationDirPath());
+    PrintPage::MarginsMm margins = storedMargins(settings);
+    if (parser.isSet(marginsOption)) {
+        const auto given = parseMargins(parser.value(marginsOption));
+        if (!given)
+            return fail(QStringLiteral("margins are four numbers in mm: T,B,L,R"));
+        margins = *given;
     }
+    QSize size = DefaultSize;
+    if (parser.isSet(sizeOption)) {
+        const QStringList wh = parser.value(sizeOption).split(QLatin1Char('x'));
+        size = wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+        if (size.width() < 50 || size.height() < 50 || size.width() > 20000 ||
+            size.height() > 20000)
+            return fail(QStringLiteral("the size is WxH in pixels, 50 to 20000 each"));
+    }
+
     QElapsedTimer clock;
     clock.start();
-    std::optional<TrendData> data = TrendFileReader::read(QString::fromLocal8Bit(argv[1]));
-    if (!data) {
-        std::fprintf(stderr, "zq410-render: cannot open %s\n", argv[1]);
-        return 1;
-    }
+    std::optional<TrendData> data = TrendFileReader::read(files[0]);
+    if (!data)
+        return fail(QStringLiteral("cannot open %1").arg(files[0]));
     const qint64 loadMs = clock.elapsed();
     const qsizetype lines = data->size();
 
     TrendChart chart;
-    chart.resize(ChartWidth, ChartHeight);
-    chart.setSeriesName(0, QStringLiteral("SV"));
-    chart.setSeriesName(1, QStringLiteral("제어온도"));
-    chart.setSeriesName(2, QStringLiteral("보조온도"));
-    chart.setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
-    chart.setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
-    chart.set3D(true);
+    chart.resize(size);
+    applyViewerSettings(chart, settings);
     chart.setData(std::move(*data));
-    const bool saved = chart.renderToImage(QSize(ChartWidth, ChartHeight)).save(argv[2], "PNG");
+    bool written = false;
+    if (files[1].endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(files[1]);
+        QStringList adjusted;
+        written = PrintPage::print(chart, printer, margins, &adjusted);
+        if (!adjusted.isEmpty())
+            std::fprintf(stderr, "margins brought within the page: %s\n",
+                         qPrintable(adjusted.join(QStringLiteral(", "))));
+    } else {
+        written = chart.renderToImage(size).save(files[1], "PNG");
+    }
     std::fprintf(stderr, "%lld lines, load %lld ms, total %lld ms, peak %ld KiB\n",
                  static_cast<long long>(lines), static_cast<long long>(loadMs),
                  static_cast<long long>(clock.elapsed()), peakResidentKiB());
-    return saved ? 0 : 1;
+    return written ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <functional>
 #include <qcustomplot.h>
 
 namespace {
@@ -11,6 +12,57 @@ namespace {
 constexpr int RibbonDepth = 6;
 /// Room above and below the visible values when the value axis follows them.
 constexpr double AutoMargin = 0.05;
+/// The resolution a printed chart is laid out at: that of a usual screen.
+constexpr int LayoutDpi = 96;
+
+/// While it lives, every font of the plot is sized in pixels of the given resolution instead of
+/// points, so a scaled painter scales the text with the rest of the chart.
+class FontsInPixels
+{
+public:
+    FontsInPixels(QCustomPlot &plot, QCPTextElement *title, int dpi)
+    {
+        for (QCPAxis *axis : {plot.xAxis, plot.yAxis}) {
+            keep([axis] { return axis->tickLabelFont(); },
+                 [axis](const QFont &f) { axis->setTickLabelFont(f); }, dpi);
+            keep([axis] { return axis->labelFont(); },
+                 [axis](const QFont &f) { axis->setLabelFont(f); }, dpi);
+        }
+        QCPLegend *legend = plot.legend;
+        keep([legend] { return legend->font(); }, [legend](const QFont &f) { legend->setFont(f); },
+             dpi);
+        for (int i = 0; i < legend->itemCount(); ++i) {
+            QCPAbstractLegendItem *item = legend->item(i);
+            keep([item] { return item->font(); }, [item](const QFont &f) { item->setFont(f); },
+                 dpi);
+        }
+        if (title)
+            keep([title] { return title->font(); }, [title](const QFont &f) { title->setFont(f); },
+                 dpi);
+    }
+    ~FontsInPixels()
+    {
+        for (const auto &[restore, font] : m_saved)
+            restore(font);
+    }
+    FontsInPixels(const FontsInPixels &) = delete;
+    FontsInPixels &operator=(const FontsInPixels &) = delete;
+
+private:
+    void keep(const std::function<QFont()> &get, const std::function<void(const QFont &)> &set,
+              int dpi)
+    {
+        const QFont font = get();
+        m_saved.push_back({set, font});
+        if (font.pointSizeF() <= 0)
+            return;
+        QFont scaled = font;
+        scaled.setPixelSize(std::max(1, int(std::lround(font.pointSizeF() * dpi / 72.0))));
+        set(scaled);
+    }
+
+    std::vector<std::pair<std::function<void(const QFont &)>, QFont>> m_saved;
+};
 
 /// Ticks on round times (1, 2, 5, 10, 15, 30 s; 1, 2, 5, 10, 15, 30 min; 1, 2, 3, 6, 12 h; days)
 /// found from the samples' own times: each tick stands at the first sample at or after its round
@@ -407,22 +459,24 @@ void TrendChart::setLegendVisible(bool on)
     scheduleRedraw();
 }
 
-bool TrendChart::print(QPrinter &printer, const QMarginsF &marginsInches)
+/// The chart is laid out for the area inside the margins as it would be on a screen of
+/// LayoutDpi, its fonts sized in those pixels, and drawn onto the page scaled from that
+/// resolution to the printer's: fonts keep their point size and lines their weight, and the
+/// chart fills the printable area. (A point-sized font would be sized at the printer's resolution
+/// and then scaled once more.)
+bool TrendChart::print(QPrinter &printer)
 {
-    printer.setPageMargins(marginsInches, QPageLayout::Inch);
     fitValueAxis();
+    const QRectF area = printer.pageLayout().paintRect(QPageLayout::Inch);
+    const FontsInPixels fonts(*m_plot, m_topTitle, LayoutDpi);
     QCPPainter painter;
     if (!painter.begin(&printer))
         return false;
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QSize size = page.size();
-    // Draw at screen resolution scale so fonts and lines keep their proportions.
-    const double scale =
-        std::min(double(size.width()) / m_plot->width(), double(size.height()) / m_plot->height());
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
+    const double scale = double(printer.resolution()) / LayoutDpi;
     painter.scale(scale, scale);
-    m_plot->toPainter(&painter, m_plot->width(), m_plot->height());
+    m_plot->toPainter(&painter, int(area.width() * LayoutDpi), int(area.height() * LayoutDpi));
     return painter.end();
 }
 

@@ -80,8 +80,9 @@ public:
     void setLegendBackgroundColor(const QColor &color);
     void setLegendVisible(bool on);
 
-    /// Draws the chart as it stands on the printer's page inside the margins (inches).
-    bool print(QPrinter &printer, const QMarginsF &marginsInches);
+    /// Draws the chart as it stands on one page, filling the area inside the printer's margins,
+    /// its fonts at their point size.
+    bool print(QPrinter &printer);
     /// The chart as it stands, drawn at the given size.
     QImage renderToImage(const QSize &size);
 

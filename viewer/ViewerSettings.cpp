@@ -75,6 +75,22 @@ bool ViewerSettings::SaveSeriesColors(const std::array<QColor, 3> &colors) const
     return TextFile::replaceLines(colorConfigPath(), lines);
 }
 
+std::optional<std::array<QString, 4>> ViewerSettings::LoadPrintMargins() const
+{
+    const auto rows = GridFile::load(marginPath());
+    if (!rows || rows->size() < 2 || rows->at(1).size() < 4)
+        return std::nullopt;
+    return std::array<QString, 4>{rows->at(1).at(0), rows->at(1).at(1), rows->at(1).at(2),
+                                  rows->at(1).at(3)};
+}
+
+bool ViewerSettings::SavePrintMargins(const std::array<QString, 4> &margins) const
+{
+    return GridFile::save(marginPath(), {{QStringLiteral("Top"), QStringLiteral("Bottom"),
+                                          QStringLiteral("Left"), QStringLiteral("Right")},
+                                         {margins[0], margins[1], margins[2], margins[3]}});
+}
+
 std::optional<std::array<bool, 3>> ViewerSettings::LoadUseItems() const
 {
     const auto rows = GridFile::load(useItemPath());

@@ -28,6 +28,11 @@ public:
     bool LoadSeriesColors(const std::function<void(int series, const QColor &)> &apply) const;
     bool SaveSeriesColors(const std::array<QColor, 3> &colors) const;
 
+    /// The four margin texts of PrintMargin.CFG (top, bottom, left, right, millimetres);
+    /// nullopt when the file cannot be loaded.
+    std::optional<std::array<QString, 4>> LoadPrintMargins() const;
+    bool SavePrintMargins(const std::array<QString, 4> &margins) const;
+
     /// The three check states of the visibility grid; nullopt when the file cannot be loaded.
     std::optional<std::array<bool, 3>> LoadUseItems() const;
     bool SaveUseItems(const std::array<bool, 3> &shown) const;

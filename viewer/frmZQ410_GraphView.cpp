@@ -6,6 +6,7 @@
 #include "GridFile.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
+#include "PrintPage.h"
 #include "RunAssociated.h"
 #include "TextFile.h"
 #include "TrendChart.h"
@@ -44,7 +45,6 @@ const QColor ButtonBlue(192, 192, 255);
 const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
                                  QStringLiteral("보조온도")};
 constexpr int RefreshDelayMs = 50;
-constexpr double InchesPerMillimetre = 0.03937;
 const QString ExportMessage =
     QStringLiteral("Excel로 데이터 전송 중... 이 메시지가 사라질 때까지 잠시 기다리세요.");
 
@@ -540,41 +540,44 @@ void frmZQ410_GraphView::buildBanner()
     lblMsg->hide();
 }
 
-QMarginsF frmZQ410_GraphView::marginsInches() const
+PrintPage::MarginsMm frmZQ410_GraphView::marginsMm() const
 {
-    std::array<double, 4> inches{}; // top, bottom, left, right
+    PrintPage::MarginsMm margins{};
     for (int c = 0; c < 4; ++c) {
         const QTableWidgetItem *item = sprdMargin->item(0, c);
-        inches[c] =
-            NumberText::leadingNumber(item ? item->text() : QString()) * InchesPerMillimetre;
+        margins[c] = NumberText::leadingNumber(item ? item->text() : QString());
     }
-    return QMarginsF(inches[2], inches[0], inches[3], inches[1]);
+    return margins;
 }
 
 void frmZQ410_GraphView::loadMargins()
 {
-    const auto rows = GridFile::load(m_settings.marginPath());
-    if (!rows || rows->size() < 2 || rows->at(1).size() < 4)
+    const auto margins = m_settings.LoadPrintMargins();
+    if (!margins)
         return;
     for (int c = 0; c < 4; ++c)
-        sprdMargin->item(0, c)->setText(rows->at(1).at(c));
+        sprdMargin->item(0, c)->setText(margins->at(c));
 }
 
 /// A failed save is not reported: the margins still apply to this run.
 void frmZQ410_GraphView::saveMargins()
 {
-    QStringList values;
+    std::array<QString, 4> values;
     for (int c = 0; c < 4; ++c)
-        values.append(sprdMargin->item(0, c)->text());
-    GridFile::save(m_settings.marginPath(), {{QStringLiteral("Top"), QStringLiteral("Bottom"),
-                                              QStringLiteral("Left"), QStringLiteral("Right")},
-                                             values});
+        values[c] = sprdMargin->item(0, c)->text();
+    m_settings.SavePrintMargins(values);
 }
 
 bool frmZQ410_GraphView::printTo(QPrinter &printer)
 {
-    printer.setPageOrientation(QPageLayout::Landscape);
-    return ChartFX1->print(printer, marginsInches());
+    QStringList adjusted;
+    const bool printed = PrintPage::print(*ChartFX1, printer, marginsMm(), &adjusted);
+    if (printed && !adjusted.isEmpty()) {
+        showMessage(QStringLiteral("용지에 맞지 않는 여백(%1)은 용지가 허용하는 값으로 바꾸어 "
+                                   "인쇄했습니다.")
+                        .arg(adjusted.join(QStringLiteral(", "))));
+    }
+    return printed;
 }
 
 /// The platform's print dialog chooses the printer (or a PDF file); a failure is reported.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PrintPage.h"
 #include "TrendExport.h"
 #include "ViewerSettings.h"
 
@@ -43,9 +44,10 @@ public:
     bool LoadTrendFile(const QString &path);
     bool isLoading() const { return m_loader.isRunning(); }
 
-    /// The margins of sprdMargin (millimetres) in inches, for the printout.
-    QMarginsF marginsInches() const;
-    /// Prints the chart as it stands, landscape, inside the margins; false when printing failed.
+    /// The margins of sprdMargin: top, bottom, left, right in millimetres.
+    PrintPage::MarginsMm marginsMm() const;
+    /// Prints the chart as it stands, landscape, inside the margins; margins the page cannot
+    /// take are brought within it and the operator is told which. False when printing failed.
     bool printTo(QPrinter &printer);
     /// Exports the selected file to a new workbook in the export folder and opens it; nothing
     /// happens when no file is selected. Returns at once; exportFinished tells the outcome.

@@ -189,7 +189,8 @@ void tst_TrendChart::printsToPdf()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("chart.pdf")));
     printer.setPageOrientation(QPageLayout::Landscape);
-    QVERIFY(chart.print(printer, QMarginsF(0.5, 0.5, 0.5, 0.5)));
+    printer.setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch);
+    QVERIFY(chart.print(printer));
     QFile pdf(dir.filePath(QStringLiteral("chart.pdf")));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.readAll().startsWith("%PDF"));

@@ -120,13 +120,9 @@ void tst_Outputs::marginsGoToThePrintoutInInches()
     const QStringList mm = {"10", "10", "15", "15"};
     for (int c = 0; c < 4; ++c)
         w.sprdMargin->item(0, c)->setText(mm[c]);
-    const QMarginsF inches = w.marginsInches();
-    QCOMPARE(inches.top(), 0.3937);
-    QCOMPARE(inches.bottom(), 0.3937);
-    QCOMPARE(inches.left(), 15 * 0.03937);
-    QCOMPARE(inches.right(), 15 * 0.03937);
+    QCOMPARE(w.marginsMm(), (PrintPage::MarginsMm{10, 10, 15, 15}));
     w.sprdMargin->item(0, 2)->setText(QString());
-    QCOMPARE(w.marginsInches().left(), 0.0);
+    QCOMPARE(w.marginsMm()[2], 0.0);
 }
 
 void tst_Outputs::marginsAreStoredWhenTheGridLosesFocus()
@@ -145,7 +141,7 @@ void tst_Outputs::marginsAreStoredWhenTheGridLosesFocus()
     }
     frmZQ410_GraphView &again = v.start();
     QCOMPARE(again.sprdMargin->item(0, 1)->text(), QStringLiteral("12.50"));
-    QCOMPARE(again.marginsInches().bottom(), 12.5 * 0.03937);
+    QCOMPARE(again.marginsMm()[1], 12.5);
 
     // Destroyed with the focus still in the grid: stored by the whole window, not a torn one.
     QApplication::setActiveWindow(&again);

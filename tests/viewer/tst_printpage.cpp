@@ -1,0 +1,168 @@
+#include "PrintPage.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+/// One word of a page as pdftotext -bbox reports it, in points.
+struct Word
+{
+    QString text;
+    QRectF box;
+};
+
+static QList<Word> wordsOf(const QString &pdf)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    text.waitForFinished(30000);
+    const QString html = QString::fromUtf8(text.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QList<Word> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
+}
+
+/// A trend file of one record every `step` seconds from 2024-05-01 00:00:00.
+static void writeTrendFile(const QString &path, int count, int step)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QDateTime start(QDate(2024, 5, 1), QTime(0, 0));
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        const QDateTime t = start.addSecs(qint64(i) * step);
+        bytes += t.toString(QStringLiteral("yyyy-MM-dd\tHH:mm:ss")).toLatin1() + "\t60.0\t" +
+                 QByteArray::number(25.0 + 35.0 * (1 - std::exp(-i / 3000.0)), 'f', 1) + "\t" +
+                 QByteArray::number(24.0 + 34.0 * (1 - std::exp(-i / 3000.0)), 'f', 1) + "\r\n";
+    }
+    file.write(bytes);
+}
+
+class tst_PrintPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void renderedPageIsReadableInsideItsMargins_data();
+    void renderedPageIsReadableInsideItsMargins();
+    void marginsThePageCannotTakeAreBroughtWithinIt_data();
+    void marginsThePageCannotTakeAreBroughtWithinIt();
+};
+
+void tst_PrintPage::renderedPageIsReadableInsideItsMargins_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QStringList>("dates");
+    QTest::newRow("an hour of seconds") << 3600 << 1 << QStringList();
+    QTest::newRow("three days of seconds")
+        << 3 * 86400 << 1 << QStringList{"05-01", "05-02", "05-03"};
+}
+
+/// zq410-render prints as the Print button does: one landscape page, every word inside the
+/// 10/10/15/15 mm margins at 6 to 14 points, the legend's names, round times left to right.
+void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
+{
+    QFETCH(int, count);
+    QFETCH(int, step);
+    QFETCH(QStringList, dates);
+    QTemporaryDir dir;
+    const QString trend = dir.filePath(QStringLiteral("ZQ410_01.DAT"));
+    writeTrendFile(trend, count, step);
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    QProcess render;
+    render.start(QStringLiteral(ZQ410_RENDER),
+                 {trend, pdf, QStringLiteral("--margins"), QStringLiteral("10,10,15,15")});
+    QVERIFY(render.waitForFinished(60000));
+    QCOMPARE(render.exitCode(), 0);
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(info.waitForFinished(10000));
+    const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(text));
+    const auto size =
+        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(text);
+    const QSizeF page(size.captured(1).toDouble(), size.captured(2).toDouble());
+    QVERIFY(page.width() > page.height());
+
+    const double mm = 72.0 / 25.4;
+    const QRectF inside(15 * mm, 10 * mm, page.width() - 30 * mm, page.height() - 20 * mm);
+    const QList<Word> words = wordsOf(pdf);
+    QStringList all;
+    for (const Word &word : words) {
+        all.append(word.text);
+        QVERIFY2(inside.contains(word.box), qPrintable(word.text));
+        const double height = word.box.height();
+        if (word.text != QStringLiteral("온도(℃)")) // the value axis title stands on its side
+            QVERIFY2(height >= 6 && height <= 14,
+                     qPrintable(word.text + ' ' + QString::number(height)));
+    }
+    for (const QString &name :
+         {QStringLiteral("SV"), QStringLiteral("제어온도"), QStringLiteral("보조온도")})
+        QVERIFY2(all.contains(name), qPrintable(all.join(' ')));
+    for (const QString &date : dates)
+        QVERIFY2(all.contains(date), qPrintable(all.join(' ')));
+
+    // The time labels: round, evenly spaced, rising from left to right.
+    QList<Word> times;
+    static const QRegularExpression clock(QStringLiteral("^\\d\\d:\\d\\d(:\\d\\d)?$"));
+    for (const Word &word : words) {
+        if (clock.match(word.text).hasMatch())
+            times.append(word);
+    }
+    QVERIFY2(times.size() >= 3, qPrintable(all.join(' ')));
+    const double spacing = times[1].box.left() - times[0].box.left();
+    for (int i = 1; i < times.size(); ++i) {
+        QVERIFY(times[i].box.left() > times[i - 1].box.left());
+        QVERIFY(std::abs(times[i].box.left() - times[i - 1].box.left() - spacing) < 3);
+        QVERIFY(times[i].text.endsWith(QStringLiteral("0")));
+    }
+}
+
+void tst_PrintPage::marginsThePageCannotTakeAreBroughtWithinIt_data()
+{
+    QTest::addColumn<PrintPage::MarginsMm>("wanted");
+    QTest::addColumn<QStringList>("adjusted");
+    QTest::newRow("all fit") << PrintPage::MarginsMm{10, 10, 15, 15} << QStringList();
+    QTest::newRow("a negative one") << PrintPage::MarginsMm{-5, 10, 15, 15} << QStringList{"Top"};
+    QTest::newRow("one wider than the page")
+        << PrintPage::MarginsMm{10, 10, 400, 15} << QStringList{"Left"};
+    QTest::newRow("two that meet")
+        << PrintPage::MarginsMm{10, 10, 200, 200} << QStringList{"Left", "Right"};
+}
+
+/// The valid margins are kept; each invalid one is brought to the nearest the page allows.
+void tst_PrintPage::marginsThePageCannotTakeAreBroughtWithinIt()
+{
+    QFETCH(PrintPage::MarginsMm, wanted);
+    QFETCH(QStringList, adjusted);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QCOMPARE(PrintPage::applyMargins(printer, wanted), adjusted);
+    const QMarginsF got = printer.pageLayout().margins(QPageLayout::Millimeter);
+    const std::array<double, 4> used = {got.top(), got.bottom(), got.left(), got.right()};
+    for (int i = 0; i < 4; ++i) {
+        if (!adjusted.contains(PrintPage::sideNames().at(i)))
+            QVERIFY(std::abs(used[i] - wanted[i]) < 0.1);
+        else
+            QVERIFY(used[i] >= 0);
+    }
+    const QRectF area = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    QVERIFY(area.width() > 50 && area.height() > 40);
+}
+
+QTEST_MAIN(tst_PrintPage)
+#include "tst_printpage.moc"
