@@ -8,12 +8,17 @@
 
 namespace {
 
-/// Depth of a 3-D ribbon in pixels, to the right and up.
-constexpr int RibbonDepth = 6;
+/// Depth of a 3-D ribbon in pixels, to the right and up: enough to read as depth, too little to
+/// hide a neighbouring line.
+constexpr int RibbonDepth = 4;
 /// Room above and below the visible values when the value axis follows them.
 constexpr double AutoMargin = 0.05;
 /// The resolution a printed chart is laid out at: that of a usual screen.
 constexpr int LayoutDpi = 96;
+/// Tick labels a point larger than the window's text, so "59.5" keeps a visible point.
+constexpr int TickLabelPointsExtra = 1;
+/// Width of the border frame in pixels.
+constexpr int BorderWidth = 2;
 
 /// While it lives, every font of the plot is sized in pixels of the given resolution instead of
 /// points, so a scaled painter scales the text with the rest of the chart.
@@ -183,18 +188,16 @@ protected:
         applyAntialiasingHint(painter, false, QCP::aePlottables);
     }
     QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
+    /// Back to front: the last series is the farthest, so a nearer ribbon is never hidden by a
+    /// farther one.
     void draw(QCPPainter *painter) override
     {
         QPolygonF line;
-        for (QCPGraph *graph : m_graphs) {
+        for (auto it = m_graphs.rbegin(); it != m_graphs.rend(); ++it) {
+            QCPGraph *graph = *it;
             if (!graph->visible())
                 continue;
-            line.clear();
-            const auto data = graph->data();
-            line.reserve(data->size());
-            for (auto it = data->constBegin(); it != data->constEnd(); ++it)
-                line.append(QPointF(graph->keyAxis()->coordToPixel(it->key),
-                                    graph->valueAxis()->coordToPixel(it->value)));
+            topEdge(*graph, line);
             painter->setPen(QPen(graph->pen().color().lighter(170), 1));
             for (int k = RibbonDepth; k >= 1; --k)
                 painter->drawPolyline(line.translated(k, -k));
@@ -202,7 +205,53 @@ protected:
     }
 
 private:
+    /// The line's top edge, one point per pixel column: where the graph holds a minimum and a
+    /// maximum per column, repeating the line's zigzag behind it would draw teeth, not a ribbon.
+    static void topEdge(const QCPGraph &graph, QPolygonF &edge)
+    {
+        edge.clear();
+        const auto data = graph.data();
+        edge.reserve(data->size());
+        for (auto it = data->constBegin(); it != data->constEnd(); ++it) {
+            const QPointF point(graph.keyAxis()->coordToPixel(it->key),
+                                graph.valueAxis()->coordToPixel(it->value));
+            if (!edge.isEmpty() && std::abs(edge.last().x() - point.x()) < 0.5) {
+                edge.last().setY(std::min(edge.last().y(), point.y())); // up is smaller
+                continue;
+            }
+            edge.append(point);
+        }
+    }
+
     const std::array<QCPGraph *, TrendData::SeriesCount> m_graphs;
+};
+
+/// The border: a frame of the chosen colour around the whole chart, drawn above everything, so
+/// it shows on screen, in pictures and on paper alike.
+class TrendChart::Frame : public QCPLayerable
+{
+public:
+    explicit Frame(QCustomPlot *plot) : QCPLayerable(plot, QStringLiteral("overlay")) {}
+
+    void setColor(const QColor &color) { m_color = color; }
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
+    {
+        applyAntialiasingHint(painter, false, QCP::aeOther);
+    }
+    void draw(QCPPainter *painter) override
+    {
+        QPen pen(m_color, BorderWidth);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter->setPen(pen);
+        painter->setBrush(Qt::NoBrush);
+        const double inset = BorderWidth / 2.0;
+        painter->drawRect(QRectF(mParentPlot->viewport()).adjusted(inset, inset, -inset, -inset));
+    }
+
+private:
+    QColor m_color = Qt::black;
 };
 
 namespace {
@@ -229,6 +278,13 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
                      QCustomPlot::limBelow);
     m_ribbons = new Ribbons(m_plot, m_graphs);
     m_ribbons->setVisible(false);
+    m_frame = new Frame(m_plot);
+    m_frame->setVisible(false);
+    placeLegendAbovePlot();
+    QFont tickFont = font();
+    tickFont.setPointSize(tickFont.pointSize() + TickLabelPointsExtra);
+    m_plot->xAxis->setTickLabelFont(tickFont);
+    m_plot->yAxis->setTickLabelFont(tickFont);
     applyPens();
     m_plot->xAxis->setRange(0, 9);
     m_plot->yAxis->setRange(0, 1);
@@ -543,10 +599,28 @@ void TrendChart::applyPens()
 
 void TrendChart::applyBorder()
 {
-    setStyleSheet(
-        m_border ? QStringLiteral("TrendChart { border: 2px solid %1; }").arg(m_borderColor.name())
-                 : QString());
-    setContentsMargins(m_border ? QMargins(2, 2, 2, 2) : QMargins());
+    m_frame->setColor(m_borderColor);
+    m_frame->setVisible(m_border);
+    scheduleRedraw();
+}
+
+/// The legend stands in a row of its own above the plot, at its right end, so it never covers
+/// the data.
+void TrendChart::placeLegendAbovePlot()
+{
+    QCPLegend *legend = m_plot->legend;
+    m_plot->axisRect()->insetLayout()->take(legend);
+    auto *row = new QCPLayoutGrid;
+    m_plot->plotLayout()->insertRow(0);
+    m_plot->plotLayout()->addElement(0, 0, row);
+    m_plot->plotLayout()->setRowStretchFactor(0, 0.001);
+    row->addElement(0, 0, new QCPLayoutElement(m_plot));
+    row->addElement(0, 1, legend);
+    row->setColumnStretchFactor(0, 1);
+    row->setColumnStretchFactor(1, 0.001);
+    row->setMargins(QMargins(0, 2, 8, 0));
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    legend->setMargins(QMargins(4, 2, 4, 2));
 }
 
 /// The scroll bar moves a zoomed view along all the samples.

@@ -103,6 +103,7 @@ private:
     void onScrollBarMoved(int value);
     void applyPens();
     void applyBorder();
+    void placeLegendAbovePlot();
     void scheduleRedraw();
 
     TrendData m_data;
@@ -112,6 +113,8 @@ private:
     std::array<QCPGraph *, TrendData::SeriesCount> m_graphs{};
     class Ribbons;
     Ribbons *m_ribbons = nullptr;
+    class Frame;
+    Frame *m_frame = nullptr;
     std::array<QColor, TrendData::SeriesCount> m_colors;
     bool m_yAutomatic = true;
     bool m_3d = false;

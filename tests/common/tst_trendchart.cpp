@@ -20,6 +20,7 @@ private slots:
     void threeDChangesTheDrawing();
     void seriesColourVisibilityAndWidthShowInThePicture();
     void scrollBarMovesAZoomedView();
+    void borderFramesTheChartAndTheLegendStaysOffThePlot();
     void valueAxisFollowsTheDataUnlessFixed();
     void printsToPdf();
 };
@@ -138,6 +139,35 @@ void tst_TrendChart::seriesColourVisibilityAndWidthShowInThePicture()
     QVERIFY(count(magenta) > thin);
     chart.setSeriesVisible(1, false);
     QVERIFY(count(magenta) < thin / 4); // only the legend's absence remains
+}
+
+void tst_TrendChart::borderFramesTheChartAndTheLegendStaysOffThePlot()
+{
+    TrendChart chart;
+    chart.resize(400, 300);
+    fill(chart, 200);
+    chart.showAll();
+    const QColor orange(255, 128, 0);
+    auto edgePixels = [&] {
+        const QImage image = chart.renderToImage(QSize(400, 300));
+        int n = 0;
+        for (int x = 0; x < image.width(); ++x)
+            n += (image.pixelColor(x, 1) == orange) + (image.pixelColor(x, 298) == orange);
+        for (int y = 0; y < image.height(); ++y)
+            n += (image.pixelColor(1, y) == orange) + (image.pixelColor(398, y) == orange);
+        return n;
+    };
+    chart.setBorderColor(orange);
+    QCOMPARE(edgePixels(), 0);
+    chart.setBorderVisible(true);
+    QVERIFY(edgePixels() > 2 * (400 + 300) - 8);
+    chart.setBorderVisible(false);
+    QCOMPARE(edgePixels(), 0);
+
+    auto *plot = chart.findChild<QCustomPlot *>();
+    chart.redraw();
+    QVERIFY(plot->legend->visible());
+    QVERIFY(!plot->legend->outerRect().intersects(plot->axisRect()->rect()));
 }
 
 void tst_TrendChart::scrollBarMovesAZoomedView()
