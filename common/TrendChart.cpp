@@ -281,6 +281,11 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_frame = new Frame(m_plot);
     m_frame->setVisible(false);
     placeLegendAbovePlot();
+    m_emptyText = new QCPItemText(m_plot);
+    m_emptyText->setClipToAxisRect(false);
+    m_emptyText->position->setType(QCPItemPosition::ptAxisRectRatio);
+    m_emptyText->position->setCoords(0.5, 0.5);
+    m_emptyText->setColor(QColor(96, 96, 96));
     QFont tickFont = font();
     tickFont.setPointSize(tickFont.pointSize() + TickLabelPointsExtra);
     m_plot->xAxis->setTickLabelFont(tickFont);
@@ -316,6 +321,7 @@ TrendChart::~TrendChart() = default;
 
 void TrendChart::dataChanged()
 {
+    showEmptyText();
     updateScrollBar();
     scheduleRedraw();
 }
@@ -507,6 +513,23 @@ void TrendChart::setLegendBackgroundColor(const QColor &color)
 {
     m_plot->legend->setBrush(color);
     scheduleRedraw();
+}
+
+void TrendChart::setEmptyText(const QString &text)
+{
+    m_emptyText->setText(text);
+    showEmptyText();
+    scheduleRedraw();
+}
+
+QString TrendChart::emptyText() const
+{
+    return m_emptyText->text();
+}
+
+void TrendChart::showEmptyText()
+{
+    m_emptyText->setVisible(m_data.isEmpty() && !m_emptyText->text().isEmpty());
 }
 
 void TrendChart::setLegendVisible(bool on)

@@ -9,6 +9,7 @@
 #include <array>
 
 class QCPGraph;
+class QCPItemText;
 class QCPTextElement;
 class QCustomPlot;
 class QPrinter;
@@ -79,6 +80,10 @@ public:
     void setBackgroundColor(const QColor &color);
     void setLegendBackgroundColor(const QColor &color);
     void setLegendVisible(bool on);
+    /// A line shown in the middle of the plot while the chart has no samples, saying what will
+    /// appear there and when; none when empty.
+    void setEmptyText(const QString &text);
+    QString emptyText() const;
 
     /// Draws the chart as it stands on one page, filling the area inside the printer's margins,
     /// its fonts at their point size.
@@ -104,12 +109,14 @@ private:
     void applyPens();
     void applyBorder();
     void placeLegendAbovePlot();
+    void showEmptyText();
     void scheduleRedraw();
 
     TrendData m_data;
     QCustomPlot *m_plot = nullptr;
     QScrollBar *m_scrollBar = nullptr;
     QCPTextElement *m_topTitle = nullptr;
+    QCPItemText *m_emptyText = nullptr;
     std::array<QCPGraph *, TrendData::SeriesCount> m_graphs{};
     class Ribbons;
     Ribbons *m_ribbons = nullptr;

@@ -367,6 +367,8 @@ void frmZQ410_GraphView::onFileSelected()
 void frmZQ410_GraphView::startLoading(const QString &path)
 {
     m_loadingPath = path;
+    // Disabling the window takes the focus away; it goes back where the operator left it.
+    m_focusBeforeLoad = QApplication::focusWidget();
     centralWidget()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     progress->setValue(0);
@@ -390,6 +392,8 @@ void frmZQ410_GraphView::finishLoading()
     progress->hide();
     QApplication::restoreOverrideCursor();
     centralWidget()->setEnabled(true);
+    if (m_focusBeforeLoad)
+        m_focusBeforeLoad->setFocus(Qt::OtherFocusReason);
     if (!data) {
         showMessage(QStringLiteral("파일을 열 수 없습니다.\n%1").arg(m_loadingPath));
         emit loadFinished(false);

@@ -7,6 +7,7 @@
 #include <QFutureWatcher>
 #include <QMainWindow>
 #include <QMarginsF>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -138,4 +139,6 @@ private:
     std::function<bool(const QString &)> m_openWorkbook;
     /// Stores the margins when the focus leaves their grid; cut before the window is torn down.
     QMetaObject::Connection m_marginFocusWatch;
+    /// Where the focus was when a load began, given back when it ends.
+    QPointer<QWidget> m_focusBeforeLoad;
 };

@@ -41,6 +41,8 @@ void LiveTrend::PrepareChart()
         chart->setSeriesName(s, SeriesNames[s]);
     chart->setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
     chart->setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
+    chart->setEmptyText(QStringLiteral("선택한 기기가 운전(RUN) 중이면 SV, 제어온도, 보조온도가 "
+                                       "표시주기마다 여기에 그려집니다."));
 }
 
 void LiveTrend::chartStep(const QDateTime &now)

@@ -164,6 +164,22 @@ void tst_TrendChart::borderFramesTheChartAndTheLegendStaysOffThePlot()
     chart.setBorderVisible(false);
     QCOMPARE(edgePixels(), 0);
 
+    // An empty chart says what will appear there; samples take its place.
+    TrendChart empty;
+    empty.resize(400, 300);
+    empty.setEmptyText(QStringLiteral("RUN: SV 60.0"));
+    auto textPixels = [&empty] {
+        const QImage image = empty.renderToImage(QSize(400, 300));
+        int n = 0;
+        for (int y = 100; y < 200; ++y)
+            for (int x = 100; x < 300; ++x)
+                n += image.pixelColor(x, y) == QColor(96, 96, 96);
+        return n;
+    };
+    QVERIFY(textPixels() > 10);
+    fill(empty, 10);
+    QCOMPARE(textPixels(), 0);
+
     auto *plot = chart.findChild<QCustomPlot *>();
     chart.redraw();
     QVERIFY(plot->legend->visible());

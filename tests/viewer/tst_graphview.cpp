@@ -137,6 +137,17 @@ void tst_GraphView::selectingAFileLoadsItWholeAndReplacesTheLast()
     w.File1->setCurrentRow(1);
     QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(10));
     QCOMPARE(w.ChartFX1->title(TrendChart::Title::Left), QStringLiteral("온도(℃)"));
+
+    // The arrow keys go on walking the list: the focus stays in it through each load.
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.File1->setFocus();
+    QTest::keyClick(w.File1, Qt::Key_Up);
+    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(100));
+    QTRY_VERIFY(w.centralWidget()->isEnabled());
+    QVERIFY(w.File1->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(10));
     QCOMPARE(w.ChartFX1->title(TrendChart::Title::Bottom), QStringLiteral("시간"));
 }
 
