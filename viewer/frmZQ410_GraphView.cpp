@@ -94,8 +94,10 @@ QTableWidget *seriesGrid(QWidget *parent, const QRect &geometry)
     grid->setHorizontalHeaderLabels(SeriesNames);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch); // no empty band below
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setFocusPolicy(Qt::NoFocus); // clicks only: no current-cell highlight
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return grid;
@@ -254,7 +256,7 @@ void frmZQ410_GraphView::buildPrintFrame(QWidget *frame1)
 {
     QGroupBox *frame2 = group(frame1, QStringLiteral("Print && Margin (mm)"), {616, 18, 138, 108});
     sprdMargin = new QTableWidget(1, 4, frame2);
-    sprdMargin->setGeometry(6, 18, 126, 50);
+    sprdMargin->setGeometry(3, 18, 132, 50);
     sprdMargin->setHorizontalHeaderLabels({QStringLiteral("Top"), QStringLiteral("Bottom"),
                                            QStringLiteral("Left"), QStringLiteral("Right")});
     sprdMargin->verticalHeader()->hide();
@@ -265,6 +267,11 @@ void frmZQ410_GraphView::buildPrintFrame(QWidget *frame1)
     small.setPointSize(MarginGridPoints);
     sprdMargin->setFont(small);
     sprdMargin->horizontalHeader()->setFont(small);
+    // Four narrow columns: headers without padding, numbers shown whole rather than elided.
+    sprdMargin->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { padding: 0px; }"));
+    sprdMargin->setTextElideMode(Qt::ElideNone);
+    sprdMargin->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     for (int c = 0; c < 4; ++c)
         sprdMargin->setItem(0, c, new QTableWidgetItem(QStringLiteral("0.00")));
     sprdMargin->setItemDelegate(new MarginDelegate(sprdMargin));

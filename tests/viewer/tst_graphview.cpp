@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -233,6 +234,33 @@ void tst_GraphView::hiddenSeriesSurvivesARestart()
     v.write(v.program + QStringLiteral("/UseItem.CFG"), "not a grid\r\n");
     frmZQ410_GraphView &broken = v.start();
     QVERIFY(broken.ChartFX1->isSeriesVisible(2));
+
+    // A click leaves no highlighted (blue-tinted) cell behind in the visibility grid.
+    QApplication::setActiveWindow(&broken);
+    QVERIFY(QTest::qWaitForWindowActive(&broken));
+    QTableWidget *grid = broken.sprdUseItem;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(0, 1)).center());
+    const QImage picture = grid->grab().toImage();
+    int highlighted = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            highlighted += c.blue() > c.red() + 30 && c.blue() > c.green() + 10; // any blue tint
+        }
+    }
+    QCOMPARE(highlighted, 0);
+
+    // The margin grid's headers and a two-digit margin fit their columns.
+    QTableWidget *margins = broken.sprdMargin;
+    margins->item(0, 1)->setText(QStringLiteral("10.00"));
+    const QFontMetrics header(margins->horizontalHeader()->font());
+    const QFontMetrics cell(margins->font());
+    for (int c = 0; c < 4; ++c) {
+        const int width = margins->horizontalHeader()->sectionSize(c);
+        QVERIFY(width >= header.horizontalAdvance(margins->horizontalHeaderItem(c)->text()));
+        QVERIFY(width >= cell.horizontalAdvance(QStringLiteral("10.00")) + 2);
+    }
 }
 
 void tst_GraphView::optionsSurviveAnotherLoad()
