@@ -310,6 +310,11 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     connect(m_plot, &QCustomPlot::afterLayout, this, &TrendChart::feedVisibleRange);
     connect(m_plot->xAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
             [this] { updateScrollBar(); });
+    connect(m_plot->yAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
+            [this](const QCPRange &range) { emit valueRangeChanged(range.lower, range.upper); });
+    // A dragged rectangle zooms into its time span; the value axis keeps following the data or
+    // the range the operator fixed, so no peak is cut off by a zoom.
+    m_plot->axisRect()->setRangeZoomAxes(m_plot->xAxis, nullptr);
     connect(m_plot, &QCustomPlot::mouseDoubleClick, this, [this] {
         if (m_zoom)
             showAll();

@@ -54,7 +54,8 @@ public:
     /// Shows every sample.
     void showAll();
 
-    /// Fixes the value axis; without it, the axis follows the visible values.
+    /// Fixes the value axis; without it, the axis follows the visible values. Zooming is along
+    /// the time axis only, so a fixed range stays in force through a zoom and its reset.
     void setYRange(double min, double max);
     void setYAutomatic();
     double yMin() const;
@@ -100,6 +101,8 @@ public:
 signals:
     /// The operator double-clicked the chart.
     void doubleClicked();
+    /// The value axis now spans min to max (fitted to the data or fixed).
+    void valueRangeChanged(double min, double max);
 
 private:
     void feedVisibleRange();

@@ -286,14 +286,20 @@ void frmZQ410_GraphView::buildChart()
     QWidget *central = centralWidget();
     ChartFX1 = new TrendChart(central);
     ChartFX1->setGeometry(8, 182, 1001, 545);
-    txtYMax = new NumberEdit(central);
-    txtYMax->setGeometry(12, 186, 56, 22);
-    txtYMax->setText(QStringLiteral("100"));
-    txtYMax->hide();
+    // The range boxes stand in the chart's legend row, left of the legend: "min ~ max", clear of
+    // the axes, their labels and the scroll bar.
     txtYMin = new NumberEdit(central);
-    txtYMin->setGeometry(12, 700, 56, 22);
-    txtYMin->setText(QStringLiteral("0"));
+    txtYMin->setGeometry(12, 186, 56, 22);
+    txtYMin->setToolTip(QStringLiteral("Y축 최소값"));
     txtYMin->hide();
+    lblYRange = new QLabel(QStringLiteral("~"), central);
+    lblYRange->setGeometry(70, 186, 12, 22);
+    lblYRange->setAlignment(Qt::AlignCenter);
+    lblYRange->hide();
+    txtYMax = new NumberEdit(central);
+    txtYMax->setGeometry(84, 186, 56, 22);
+    txtYMax->setToolTip(QStringLiteral("Y축 최대값"));
+    txtYMax->hide();
     progress = new QProgressBar(central);
     progress->setGeometry(308, 430, 400, 24);
     progress->setRange(0, 100);
@@ -306,10 +312,8 @@ void frmZQ410_GraphView::buildChart()
     connect(chbZoom, &QCheckBox::clicked, ChartFX1, &TrendChart::setZoomEnabled);
     connect(cmbThick, &QComboBox::activated, this,
             [this](int index) { ChartFX1->setLineWidth(cmbThick->itemText(index).toInt()); });
-    connect(chbYaxis, &QCheckBox::clicked, this, [this](bool on) {
-        txtYMax->setVisible(on);
-        txtYMin->setVisible(on);
-    });
+    connect(chbYaxis, &QCheckBox::clicked, this, &frmZQ410_GraphView::showYRangeBoxes);
+    connect(ChartFX1, &TrendChart::valueRangeChanged, this, &frmZQ410_GraphView::showYRange);
     connect(txtYMax, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
     connect(txtYMin, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
     connect(txtG_Title, &QLineEdit::editingFinished, this,
@@ -526,6 +530,29 @@ void frmZQ410_GraphView::chooseBorderColor()
 }
 
 /// Each box sets its end of the value axis; the other end stays as it is.
+/// The boxes open on the range in force. Closing them hands the axis back to the data.
+void frmZQ410_GraphView::showYRangeBoxes(bool on)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{txtYMin, lblYRange, txtYMax})
+        w->setVisible(on);
+    if (on)
+        showYRange(ChartFX1->yMin(), ChartFX1->yMax());
+    else
+        ChartFX1->setYAutomatic();
+}
+
+/// The boxes follow the range in force, except one the operator is typing in.
+void frmZQ410_GraphView::showYRange(double min, double max)
+{
+    const auto text = [](double v) {
+        return QString::number(v, 'g', 6);
+    };
+    if (!txtYMin->hasFocus())
+        txtYMin->setText(text(min));
+    if (!txtYMax->hasFocus())
+        txtYMax->setText(text(max));
+}
+
 void frmZQ410_GraphView::commitYRange()
 {
     const double max = NumberText::leadingNumber(txtYMax->text());

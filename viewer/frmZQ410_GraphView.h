@@ -84,6 +84,7 @@ public:
     QLineEdit *txtG_Title = nullptr;
     NumberEdit *txtYMax = nullptr;
     NumberEdit *txtYMin = nullptr;
+    QLabel *lblYRange = nullptr;
     TrendChart *ChartFX1 = nullptr;
     QProgressBar *progress = nullptr;
     /// Re-reads the file list once, 50 ms after the folder picker was confirmed.
@@ -125,6 +126,8 @@ private:
     void applyVisibility(const std::array<bool, 3> &shown);
     void chooseBorderColor();
     void commitYRange();
+    void showYRangeBoxes(bool on);
+    void showYRange(double min, double max);
     void showMessage(const QString &text);
 
     ViewerSettings m_settings;

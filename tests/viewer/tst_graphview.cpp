@@ -1,6 +1,7 @@
 #include "FolderPicker.h"
 #include "GradientLabel.h"
 #include "ModalAnswer.h"
+#include <qcustomplot.h>
 #include "NumberEdit.h"
 #include "TrendChart.h"
 #include "frmZQ410_GraphView.h"
@@ -298,13 +299,34 @@ void tst_GraphView::yRangeBoxesAndBorderSwatch()
     QVERIFY(!w.txtYMax->isVisible());
     QTest::mouseClick(w.chbYaxis, Qt::LeftButton);
     QVERIFY(w.txtYMax->isVisible() && w.txtYMin->isVisible());
-    QCOMPARE(w.txtYMax->text(), QStringLiteral("100"));
+    // The boxes open on the range in force, not on a number of their own.
+    QCOMPARE(w.txtYMax->text().toDouble(), w.ChartFX1->yMax());
+    QCOMPARE(w.txtYMin->text().toDouble(), w.ChartFX1->yMin());
     w.txtYMax->setText(QStringLiteral("50"));
     QTest::keyClick(w.txtYMax, Qt::Key_Return);
     w.txtYMin->setText(QStringLiteral("-10"));
     QTest::keyClick(w.txtYMin, Qt::Key_Return);
     QCOMPARE(w.ChartFX1->yMax(), 50.0);
     QCOMPARE(w.ChartFX1->yMin(), -10.0);
+
+    // A dragged zoom and its reset by double-click keep the operator's range in force.
+    auto *plot = w.ChartFX1->findChild<QCustomPlot *>();
+    const QRect area = plot->axisRect()->rect();
+    QTest::mousePress(plot, Qt::LeftButton, {}, area.topLeft() + QPoint(40, 40));
+    QTest::mouseMove(plot, area.center());
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, area.center());
+    QVERIFY(w.ChartFX1->xLast() < 49);
+    QCOMPARE(w.ChartFX1->yMax(), 50.0);
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, area.center());
+    QCOMPARE(w.ChartFX1->xLast(), 49.0);
+    QCOMPARE(w.ChartFX1->yMax(), 50.0);
+    QCOMPARE(w.ChartFX1->yMin(), -10.0);
+    QCOMPARE(w.txtYMax->text(), QStringLiteral("50"));
+
+    // Unchecked, the axis follows the data again.
+    QTest::mouseClick(w.chbYaxis, Qt::LeftButton);
+    w.ChartFX1->redraw();
+    QVERIFY(w.ChartFX1->yMax() != 50.0);
 
     // With the border off the swatch opens nothing; with it on, the colour dialog.
     bool opened = false;
