@@ -15,6 +15,18 @@ const char *const Headings[] = {"저장일자", "저장시간", "SV", "제어온
 constexpr lxw_col_t MaxColumns = 16384;
 /// The longest text a cell holds.
 constexpr qsizetype MaxCellText = 32767;
+/// Column widths in characters: a date, a time, then the values (each wide enough for its
+/// Korean heading, which counts double).
+constexpr std::array<double, 5> ColumnWidths = {12, 10, 10, 10, 10};
+/// Number cells keep the decimals they have in the file, up to this many.
+constexpr int MaxDecimals = 9;
+
+/// The decimals written after the point of a number text: 1 for "60.0", 0 for "253".
+int decimalsOf(QByteArrayView text)
+{
+    const qsizetype point = text.indexOf('.');
+    return point < 0 ? 0 : int(std::min<qsizetype>(text.size() - point - 1, MaxDecimals));
+}
 
 /// Digits only, exactly width of them, at text[at].
 int digits(QByteArrayView text, qsizetype at, qsizetype width)
@@ -140,8 +152,11 @@ private:
         m_sheet = workbook_add_worksheet(m_book, name.constData());
         if (!m_sheet)
             return false;
-        for (lxw_col_t c = 0; c < 5; ++c)
+        for (lxw_col_t c = 0; c < 5; ++c) {
+            worksheet_set_column(m_sheet, c, c, ColumnWidths[c], nullptr);
             worksheet_write_string(m_sheet, 0, c, Headings[c], nullptr);
+        }
+        worksheet_freeze_panes(m_sheet, 1, 0); // the headings stay in view
         m_row = 1;
         return true;
     }
@@ -158,7 +173,8 @@ private:
                 return worksheet_write_datetime(m_sheet, row, column, &*time, m_time) ==
                        LXW_NO_ERROR;
         } else if (auto number = parseNumber(field)) {
-            return worksheet_write_number(m_sheet, row, column, *number, nullptr) == LXW_NO_ERROR;
+            return worksheet_write_number(m_sheet, row, column, *number,
+                                          numberFormat(decimalsOf(field))) == LXW_NO_ERROR;
         }
         if (field.isEmpty())
             return true;
@@ -168,8 +184,22 @@ private:
                LXW_NO_ERROR;
     }
 
+    /// "0", "0.0", "0.00", ...: made once per number of decimals.
+    lxw_format *numberFormat(int decimals)
+    {
+        lxw_format *&format = m_numberFormats[decimals];
+        if (!format) {
+            format = workbook_add_format(m_book);
+            const QByteArray pattern =
+                decimals == 0 ? QByteArray("0") : "0." + QByteArray(decimals, '0');
+            format_set_num_format(format, pattern.constData());
+        }
+        return format;
+    }
+
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
+    std::array<lxw_format *, MaxDecimals + 1> m_numberFormats{};
     lxw_format *m_date = nullptr;
     lxw_format *m_time = nullptr;
     QByteArray m_tmpdir;

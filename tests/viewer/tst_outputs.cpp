@@ -224,7 +224,13 @@ void tst_Outputs::exportWritesTheSheetReadableByARealReader()
     QCOMPARE(cell(book, "Graph Data", "A2"),
              QStringList({"datetime", "2024-03-07 00:00:00", "yyyy-mm-dd"}));
     QCOMPARE(cell(book, "Graph Data", "B2"), QStringList({"time", "14:05:09", "hh:mm:ss"}));
-    QCOMPARE(cell(book, "Graph Data", "D2").mid(0, 2), QStringList({"float", "58.7"}));
+    QCOMPARE(cell(book, "Graph Data", "D2"), QStringList({"float", "58.7", "0.0"}));
+    // 60.0 is stored as the number 60 and shown with its decimal: "60.0", not "60".
+    QCOMPARE(cell(book, "Graph Data", "C2"), QStringList({"int", "60", "0.0"}));
+    QCOMPARE(cell(book, "Graph Data", "C4").at(2), QStringLiteral("0"));
+    QCOMPARE(cell(book, "Graph Data", "!freeze").at(1), QStringLiteral("A2"));
+    for (const char *column : {"!width A", "!width B", "!width C"})
+        QVERIFY(cell(book, "Graph Data", column).at(1).toDouble() >= 10);
     QCOMPARE(cell(book, "Graph Data", "D3").mid(0, 2), QStringList({"float", "-1.5"}));
     QCOMPARE(cell(book, "Graph Data", "E3").mid(0, 2), QStringList({"str", "abc"}));
     QCOMPARE(cell(book, "Graph Data", "C4").mid(0, 1), QStringList({"int"}));
