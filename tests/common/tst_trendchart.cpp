@@ -114,6 +114,31 @@ void tst_TrendChart::threeDChangesTheDrawing()
     QVERIFY(flat != deep);
     chart.set3D(false);
     QCOMPARE(chart.renderToImage(QSize(400, 300)), flat);
+
+    // A noisy series (a minimum and a maximum in every pixel column) reads as a ribbon a few
+    // pixels deep along its top edge, not as teeth the height of the noise.
+    TrendChart noisy;
+    noisy.resize(400, 300);
+    noisy.setSeriesVisible(0, false);
+    noisy.setSeriesVisible(2, false);
+    for (int i = 0; i < 100000; ++i)
+        noisy.data().append(i, {0.0f, i % 2 ? 40.0f : 60.0f, 0.0f});
+    noisy.dataChanged();
+    noisy.showAll();
+    noisy.setYRange(0, 100);
+    noisy.set3D(true);
+    const QImage ribbon = noisy.renderToImage(QSize(400, 300));
+    const auto pale = [](const QColor &c) { // the ribbon: the series' red, lightened
+        return c.red() > 200 && c.green() > 100 && c.green() < 230 && c.blue() > 100;
+    };
+    int deepest = 0;
+    for (int x = 150; x < 250; ++x) {
+        int n = 0;
+        for (int y = 0; y < ribbon.height(); ++y)
+            n += pale(ribbon.pixelColor(x, y));
+        deepest = std::max(deepest, n);
+    }
+    QVERIFY2(deepest > 0 && deepest <= 10, qPrintable(QString::number(deepest)));
 }
 
 void tst_TrendChart::seriesColourVisibilityAndWidthShowInThePicture()
