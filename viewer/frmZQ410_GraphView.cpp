@@ -120,6 +120,7 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     buildGraphSetup();
     buildChart();
     buildBanner();
+    nameControls();
     tmrRefresh_List.setSingleShot(true);
     tmrRefresh_List.setInterval(RefreshDelayMs);
     connect(&tmrRefresh_List, &QTimer::timeout, this, &frmZQ410_GraphView::refreshList);
@@ -561,6 +562,40 @@ void frmZQ410_GraphView::commitYRange()
         ChartFX1->setYRange(ChartFX1->yMin(), max);
     else
         ChartFX1->setYRange(min, ChartFX1->yMax());
+}
+
+/// Every control carries its design name.
+void frmZQ410_GraphView::nameControls()
+{
+    const std::pair<QObject *, const char *> named[] = {
+        {Frame6, "Frame6"},
+        {File1, "File1"},
+        {lblFolder, "lblFolder"},
+        {Command2, "Command2"},
+        {Command1, "Command1"},
+        {btnToExcel, "btnToExcel"},
+        {btnExit, "btnExit"},
+        {chb3D, "chb3D"},
+        {chbScroll, "chbScroll"},
+        {chbZoom, "chbZoom"},
+        {sprdColor_Graph, "sprdColor_Graph"},
+        {sprdUseItem, "sprdUseItem"},
+        {chbBorder, "chbBorder"},
+        {lblColor_Border, "lblColor_Border"},
+        {cmbThick, "cmbThick"},
+        {chbYaxis, "chbYaxis"},
+        {sprdMargin, "sprdMargin"},
+        {btnPrint, "btnPrint"},
+        {lblMsg, "lblMsg"},
+        {txtG_Title, "txtG_Title"},
+        {txtYMax, "txtYMax"},
+        {txtYMin, "txtYMin"},
+        {lblYRange, "lblYRange"},
+        {ChartFX1, "ChartFX1"},
+        {progress, "progress"},
+    };
+    for (const auto &[control, name] : named)
+        control->setObjectName(QLatin1String(name));
 }
 
 void frmZQ410_GraphView::buildBanner()

@@ -62,31 +62,6 @@ public:
         m_openWorkbook = std::move(opener);
     }
 
-    QGroupBox *Frame6 = nullptr;
-    QListWidget *File1 = nullptr;
-    GradientLabel *lblFolder = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *btnToExcel = nullptr;
-    QPushButton *btnExit = nullptr;
-    QCheckBox *chb3D = nullptr;
-    QCheckBox *chbScroll = nullptr;
-    QCheckBox *chbZoom = nullptr;
-    QTableWidget *sprdColor_Graph = nullptr;
-    QTableWidget *sprdUseItem = nullptr;
-    QCheckBox *chbBorder = nullptr;
-    GradientLabel *lblColor_Border = nullptr;
-    QComboBox *cmbThick = nullptr;
-    QCheckBox *chbYaxis = nullptr;
-    QTableWidget *sprdMargin = nullptr;
-    QPushButton *btnPrint = nullptr;
-    GradientLabel *lblMsg = nullptr;
-    QLineEdit *txtG_Title = nullptr;
-    NumberEdit *txtYMax = nullptr;
-    NumberEdit *txtYMin = nullptr;
-    QLabel *lblYRange = nullptr;
-    TrendChart *ChartFX1 = nullptr;
-    QProgressBar *progress = nullptr;
     /// Re-reads the file list once, 50 ms after the folder picker was confirmed.
     QTimer tmrRefresh_List;
 
@@ -102,6 +77,7 @@ private:
     void buildChart();
     void buildPrintFrame(QWidget *frame1);
     void buildBanner();
+    void nameControls();
     void loadMargins();
     void saveMargins();
     void printChart();
@@ -139,6 +115,32 @@ private:
     QFutureWatcher<TrendExport::Result> m_exporter;
     QString m_exportFolder;
     QString m_workbookPath;
+    QGroupBox *Frame6 = nullptr;
+    QListWidget *File1 = nullptr;
+    GradientLabel *lblFolder = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *btnToExcel = nullptr;
+    QPushButton *btnExit = nullptr;
+    QCheckBox *chb3D = nullptr;
+    QCheckBox *chbScroll = nullptr;
+    QCheckBox *chbZoom = nullptr;
+    QTableWidget *sprdColor_Graph = nullptr;
+    QTableWidget *sprdUseItem = nullptr;
+    QCheckBox *chbBorder = nullptr;
+    GradientLabel *lblColor_Border = nullptr;
+    QComboBox *cmbThick = nullptr;
+    QCheckBox *chbYaxis = nullptr;
+    QTableWidget *sprdMargin = nullptr;
+    QPushButton *btnPrint = nullptr;
+    GradientLabel *lblMsg = nullptr;
+    QLineEdit *txtG_Title = nullptr;
+    NumberEdit *txtYMax = nullptr;
+    NumberEdit *txtYMin = nullptr;
+    QLabel *lblYRange = nullptr;
+    TrendChart *ChartFX1 = nullptr;
+    QProgressBar *progress = nullptr;
+
     std::function<bool(const QString &)> m_openWorkbook;
     /// Stores the margins when the focus leaves their grid; cut before the window is torn down.
     QMetaObject::Connection m_marginFocusWatch;

@@ -1,10 +1,11 @@
+#include "FindControl.h"
 #include "FolderPicker.h"
 #include "GradientLabel.h"
 #include "ModalAnswer.h"
-#include <qcustomplot.h>
 #include "NumberEdit.h"
 #include "TrendChart.h"
 #include "frmZQ410_GraphView.h"
+#include <qcustomplot.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,6 +23,12 @@
 #include <QTimer>
 
 /// A viewer with its own program folder and a default data folder inside a temporary folder.
+/// The viewer's chart ChartFX1.
+static TrendChart *chartOf(const QWidget &window)
+{
+    return control<TrendChart>(window, QStringLiteral("ChartFX1"));
+}
+
 struct Viewer
 {
     QTemporaryDir dir;
@@ -46,8 +53,8 @@ struct Viewer
     QStringList listed() const
     {
         QStringList names;
-        for (int i = 0; i < window->File1->count(); ++i)
-            names.append(window->File1->item(i)->text());
+        for (int i = 0; i < control<QListWidget>(*window, QStringLiteral("File1"))->count(); ++i)
+            names.append(control<QListWidget>(*window, QStringLiteral("File1"))->item(i)->text());
         return names;
     }
     static QByteArray lines(int count)
@@ -83,22 +90,24 @@ void tst_GraphView::folderConfigDecidesTheDataFolder()
         Viewer v; // no Folder.CFG, no default folder
         frmZQ410_GraphView &w = v.start();
         QCOMPARE(w.windowTitle(), QStringLiteral("ZQ410 - Graph Viwer V1.0.0"));
-        QCOMPARE(w.lblFolder->text(), v.defaultData);
+        QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblFolder"))->text(), v.defaultData);
         QVERIFY(QDir(v.defaultData).exists());
         QVERIFY(v.listed().isEmpty());
-        QVERIFY(w.btnToExcel->isEnabled());
-        QVERIFY(w.Command1->isEnabled());
+        QVERIFY(control<QPushButton>(w, QStringLiteral("btnToExcel"))->isEnabled());
+        QVERIFY(control<QPushButton>(w, QStringLiteral("Command1"))->isEnabled());
     }
     {
         Viewer v;
         v.write(v.program + QStringLiteral("/Folder.CFG"), QByteArray());
-        QCOMPARE(v.start().lblFolder->text(), v.defaultData);
+        QCOMPARE(control<GradientLabel>(v.start(), QStringLiteral("lblFolder"))->text(),
+                 v.defaultData);
     }
     {
         Viewer v;
         v.write(v.program + QStringLiteral("/Folder.CFG"),
                 v.dir.filePath(QStringLiteral("deleted")).toLocal8Bit() + "\r\n");
-        QCOMPARE(v.start().lblFolder->text(), v.defaultData);
+        QCOMPARE(control<GradientLabel>(v.start(), QStringLiteral("lblFolder"))->text(),
+                 v.defaultData);
         QVERIFY(!QDir(v.dir.filePath(QStringLiteral("deleted"))).exists());
     }
     {
@@ -107,7 +116,7 @@ void tst_GraphView::folderConfigDecidesTheDataFolder()
         v.write(data + QStringLiteral("/ZQ410_01.DAT"), Viewer::lines(3));
         v.write(v.program + QStringLiteral("/Folder.CFG"), data.toLocal8Bit() + "\r\nignored\r\n");
         frmZQ410_GraphView &w = v.start();
-        QCOMPARE(w.lblFolder->text(), data);
+        QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblFolder"))->text(), data);
         QCOMPARE(v.listed(), QStringList{QStringLiteral("ZQ410_01.DAT")});
         QVERIFY(!QDir(v.defaultData).exists());
     }
@@ -129,28 +138,28 @@ void tst_GraphView::selectingAFileLoadsItWholeAndReplacesTheLast()
     v.write(v.defaultData + QStringLiteral("/A.DAT"), Viewer::lines(100));
     v.write(v.defaultData + QStringLiteral("/B.DAT"), Viewer::lines(10));
     frmZQ410_GraphView &w = v.start();
-    QCOMPARE(w.ChartFX1->data().size(), qsizetype(0));
-    w.File1->setCurrentRow(0); // as a click does
-    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(100));
+    QCOMPARE(chartOf(w)->data().size(), qsizetype(0));
+    control<QListWidget>(w, QStringLiteral("File1"))->setCurrentRow(0); // as a click does
+    QTRY_COMPARE(chartOf(w)->data().size(), qsizetype(100));
     QTRY_VERIFY(w.centralWidget()->isEnabled());
-    QCOMPARE(w.ChartFX1->data().value(1, 99), 119.0f);
-    QCOMPARE(w.ChartFX1->data().label(5), QStringLiteral("12:00:05"));
-    QCOMPARE(w.ChartFX1->xLast(), 99.0);
-    w.File1->setCurrentRow(1);
-    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(10));
-    QCOMPARE(w.ChartFX1->title(TrendChart::Title::Left), QStringLiteral("온도(℃)"));
+    QCOMPARE(chartOf(w)->data().value(1, 99), 119.0f);
+    QCOMPARE(chartOf(w)->data().label(5), QStringLiteral("12:00:05"));
+    QCOMPARE(chartOf(w)->xLast(), 99.0);
+    control<QListWidget>(w, QStringLiteral("File1"))->setCurrentRow(1);
+    QTRY_COMPARE(chartOf(w)->data().size(), qsizetype(10));
+    QCOMPARE(chartOf(w)->title(TrendChart::Title::Left), QStringLiteral("온도(℃)"));
 
     // The arrow keys go on walking the list: the focus stays in it through each load.
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.File1->setFocus();
-    QTest::keyClick(w.File1, Qt::Key_Up);
-    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(100));
+    control<QListWidget>(w, QStringLiteral("File1"))->setFocus();
+    QTest::keyClick(control<QListWidget>(w, QStringLiteral("File1")), Qt::Key_Up);
+    QTRY_COMPARE(chartOf(w)->data().size(), qsizetype(100));
     QTRY_VERIFY(w.centralWidget()->isEnabled());
-    QVERIFY(w.File1->hasFocus());
+    QVERIFY(control<QListWidget>(w, QStringLiteral("File1"))->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTRY_COMPARE(w.ChartFX1->data().size(), qsizetype(10));
-    QCOMPARE(w.ChartFX1->title(TrendChart::Title::Bottom), QStringLiteral("시간"));
+    QTRY_COMPARE(chartOf(w)->data().size(), qsizetype(10));
+    QCOMPARE(chartOf(w)->title(TrendChart::Title::Bottom), QStringLiteral("시간"));
 }
 
 void tst_GraphView::unreadableFileKeepsTheChart()
@@ -166,7 +175,7 @@ void tst_GraphView::unreadableFileKeepsTheChart()
     });
     QVERIFY(!w.LoadTrendFile(v.defaultData + QStringLiteral("/gone.DAT")));
     QCOMPARE(shown, QStringLiteral("ZQ410_Graph"));
-    QCOMPARE(w.ChartFX1->data().size(), qsizetype(7));
+    QCOMPARE(chartOf(w)->data().size(), qsizetype(7));
     QVERIFY(w.centralWidget()->isEnabled());
 }
 
@@ -174,24 +183,37 @@ void tst_GraphView::colourFileCases()
 {
     Viewer first;
     frmZQ410_GraphView &defaults = first.start();
-    const QColor chartDefault2 = defaults.ChartFX1->seriesColor(2);
-    QCOMPARE(defaults.sprdColor_Graph->item(0, 2)->background().color(), chartDefault2);
+    const QColor chartDefault2 = chartOf(defaults)->seriesColor(2);
+    QCOMPARE(control<QTableWidget>(defaults, QStringLiteral("sprdColor_Graph"))
+                 ->item(0, 2)
+                 ->background()
+                 .color(),
+             chartDefault2);
 
     Viewer v;
     v.write(v.program + QStringLiteral("/ChartColor.CFG"), "2,255\r\n1,16711680\r\n");
     frmZQ410_GraphView &w = v.start();
-    QCOMPARE(w.ChartFX1->seriesColor(1), QColor(255, 0, 0));
-    QCOMPARE(w.ChartFX1->seriesColor(0), QColor(0, 0, 255));
-    QCOMPARE(w.ChartFX1->seriesColor(2), chartDefault2);
-    QCOMPARE(w.sprdColor_Graph->item(0, 1)->background().color(), QColor(255, 0, 0));
+    QCOMPARE(chartOf(w)->seriesColor(1), QColor(255, 0, 0));
+    QCOMPARE(chartOf(w)->seriesColor(0), QColor(0, 0, 255));
+    QCOMPARE(chartOf(w)->seriesColor(2), chartDefault2);
+    QCOMPARE(control<QTableWidget>(w, QStringLiteral("sprdColor_Graph"))
+                 ->item(0, 1)
+                 ->background()
+                 .color(),
+             QColor(255, 0, 0));
 
     Viewer bad;
     bad.write(bad.program + QStringLiteral("/ChartColor.CFG"), "1,65280\r\n4,255\r\n3,255\r\n");
     frmZQ410_GraphView &b = bad.start();
-    QCOMPARE(b.ChartFX1->seriesColor(0), QColor(0, 255, 0)); // applied before the bad line
-    QCOMPARE(b.ChartFX1->seriesColor(2), chartDefault2);     // not after it
+    QCOMPARE(chartOf(b)->seriesColor(0), QColor(0, 255, 0)); // applied before the bad line
+    QCOMPARE(chartOf(b)->seriesColor(2),
+             chartDefault2); // not after it
     for (int c = 0; c < 3; ++c)
-        QCOMPARE(b.sprdColor_Graph->item(0, c)->background().color(), b.ChartFX1->seriesColor(c));
+        QCOMPARE(control<QTableWidget>(b, QStringLiteral("sprdColor_Graph"))
+                     ->item(0, c)
+                     ->background()
+                     .color(),
+                 chartOf(b)->seriesColor(c));
 }
 
 void tst_GraphView::colourChoiceIsSavedAndCancelChangesNothing()
@@ -206,17 +228,22 @@ void tst_GraphView::colourChoiceIsSavedAndCancelChangesNothing()
             accept ? dialog->accept() : dialog->reject();
         });
     };
-    const QRect cell = w.sprdColor_Graph->visualItemRect(w.sprdColor_Graph->item(0, 2));
+    const QRect cell =
+        control<QTableWidget>(w, QStringLiteral("sprdColor_Graph"))
+            ->visualItemRect(
+                control<QTableWidget>(w, QStringLiteral("sprdColor_Graph"))->item(0, 2));
     answer(QColor(1, 2, 3), true);
-    QTest::mouseClick(w.sprdColor_Graph->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(w.ChartFX1->seriesColor(2), QColor(1, 2, 3));
+    QTest::mouseClick(control<QTableWidget>(w, QStringLiteral("sprdColor_Graph"))->viewport(),
+                      Qt::LeftButton, {}, cell.center());
+    QCOMPARE(chartOf(w)->seriesColor(2), QColor(1, 2, 3));
     QFile file(v.program + QStringLiteral("/ChartColor.CFG"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray saved = file.readAll();
     QVERIFY(saved.endsWith("3,197121\r\n")); // 1 + 256 x 2 + 65536 x 3
     answer(QColor(9, 9, 9), false);
-    QTest::mouseClick(w.sprdColor_Graph->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(w.ChartFX1->seriesColor(2), QColor(1, 2, 3));
+    QTest::mouseClick(control<QTableWidget>(w, QStringLiteral("sprdColor_Graph"))->viewport(),
+                      Qt::LeftButton, {}, cell.center());
+    QCOMPARE(chartOf(w)->seriesColor(2), QColor(1, 2, 3));
 }
 
 void tst_GraphView::hiddenSeriesSurvivesARestart()
@@ -224,22 +251,25 @@ void tst_GraphView::hiddenSeriesSurvivesARestart()
     Viewer v;
     {
         frmZQ410_GraphView &w = v.start();
-        QVERIFY(w.ChartFX1->isSeriesVisible(2));
-        w.sprdUseItem->item(0, 2)->setCheckState(Qt::Unchecked); // as a click on the check box
-        QVERIFY(!w.ChartFX1->isSeriesVisible(2));
+        QVERIFY(chartOf(w)->isSeriesVisible(2));
+        control<QTableWidget>(w, QStringLiteral("sprdUseItem"))
+            ->item(0, 2)
+            ->setCheckState(Qt::Unchecked); // as a click on the check box
+        QVERIFY(!chartOf(w)->isSeriesVisible(2));
     }
     frmZQ410_GraphView &again = v.start();
-    QVERIFY(!again.ChartFX1->isSeriesVisible(2));
-    QVERIFY(again.ChartFX1->isSeriesVisible(0));
-    QCOMPARE(again.sprdUseItem->item(0, 2)->checkState(), Qt::Unchecked);
+    QVERIFY(!chartOf(again)->isSeriesVisible(2));
+    QVERIFY(chartOf(again)->isSeriesVisible(0));
+    QCOMPARE(control<QTableWidget>(again, QStringLiteral("sprdUseItem"))->item(0, 2)->checkState(),
+             Qt::Unchecked);
     v.write(v.program + QStringLiteral("/UseItem.CFG"), "not a grid\r\n");
     frmZQ410_GraphView &broken = v.start();
-    QVERIFY(broken.ChartFX1->isSeriesVisible(2));
+    QVERIFY(chartOf(broken)->isSeriesVisible(2));
 
     // A click leaves no highlighted (blue-tinted) cell behind in the visibility grid.
     QApplication::setActiveWindow(&broken);
     QVERIFY(QTest::qWaitForWindowActive(&broken));
-    QTableWidget *grid = broken.sprdUseItem;
+    QTableWidget *grid = control<QTableWidget>(broken, QStringLiteral("sprdUseItem"));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       grid->visualItemRect(grid->item(0, 1)).center());
     const QImage picture = grid->grab().toImage();
@@ -253,7 +283,7 @@ void tst_GraphView::hiddenSeriesSurvivesARestart()
     QCOMPARE(highlighted, 0);
 
     // The margin grid's headers and a two-digit margin fit their columns.
-    QTableWidget *margins = broken.sprdMargin;
+    QTableWidget *margins = control<QTableWidget>(broken, QStringLiteral("sprdMargin"));
     margins->item(0, 1)->setText(QStringLiteral("10.00"));
     const QFontMetrics header(margins->horizontalHeader()->font());
     const QFontMetrics cell(margins->font());
@@ -270,24 +300,24 @@ void tst_GraphView::optionsSurviveAnotherLoad()
     v.write(v.defaultData + QStringLiteral("/A.DAT"), Viewer::lines(50));
     v.write(v.defaultData + QStringLiteral("/B.DAT"), Viewer::lines(20));
     frmZQ410_GraphView &w = v.start();
-    QVERIFY(w.ChartFX1->is3D());
-    QVERIFY(w.ChartFX1->isZoomEnabled());
-    QTest::mouseClick(w.chb3D, Qt::LeftButton);
-    QTest::mouseClick(w.chbScroll, Qt::LeftButton);
-    QTest::mouseClick(w.chbBorder, Qt::LeftButton);
-    w.cmbThick->setCurrentIndex(1);
-    emit w.cmbThick->activated(1);
-    w.txtG_Title->setText(QStringLiteral("Line 2"));
-    emit w.txtG_Title->editingFinished();
+    QVERIFY(chartOf(w)->is3D());
+    QVERIFY(chartOf(w)->isZoomEnabled());
+    QTest::mouseClick(control<QCheckBox>(w, QStringLiteral("chb3D")), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(w, QStringLiteral("chbScroll")), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(w, QStringLiteral("chbBorder")), Qt::LeftButton);
+    control<QComboBox>(w, QStringLiteral("cmbThick"))->setCurrentIndex(1);
+    emit control<QComboBox>(w, QStringLiteral("cmbThick"))->activated(1);
+    control<QLineEdit>(w, QStringLiteral("txtG_Title"))->setText(QStringLiteral("Line 2"));
+    emit control<QLineEdit>(w, QStringLiteral("txtG_Title"))->editingFinished();
     QVERIFY(w.LoadTrendFile(v.defaultData + QStringLiteral("/A.DAT")));
     QVERIFY(w.LoadTrendFile(v.defaultData + QStringLiteral("/B.DAT")));
-    QVERIFY(!w.ChartFX1->is3D());
-    QVERIFY(w.ChartFX1->isScrollBarVisible());
-    QVERIFY(w.ChartFX1->isBorderVisible());
-    QCOMPARE(w.ChartFX1->lineWidth(), 2);
-    QCOMPARE(w.ChartFX1->title(TrendChart::Title::Top), QStringLiteral("Line 2"));
-    QTest::mouseClick(w.chbZoom, Qt::LeftButton);
-    QVERIFY(!w.ChartFX1->isZoomEnabled());
+    QVERIFY(!chartOf(w)->is3D());
+    QVERIFY(chartOf(w)->isScrollBarVisible());
+    QVERIFY(chartOf(w)->isBorderVisible());
+    QCOMPARE(chartOf(w)->lineWidth(), 2);
+    QCOMPARE(chartOf(w)->title(TrendChart::Title::Top), QStringLiteral("Line 2"));
+    QTest::mouseClick(control<QCheckBox>(w, QStringLiteral("chbZoom")), Qt::LeftButton);
+    QVERIFY(!chartOf(w)->isZoomEnabled());
 }
 
 void tst_GraphView::yRangeBoxesAndBorderSwatch()
@@ -296,37 +326,40 @@ void tst_GraphView::yRangeBoxesAndBorderSwatch()
     v.write(v.defaultData + QStringLiteral("/A.DAT"), Viewer::lines(50));
     frmZQ410_GraphView &w = v.start();
     QVERIFY(w.LoadTrendFile(v.defaultData + QStringLiteral("/A.DAT")));
-    QVERIFY(!w.txtYMax->isVisible());
-    QTest::mouseClick(w.chbYaxis, Qt::LeftButton);
-    QVERIFY(w.txtYMax->isVisible() && w.txtYMin->isVisible());
+    QVERIFY(!control<NumberEdit>(w, QStringLiteral("txtYMax"))->isVisible());
+    QTest::mouseClick(control<QCheckBox>(w, QStringLiteral("chbYaxis")), Qt::LeftButton);
+    QVERIFY(control<NumberEdit>(w, QStringLiteral("txtYMax"))->isVisible() &&
+            control<NumberEdit>(w, QStringLiteral("txtYMin"))->isVisible());
     // The boxes open on the range in force, not on a number of their own.
-    QCOMPARE(w.txtYMax->text().toDouble(), w.ChartFX1->yMax());
-    QCOMPARE(w.txtYMin->text().toDouble(), w.ChartFX1->yMin());
-    w.txtYMax->setText(QStringLiteral("50"));
-    QTest::keyClick(w.txtYMax, Qt::Key_Return);
-    w.txtYMin->setText(QStringLiteral("-10"));
-    QTest::keyClick(w.txtYMin, Qt::Key_Return);
-    QCOMPARE(w.ChartFX1->yMax(), 50.0);
-    QCOMPARE(w.ChartFX1->yMin(), -10.0);
+    QCOMPARE(control<NumberEdit>(w, QStringLiteral("txtYMax"))->text().toDouble(),
+             chartOf(w)->yMax());
+    QCOMPARE(control<NumberEdit>(w, QStringLiteral("txtYMin"))->text().toDouble(),
+             chartOf(w)->yMin());
+    control<NumberEdit>(w, QStringLiteral("txtYMax"))->setText(QStringLiteral("50"));
+    QTest::keyClick(control<NumberEdit>(w, QStringLiteral("txtYMax")), Qt::Key_Return);
+    control<NumberEdit>(w, QStringLiteral("txtYMin"))->setText(QStringLiteral("-10"));
+    QTest::keyClick(control<NumberEdit>(w, QStringLiteral("txtYMin")), Qt::Key_Return);
+    QCOMPARE(chartOf(w)->yMax(), 50.0);
+    QCOMPARE(chartOf(w)->yMin(), -10.0);
 
     // A dragged zoom and its reset by double-click keep the operator's range in force.
-    auto *plot = w.ChartFX1->findChild<QCustomPlot *>();
+    auto *plot = chartOf(w)->findChild<QCustomPlot *>();
     const QRect area = plot->axisRect()->rect();
     QTest::mousePress(plot, Qt::LeftButton, {}, area.topLeft() + QPoint(40, 40));
     QTest::mouseMove(plot, area.center());
     QTest::mouseRelease(plot, Qt::LeftButton, {}, area.center());
-    QVERIFY(w.ChartFX1->xLast() < 49);
-    QCOMPARE(w.ChartFX1->yMax(), 50.0);
+    QVERIFY(chartOf(w)->xLast() < 49);
+    QCOMPARE(chartOf(w)->yMax(), 50.0);
     QTest::mouseDClick(plot, Qt::LeftButton, {}, area.center());
-    QCOMPARE(w.ChartFX1->xLast(), 49.0);
-    QCOMPARE(w.ChartFX1->yMax(), 50.0);
-    QCOMPARE(w.ChartFX1->yMin(), -10.0);
-    QCOMPARE(w.txtYMax->text(), QStringLiteral("50"));
+    QCOMPARE(chartOf(w)->xLast(), 49.0);
+    QCOMPARE(chartOf(w)->yMax(), 50.0);
+    QCOMPARE(chartOf(w)->yMin(), -10.0);
+    QCOMPARE(control<NumberEdit>(w, QStringLiteral("txtYMax"))->text(), QStringLiteral("50"));
 
     // Unchecked, the axis follows the data again.
-    QTest::mouseClick(w.chbYaxis, Qt::LeftButton);
-    w.ChartFX1->redraw();
-    QVERIFY(w.ChartFX1->yMax() != 50.0);
+    QTest::mouseClick(control<QCheckBox>(w, QStringLiteral("chbYaxis")), Qt::LeftButton);
+    chartOf(w)->redraw();
+    QVERIFY(chartOf(w)->yMax() != 50.0);
 
     // With the border off the swatch opens nothing; with it on, the colour dialog.
     bool opened = false;
@@ -336,18 +369,18 @@ void tst_GraphView::yRangeBoxesAndBorderSwatch()
             dialog->reject();
         }
     });
-    QTest::mouseClick(w.lblColor_Border, Qt::LeftButton);
+    QTest::mouseClick(control<GradientLabel>(w, QStringLiteral("lblColor_Border")), Qt::LeftButton);
     QTest::qWait(100);
     QVERIFY(!opened);
-    QTest::mouseClick(w.chbBorder, Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(w, QStringLiteral("chbBorder")), Qt::LeftButton);
     QTimer::singleShot(0, [] {
         auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         dialog->setCurrentColor(QColor(0, 128, 0));
         dialog->accept();
     });
-    QTest::mouseClick(w.lblColor_Border, Qt::LeftButton);
-    QCOMPARE(w.ChartFX1->borderColor(), QColor(0, 128, 0));
+    QTest::mouseClick(control<GradientLabel>(w, QStringLiteral("lblColor_Border")), Qt::LeftButton);
+    QCOMPARE(chartOf(w)->borderColor(), QColor(0, 128, 0));
 }
 
 void tst_GraphView::folderPickerWritesFolderConfigAndRefreshesTheList()
@@ -363,8 +396,8 @@ void tst_GraphView::folderPickerWritesFolderConfigAndRefreshesTheList()
         picker->openFolder(other);
         QTest::mouseClick(picker->btnOK, Qt::LeftButton);
     });
-    QTest::mouseClick(w.lblFolder, Qt::LeftButton);
-    QCOMPARE(w.lblFolder->text(), other);
+    QTest::mouseClick(control<GradientLabel>(w, QStringLiteral("lblFolder")), Qt::LeftButton);
+    QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblFolder"))->text(), other);
     QVERIFY(v.listed().isEmpty()); // the list follows 50 ms later
     QTRY_COMPARE(v.listed(), QStringList{QStringLiteral("X_01.DAT")});
     QFile config(v.program + QStringLiteral("/Folder.CFG"));

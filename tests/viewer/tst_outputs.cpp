@@ -1,3 +1,4 @@
+#include "FindControl.h"
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
 #include "ModalAnswer.h"
@@ -25,6 +26,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+/// The viewer's chart ChartFX1.
+static TrendChart *chartOf(const QWidget &window)
+{
+    return control<TrendChart>(window, QStringLiteral("ChartFX1"));
+}
 
 namespace {
 
@@ -92,7 +99,7 @@ struct Viewer
     }
     void selectFile()
     {
-        window->File1->setCurrentRow(0);
+        control<QListWidget>(*window, QStringLiteral("File1"))->setCurrentRow(0);
         QTRY_VERIFY(!window->isLoading());
         QTRY_VERIFY(window->centralWidget()->isEnabled());
     }
@@ -116,12 +123,13 @@ void tst_Outputs::marginsGoToThePrintoutInInches()
 {
     Viewer v;
     frmZQ410_GraphView &w = v.start();
-    QCOMPARE(w.sprdMargin->item(0, 0)->text(), QStringLiteral("0.00"));
+    QCOMPARE(control<QTableWidget>(w, QStringLiteral("sprdMargin"))->item(0, 0)->text(),
+             QStringLiteral("0.00"));
     const QStringList mm = {"10", "10", "15", "15"};
     for (int c = 0; c < 4; ++c)
-        w.sprdMargin->item(0, c)->setText(mm[c]);
+        control<QTableWidget>(w, QStringLiteral("sprdMargin"))->item(0, c)->setText(mm[c]);
     QCOMPARE(w.marginsMm(), (PrintPage::MarginsMm{10, 10, 15, 15}));
-    w.sprdMargin->item(0, 2)->setText(QString());
+    control<QTableWidget>(w, QStringLiteral("sprdMargin"))->item(0, 2)->setText(QString());
     QCOMPARE(w.marginsMm()[2], 0.0);
 }
 
@@ -132,25 +140,31 @@ void tst_Outputs::marginsAreStoredWhenTheGridLosesFocus()
         frmZQ410_GraphView &w = v.start();
         QApplication::setActiveWindow(&w);
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.sprdMargin->setFocus(Qt::MouseFocusReason);
-        QTRY_VERIFY(w.sprdMargin->hasFocus());
-        w.sprdMargin->item(0, 1)->setText(QStringLiteral("12.50"));
+        control<QTableWidget>(w, QStringLiteral("sprdMargin"))->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(control<QTableWidget>(w, QStringLiteral("sprdMargin"))->hasFocus());
+        control<QTableWidget>(w, QStringLiteral("sprdMargin"))
+            ->item(0, 1)
+            ->setText(QStringLiteral("12.50"));
         QVERIFY(!QFile::exists(v.program + QStringLiteral("/PrintMargin.CFG")));
-        w.txtG_Title->setFocus(Qt::MouseFocusReason);
+        control<QLineEdit>(w, QStringLiteral("txtG_Title"))->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(QFile::exists(v.program + QStringLiteral("/PrintMargin.CFG")));
     }
     frmZQ410_GraphView &again = v.start();
-    QCOMPARE(again.sprdMargin->item(0, 1)->text(), QStringLiteral("12.50"));
+    QCOMPARE(control<QTableWidget>(again, QStringLiteral("sprdMargin"))->item(0, 1)->text(),
+             QStringLiteral("12.50"));
     QCOMPARE(again.marginsMm()[1], 12.5);
 
     // Destroyed with the focus still in the grid: stored by the whole window, not a torn one.
     QApplication::setActiveWindow(&again);
     QVERIFY(QTest::qWaitForWindowActive(&again));
-    again.sprdMargin->setFocus(Qt::MouseFocusReason);
-    QTRY_VERIFY(again.sprdMargin->hasFocus());
-    again.sprdMargin->item(0, 1)->setText(QStringLiteral("7.00"));
+    control<QTableWidget>(again, QStringLiteral("sprdMargin"))->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(control<QTableWidget>(again, QStringLiteral("sprdMargin"))->hasFocus());
+    control<QTableWidget>(again, QStringLiteral("sprdMargin"))
+        ->item(0, 1)
+        ->setText(QStringLiteral("7.00"));
     v.window.reset();
-    QCOMPARE(v.start().sprdMargin->item(0, 1)->text(), QStringLiteral("7.00"));
+    QCOMPARE(control<QTableWidget>(v.start(), QStringLiteral("sprdMargin"))->item(0, 1)->text(),
+             QStringLiteral("7.00"));
 }
 
 void tst_Outputs::printsOneLandscapePageInsideTheMargins()
@@ -159,7 +173,9 @@ void tst_Outputs::printsOneLandscapePageInsideTheMargins()
     frmZQ410_GraphView &w = v.start();
     v.selectFile();
     for (int c = 0; c < 4; ++c)
-        w.sprdMargin->item(0, c)->setText(QStringLiteral("25"));
+        control<QTableWidget>(w, QStringLiteral("sprdMargin"))
+            ->item(0, c)
+            ->setText(QStringLiteral("25"));
     const QString pdf = v.dir.filePath(QStringLiteral("chart.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -204,10 +220,10 @@ void tst_Outputs::exportWritesTheSheetReadableByARealReader()
     frmZQ410_GraphView &w = v.start();
     v.selectFile();
     QSignalSpy finished(&w, &frmZQ410_GraphView::exportFinished);
-    QTest::mouseClick(w.btnToExcel, Qt::LeftButton);
-    QVERIFY(w.lblMsg->isVisible());
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnToExcel")), Qt::LeftButton);
+    QVERIFY(control<GradientLabel>(w, QStringLiteral("lblMsg"))->isVisible());
     QTRY_COMPARE(finished.size(), 1);
-    QVERIFY(!w.lblMsg->isVisible());
+    QVERIFY(!control<GradientLabel>(w, QStringLiteral("lblMsg"))->isVisible());
     QVERIFY(finished.first().at(0).toBool());
     const QString workbook = finished.first().at(1).toString();
     QCOMPARE(workbook, v.exports + QStringLiteral("/ZQ410_01.xlsx"));
@@ -240,7 +256,7 @@ void tst_Outputs::exportWritesTheSheetReadableByARealReader()
     QVERIFY(cell(book, "Graph Data", "H4").isEmpty());
 
     // A second export does not replace the first workbook.
-    QTest::mouseClick(w.btnToExcel, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnToExcel")), Qt::LeftButton);
     QTRY_COMPARE(finished.size(), 2);
     QCOMPARE(finished.last().at(1).toString(), v.exports + QStringLiteral("/ZQ410_01 (2).xlsx"));
 }
@@ -281,8 +297,9 @@ void tst_Outputs::exportWithNoFileOrAnUnwritableFolder()
     Viewer v;
     frmZQ410_GraphView &w = v.start();
     QSignalSpy finished(&w, &frmZQ410_GraphView::exportFinished);
-    QTest::mouseClick(w.btnToExcel, Qt::LeftButton); // nothing selected
-    QVERIFY(!w.lblMsg->isVisible());
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnToExcel")),
+                      Qt::LeftButton); // nothing selected
+    QVERIFY(!control<GradientLabel>(w, QStringLiteral("lblMsg"))->isVisible());
     QVERIFY(!w.isExporting());
     QCOMPARE(finished.size(), 0);
 
@@ -293,7 +310,7 @@ void tst_Outputs::exportWithNoFileOrAnUnwritableFolder()
         message = static_cast<QMessageBox *>(box)->text();
         box->close();
     });
-    QTest::mouseClick(w.btnToExcel, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnToExcel")), Qt::LeftButton);
     QTRY_COMPARE(finished.size(), 1);
     QVERIFY(!finished.first().at(0).toBool());
     QVERIFY(!message.isEmpty());
@@ -314,13 +331,13 @@ void tst_Outputs::captureIsTheChartOnTheClipboardAndABmpFile()
         dialog->selectFile(name);
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("Command1")), Qt::LeftButton);
     QVERIFY(QFile::exists(name));
     QFile file(name);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.read(2), QByteArray("BM"));
-    QCOMPARE(QImageReader(name).size(), w.ChartFX1->size());
-    QCOMPARE(QApplication::clipboard()->image().size(), w.ChartFX1->size());
+    QCOMPARE(QImageReader(name).size(), chartOf(w)->size());
+    QCOMPARE(QApplication::clipboard()->image().size(), chartOf(w)->size());
 
     // Cancel: nothing saved, the picture stays on the clipboard.
     QApplication::clipboard()->clear();
@@ -330,9 +347,9 @@ void tst_Outputs::captureIsTheChartOnTheClipboardAndABmpFile()
         dialog->selectFile(other);
         dialog->reject();
     });
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("Command1")), Qt::LeftButton);
     QVERIFY(!QFile::exists(other));
-    QCOMPARE(QApplication::clipboard()->image().size(), w.ChartFX1->size());
+    QCOMPARE(QApplication::clipboard()->image().size(), chartOf(w)->size());
     QVERIFY(!FrmScreenCapture::saveBmp(QImage(4, 4, QImage::Format_RGB32),
                                        v.dir.filePath(QStringLiteral("missing/x"))));
 }
