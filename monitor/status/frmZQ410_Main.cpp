@@ -9,6 +9,8 @@
 #include "PollingEngine.h"
 #include "StatusPanel.h"
 #include "frmAbout.h"
+#include "frmZQ410_ErrList.h"
+#include "frmZQ410_PRMT.h"
 #include "frmZQ410_SetPort.h"
 #include "frmZQ410_Set_DSave.h"
 
@@ -99,9 +101,11 @@ void frmZQ410_Main::buildMenus()
 
     mOnline = menuBar()->addMenu(QStringLiteral("온라인[&O]"));
     mOnlineMulti = mOnline->addAction(QStringLiteral("멀티운전[&M]"));
-    mOnlineParameter = mOnline->addAction(QStringLiteral("파라메터 설정[&P]"));
+    mOnlineParameter = mOnline->addAction(QStringLiteral("파라메터 설정[&P]"), this,
+                                          &frmZQ410_Main::openParameters);
     mOnline->addSeparator();
-    mOnlineError = mOnline->addAction(QStringLiteral("에러 메시지[&E]"));
+    mOnlineError =
+        mOnline->addAction(QStringLiteral("에러 메시지[&E]"), this, &frmZQ410_Main::openErrors);
 
     mProgram = menuBar()->addMenu(QStringLiteral("프로그램[&P]"));
     mProgramMemory = mProgram->addAction(QStringLiteral("메모리 설정[&M]"));
@@ -115,8 +119,8 @@ void frmZQ410_Main::buildMenus()
     mHelp->addSeparator();
     mHelpGraphView = mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"));
 
-    for (QAction *later : {mSetMulti, mOnlineMulti, mOnlineParameter, mOnlineError, mProgramMemory,
-                           mHelpHelp, mHelpManual, mHelpGraphView})
+    for (QAction *later : {mSetMulti, mOnlineMulti, mProgramMemory, mHelpHelp, mHelpManual,
+                           mHelpGraphView})
         markNotAvailable(later);
 }
 
@@ -324,6 +328,20 @@ void frmZQ410_Main::openFromProgramFolder(const QString &relativePath)
     RunAssociated(QStringLiteral("OPEN"), QDir(folder).filePath(relativePath), QString(), folder);
 }
 
+/// The parameter block is asked for first, then the window opens; polling goes on meanwhile.
+void frmZQ410_Main::openParameters()
+{
+    m_engine.readParameters();
+    frmZQ410_PRMT window(m_engine, this);
+    window.exec();
+}
+
+void frmZQ410_Main::openErrors()
+{
+    frmZQ410_ErrList window(m_engine, this);
+    window.exec();
+}
+
 void frmZQ410_Main::openAbout()
 {
     frmAbout about(this);
@@ -383,10 +401,17 @@ void frmZQ410_Main::onPortLost(const QString &reason)
                 reason);
 }
 
+/// The on-line windows (menu "온라인" and its buttons) open only on line; the port settings only
+/// off line.
 void frmZQ410_Main::SetOnlineControls(bool online)
 {
     mSetPort->setEnabled(!online);
     btnMenu[0]->setEnabled(!online);
+    mOnline->setEnabled(online);
+    for (QAction *action : {mOnlineParameter, mOnlineError})
+        action->setEnabled(online);
+    btnMenu[5]->setEnabled(online);
+    btnMenu[6]->setEnabled(online);
     picRun->setVisible(online);
 }
 

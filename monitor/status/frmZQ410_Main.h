@@ -48,6 +48,8 @@ private:
     void openSetPort();
     void openSetDSave();
     void openAbout();
+    void openParameters();
+    void openErrors();
     void openFromProgramFolder(const QString &relativePath);
     void togglePort();
     void openPort();

@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
@@ -106,6 +107,7 @@ private slots:
     void pickingAnotherDeviceClearsTheChart();
     void chartControlsPeriodColourAndUnit();
     void recordingSettingsWindowUpdatesTheFrame();
+    void parameterAndErrorWindowsOpenOnlyOnLine();
 };
 
 /// Runs the clock to the given time since the fixture started.
@@ -601,6 +603,36 @@ void tst_MainWindow::exitAsksFirstAndNoKeepsPolling()
     w.close();
     QVERIFY(!w.isVisible());
     QVERIFY(!f.engine->isPortOpen());
+}
+
+void tst_MainWindow::parameterAndErrorWindowsOpenOnlyOnLine()
+{
+    Fixture f({1}, {1});
+    frmZQ410_Main &w = *f.window;
+    QVERIFY(!control<QPushButton>(w, QStringLiteral("btnMenu_5"))->isEnabled());
+    QVERIFY(!control<QMenu>(w, QStringLiteral("mOnline"))->isEnabled());
+    f.goOnline();
+    QVERIFY(control<QMenu>(w, QStringLiteral("mOnline"))->isEnabled());
+    for (const auto &[button, title] :
+         {std::pair{"btnMenu_5", "파라메터 설정"}, std::pair{"btnMenu_6", "에러 메시지"}}) {
+        QString shown;
+        whenModal([&shown, &f](QWidget *modal) {
+            shown = modal->windowTitle();
+            f.clock.advance(1000); // the window's read goes out and is answered meanwhile
+            control<QPushButton>(*modal, QStringLiteral("btnClose"))->click();
+        });
+        QTest::mouseClick(control<QPushButton>(w, QString::fromLatin1(button)), Qt::LeftButton);
+        QCOMPARE(shown, QString::fromUtf8(title));
+    }
+    const QList<QByteArray> frames = f.frames();
+    QVERIFY(std::any_of(frames.begin(), frames.end(), [](const QByteArray &frame) {
+        return frame.startsWith("\x02"
+                                "01DRR,31");
+    }));
+    QVERIFY(std::any_of(frames.begin(), frames.end(), [](const QByteArray &frame) {
+        return frame.startsWith("\x02"
+                                "01DRR,05,0700");
+    }));
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -1,0 +1,520 @@
+#include "frmZQ410_PRMT.h"
+
+#include "GradientLabel.h"
+#include "GridFile.h"
+#include "PollingEngine.h"
+#include "frmZQ410_EditVal.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+using F = DeviceTable::Field;
+using K = RegisterEntry::Kind;
+
+constexpr int RefreshDelayMs = 50;
+constexpr int BoxWidth = 80;
+const QStringList Sensors = {QStringLiteral("Pt100Ω"), QStringLiteral("K-TYPE"),
+                             QStringLiteral("J-TYPE")};
+const QStringList OffOn = {QStringLiteral("OFF"), QStringLiteral("ON")};
+
+/// sprdCTRL: the register, the field and the dialog caption of each cell (column, row 0-based).
+struct ControlCell
+{
+    int address;
+    F field;
+    const char *caption;
+};
+const std::array<std::array<ControlCell, 4>, 2> ControlCells = {{
+    {{{400, F::Pb, "가열측 P"},
+      {401, F::Ti, "가열측 I"},
+      {402, F::Td, "가열측 D"},
+      {403, F::Ct, "가열측 제어주기"}}},
+    {{{405, F::Pbc, "냉각측 P"},
+      {406, F::Tic, "냉각측 I"},
+      {407, F::Tdc, "냉각측 D"},
+      {408, F::Ctc, "냉각측 제어주기"}}},
+}};
+const std::array<F, 3> TimerFields = {F::Timer1, F::Timer2, F::Timer3};
+constexpr int FirstTimerRegister = 605;
+
+QGroupBox *panel(const QString &title)
+{
+    auto *box = new QGroupBox(title);
+    QFont bold = box->font();
+    bold.setBold(true);
+    box->setFont(bold);
+    return box;
+}
+
+QLabel *heading(const QString &text)
+{
+    auto *label = new GradientLabel(text);
+    label->setMinimumHeight(24);
+    return label;
+}
+
+/// Fonts inside a bold panel go back to normal weight.
+void normalWeight(QWidget *widget)
+{
+    QFont font = widget->font();
+    font.setBold(false);
+    widget->setFont(font);
+}
+
+} // namespace
+
+frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
+    : QDialog(parent), m_engine(engine), m_deviceNo(engine.state().SelectedDeviceNo),
+      m_timerFile(timerFilePath(engine.programFolder(), m_deviceNo))
+{
+    setWindowTitle(QStringLiteral("파라메터 설정"));
+    tmrRefresh = m_engine.clock().createTimer([this] { Refresh(); });
+
+    auto *top = new QHBoxLayout;
+    for (QGroupBox *box : {buildInputPanel(), buildOutputPanel(), buildControlPanel()}) {
+        top->addWidget(box, 1, Qt::AlignTop);
+        m_panels.append(box);
+    }
+    QGroupBox *functions = buildFunctionPanel();
+    m_panels.append(functions);
+
+    lblOffline = new QLabel(QStringLiteral("통신포트가 닫혀 설정을 바꿀 수 없습니다. 포트를 다시 "
+                                           "열면 기기의 값으로 돌아옵니다."));
+    lblOffline->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    lblOffline->hide();
+    btnClose = new QPushButton(QStringLiteral("닫기[&C]"));
+    btnClose->setMinimumWidth(100);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(lblOffline, 1);
+    bottom->addWidget(btnClose);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(heading(QStringLiteral("SETUP 화면")));
+    layout->addLayout(top);
+    layout->addWidget(heading(QStringLiteral("기능 화면")));
+    layout->addWidget(functions);
+    layout->addLayout(bottom);
+    nameControls();
+
+    loadTimerFile();
+    connect(&m_engine, &PollingEngine::parameterBlockDecoded, this,
+            [this] { tmrRefresh->start(RefreshDelayMs); });
+    connect(&m_engine, &PollingEngine::onlineChanged, this, &frmZQ410_PRMT::setOnline);
+    setOnline(m_engine.isOnline());
+}
+
+frmZQ410_PRMT::~frmZQ410_PRMT() = default;
+
+QString frmZQ410_PRMT::timerFilePath(const QString &programFolder, int deviceNo)
+{
+    return QDir(programFolder)
+        .filePath(QStringLiteral("Timer.%1").arg(deviceNo, 3, 10, QLatin1Char('0')));
+}
+
+// ---- Building ----------------------------------------------------------------------------
+
+QButtonGroup *frmZQ410_PRMT::addOptions(QWidget *box, int address, DeviceTable::Field field,
+                                        const QStringList &captions)
+{
+    auto *group = new QButtonGroup(this);
+    auto *row = new QHBoxLayout(box);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *option = new QRadioButton(captions[i]);
+        normalWeight(option);
+        group->addButton(option, i);
+        row->addWidget(option);
+    }
+    row->addStretch();
+    m_options.append({address, field, group});
+    const OptionParameter option = m_options.last();
+    connect(group, &QButtonGroup::idClicked, this,
+            [this, option](int index) { onOptionClicked(option, index); });
+    return group;
+}
+
+QLineEdit *frmZQ410_PRMT::addText(int address, DeviceTable::Field field, RegisterEntry::Kind kind)
+{
+    auto *box = new QLineEdit;
+    box->setFixedWidth(BoxWidth);
+    box->setAlignment(Qt::AlignRight);
+    normalWeight(box);
+    m_texts.append({address, field, kind, box, QString()});
+    const int index = int(m_texts.size()) - 1;
+    // Enter, or leaving the box with a changed text, confirms the entry.
+    connect(box, &QLineEdit::editingFinished, this,
+            [this, index] { onTextEdited(m_texts[index]); });
+    return box;
+}
+
+QLabel *frmZQ410_PRMT::unitLabel()
+{
+    auto *label = new QLabel(QStringLiteral("℃"));
+    normalWeight(label);
+    lblTUnit.append(label);
+    return label;
+}
+
+/// A row of a panel's form: caption, box, unit.
+static void addRow(QGridLayout *grid, const QString &caption, QWidget *box, QWidget *unit = nullptr)
+{
+    const int row = grid->rowCount();
+    auto *label = new QLabel(caption);
+    normalWeight(label);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(box, row, 1);
+    if (unit) {
+        normalWeight(unit);
+        grid->addWidget(unit, row, 2);
+    }
+}
+
+static QGroupBox *optionFrame(const QString &title)
+{
+    auto *frame = new QGroupBox(title);
+    normalWeight(frame);
+    return frame;
+}
+
+QGroupBox *frmZQ410_PRMT::buildInputPanel()
+{
+    QGroupBox *box = panel(QStringLiteral("G.IN"));
+    auto *layout = new QVBoxLayout(box);
+    const struct
+    {
+        QString title;
+        int address;
+        F field;
+        QStringList captions;
+        QButtonGroup **group;
+    } groups[] = {
+        {QStringLiteral("제어온도센서"), 500, F::ControlSensor, Sensors, &optSens1},
+        {QStringLiteral("보조온도센서"), 501, F::AuxSensor, Sensors, &optSens2},
+        {QStringLiteral("소수점"),
+         506,
+         F::DecimalPlaces,
+         {QStringLiteral("0"), QStringLiteral("0.1")},
+         &optDP},
+        {QStringLiteral("섭씨/화씨"),
+         507,
+         F::Unit,
+         {QStringLiteral("℃"), QStringLiteral("℉")},
+         &optTUnit},
+    };
+    for (const auto &g : groups) {
+        QGroupBox *frame = optionFrame(g.title);
+        *g.group = addOptions(frame, g.address, g.field, g.captions);
+        layout->addWidget(frame);
+    }
+    QGroupBox *range = optionFrame(QStringLiteral("사용온도"));
+    auto *rangeGrid = new QGridLayout(range);
+    txtTempH = addText(504, F::UpperLimit, K::Scaled);
+    txtTempL = addText(505, F::LowerLimit, K::Scaled);
+    addRow(rangeGrid, QStringLiteral("상한온도"), txtTempH);
+    addRow(rangeGrid, QStringLiteral("하한온도"), txtTempL);
+    layout->addWidget(range);
+    QGroupBox *offset = optionFrame(QStringLiteral("온도보정"));
+    auto *offsetGrid = new QGridLayout(offset);
+    txtRevTemp1[0] = addText(508, F::ControlOffset, K::Scaled);
+    txtRevTemp1[1] = addText(509, F::AuxOffset, K::Scaled);
+    addRow(offsetGrid, QStringLiteral("제어온도"), txtRevTemp1[0]);
+    addRow(offsetGrid, QStringLiteral("보조온도"), txtRevTemp1[1]);
+    layout->addWidget(offset);
+    return box;
+}
+
+QGroupBox *frmZQ410_PRMT::buildOutputPanel()
+{
+    QGroupBox *box = panel(QStringLiteral("G.OUT"));
+    auto *layout = new QVBoxLayout(box);
+    QGroupBox *heat = optionFrame(QStringLiteral("가열출력"));
+    optOutH = addOptions(heat, 301, F::HeatMode, {QStringLiteral("단상"), QStringLiteral("3상")});
+    layout->addWidget(heat);
+    QGroupBox *cool = optionFrame(QStringLiteral("냉각출력"));
+    optOutC = addOptions(cool, 300, F::CoolMode, OffOn);
+    layout->addWidget(cool);
+
+    sprdCTRL = new QTableWidget(4, 3);
+    normalWeight(sprdCTRL);
+    sprdCTRL->setHorizontalHeaderLabels(
+        {QStringLiteral("가열측"), QStringLiteral("냉각측"), QStringLiteral("단위")});
+    sprdCTRL->setVerticalHeaderLabels(
+        {QStringLiteral("P"), QStringLiteral("I"), QStringLiteral("D"), QStringLiteral("CT")});
+    sprdCTRL->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sprdCTRL->setSelectionMode(QAbstractItemView::NoSelection);
+    sprdCTRL->setFocusPolicy(Qt::NoFocus);
+    sprdCTRL->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprdCTRL->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprdCTRL->setMinimumHeight(150);
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            auto *item = new QTableWidgetItem;
+            item->setTextAlignment(column < 2 ? int(Qt::AlignRight | Qt::AlignVCenter)
+                                              : int(Qt::AlignCenter));
+            sprdCTRL->setItem(row, column, item);
+        }
+        sprdCTRL->item(row, 2)->setText(row == 0 ? QStringLiteral("℃") : QStringLiteral("초"));
+    }
+    connect(sprdCTRL, &QTableWidget::cellClicked, this, &frmZQ410_PRMT::onControlCellClicked);
+    layout->addWidget(sprdCTRL);
+    layout->addStretch();
+    return box;
+}
+
+QGroupBox *frmZQ410_PRMT::buildControlPanel()
+{
+    QGroupBox *box = panel(QStringLiteral("G.CTL"));
+    auto *layout = new QVBoxLayout(box);
+    auto *grid = new QGridLayout;
+    txtPreSV = addText(511, F::PreheatSv, K::Scaled);
+    addRow(grid, QStringLiteral("예열SV"), txtPreSV, unitLabel());
+    txtFill_TM = addText(618, F::RefillTime, K::Plain);
+    addRow(grid, QStringLiteral("매체보충시간"), txtFill_TM, new QLabel(QStringLiteral("초")));
+    layout->addLayout(grid);
+    QGroupBox *suction = optionFrame(QStringLiteral("SUCTION"));
+    optOption1 = addOptions(suction, 600, F::SuctionOption, OffOn);
+    layout->addWidget(suction);
+    auto *breaks = new QGridLayout;
+    txtHB1 = addText(308, F::CurrentHighAlarm, K::Tenths);
+    addRow(breaks, QStringLiteral("히터단선 경보값 1"), txtHB1, new QLabel(QStringLiteral("A")));
+    txtHB2 = addText(309, F::CurrentLowAlarm, K::Tenths);
+    addRow(breaks, QStringLiteral("히터단선 경보값 2"), txtHB2, new QLabel(QStringLiteral("A")));
+    layout->addLayout(breaks);
+    layout->addStretch();
+    return box;
+}
+
+QGroupBox *frmZQ410_PRMT::buildFunctionPanel()
+{
+    QGroupBox *box = panel(QString());
+    auto *layout = new QHBoxLayout(box);
+    QGroupBox *timers = optionFrame(QStringLiteral("TIMER 설정 (설정값 X 10시간)"));
+    auto *timerLayout = new QVBoxLayout(timers);
+    sprdTimer = new QTableWidget(3, 3);
+    sprdTimer->setHorizontalHeaderLabels(
+        {QStringLiteral("TIMER"), QStringLiteral("설정값"), QStringLiteral("Description")});
+    sprdTimer->verticalHeader()->hide();
+    sprdTimer->setSelectionMode(QAbstractItemView::SingleSelection);
+    sprdTimer->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    sprdTimer->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    sprdTimer->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    sprdTimer->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprdTimer->setMinimumSize(360, 110);
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            auto *item = new QTableWidgetItem(column == 0 ? QString::number(row + 1) : QString());
+            if (column < 2) {
+                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+                item->setTextAlignment(int(Qt::AlignCenter));
+            }
+            sprdTimer->setItem(row, column, item);
+        }
+    }
+    connect(sprdTimer, &QTableWidget::cellClicked, this, &frmZQ410_PRMT::onTimerCellClicked);
+    connect(sprdTimer, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (item->column() == 2 && !RefreshInProgress)
+            saveTimerFile();
+    });
+    timerLayout->addWidget(sprdTimer);
+    layout->addWidget(timers, 1);
+
+    auto *right = new QVBoxLayout;
+    auto *grid = new QGridLayout;
+    txtALH = addText(304, F::HighAlarm, K::Scaled);
+    addRow(grid, QStringLiteral("온도상한 경보값"), txtALH, unitLabel());
+    txtALL = addText(305, F::LowAlarm, K::Scaled);
+    addRow(grid, QStringLiteral("온도하한 경보값"), txtALL, unitLabel());
+    txtDPV = addText(306, F::DeviationAlarm, K::Scaled);
+    addRow(grid, QStringLiteral("온도편차 경보값"), txtDPV, unitLabel());
+    right->addLayout(grid);
+    QGroupBox *restart = optionFrame(QStringLiteral("Restart Mode"));
+    optOption2 = addOptions(restart, 603, F::RestartMode, OffOn);
+    right->addWidget(restart);
+    auto *remote = new QGridLayout;
+    txtRemocon = addText(205, F::RemoteId, K::Plain);
+    addRow(remote, QStringLiteral("리모콘 채널"), txtRemocon);
+    right->addLayout(remote);
+    right->addStretch();
+    layout->addLayout(right);
+    return box;
+}
+
+/// Every control carries its design name; members of an array carry it with _index.
+void frmZQ410_PRMT::nameControls()
+{
+    const std::pair<QObject *, const char *> named[] = {
+        {optOutC, "optOutC"},       {optOutH, "optOutH"},       {optSens1, "optSens1"},
+        {optSens2, "optSens2"},     {optDP, "optDP"},           {optTUnit, "optTUnit"},
+        {optOption1, "optOption1"}, {optOption2, "optOption2"}, {txtALH, "txtALH"},
+        {txtALL, "txtALL"},         {txtDPV, "txtDPV"},         {txtHB1, "txtHB1"},
+        {txtHB2, "txtHB2"},         {txtTempH, "txtTempH"},     {txtTempL, "txtTempL"},
+        {txtPreSV, "txtPreSV"},     {txtFill_TM, "txtFill_TM"}, {txtRemocon, "txtRemocon"},
+        {sprdCTRL, "sprdCTRL"},     {sprdTimer, "sprdTimer"},   {btnClose, "btnClose"},
+        {lblOffline, "lblOffline"},
+    };
+    for (const auto &[control, name] : named)
+        control->setObjectName(QLatin1String(name));
+    for (int i = 0; i < 2; ++i)
+        txtRevTemp1[i]->setObjectName(QStringLiteral("txtRevTemp1_%1").arg(i));
+    for (int i = 0; i < lblTUnit.size(); ++i)
+        lblTUnit[i]->setObjectName(QStringLiteral("lblTUnit_%1").arg(i));
+    // The options of a group: the group's name with the option's index.
+    for (const OptionParameter &option : m_options) {
+        for (QAbstractButton *button : option.group->buttons()) {
+            button->setObjectName(QStringLiteral("%1_%2")
+                                      .arg(option.group->objectName())
+                                      .arg(option.group->id(button)));
+        }
+    }
+}
+
+// ---- Refresh -----------------------------------------------------------------------------
+
+/// Copies what the controller reported into the controls; nothing is written meanwhile.
+void frmZQ410_PRMT::Refresh()
+{
+    tmrRefresh->stop();
+    RefreshInProgress = true;
+    SharedState &state = m_engine.state();
+    const DeviceTable &table = m_engine.table();
+    const int row = state.SelectedIndex;
+    if (row < 0 || row >= table.rowCount()) {
+        RefreshInProgress = false;
+        return;
+    }
+    const auto stored = [&](F field) {
+        return table.field(row, field);
+    };
+    state.DecimalPlaces = stored(F::DecimalPlaces).toInt();
+    state.UnitText = stored(F::Unit).toInt() > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
+    for (QLabel *unit : lblTUnit)
+        unit->setText(state.UnitText);
+    for (const OptionParameter &option : m_options)
+        selectOption(option.group, stored(option.field));
+    for (TextParameter &text : m_texts) {
+        text.shown = stored(text.field);
+        text.box->setText(text.shown);
+    }
+    sprdCTRL->item(0, 2)->setText(state.UnitText);
+    for (int column = 0; column < 2; ++column) {
+        for (int r = 0; r < 4; ++r)
+            sprdCTRL->item(r, column)->setText(stored(ControlCells[column][r].field));
+    }
+    for (int r = 0; r < 3; ++r)
+        sprdTimer->item(r, 1)->setText(stored(TimerFields[r]));
+    RefreshInProgress = false;
+}
+
+/// The option whose index is the stored number; none when the group has no such option.
+void frmZQ410_PRMT::selectOption(QButtonGroup *group, const QString &stored)
+{
+    if (QAbstractButton *button = group->button(stored.toInt())) {
+        button->setChecked(true);
+        return;
+    }
+    group->setExclusive(false);
+    for (QAbstractButton *button : group->buttons())
+        button->setChecked(false);
+    group->setExclusive(true);
+}
+
+// ---- Changes -----------------------------------------------------------------------------
+
+void frmZQ410_PRMT::onOptionClicked(const OptionParameter &option, int index)
+{
+    if (RefreshInProgress)
+        return;
+    m_engine.writeRegister(option.address, index);
+}
+
+/// A changed entry is written; a refused one (out of the register's range) brings the
+/// controller's value back into the box.
+void frmZQ410_PRMT::onTextEdited(TextParameter &parameter)
+{
+    if (RefreshInProgress || parameter.box->text() == parameter.shown)
+        return;
+    const std::optional<int> value = RegisterEntry::convertOrWarn(
+        this, parameter.box->text(), parameter.kind, m_engine.state().DecimalPlaces);
+    if (!value) {
+        parameter.box->setText(parameter.shown);
+        return;
+    }
+    parameter.shown = parameter.box->text();
+    m_engine.writeRegister(parameter.address, *value);
+}
+
+void frmZQ410_PRMT::onControlCellClicked(int row, int column)
+{
+    if (column > 1 || row < 0 || row > 3)
+        return;
+    const ControlCell &cell = ControlCells[column][row];
+    openValueDialog(QString::fromUtf8(cell.caption), sprdCTRL->item(row, column)->text(),
+                    cell.address);
+}
+
+void frmZQ410_PRMT::onTimerCellClicked(int row, int column)
+{
+    if (column != 1 || row < 0 || row > 2)
+        return;
+    openValueDialog(QStringLiteral("Timer %1 설정값").arg(row + 1), sprdTimer->item(row, 1)->text(),
+                    FirstTimerRegister + row);
+}
+
+void frmZQ410_PRMT::openValueDialog(const QString &caption, const QString &oldText,
+                                    int editRegister)
+{
+    frmZQ410_EditVal dialog(m_engine, caption, oldText, editRegister, 0, this);
+    dialog.exec();
+}
+
+// ---- Timer descriptions ------------------------------------------------------------------
+
+/// A missing or foreign file leaves the grid as designed.
+void frmZQ410_PRMT::loadTimerFile()
+{
+    const auto rows = GridFile::load(m_timerFile);
+    if (!rows)
+        return;
+    RefreshInProgress = true;
+    for (int r = 0; r < std::min<int>(3, int(rows->size())); ++r) {
+        for (int c = 0; c < std::min<int>(3, int(rows->at(r).size())); ++c)
+            sprdTimer->item(r, c)->setText(rows->at(r).at(c));
+    }
+    RefreshInProgress = false;
+}
+
+/// A failed write is not reported: the descriptions stay in the grid for this opening.
+void frmZQ410_PRMT::saveTimerFile()
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < 3; ++r) {
+        QStringList cells;
+        for (int c = 0; c < 3; ++c)
+            cells.append(sprdTimer->item(r, c)->text());
+        rows.append(cells);
+    }
+    GridFile::save(m_timerFile, rows);
+}
+
+/// Off line nothing can be written: the panels are disabled and a line says why. Back on line
+/// the block is read again.
+void frmZQ410_PRMT::setOnline(bool online)
+{
+    for (QWidget *panel : m_panels)
+        panel->setEnabled(online);
+    lblOffline->setVisible(!online);
+    if (online && isVisible())
+        m_engine.readParameters();
+}

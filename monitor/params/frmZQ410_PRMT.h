@@ -1,0 +1,109 @@
+#pragma once
+
+#include "DeviceTable.h"
+#include "RegisterEntry.h"
+#include "Timer.h"
+
+#include <QDialog>
+#include <QList>
+#include <memory>
+
+class PollingEngine;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+/// The parameter window "파라메터 설정": the selected controller's 31 parameters as it reports
+/// them. Every change is one register write through the engine; the engine reads the block back
+/// and the window refreshes from what the controller now holds, never from what was typed.
+/// The timer descriptions are kept per controller in Timer.NNN in the program folder.
+class frmZQ410_PRMT : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// The opener asks the engine for the parameter block first (readParameters).
+    frmZQ410_PRMT(PollingEngine &engine, QWidget *parent = nullptr);
+    ~frmZQ410_PRMT() override;
+
+    /// Timer.NNN of a controller in the program folder.
+    static QString timerFilePath(const QString &programFolder, int deviceNo);
+
+private:
+    /// A text box of the table: its register, its field of the device table, its conversion.
+    struct TextParameter
+    {
+        int address;
+        DeviceTable::Field field;
+        RegisterEntry::Kind kind;
+        QLineEdit *box;
+        QString shown;
+    };
+    /// An option group: the option's index is the register value.
+    struct OptionParameter
+    {
+        int address;
+        DeviceTable::Field field;
+        QButtonGroup *group;
+    };
+
+    QGroupBox *buildInputPanel();
+    QGroupBox *buildOutputPanel();
+    QGroupBox *buildControlPanel();
+    QGroupBox *buildFunctionPanel();
+    QButtonGroup *addOptions(QWidget *box, int address, DeviceTable::Field field,
+                             const QStringList &captions);
+    QLineEdit *addText(int address, DeviceTable::Field field, RegisterEntry::Kind kind);
+    QLabel *unitLabel();
+    void nameControls();
+
+    void Refresh();
+    void selectOption(QButtonGroup *group, const QString &stored);
+    void onOptionClicked(const OptionParameter &option, int index);
+    void onTextEdited(TextParameter &parameter);
+    void onControlCellClicked(int row, int column);
+    void onTimerCellClicked(int row, int column);
+    void openValueDialog(const QString &caption, const QString &oldText, int editRegister);
+    void loadTimerFile();
+    void saveTimerFile();
+    void setOnline(bool online);
+
+    PollingEngine &m_engine;
+    int m_deviceNo;
+    QString m_timerFile;
+    /// The copy of stored values into the controls is under way: option clicks queue nothing.
+    bool RefreshInProgress = false;
+    std::unique_ptr<Timer> tmrRefresh;
+
+    QList<TextParameter> m_texts;
+    QList<OptionParameter> m_options;
+    QButtonGroup *optOutC = nullptr;
+    QButtonGroup *optOutH = nullptr;
+    QButtonGroup *optSens1 = nullptr;
+    QButtonGroup *optSens2 = nullptr;
+    QButtonGroup *optDP = nullptr;
+    QButtonGroup *optTUnit = nullptr;
+    QButtonGroup *optOption1 = nullptr;
+    QButtonGroup *optOption2 = nullptr;
+    QLineEdit *txtALH = nullptr;
+    QLineEdit *txtALL = nullptr;
+    QLineEdit *txtDPV = nullptr;
+    QLineEdit *txtHB1 = nullptr;
+    QLineEdit *txtHB2 = nullptr;
+    QLineEdit *txtTempH = nullptr;
+    QLineEdit *txtTempL = nullptr;
+    std::array<QLineEdit *, 2> txtRevTemp1{};
+    QLineEdit *txtPreSV = nullptr;
+    QLineEdit *txtFill_TM = nullptr;
+    QLineEdit *txtRemocon = nullptr;
+    QTableWidget *sprdCTRL = nullptr;
+    QTableWidget *sprdTimer = nullptr;
+    /// The unit labels beside txtPreSV, txtALH, txtALL and txtDPV.
+    QList<QLabel *> lblTUnit;
+    QLabel *lblOffline = nullptr;
+    QPushButton *btnClose = nullptr;
+    QList<QWidget *> m_panels;
+};

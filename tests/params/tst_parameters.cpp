@@ -1,0 +1,227 @@
+#include "EngineHarness.h"
+#include "FindControl.h"
+#include "ModalAnswer.h"
+#include "frmZQ410_EditVal.h"
+#include "frmZQ410_PRMT.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+using F = DeviceTable::Field;
+
+/// The parameter window of controller 7 on line, opened as the main window opens it.
+struct Parameters : EngineHarness
+{
+    std::unique_ptr<frmZQ410_PRMT> window;
+
+    explicit Parameters(const QList<std::pair<int, int>> &registers = {})
+        : EngineHarness({{7}, "SUM", false}, {7})
+    {
+        for (const auto &[address, value] : registers)
+            line.controller(7)->writeRegister(address, value);
+        engine->startUp();
+        QVERIFY(engine->openPort().ok());
+        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
+            clock.advance(10);
+        engine->readParameters();
+        window = std::make_unique<frmZQ410_PRMT>(*engine);
+        window->show();
+        settle();
+    }
+    /// Long enough for the queued request, its reply, the read-back and the refresh.
+    void settle() { clock.advance(1000); }
+    QLineEdit *box(const char *name) const
+    {
+        return control<QLineEdit>(*window, QString::fromLatin1(name));
+    }
+    /// Types into a box and confirms with Enter.
+    void enter(const char *name, const QString &text)
+    {
+        QLineEdit *edit = box(name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    QPair<QList<int>, QList<int>> queued() const
+    {
+        return {engine->state().AddressList, engine->state().ValueList};
+    }
+};
+
+class tst_Parameters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openingReadsTheBlockAndShowsIt();
+    void entriesAreConvertedAsTheirKindSays_data();
+    void entriesAreConvertedAsTheirKindSays();
+    void onlyTheLastOfTwoQuickChangesIsWritten();
+    void valueOutsideTheRegisterIsRefused();
+    void unitAndUnknownOptionFollowTheController();
+    void valueDialogWritesThePAndRefusesAnEmptyEntry();
+    void timerDescriptionsLiveInTimerNnn();
+};
+
+void tst_Parameters::openingReadsTheBlockAndShowsIt()
+{
+    Parameters p;
+    // The 31 registers in the order the block is asked for, to the selected controller.
+    QVERIFY(p.frames().contains("\x02"
+                                "07DRR,31,0300,0301,0304,0305,0306,0308,0309,0400,0401,0402,0403,"
+                                "0405,0406,0407,0408,0500,0501,0504,0505,0506,0507,0508,0509,0511,"
+                                "0600,0603,0605,0606,0607,0618,020589\r\n"));
+    QCOMPARE(p.box("txtTempH")->text(), p.engine->table().field(0, F::UpperLimit));
+    QVERIFY(!p.box("txtTempH")->text().isEmpty());
+    QCOMPARE(control<QTableWidget>(*p.window, QStringLiteral("sprdCTRL"))->item(0, 0)->text(),
+             p.engine->table().field(0, F::Pb));
+    // The refresh itself queues nothing, though it selects every option group.
+    QCOMPARE(p.engine->state().PendingRequest, 0);
+    p.clock.advance(5000);
+    QVERIFY(p.frames().last().startsWith("\x02"
+                                         "07DRR,16")); // status polling goes on
+}
+
+void tst_Parameters::entriesAreConvertedAsTheirKindSays_data()
+{
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("value");
+    QTest::newRow("scaled, half to even") << 1 << "txtTempH"
+                                          << "12.25" << 504 << 122;
+    QTest::newRow("scaled at DP 1") << 1 << "txtTempH"
+                                    << "12.3" << 504 << 123;
+    QTest::newRow("scaled at DP 0") << 0 << "txtALH"
+                                    << "13.5" << 304 << 14;
+    QTest::newRow("scaled at DP 0, down") << 0 << "txtALH"
+                                          << "12.5" << 304 << 12;
+    QTest::newRow("tenths whatever DP") << 0 << "txtHB1"
+                                        << "3.5" << 308 << 35;
+    QTest::newRow("plain") << 1 << "txtRemocon"
+                           << "9" << 205 << 9;
+    QTest::newRow("no number is 0") << 1 << "txtRevTemp1_1"
+                                    << "abc" << 509 << 0;
+}
+
+void tst_Parameters::entriesAreConvertedAsTheirKindSays()
+{
+    QFETCH(int, decimals);
+    QFETCH(QString, box);
+    QFETCH(QString, entry);
+    QFETCH(int, address);
+    QFETCH(int, value);
+    Parameters p({{506, decimals}});
+    QCOMPARE(p.engine->state().DecimalPlaces, decimals);
+    p.enter(box.toLatin1().constData(), entry);
+    QCOMPARE(p.queued(), qMakePair(QList<int>{address}, QList<int>{value}));
+    QCOMPARE(p.engine->state().PendingRequest, 101);
+}
+
+void tst_Parameters::onlyTheLastOfTwoQuickChangesIsWritten()
+{
+    Parameters p({{506, 1}});
+    p.enter("txtTempH", "80");
+    p.enter("txtTempL", "5");
+    const qsizetype before = p.link.sent().size();
+    p.runFrames(2);
+    const QList<QByteArray> sent = p.frames(before);
+    QCOMPARE(sent.at(0), QByteArray("\x02"
+                                    "07DWR,01,0505,0032C8\r\n"));
+    QVERIFY(sent.at(1).startsWith("\x02"
+                                  "07DRR,31")); // read back
+    p.settle();
+    QCOMPARE(p.box("txtTempL")->text(), QStringLiteral("5.0"));
+    QVERIFY(p.box("txtTempH")->text() != QStringLiteral("80")); // never written
+}
+
+void tst_Parameters::valueOutsideTheRegisterIsRefused()
+{
+    Parameters p({{506, 1}});
+    const QString shown = p.box("txtTempH")->text();
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    p.enter("txtTempH", "5000"); // 50000 does not fit
+    QTRY_VERIFY(!answer.text.isEmpty());
+    QCOMPARE(answer.title, QStringLiteral("ZQ410"));
+    QVERIFY(answer.text.contains(QStringLiteral("-3276.8 ~ 3276.7")));
+    QCOMPARE(p.engine->state().PendingRequest, 0);
+    QCOMPARE(p.box("txtTempH")->text(), shown);
+}
+
+void tst_Parameters::unitAndUnknownOptionFollowTheController()
+{
+    Parameters p({{507, 1}, {500, 3}});
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(control<QLabel>(*p.window, QStringLiteral("lblTUnit_%1").arg(i))->text(),
+                 QStringLiteral("℉"));
+    QCOMPARE(control<QTableWidget>(*p.window, QStringLiteral("sprdCTRL"))->item(0, 2)->text(),
+             QStringLiteral("℉"));
+    QVERIFY(control<QAbstractButton>(*p.window, QStringLiteral("optTUnit_1"))->isChecked());
+    // A sensor number the group has no option for selects none and breaks nothing.
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!control<QAbstractButton>(*p.window, QStringLiteral("optSens1_%1").arg(i))
+                     ->isChecked());
+    // A click on an option writes its index.
+    QTest::mouseClick(control<QAbstractButton>(*p.window, QStringLiteral("optSens2_1")),
+                      Qt::LeftButton);
+    QCOMPARE(p.queued(), qMakePair(QList<int>{501}, QList<int>{1}));
+}
+
+void tst_Parameters::valueDialogWritesThePAndRefusesAnEmptyEntry()
+{
+    Parameters p({{506, 1}});
+    QTableWidget *grid = control<QTableWidget>(*p.window, QStringLiteral("sprdCTRL"));
+    whenModal([&p](QWidget *modal) {
+        QCOMPARE(modal->windowTitle(), QStringLiteral("냉각측 P"));
+        QCOMPARE(control<QLabel>(*modal, QStringLiteral("lblOldVal"))->text(),
+                 p.engine->table().field(0, F::Pbc));
+        MessageBoxAnswer *empty = new MessageBoxAnswer(QMessageBox::Ok);
+        QTest::mouseClick(control<QPushButton>(*modal, QStringLiteral("btnOK")), Qt::LeftButton);
+        QCOMPARE(empty->text, QStringLiteral("변경값을 입력하시오."));
+        delete empty;
+        QTest::keyClicks(control<QLineEdit>(*modal, QStringLiteral("txtEditVal")),
+                         QStringLiteral("2.55"));
+        QTest::mouseClick(control<QPushButton>(*modal, QStringLiteral("btnOK")), Qt::LeftButton);
+    });
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(0, 1)).center());
+    QCOMPARE(p.queued(), qMakePair(QList<int>{405}, QList<int>{26})); // 25.5 -> 26 (even)
+
+    // The unit column opens nothing.
+    p.engine->state().PendingRequest = 0;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(1, 2)).center());
+    QCOMPARE(p.engine->state().PendingRequest, 0);
+}
+
+void tst_Parameters::timerDescriptionsLiveInTimerNnn()
+{
+    QVERIFY(frmZQ410_PRMT::timerFilePath(QStringLiteral("/opt/zq410"), 7)
+                .endsWith(QStringLiteral("/opt/zq410/Timer.007")));
+    QVERIFY(frmZQ410_PRMT::timerFilePath(QStringLiteral("/x"), 12)
+                .endsWith(QStringLiteral("Timer.012")));
+
+    Parameters p;
+    QTableWidget *timers = control<QTableWidget>(*p.window, QStringLiteral("sprdTimer"));
+    timers->item(1, 2)->setText(QStringLiteral("펌프 교체\t주기"));
+    const QString file = p.dir.filePath(QStringLiteral("Timer.007"));
+    QVERIFY(QFile::exists(file));
+    p.window.reset();
+    p.engine->readParameters();
+    p.window = std::make_unique<frmZQ410_PRMT>(*p.engine);
+    timers = control<QTableWidget>(*p.window, QStringLiteral("sprdTimer"));
+    QCOMPARE(timers->item(1, 2)->text(), QStringLiteral("펌프 교체\t주기"));
+    QCOMPARE(timers->item(2, 0)->text(), QStringLiteral("3"));
+}
+
+QTEST_MAIN(tst_Parameters)
+#include "tst_parameters.moc"
