@@ -98,7 +98,8 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     btnClose->setMinimumWidth(100);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(lblOffline, 1);
+    bottom->addWidget(lblOffline);
+    bottom->addStretch(1);
     bottom->addWidget(btnClose);
 
     auto *layout = new QVBoxLayout(this);
