@@ -1,6 +1,7 @@
 #include "PollingEngine.h"
 #include "ProgramFolder.h"
 #include "SerialLink.h"
+#include "SimulatorProcess.h"
 #include "SystemClock.h"
 
 #include <QDir>
@@ -14,33 +15,6 @@
 #include <unistd.h>
 
 using F = DeviceTable::Field;
-
-/// zq410-sim on a pseudo-terminal, reached through a symbolic link in a temporary folder.
-class Simulator
-{
-public:
-    Simulator(const QString &linkPath, const QStringList &arguments)
-    {
-        m_process.start(QStringLiteral(ZQ410_SIM),
-                        QStringList{QStringLiteral("--link"), linkPath} + arguments);
-        if (m_process.waitForReadyRead(5000))
-            m_ptyPath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator() { stop(); }
-
-    QString ptyPath() const { return m_ptyPath; }
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-
-private:
-    QProcess m_process;
-    QString m_ptyPath;
-};
 
 /// The monitor's engine on the real serial link, with its program folder.
 struct Monitor
@@ -129,8 +103,9 @@ void tst_SerialLink::identifiesAndPollsOverAPseudoTerminal()
 {
     QFETCH(QByteArray, protocol);
     const QString path = m_links.filePath(QStringLiteral("line-") + protocol);
-    Simulator sim(path, {QStringLiteral("--devices"), QStringLiteral("1,3"),
-                         QStringLiteral("--protocol"), QString::fromLatin1(protocol)});
+    SimulatorProcess sim(ZQ410_SIM, path,
+                         {QStringLiteral("--devices"), QStringLiteral("1,3"),
+                          QStringLiteral("--protocol"), QString::fromLatin1(protocol)});
     QVERIFY(sim.ptyPath().startsWith(QLatin1String("/dev/")));
     Monitor monitor(path, protocol, {1, 2, 3});
     QVERIFY(monitor.engine->openPort().ok());
@@ -151,7 +126,7 @@ void tst_SerialLink::identifiesAndPollsOverAPseudoTerminal()
 void tst_SerialLink::writeIsAcknowledgedAndReadBack()
 {
     const QString path = m_links.filePath(QStringLiteral("write"));
-    Simulator sim(path, {QStringLiteral("--devices"), QStringLiteral("1")});
+    SimulatorProcess sim(ZQ410_SIM, path, {QStringLiteral("--devices"), QStringLiteral("1")});
     Monitor monitor(path, "SUM", {1});
     PollingEngine &engine = *monitor.engine;
     QVERIFY(engine.openPort().ok());
@@ -169,11 +144,12 @@ void tst_SerialLink::writeIsAcknowledgedAndReadBack()
 void tst_SerialLink::recoversFromInjectedFaults()
 {
     const QString path = m_links.filePath(QStringLiteral("faults"));
-    Simulator sim(
-        path, {QStringLiteral("--devices"), QStringLiteral("1"), QStringLiteral("--fault"),
-               QStringLiteral("noise=0.5"), QStringLiteral("--fault"), QStringLiteral("split=0.5"),
-               QStringLiteral("--fault"), QStringLiteral("badsum=0.2"), QStringLiteral("--fault"),
-               QStringLiteral("cut=0.2"), QStringLiteral("--fault"), QStringLiteral("late=0.1")});
+    SimulatorProcess sim(
+        ZQ410_SIM, path,
+        {QStringLiteral("--devices"), QStringLiteral("1"), QStringLiteral("--fault"),
+         QStringLiteral("noise=0.5"), QStringLiteral("--fault"), QStringLiteral("split=0.5"),
+         QStringLiteral("--fault"), QStringLiteral("badsum=0.2"), QStringLiteral("--fault"),
+         QStringLiteral("cut=0.2"), QStringLiteral("--fault"), QStringLiteral("late=0.1")});
     Monitor monitor(path, "SUM", {1});
     PollingEngine &engine = *monitor.engine;
     QSignalSpy decoded(&engine, &PollingEngine::selectedDisplayChanged);
@@ -186,8 +162,8 @@ void tst_SerialLink::recoversFromInjectedFaults()
 void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
 {
     const QString path = m_links.filePath(QStringLiteral("vanish"));
-    auto sim = std::make_unique<Simulator>(
-        path, QStringList{QStringLiteral("--devices"), QStringLiteral("1")});
+    auto sim = std::make_unique<SimulatorProcess>(
+        ZQ410_SIM, path, QStringList{QStringLiteral("--devices"), QStringLiteral("1")});
     Monitor monitor(path, "SUM", {1});
     PollingEngine &engine = *monitor.engine;
     QSignalSpy lost(&engine, &PollingEngine::portLost);
@@ -200,8 +176,8 @@ void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
     QTest::qWait(300);
     QCOMPARE(lost.size(), 1);
 
-    sim = std::make_unique<Simulator>(
-        path, QStringList{QStringLiteral("--devices"), QStringLiteral("1")});
+    sim = std::make_unique<SimulatorProcess>(
+        ZQ410_SIM, path, QStringList{QStringLiteral("--devices"), QStringLiteral("1")});
     QVERIFY(engine.openPort().ok());
     QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
     engine.closePort();
