@@ -507,6 +507,7 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply)
         m_state.ConnectedFlags[m_currentIndex] = true;
         if (!m_decoder.DecodeStatusBlock(reply, m_currentIndex))
             return false;
+        emit statusBlockDecoded(m_currentIndex);
         if (m_currentIndex == m_state.SelectedIndex)
             emit selectedDisplayChanged();
         m_currentIndex = connectedIndexOrFirst(m_currentIndex + 1);

@@ -130,6 +130,8 @@ signals:
     void selectedDeviceChanged(int deviceNo);
     /// A status block of the selected device was decoded: display() holds its values.
     void selectedDisplayChanged();
+    /// A status block of DeviceList index row was decoded into the device table.
+    void statusBlockDecoded(int row);
     /// A parameter block was decoded into the selected controller's row of the device table.
     void parameterBlockDecoded();
     /// The selected controller's five error codes (registers 700 to 704).

@@ -117,9 +117,17 @@ bool SettingsFiles::SaveDeviceList(const QList<DeviceListRow> &rows) const
 {
     TextFile::ensureFolder(cfgFolder());
     QStringList lines;
+    // A TAB or a line break typed into a cell would split or break the line: blanks instead.
+    const auto oneField = [](QString text) {
+        for (QChar &c : text) {
+            if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                c = QLatin1Char(' ');
+        }
+        return text;
+    };
     for (int n = 0; n < MaxDeviceNo; ++n) {
         const DeviceListRow row = rows.value(n);
-        lines.append(row.mark + QLatin1Char('\t') + row.name);
+        lines.append(oneField(row.mark) + QLatin1Char('\t') + oneField(row.name));
     }
     return TextFile::replaceLines(setMultiPath(), lines);
 }

@@ -11,6 +11,8 @@
 #include "frmAbout.h"
 #include "frmZQ410_ErrList.h"
 #include "frmZQ410_PRMT.h"
+#include "frmZQ410_RunMulti.h"
+#include "frmZQ410_SetMulti.h"
 #include "frmZQ410_SetPort.h"
 #include "frmZQ410_Set_DSave.h"
 
@@ -88,7 +90,8 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidg
 void frmZQ410_Main::buildMenus()
 {
     mSet = menuBar()->addMenu(QStringLiteral("설정[&S]"));
-    mSetMulti = mSet->addAction(QStringLiteral("멀티 설정[&M]"));
+    mSetMulti =
+        mSet->addAction(QStringLiteral("멀티 설정[&M]"), this, &frmZQ410_Main::openDeviceList);
     mSetDSave =
         mSet->addAction(QStringLiteral("데이터저장 설정[&D]"), this, &frmZQ410_Main::openSetDSave);
     mSet->addSeparator();
@@ -100,7 +103,8 @@ void frmZQ410_Main::buildMenus()
     mSetExit = mSet->addAction(QStringLiteral("프로그램 종료[&X]"), this, &QWidget::close);
 
     mOnline = menuBar()->addMenu(QStringLiteral("온라인[&O]"));
-    mOnlineMulti = mOnline->addAction(QStringLiteral("멀티운전[&M]"));
+    mOnlineMulti =
+        mOnline->addAction(QStringLiteral("멀티운전[&M]"), this, &frmZQ410_Main::openOverview);
     mOnlineParameter = mOnline->addAction(QStringLiteral("파라메터 설정[&P]"), this,
                                           &frmZQ410_Main::openParameters);
     mOnline->addSeparator();
@@ -119,8 +123,7 @@ void frmZQ410_Main::buildMenus()
     mHelp->addSeparator();
     mHelpGraphView = mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"));
 
-    for (QAction *later : {mSetMulti, mOnlineMulti, mProgramMemory, mHelpHelp, mHelpManual,
-                           mHelpGraphView})
+    for (QAction *later : {mProgramMemory, mHelpHelp, mHelpManual, mHelpGraphView})
         markNotAvailable(later);
 }
 
@@ -328,6 +331,18 @@ void frmZQ410_Main::openFromProgramFolder(const QString &relativePath)
     RunAssociated(QStringLiteral("OPEN"), QDir(folder).filePath(relativePath), QString(), folder);
 }
 
+void frmZQ410_Main::openDeviceList()
+{
+    frmZQ410_SetMulti window(m_engine, this);
+    window.exec();
+}
+
+void frmZQ410_Main::openOverview()
+{
+    frmZQ410_RunMulti window(m_engine, this);
+    window.exec();
+}
+
 /// The parameter block is asked for first, then the window opens; polling goes on meanwhile.
 void frmZQ410_Main::openParameters()
 {
@@ -405,13 +420,15 @@ void frmZQ410_Main::onPortLost(const QString &reason)
 /// off line.
 void frmZQ410_Main::SetOnlineControls(bool online)
 {
-    mSetPort->setEnabled(!online);
+    for (QAction *action : {mSetPort, mSetMulti})
+        action->setEnabled(!online);
     btnMenu[0]->setEnabled(!online);
+    btnMenu[2]->setEnabled(!online);
     mOnline->setEnabled(online);
-    for (QAction *action : {mOnlineParameter, mOnlineError})
+    for (QAction *action : {mOnlineMulti, mOnlineParameter, mOnlineError})
         action->setEnabled(online);
-    btnMenu[5]->setEnabled(online);
-    btnMenu[6]->setEnabled(online);
+    for (int i : {4, 5, 6})
+        btnMenu[i]->setEnabled(online);
     picRun->setVisible(online);
 }
 

@@ -49,6 +49,8 @@ private:
     void openSetDSave();
     void openAbout();
     void openParameters();
+    void openDeviceList();
+    void openOverview();
     void openErrors();
     void openFromProgramFolder(const QString &relativePath);
     void togglePort();

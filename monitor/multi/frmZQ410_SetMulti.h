@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+
+class PollingEngine;
+class QPushButton;
+class QTableWidget;
+
+/// The device list "멀티 설정": 99 rows, one per device number, with the in-use mark ("O") and a
+/// channel name. OK saves SetMulti.INI and applies the list to the running monitor at once.
+class frmZQ410_SetMulti : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmZQ410_SetMulti(PollingEngine &engine, QWidget *parent = nullptr);
+
+private:
+    void confirm();
+
+    PollingEngine &m_engine;
+    QTableWidget *sprdList = nullptr;
+    QPushButton *btnOK = nullptr;
+    QPushButton *btnCancel = nullptr;
+};

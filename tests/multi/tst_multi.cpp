@@ -1,0 +1,173 @@
+#include "EngineHarness.h"
+#include "FindControl.h"
+#include "ModalAnswer.h"
+#include "frmZQ410_RunMulti.h"
+#include "frmZQ410_SetMulti.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+/// Devices 1, 3 and 4 in the list, 1 and 3 answering, on line.
+struct Line : EngineHarness
+{
+    Line() : EngineHarness({{1, 3, 4}, "STD", false}, {1, 3})
+    {
+        engine->startUp();
+        QVERIFY(engine->openPort().ok());
+        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
+            clock.advance(10);
+        clock.advance(1000);
+    }
+};
+
+} // namespace
+
+class tst_Multi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void deviceListMarksSavesAndApplies();
+    void deviceListWithoutAnyOIsRefused();
+    void overviewFollowsThePollingAndActsOnItsRow();
+};
+
+void tst_Multi::deviceListMarksSavesAndApplies()
+{
+    EngineHarness h({{}, "STD", false}, {});
+    // A 10-line file whose 5th line has no TAB: rows 1 to 5 loaded, the rest as designed.
+    QByteArray file;
+    for (int n = 1; n <= 10; ++n)
+        file += n == 5 ? QByteArray("O\r\n") : "X\tCH" + QByteArray::number(n) + "\r\n";
+    h.engine->startUp();
+    QFile out(h.engine->settingsFiles().setMultiPath());
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(file);
+    out.close();
+    frmZQ410_SetMulti window(*h.engine);
+    QCOMPARE(window.windowTitle(), QStringLiteral("멀티 설정"));
+    QTableWidget *grid = control<QTableWidget>(window, QStringLiteral("sprdList"));
+    QCOMPARE(grid->rowCount(), 99);
+    QCOMPARE(grid->item(3, 1)->text(), QStringLiteral("CH4"));
+    QCOMPARE(grid->item(4, 0)->text(), QStringLiteral("O"));
+    QCOMPARE(grid->item(5, 1)->text(), QString()); // after the stop: as designed
+    QCOMPARE(grid->item(98, 0)->text(), QStringLiteral("X"));
+
+    for (int row = 0; row < 99; ++row)
+        grid->item(row, 0)->setText(QStringLiteral("X"));
+    grid->item(0, 0)->setText(QStringLiteral("O"));
+    grid->item(2, 0)->setText(QStringLiteral("O"));
+    grid->item(3, 0)->setText(QStringLiteral("O"));
+    grid->item(5, 0)->setText(QStringLiteral("o"));  // not in use
+    grid->item(6, 0)->setText(QStringLiteral(" O")); // not in use
+    grid->item(2, 1)->setText(QStringLiteral("KILN\tA"));
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnOK")), Qt::LeftButton);
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    const QList<QByteArray> lines = contents(h.engine->settingsFiles().setMultiPath()).split('\n');
+    QCOMPARE(lines.size(), 100);
+    QCOMPARE(lines.at(0), QByteArray("O\tCH1\r"));
+    QCOMPARE(lines.at(2), QByteArray("O\tKILN A\r"));
+    QCOMPARE(lines.at(5), QByteArray("o\t\r")); // its name was after the loading stopped
+    QCOMPARE(lines.at(98), QByteArray("X\t\r"));
+    QCOMPARE(h.engine->state().DeviceList, QList<int>({1, 3, 4}));
+    QCOMPARE(h.engine->table().rowCount(), 3);
+}
+
+void tst_Multi::deviceListWithoutAnyOIsRefused()
+{
+    EngineHarness h({{2}, "STD", false}, {});
+    h.engine->startUp();
+    const QByteArray before = contents(h.engine->settingsFiles().setMultiPath());
+    frmZQ410_SetMulti window(*h.engine);
+    QTableWidget *grid = control<QTableWidget>(window, QStringLiteral("sprdList"));
+    grid->item(1, 0)->setText(QStringLiteral("X"));
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnOK")), Qt::LeftButton);
+    QCOMPARE(answer.text, QStringLiteral("사용 여부에 최소 하나는 O 를 선택해야만 합니다."));
+    QCOMPARE(contents(h.engine->settingsFiles().setMultiPath()), before);
+    QCOMPARE(h.engine->state().DeviceList, QList<int>({2}));
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCancel")), Qt::LeftButton);
+    QCOMPARE(contents(h.engine->settingsFiles().setMultiPath()), before);
+}
+
+void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
+{
+    Line line;
+    line.line.controller(3)->writeRegister(102, 1); // RUN: STATUS bit 0
+    line.line.controller(3)->writeRegister(107, 1); // STATUS bit 3 in the simulated controller
+    frmZQ410_RunMulti window(*line.engine);
+    window.show();
+    QTableWidget *grid = control<QTableWidget>(window, QStringLiteral("sprdMulti"));
+    QCOMPARE(grid->rowCount(), 3);
+    QCOMPARE(grid->verticalHeaderItem(1)->text(), QStringLiteral("3"));
+    QCOMPARE(grid->item(1, frmZQ410_RunMulti::SvColumn)->text(), QString()); // until its reply
+    QCOMPARE(grid->item(0, frmZQ410_RunMulti::MemoryColumn)->toolTip(),
+             QStringLiteral("클릭하면 데이터 수정 가능"));
+    QCOMPARE(grid->item(2, frmZQ410_RunMulti::MemoryColumn)->toolTip(), QString());
+
+    line.clock.advance(2000);
+    QCOMPARE(grid->item(1, frmZQ410_RunMulti::SvColumn)->text(), QStringLiteral("60.0"));
+    QCOMPARE(grid->item(1, frmZQ410_RunMulti::LinkColumn)->text(), QStringLiteral("양호"));
+    const auto buttonColour = [&window](int row, int index) {
+        return control<QPushButton>(window, QStringLiteral("btnCMD_%1_%2").arg(row).arg(index))
+            ->styleSheet();
+    };
+    QVERIFY(buttonColour(1, 0).contains(QStringLiteral("#ff0000"))); // RUN
+    QVERIFY(buttonColour(1, 3).contains(QStringLiteral("#ff0000"))); // SUCTION
+    QVERIFY(buttonColour(1, 1).contains(QStringLiteral("#e0e0e0"))); // AT
+    QVERIFY(buttonColour(2, 0).contains(QStringLiteral("#c0c0c0"))); // never copied
+
+    // TIMER and BUZZER of row 2 write to controller 3; the selection stays on controller 1.
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_1_7")), Qt::LeftButton);
+    line.runFrames(2);
+    QVERIFY(line.frames().contains("\x02"
+                                   "03DWR,01,0110,0001\r\n"));
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_1_6")), Qt::LeftButton);
+    line.runFrames(2);
+    QVERIFY(line.frames().contains("\x02"
+                                   "03DWR,01,0108,0001\r\n"));
+    QCOMPARE(line.engine->state().SelectedDeviceNo, 1);
+    // RUN in row 1 starts controller 1 and no other.
+    QVERIFY(!line.line.controller(1)->running());
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_0_0")), Qt::LeftButton);
+    line.runFrames(2);
+    QVERIFY(line.line.controller(1)->running());
+    QVERIFY(line.line.controller(3)->running());
+
+    // The memory number of row 2 through the value dialog, to controller 3.
+    whenModal([](QWidget *modal) {
+        QCOMPARE(modal->windowTitle(), QStringLiteral("MEMORY"));
+        QTest::keyClicks(control<QLineEdit>(*modal, QStringLiteral("txtEditVal")),
+                         QStringLiteral("15"));
+        QTest::mouseClick(control<QPushButton>(*modal, QStringLiteral("btnOK")), Qt::LeftButton);
+    });
+    QTest::mouseClick(
+        grid->viewport(), Qt::LeftButton, {},
+        grid->visualItemRect(grid->item(1, frmZQ410_RunMulti::MemoryColumn)).center());
+    line.runFrames(2);
+    QVERIFY(line.frames().contains("\x02"
+                                   "03DWR,01,0131,000F\r\n"));
+
+    // A click on a controller that is not connected does nothing; its time-outs mark its row.
+    line.engine->state().PendingRequest = 0;
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_2_0")), Qt::LeftButton);
+    QCOMPARE(line.engine->state().PendingRequest, 0);
+    emit line.engine->replyTimedOut(2);
+    QCOMPARE(grid->item(2, frmZQ410_RunMulti::LinkColumn)->text(), QStringLiteral("불량"));
+}
+
+QTEST_MAIN(tst_Multi)
+#include "tst_multi.moc"
