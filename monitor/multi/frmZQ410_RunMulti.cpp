@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -80,7 +81,12 @@ frmZQ410_RunMulti::frmZQ410_RunMulti(PollingEngine &engine, QWidget *parent)
     layout->addWidget(sprdMulti, 1);
     layout->addSpacing(8);
     layout->addLayout(bottom);
-    resize(1180, std::min(720, 120 + 30 * sprdMulti->rowCount()));
+    // Wide enough for every column without scrolling; tall enough for up to 20 rows.
+    const int gridWidth = sprdMulti->verticalHeader()->width() +
+                          sprdMulti->horizontalHeader()->length() + 2 * sprdMulti->frameWidth() +
+                          sprdMulti->verticalScrollBar()->sizeHint().width();
+    resize(gridWidth + layout->contentsMargins().left() + layout->contentsMargins().right(),
+           std::min(720, 140 + 28 * int(sprdMulti->rowCount())));
 
     connect(&m_engine, &PollingEngine::statusBlockDecoded, this,
             &frmZQ410_RunMulti::CopyToOverview);
@@ -104,6 +110,9 @@ void frmZQ410_RunMulti::buildGrid()
     sprdMulti->setSelectionMode(QAbstractItemView::NoSelection);
     sprdMulti->setFocusPolicy(Qt::NoFocus);
     sprdMulti->verticalHeader()->setDefaultSectionSize(28);
+    // Room for the corner's "기기번호" over the device numbers.
+    sprdMulti->verticalHeader()->setMinimumWidth(
+        sprdMulti->fontMetrics().horizontalAdvance(QStringLiteral("기기번호")) + 16);
     QFont bold = sprdMulti->font();
     bold.setBold(true);
     for (int row = 0; row < table.rowCount(); ++row) {
@@ -133,11 +142,11 @@ void frmZQ410_RunMulti::buildGrid()
     }
     QHeaderView *header = sprdMulti->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header->setMinimumSectionSize(64);
+    header->setMinimumSectionSize(56);
     for (int column = FirstButtonColumn; column <= LastButtonColumn; ++column)
         header->setSectionResizeMode(column, QHeaderView::Fixed);
     for (int column = FirstButtonColumn; column <= LastButtonColumn; ++column)
-        sprdMulti->setColumnWidth(column, 72);
+        sprdMulti->setColumnWidth(column, 64);
     connect(sprdMulti, &QTableWidget::cellClicked, this, &frmZQ410_RunMulti::onCellClicked);
 }
 
