@@ -536,6 +536,7 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply)
     } else if (code == CodeWrite) {
         m_requestCode = CodeParameters;
     } else if (isMemoryWrite(code)) {
+        emit memoryBlockSent(code - CodeFirstMemoryWrite);
         m_requestCode = code + 1;
         if (code == CodeLastMemoryWrite) {
             m_requestCode = CodeStatus;

@@ -140,6 +140,8 @@ signals:
     void memoryBlockPlaced(int block);
     /// The last block of the table being read was placed ("데이터 수신 완료.").
     void memoryReadCompleted();
+    /// Memory block 0..11 was written and acknowledged.
+    void memoryBlockSent(int block);
     /// The last memory block was written ("송신 완료.").
     void memorySendCompleted();
     /// The request to DeviceList index row timed out.

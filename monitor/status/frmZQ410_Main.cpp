@@ -10,6 +10,7 @@
 #include "StatusPanel.h"
 #include "frmAbout.h"
 #include "frmZQ410_ErrList.h"
+#include "frmZQ410_Memory.h"
 #include "frmZQ410_PRMT.h"
 #include "frmZQ410_RunMulti.h"
 #include "frmZQ410_SetMulti.h"
@@ -112,7 +113,8 @@ void frmZQ410_Main::buildMenus()
         mOnline->addAction(QStringLiteral("에러 메시지[&E]"), this, &frmZQ410_Main::openErrors);
 
     mProgram = menuBar()->addMenu(QStringLiteral("프로그램[&P]"));
-    mProgramMemory = mProgram->addAction(QStringLiteral("메모리 설정[&M]"));
+    mProgramMemory =
+        mProgram->addAction(QStringLiteral("메모리 설정[&M]"), this, &frmZQ410_Main::openMemory);
 
     mHelp = menuBar()->addMenu(QStringLiteral("도우미[&H]"));
     mHelpAbout = mHelp->addAction(QStringLiteral("대하여[&A]"), this, &frmZQ410_Main::openAbout);
@@ -123,7 +125,7 @@ void frmZQ410_Main::buildMenus()
     mHelp->addSeparator();
     mHelpGraphView = mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"));
 
-    for (QAction *later : {mProgramMemory, mHelpHelp, mHelpManual, mHelpGraphView})
+    for (QAction *later : {mHelpHelp, mHelpManual, mHelpGraphView})
         markNotAvailable(later);
 }
 
@@ -329,6 +331,12 @@ void frmZQ410_Main::openFromProgramFolder(const QString &relativePath)
 {
     const QString folder = m_engine.programFolder();
     RunAssociated(QStringLiteral("OPEN"), QDir(folder).filePath(relativePath), QString(), folder);
+}
+
+void frmZQ410_Main::openMemory()
+{
+    frmZQ410_Memory window(m_engine, this);
+    window.exec();
 }
 
 void frmZQ410_Main::openDeviceList()

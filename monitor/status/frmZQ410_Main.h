@@ -50,6 +50,7 @@ private:
     void openAbout();
     void openParameters();
     void openDeviceList();
+    void openMemory();
     void openOverview();
     void openErrors();
     void openFromProgramFolder(const QString &relativePath);

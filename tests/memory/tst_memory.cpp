@@ -1,0 +1,155 @@
+#include "EngineHarness.h"
+#include "FindControl.h"
+#include "GridFile.h"
+#include "ModalAnswer.h"
+#include "frmZQ410_Memory.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+/// Controller 1 on line (decimal places 1), its memory window open.
+struct Memory : EngineHarness
+{
+    std::unique_ptr<frmZQ410_Memory> window;
+
+    Memory() : EngineHarness({{1}, "STD", false}, {1})
+    {
+        engine->startUp();
+        QVERIFY(engine->openPort().ok());
+        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
+            clock.advance(10);
+        clock.advance(1000);
+        window = std::make_unique<frmZQ410_Memory>(*engine);
+        window->show();
+    }
+    QTableWidget *grid() const { return control<QTableWidget>(*window, QStringLiteral("sprdMem")); }
+    QString cell(int row, int column) const { return grid()->item(row - 1, column - 1)->text(); }
+    void setCell(int row, int column, const QString &text)
+    {
+        grid()->item(row - 1, column - 1)->setText(text);
+    }
+    void click(const char *button)
+    {
+        QTest::mouseClick(control<QPushButton>(*window, QString::fromLatin1(button)),
+                          Qt::LeftButton);
+    }
+    QString message() const { return control<QLabel>(*window, QStringLiteral("lblMsg"))->text(); }
+    /// Frames sent from index first on whose command is a memory block write.
+    int writesSince(qsizetype first) const
+    {
+        int n = 0;
+        for (const QByteArray &frame : frames(first))
+            n += frame.mid(3, 8) == "DWR,25,0";
+        return n;
+    }
+};
+
+class tst_Memory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readFillsTheTableAndSendWritesItBack();
+    void aValueOutsideItsRegisterStopsTheSendBeforeAnything();
+    void closingStopsASendAndASecondReadStartsOver();
+    void filesRoundTripAndAForeignFileIsRefused();
+};
+
+void tst_Memory::readFillsTheTableAndSendWritesItBack()
+{
+    Memory m;
+    SimulatedController &c = *m.line.controller(1);
+    c.writeRegister(800, 253); // entry 1 SV at DP 1: 25.3
+    c.writeRegister(1000, -5); // entry 1 ON time (block 4)
+    c.writeRegister(900, 300); // entry 51 SV
+    c.writeRegister(1100, 12); // entry 51 ON time
+    c.writeRegister(1349, 7);  // entry 100 OFF time
+    QCOMPARE(m.message(), QStringLiteral("메시지 표시 영역"));
+    m.click("btnR_MC");
+    QCOMPARE(m.message(), QStringLiteral("데이터 수신 중..."));
+    m.clock.advance(12 * 300 + 1000);
+    QCOMPARE(m.message(), QStringLiteral("데이터 수신 완료."));
+    QCOMPARE(control<QProgressBar>(*m.window, QStringLiteral("progress"))->value(), 12);
+    QCOMPARE(m.cell(1, 1), QStringLiteral("25.3"));
+    QCOMPARE(m.cell(1, 2), QStringLiteral("-5"));
+    QCOMPARE(m.cell(51, 1), QStringLiteral("30.0"));
+    QCOMPARE(m.cell(51, 2), QStringLiteral("12"));
+    QCOMPARE(m.cell(100, 3), QStringLiteral("7"));
+
+    // Sent back as read, edited cells converted: 25.25 -> 252 (half to even), 30 -> 300.
+    m.setCell(2, 1, QStringLiteral("25.25"));
+    m.setCell(3, 1, QStringLiteral("30"));
+    m.click("btnS_MC");
+    QCOMPARE(m.message(), QStringLiteral("데이터 송신 중..."));
+    m.clock.advance(12 * 300 + 1000);
+    QCOMPARE(m.message(), QStringLiteral("송신 완료."));
+    QCOMPARE(c.readRegister(800).value(), 253);
+    QCOMPARE(c.readRegister(801).value(), 252);
+    QCOMPARE(c.readRegister(802).value(), 300);
+    QCOMPARE(c.readRegister(1000).value(), -5);
+    QCOMPARE(c.readRegister(1349).value(), 7);
+}
+
+void tst_Memory::aValueOutsideItsRegisterStopsTheSendBeforeAnything()
+{
+    Memory m;
+    m.setCell(7, 1, QStringLiteral("5000")); // 50000 at DP 1
+    const qsizetype before = m.link.sent().size();
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    m.click("btnS_MC");
+    QCOMPARE(answer.text.left(6), QStringLiteral("7행 1열의"));
+    m.clock.advance(2000);
+    QCOMPARE(m.writesSince(before), 0);
+}
+
+void tst_Memory::closingStopsASendAndASecondReadStartsOver()
+{
+    Memory m;
+    m.click("btnS_MC");
+    m.runFrames(3);
+    const qsizetype before = m.link.sent().size();
+    m.window.reset();
+    m.clock.advance(5000);
+    QCOMPARE(m.writesSince(before), 0);
+
+    m.window = std::make_unique<frmZQ410_Memory>(*m.engine);
+    m.click("btnR_MC");
+    m.runFrames(3);
+    m.click("btnR_MC");
+    m.runFrames(1); // the next request is block 0 again
+    QVERIFY(m.frames().last().startsWith("\x02"
+                                         "01DRR,25,0800"));
+}
+
+void tst_Memory::filesRoundTripAndAForeignFileIsRefused()
+{
+    Memory m;
+    m.setCell(1, 1, QStringLiteral("25.3"));
+    m.setCell(100, 3, QStringLiteral("tab\there"));
+    const QString path = m.dir.filePath(QStringLiteral("kiln.MEM"));
+    QVERIFY(m.window->saveTo(path));
+    m.setCell(1, 1, QString());
+    QVERIFY(m.window->loadFrom(path));
+    QCOMPARE(m.cell(1, 1), QStringLiteral("25.3"));
+    QCOMPARE(m.cell(100, 3), QStringLiteral("tab\there"));
+
+    const QString foreign = m.dir.filePath(QStringLiteral("other.MEM"));
+    QVERIFY(GridFile::save(foreign, {{"1", "2", "3"}}));
+    m.setCell(5, 2, QStringLiteral("9"));
+    QVERIFY(!m.window->loadFrom(foreign));
+    QCOMPARE(m.cell(5, 2), QStringLiteral("9"));
+    QCOMPARE(m.cell(1, 1), QStringLiteral("25.3"));
+
+    // A cancelled open dialog changes nothing and says nothing.
+    whenModal([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+    m.click("btnR_File");
+    QCOMPARE(m.cell(5, 2), QStringLiteral("9"));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+QTEST_MAIN(tst_Memory)
+#include "tst_memory.moc"
