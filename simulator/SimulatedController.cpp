@@ -48,6 +48,7 @@ constexpr std::pair<int, int> Parameters[] = {
 constexpr int ErrorFirst = 700;
 constexpr int ErrorLast = 704;
 constexpr int MemoryFirst = 800;
+constexpr int DemoPrograms = 5;
 constexpr int MemoryLast = 1349;
 
 bool isMemory(int address)
@@ -71,9 +72,16 @@ SimulatedController::SimulatedController(int deviceNo) : m_deviceNo(deviceNo)
         m_registers.insert(address, value);
     for (int address = ErrorFirst; address <= ErrorLast; ++address)
         m_registers.insert(address, address == ErrorFirst ? 3 : 0);
+    // A few memory programs of a plausible kind (SV tenths, ON and OFF minutes); the rest 0.
     for (int address = MemoryFirst; address <= MemoryLast; ++address) {
         if (isMemory(address))
             m_registers.insert(address, 0);
+    }
+    for (int entry = 0; entry < DemoPrograms; ++entry) {
+        const int offset = 100 * (entry / 50) + entry % 50; // entries 51.. sit 100 further on
+        m_registers.insert(MemoryFirst + offset, 400 + 50 * entry);
+        m_registers.insert(MemoryFirst + 200 + offset, 30 + 15 * entry);
+        m_registers.insert(MemoryFirst + 400 + offset, 10);
     }
     updateDerivedRegisters();
 }
