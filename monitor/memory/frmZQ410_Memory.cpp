@@ -2,6 +2,7 @@
 
 #include "GridFile.h"
 #include "MemoryTable.h"
+#include "Notice.h"
 #include "PollingEngine.h"
 #include "RegisterEntry.h"
 
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -208,6 +208,5 @@ void frmZQ410_Memory::setOnline(bool online)
 
 void frmZQ410_Memory::showMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410"), text, QMessageBox::Ok, this);
-    box.exec();
+    Notice::show(this, text);
 }

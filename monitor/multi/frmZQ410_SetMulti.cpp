@@ -1,10 +1,10 @@
 #include "frmZQ410_SetMulti.h"
 
+#include "Notice.h"
 #include "PollingEngine.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -58,10 +58,7 @@ void frmZQ410_SetMulti::confirm()
     for (int n = 0; n < DeviceCount; ++n)
         rows.append({sprdList->item(n, 0)->text(), sprdList->item(n, 1)->text()});
     if (std::none_of(rows.begin(), rows.end(), [](const DeviceListRow &r) { return r.inUse(); })) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410"),
-                        QStringLiteral("사용 여부에 최소 하나는 O 를 선택해야만 합니다."),
-                        QMessageBox::Ok, this);
-        box.exec();
+        Notice::show(this, QStringLiteral("사용 여부에 최소 하나는 O 를 선택해야만 합니다."));
         return;
     }
     m_engine.applyDeviceList(rows);

@@ -1,8 +1,8 @@
 #include "RegisterEntry.h"
 
+#include "Notice.h"
 #include "NumberText.h"
 
-#include <QMessageBox>
 #include <cmath>
 
 namespace RegisterEntry {
@@ -45,12 +45,10 @@ std::optional<int> convertOrWarn(QWidget *parent, const QString &text, Kind kind
     if (value)
         return value;
     const int places = decimalsOf(kind, decimals);
-    QMessageBox box(
-        QMessageBox::NoIcon, QStringLiteral("ZQ410"),
+    Notice::show(
+        parent,
         QStringLiteral("입력한 값이 기기가 받을 수 있는 범위(%1 ~ %2)를 벗어납니다.")
-            .arg(NumberText::scaled(RegisterMin, places), NumberText::scaled(RegisterMax, places)),
-        QMessageBox::Ok, parent);
-    box.exec();
+            .arg(NumberText::scaled(RegisterMin, places), NumberText::scaled(RegisterMax, places)));
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "frmZQ410_EditVal.h"
 
+#include "Notice.h"
 #include "PollingEngine.h"
 #include "RegisterEntry.h"
 
@@ -7,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -58,9 +58,7 @@ frmZQ410_EditVal::frmZQ410_EditVal(PollingEngine &engine, const QString &caption
 void frmZQ410_EditVal::confirm()
 {
     if (txtEditVal->text().isEmpty()) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410"),
-                        QStringLiteral("변경값을 입력하시오."), QMessageBox::Ok, this);
-        box.exec();
+        Notice::show(this, QStringLiteral("변경값을 입력하시오."));
         return;
     }
     const std::optional<int> value = RegisterEntry::convertOrWarn(

@@ -1,6 +1,7 @@
 #include "frmZQ410_Set_DSave.h"
 
 #include "GradientLabel.h"
+#include "Notice.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
 #include "TextFile.h"
@@ -9,7 +10,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 frmZQ410_Set_DSave::frmZQ410_Set_DSave(const RecordingSettings &current, const SettingsFiles &files,
@@ -135,6 +135,5 @@ void frmZQ410_Set_DSave::confirm()
 
 void frmZQ410_Set_DSave::showMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410"), text, QMessageBox::Ok, this);
-    box.exec();
+    Notice::show(this, text);
 }

@@ -5,6 +5,7 @@
 #include "DisplayTicker.h"
 #include "GradientLabel.h"
 #include "LiveTrend.h"
+#include "Notice.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
 #include "StatusPanel.h"
@@ -442,9 +443,7 @@ void frmZQ410_Main::SetOnlineControls(bool online)
 
 void frmZQ410_Main::showMessage(const QString &text, const QString &details)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZQ410"), text, QMessageBox::Ok, this);
-    box.setDetailedText(details);
-    box.exec();
+    Notice::show(this, text, details);
 }
 
 void frmZQ410_Main::closeEvent(QCloseEvent *event)
