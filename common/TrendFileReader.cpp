@@ -66,11 +66,17 @@ bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
     const std::array<float, TrendData::SeriesCount> values = {
         float(NumberText::leadingNumber(fields[2])), float(NumberText::leadingNumber(fields[3])),
         float(NumberText::leadingNumber(fields[4]))};
-    // A record without a readable date keeps its time of day on day 0.
+    // A record without a readable date keeps its time of day on day 0. Consecutive records
+    // share their date: it is parsed once per change.
+    thread_local QByteArray lastDate;
+    thread_local int lastDays = 0;
+    if (fields[0] != QByteArrayView(lastDate)) {
+        lastDate = fields[0].toByteArray();
+        lastDays = parseDate(fields[0]).value_or(0);
+    }
     const qint32 second = parseTime(fields[1]);
-    const qint32 time = second == TrendData::NoTime
-                            ? TrendData::NoTime
-                            : TrendData::timeOf(parseDate(fields[0]).value_or(0), second);
+    const qint32 time =
+        second == TrendData::NoTime ? TrendData::NoTime : TrendData::timeOf(lastDays, second);
     data.append(time, values);
     if (second == TrendData::NoTime && !fields[1].isEmpty())
         data.setLastLabel(
