@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -46,6 +47,7 @@ private slots:
     void writeIsAcknowledgedAndReadBack();
     void recoversFromInjectedFaults();
     void vanishingPortIsReportedAndCanBeReopened();
+    void hundredUnplugCyclesLeaveNothingBehind();
 
 private:
     QTemporaryDir m_links;
@@ -181,6 +183,46 @@ void tst_SerialLink::vanishingPortIsReportedAndCanBeReopened()
     QVERIFY(engine.openPort().ok());
     QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
     engine.closePort();
+}
+
+static int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::NoDotAndDotDot | QDir::System)
+                   .size());
+}
+
+/// The line pulled (the simulator stopped) and restored a hundred times while polling: one report
+/// per loss, the port reopens each time, descriptors and heap stay flat.
+void tst_SerialLink::hundredUnplugCyclesLeaveNothingBehind()
+{
+    const QString path = m_links.filePath(QStringLiteral("unplug"));
+    const QStringList arguments{QStringLiteral("--devices"), QStringLiteral("1"),
+                                QStringLiteral("--latency"), QStringLiteral("5")};
+    auto sim = std::make_unique<SimulatorProcess>(ZQ410_SIM, path, arguments);
+    Monitor monitor(path, "SUM", {1});
+    PollingEngine &engine = *monitor.engine;
+    QSignalSpy lost(&engine, &PollingEngine::portLost);
+    int descriptorsAfterFirst = 0;
+    size_t heapAfterFirst = 0;
+    constexpr int Cycles = 100;
+    for (int cycle = 0; cycle < Cycles; ++cycle) {
+        QVERIFY2(engine.openPort().ok(), qPrintable(QString::number(cycle)));
+        QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
+        sim->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(lost.size(), cycle + 1, 5000);
+        QVERIFY(!engine.isPortOpen());
+        sim = std::make_unique<SimulatorProcess>(ZQ410_SIM, path, arguments);
+        if (cycle == 0) {
+            descriptorsAfterFirst = openDescriptors();
+            heapAfterFirst = mallinfo2().uordblks;
+        }
+    }
+    QCOMPARE(lost.size(), Cycles);
+    QVERIFY2(
+        openDescriptors() <= descriptorsAfterFirst,
+        qPrintable(QStringLiteral("%1 -> %2").arg(descriptorsAfterFirst).arg(openDescriptors())));
+    QVERIFY(mallinfo2().uordblks < heapAfterFirst + (1 << 20));
 }
 
 QTEST_GUILESS_MAIN(tst_SerialLink)
