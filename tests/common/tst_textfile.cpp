@@ -4,10 +4,13 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/types.h>
 
 class tst_TextFile : public QObject
 {
@@ -22,6 +25,7 @@ private slots:
     void appendWritesAWholeLineOrNothing();
     void undecodableBytesDoNotStopReading();
     void linesAreCutAtTheCap();
+    void killedWriterLeavesTheOldOrTheNewFile();
 };
 
 static QByteArray contents(const QString &path)
@@ -152,6 +156,32 @@ void tst_TextFile::linesAreCutAtTheCap()
     }));
     const QByteArray cap = QByteArray::number(TextLines::MaxLine);
     QCOMPARE(lines, QList<QByteArray>({"a1", "x" + cap, "b1", "y" + cap, "c1"}));
+}
+
+/// A writer killed (SIGKILL) at random moments of replacing a settings file, a hundred times:
+/// the file is always one of the two versions, byte for byte.
+void tst_TextFile::killedWriterLeavesTheOldOrTheNewFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Comm.CFG"));
+    const QByteArray a = "COM1\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n";
+    const QByteArray b = "/dev/ttyUSB0\r\n4800\r\nE\r\n7\r\n2\r\nSTD\r\n";
+    QRandomGenerator random(7);
+    int kills = 0;
+    for (int i = 0; i < 100; ++i) {
+        QProcess writer;
+        writer.start(QStringLiteral(SETTINGS_WRITER), {path});
+        QVERIFY(writer.waitForStarted());
+        QTest::qWait(5 + random.bounded(40));
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        QVERIFY(writer.waitForFinished());
+        ++kills;
+        const QByteArray now = contents(path);
+        if (!now.isEmpty() || QFile::exists(path))
+            QVERIFY2(now == a || now == b, now.constData());
+    }
+    QCOMPARE(kills, 100);
+    QVERIFY(QFile::exists(path));
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)
