@@ -1,25 +1,20 @@
 #include "TextLines.h"
 
-namespace {
-
-constexpr qsizetype BlockSize = 1 << 20;
-
-} // namespace
-
-bool TextLines::forEach(QIODevice &input, const Line &line, const Progress &progress)
+bool TextLines::forEach(QIODevice &input, const Line &line, const Progress &progress,
+                        qsizetype blockSize, qsizetype maxLine)
 {
     const qint64 total = std::max<qint64>(1, input.size());
     QByteArray pending;
-    QByteArray block(BlockSize, Qt::Uninitialized);
+    QByteArray block(blockSize, Qt::Uninitialized);
     bool skippingRest = false;
     qint64 done = 0;
-    auto take = [&line](QByteArrayView text) {
+    auto take = [&line, maxLine](QByteArrayView text) {
         if (text.endsWith('\r'))
             text.chop(1);
-        line(text.first(std::min(text.size(), TextLines::MaxLine)));
+        line(text.first(std::min(text.size(), maxLine)));
     };
     for (;;) {
-        const qint64 got = input.read(block.data(), BlockSize);
+        const qint64 got = input.read(block.data(), blockSize);
         if (got < 0)
             return false;
         if (got == 0)
@@ -45,8 +40,8 @@ bool TextLines::forEach(QIODevice &input, const Line &line, const Progress &prog
             skippingRest = false;
             view = view.sliced(newline + 1);
         }
-        if (pending.size() > MaxLine) {
-            take(QByteArrayView(pending).first(MaxLine));
+        if (pending.size() > maxLine) {
+            take(QByteArrayView(pending).first(maxLine));
             pending.clear();
             skippingRest = true;
         }

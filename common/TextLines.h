@@ -16,7 +16,10 @@ public:
     using Progress = std::function<void(double)>;
 
     static constexpr qsizetype MaxLine = 1 << 20;
+    static constexpr qsizetype BlockSize = 1 << 20;
 
-    /// False when reading fails midway (the lines before it have been handed over).
-    static bool forEach(QIODevice &input, const Line &line, const Progress &progress = {});
+    /// False when reading fails midway (the lines before it have been handed over). The block
+    /// and line sizes are the reader's usual ones; a fuzz run makes them small.
+    static bool forEach(QIODevice &input, const Line &line, const Progress &progress = {},
+                        qsizetype blockSize = BlockSize, qsizetype maxLine = MaxLine);
 };
