@@ -7,9 +7,10 @@ TrendData::~TrendData() = default;
 TrendData::TrendData(TrendData &&) noexcept = default;
 TrendData &TrendData::operator=(TrendData &&) noexcept = default;
 
+/// The first chunk is kept for the next samples: a live chart is cleared at every new run.
 void TrendData::clear()
 {
-    m_chunks.clear();
+    m_chunks.resize(std::min<size_t>(m_chunks.size(), 1));
     m_labels.clear();
     m_size = 0;
     for (auto &levels : m_levels)
@@ -19,9 +20,10 @@ void TrendData::clear()
 void TrendData::append(qint32 time, const std::array<float, SeriesCount> &values)
 {
     const qsizetype offset = m_size % ChunkSize;
-    if (offset == 0)
+    const size_t chunkIndex = size_t(m_size / ChunkSize);
+    if (chunkIndex == m_chunks.size())
         m_chunks.push_back(std::make_unique<Chunk>());
-    Chunk &chunk = *m_chunks.back();
+    Chunk &chunk = *m_chunks[chunkIndex];
     chunk.times[offset] = time;
     for (int s = 0; s < SeriesCount; ++s) {
         chunk.values[s][offset] = values[s];
