@@ -1,6 +1,7 @@
 // The settings and grid file loaders on arbitrary file contents. Invariants: whatever loads
 // survives a save and a reload unchanged.
 
+#include "FuzzCheck.h"
 #include "GridFile.h"
 #include "SettingsFiles.h"
 
@@ -10,12 +11,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 void write(const QString &path, const QByteArray &bytes)
 {

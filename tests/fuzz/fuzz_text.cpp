@@ -2,19 +2,10 @@
 // gives the same text; the text and byte forms of the leading number agree.
 
 #include "Cp949.h"
+#include "FuzzCheck.h"
 #include "NumberText.h"
 
 #include <cmath>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

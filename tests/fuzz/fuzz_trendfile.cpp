@@ -2,21 +2,12 @@
 // little. Invariants: one sample per line holding at least four TABs, and every range query
 // equal to a scan of the samples.
 
+#include "FuzzCheck.h"
 #include "TextLines.h"
 #include "TrendData.h"
 #include "TrendFileReader.h"
 
 #include <QBuffer>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
