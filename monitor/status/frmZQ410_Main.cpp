@@ -18,15 +18,16 @@
 #include "frmZQ410_SetPort.h"
 #include "frmZQ410_Set_DSave.h"
 
-#include "RunAssociated.h"
 #include "Version.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
@@ -124,9 +125,10 @@ void frmZQ410_Main::buildMenus()
     mHelpHelp->setShortcut(Qt::Key_F1);
     mHelpManual = mHelp->addAction(QStringLiteral("ZQ410 매뉴얼"));
     mHelp->addSeparator();
-    mHelpGraphView = mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"));
+    mHelpGraphView =
+        mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"), this, &frmZQ410_Main::openViewer);
 
-    for (QAction *later : {mHelpHelp, mHelpManual, mHelpGraphView})
+    for (QAction *later : {mHelpHelp, mHelpManual})
         markNotAvailable(later);
 }
 
@@ -327,11 +329,14 @@ void frmZQ410_Main::openSetDSave()
     showRecordingSettings();
 }
 
-/// The help file, the manual and the trend viewer, all in the program folder.
-void frmZQ410_Main::openFromProgramFolder(const QString &relativePath)
+/// The trend viewer beside the monitor's executable, started on its own; it then runs
+/// independently of the monitor.
+void frmZQ410_Main::openViewer()
 {
-    const QString folder = m_engine.programFolder();
-    RunAssociated(QStringLiteral("OPEN"), QDir(folder).filePath(relativePath), QString(), folder);
+    const QString viewer =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ZQ410_Graph"));
+    if (!QProcess::startDetached(viewer, {}, m_engine.programFolder()))
+        showMessage(QStringLiteral("그래프 뷰어를 시작할 수 없습니다.\n%1").arg(viewer));
 }
 
 void frmZQ410_Main::openMemory()

@@ -53,7 +53,7 @@ private:
     void openMemory();
     void openOverview();
     void openErrors();
-    void openFromProgramFolder(const QString &relativePath);
+    void openViewer();
     void togglePort();
     void openPort();
     void closePort();
