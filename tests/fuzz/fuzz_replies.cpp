@@ -3,10 +3,14 @@
 // Invariants: the polled index stays in the list, the request code is a known one, and after
 // the bytes stop a request goes out again (polling never stalls).
 
-#include "EngineHarness.h"
 #include "FuzzCheck.h"
+#include "MemoryLink.h"
+#include "PollingEngine.h"
+#include "ProgramFolder.h"
+#include "VirtualClock.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -27,45 +31,61 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     const bool sum = data[0] & 1;
-    EngineHarness h({{1, 2, 3}, sum ? "SUM" : "STD", false}, {1, 3});
-    h.engine->startUp();
-    if (!h.engine->openPort().ok())
+    // The program folders are written once; each run builds a fresh engine on them.
+    static QTemporaryDir folders[2];
+    static const bool written = [] {
+        for (int i = 0; i < 2; ++i) {
+            const ProgramFolder folder(folders[i].path());
+            folder.writeDeviceList({1, 3});
+            folder.writePort("COM1", i ? "SUM" : "STD");
+        }
+        return true;
+    }();
+    Q_UNUSED(written);
+    const QString program = folders[sum].path();
+    VirtualClock clock(QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5)));
+    MemoryLink link(clock);
+    SimulatedLine line({1, 3}, sum ? Frames::ChecksumMode::Sum : Frames::ChecksumMode::Std);
+    link.attach(&line);
+    PollingEngine engine(link, clock, program, program + QStringLiteral("/data"));
+    engine.startUp();
+    if (!engine.openPort().ok())
         return 0;
-    h.clock.advance(3000); // on line, polling
+    clock.advance(1000); // on line, polling
     MemoryTable table;
     switch ((data[0] >> 1) % 6) {
     case 1:
-        h.engine->readParameters();
+        engine.readParameters();
         break;
     case 2:
-        h.engine->readErrorHistory();
+        engine.readErrorHistory();
         break;
     case 3:
-        h.engine->readMemory(table);
+        engine.readMemory(table);
         break;
     case 4:
-        h.engine->sendMemory(table);
+        engine.sendMemory(table);
         break;
     case 5:
-        h.engine->writeRegister(102, 1, data[1] % 100);
+        engine.writeRegister(102, 1, data[1] % 100);
         break;
     default:
         break;
     }
-    h.link.attach(nullptr); // from here on only the fuzz bytes answer
+    link.attach(nullptr); // from here on only the fuzz bytes answer
     size_t at = 2;
     while (at < size) {
         const size_t chunk = std::min<size_t>(size - at, 1 + data[at - 1] % 64);
-        h.link.deliver(QByteArray(reinterpret_cast<const char *>(data + at), qsizetype(chunk)),
-                       data[at - 1] % 300);
-        h.clock.advance(1 + data[at - 1] % 400);
+        link.deliver(QByteArray(reinterpret_cast<const char *>(data + at), qsizetype(chunk)),
+                     data[at - 1] % 300);
+        clock.advance(1 + data[at - 1] % 400);
         at += chunk;
-        const auto &state = h.engine->state();
-        check(h.engine->CurrentIndex() >= 0 && h.engine->CurrentIndex() <= state.LastIndex);
-        check(knownCode(h.engine->RequestCode()));
+        const auto &state = engine.state();
+        check(engine.CurrentIndex() >= 0 && engine.CurrentIndex() <= state.LastIndex);
+        check(knownCode(engine.RequestCode()));
     }
-    const qsizetype sent = h.link.sent().size();
-    h.clock.advance(2000);
-    check(h.link.sent().size() > sent);
+    const qsizetype sent = link.sent().size();
+    clock.advance(2000);
+    check(link.sent().size() > sent);
     return 0;
 }
