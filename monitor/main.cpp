@@ -2,6 +2,7 @@
 
 #include "DisplayTicker.h"
 #include "PollingEngine.h"
+#include "ProgramDirectory.h"
 #include "SerialLink.h"
 #include "SystemClock.h"
 #include "Version.h"
@@ -22,7 +23,7 @@ int main(int argc, char *argv[])
     if (QFontDatabase::families().contains(QStringLiteral("NanumGothic")))
         QApplication::setFont(QFont(QStringLiteral("NanumGothic"), 9));
 
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString programFolder = ProgramDirectory::choose(QCoreApplication::applicationDirPath());
     const QString dataFolder = QDir::home().filePath(QStringLiteral("ZQ410_DATA"));
     SystemClock clock;
     SerialLink link;

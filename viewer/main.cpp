@@ -1,5 +1,6 @@
 // ZQ410_Graph: the viewer of ZQ410 trend data files.
 
+#include "ProgramDirectory.h"
 #include "Version.h"
 #include "frmZQ410_GraphView.h"
 
@@ -17,7 +18,7 @@ int main(int argc, char *argv[])
     if (QFontDatabase::families().contains(QStringLiteral("NanumGothic")))
         QApplication::setFont(QFont(QStringLiteral("NanumGothic"), 9));
 
-    frmZQ410_GraphView window(QCoreApplication::applicationDirPath(),
+    frmZQ410_GraphView window(ProgramDirectory::choose(QCoreApplication::applicationDirPath()),
                               QDir::home().filePath(QStringLiteral("ZQ410_DATA")));
     window.show();
     const QRect screen = window.screen()->availableGeometry();

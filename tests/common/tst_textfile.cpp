@@ -1,8 +1,10 @@
 #include "Cp949.h"
+#include "ProgramDirectory.h"
 #include "TextFile.h"
 #include "TextLines.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -26,6 +28,7 @@ private slots:
     void undecodableBytesDoNotStopReading();
     void linesAreCutAtTheCap();
     void killedWriterLeavesTheOldOrTheNewFile();
+    void programFolderIsTheExecutablesWhenWritable();
 };
 
 static QByteArray contents(const QString &path)
@@ -182,6 +185,23 @@ void tst_TextFile::killedWriterLeavesTheOldOrTheNewFile()
     }
     QCOMPARE(kills, 100);
     QVERIFY(QFile::exists(path));
+}
+
+void tst_TextFile::programFolderIsTheExecutablesWhenWritable()
+{
+    QTemporaryDir build;
+    QCOMPARE(ProgramDirectory::choose(build.path()), build.path());
+    QVERIFY(QDir(build.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()); // no probe left
+
+    // An installed copy (a folder no file can be created in, root included): the user's
+    // configuration folder, created.
+    QTemporaryDir home;
+    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    const QString chosen = ProgramDirectory::choose(QStringLiteral("/proc/zq410-not-here"));
+    qputenv("XDG_CONFIG_HOME", old);
+    QCOMPARE(chosen, home.filePath(QStringLiteral("config/ZQ410")));
+    QVERIFY(QDir(chosen).exists());
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)
