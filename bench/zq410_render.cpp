@@ -111,16 +111,16 @@ int main(int argc, char *argv[])
 
     QElapsedTimer clock;
     clock.start();
-    std::optional<TrendData> data = TrendFileReader::read(files[0]);
-    if (!data)
+    std::optional<TrendFileReader::Contents> contents = TrendFileReader::read(files[0]);
+    if (!contents)
         return fail(QStringLiteral("cannot open %1").arg(files[0]));
     const qint64 loadMs = clock.elapsed();
-    const qsizetype lines = data->size();
+    const qsizetype lines = contents->samples.size();
 
     TrendChart chart;
     chart.resize(size);
     applyViewerSettings(chart, settings);
-    chart.setData(std::move(*data));
+    chart.setData(std::move(contents->samples));
     bool written = false;
     if (files[1].endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         QPrinter printer(QPrinter::HighResolution);

@@ -1,9 +1,9 @@
 #include "TextLines.h"
 
 bool TextLines::forEach(QIODevice &input, const Line &line, const Progress &progress,
-                        qsizetype blockSize, qsizetype maxLine)
+                        qsizetype blockSize, qsizetype maxLine, qint64 length)
 {
-    const qint64 total = std::max<qint64>(1, input.size());
+    const qint64 total = std::max<qint64>(1, length >= 0 ? length : input.size());
     QByteArray pending;
     QByteArray block(blockSize, Qt::Uninitialized);
     bool skippingRest = false;
@@ -14,7 +14,8 @@ bool TextLines::forEach(QIODevice &input, const Line &line, const Progress &prog
         line(text.first(std::min(text.size(), maxLine)));
     };
     for (;;) {
-        const qint64 got = input.read(block.data(), blockSize);
+        const qint64 wanted = length >= 0 ? std::min<qint64>(blockSize, length - done) : blockSize;
+        const qint64 got = wanted > 0 ? input.read(block.data(), wanted) : 0;
         if (got < 0)
             return false;
         if (got == 0)

@@ -19,7 +19,9 @@ public:
     static constexpr qsizetype BlockSize = 1 << 20;
 
     /// False when reading fails midway (the lines before it have been handed over). The block
-    /// and line sizes are the reader's usual ones; a fuzz run makes them small.
+    /// and line sizes are the reader's usual ones; a fuzz run makes them small. With a length,
+    /// at most that many bytes are read from the input's current position (a part of a file).
     static bool forEach(QIODevice &input, const Line &line, const Progress &progress = {},
-                        qsizetype blockSize = BlockSize, qsizetype maxLine = MaxLine);
+                        qsizetype blockSize = BlockSize, qsizetype maxLine = MaxLine,
+                        qint64 length = -1);
 };

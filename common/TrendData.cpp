@@ -1,6 +1,125 @@
 #include "TrendData.h"
 
 #include <QString>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <sys/mman.h>
+
+/// One series' values in a chunk: tenths in 16 bits while every value so far is a whole number of
+/// tenths within +-3276.7 (all that the monitor records), floats from the first value that is
+/// not. A tenth reads back as the float the text "45.3" reads as: float(453 / 10.0).
+class TrendData::Column
+{
+public:
+    float at(qsizetype i) const { return m_tenths ? fromTenths(m_tenths[i]) : m_floats[i]; }
+
+    /// Stores value at i, the samples before i being set already.
+    void set(qsizetype i, float value)
+    {
+        if (m_tenths) {
+            if (const auto tenths = tenthsOf(value)) {
+                m_tenths[i] = *tenths;
+                return;
+            }
+            m_floats.reset(new float[ChunkSize]);
+            for (qsizetype k = 0; k < i; ++k)
+                m_floats[k] = fromTenths(m_tenths[k]);
+            m_tenths = nullptr;
+        }
+        m_floats[i] = value;
+    }
+
+    void setTenths(qsizetype i, qint16 tenths)
+    {
+        if (m_tenths)
+            m_tenths[i] = tenths;
+        else
+            m_floats[i] = fromTenths(tenths);
+    }
+
+    void include(qsizetype first, qsizetype last, MinMax &result) const
+    {
+        if (!m_tenths) {
+            for (qsizetype i = first; i < last; ++i)
+                result.include(m_floats[i]);
+            return;
+        }
+        if (first >= last)
+            return;
+        const auto [lo, hi] = std::minmax_element(&m_tenths[first], &m_tenths[last]);
+        result.include(fromTenths(*lo));
+        result.include(fromTenths(*hi));
+    }
+
+    /// Bytes held besides the chunk's memory.
+    qsizetype extraBytes() const { return m_floats ? ChunkSize * qsizetype(sizeof(float)) : 0; }
+
+private:
+    /// Every tenth's float, so reading and checking a value costs no division.
+    static const std::array<float, 1 << 16> &tenthsTable()
+    {
+        static const auto table = [] {
+            std::array<float, 1 << 16> t{};
+            for (int i = 0; i < 1 << 16; ++i)
+                t[size_t(i)] = float(qint16(quint16(i)) / 10.0);
+            return t;
+        }();
+        return table;
+    }
+    static float fromTenths(qint16 tenths) { return tenthsTable()[quint16(tenths)]; }
+    static std::optional<qint16> tenthsOf(float value)
+    {
+        const double scaled = double(value) * 10.0;
+        if (!(std::abs(scaled) <= 32767.4))
+            return std::nullopt;
+        const auto tenths = qint16(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+        if (fromTenths(tenths) != value)
+            return std::nullopt;
+        return tenths;
+    }
+
+    qint16 *m_tenths = nullptr; ///< in its chunk's memory; null once the column holds floats
+    std::unique_ptr<float[]> m_floats;
+
+    friend struct TrendData::Chunk;
+};
+
+/// A chunk's times and tenths lie in one anonymous mapping whose pages are made present when it
+/// is made (MAP_POPULATE): a load of millions of samples then spends a fraction of the time in
+/// page faults that writing each page first would, and a freed chunk goes straight back to the
+/// system.
+struct TrendData::Chunk
+{
+    static constexpr size_t Bytes = ChunkSize * (sizeof(qint32) + SeriesCount * sizeof(qint16));
+
+    Chunk()
+        : memory(::mmap(nullptr, Bytes, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0))
+    {
+        if (memory == MAP_FAILED)
+            throw std::bad_alloc();
+        times = static_cast<qint32 *>(memory);
+        reset();
+    }
+    ~Chunk() { ::munmap(memory, Bytes); }
+
+    /// Empty again, every column back to tenths.
+    void reset()
+    {
+        auto *tenths = reinterpret_cast<qint16 *>(times + ChunkSize);
+        for (int s = 0; s < SeriesCount; ++s) {
+            columns[s].m_tenths = tenths + s * ChunkSize;
+            columns[s].m_floats.reset();
+        }
+    }
+    Chunk(const Chunk &) = delete;
+    Chunk &operator=(const Chunk &) = delete;
+
+    void *memory;
+    qint32 *times;
+    std::array<Column, SeriesCount> columns;
+};
 
 TrendData::TrendData() = default;
 TrendData::~TrendData() = default;
@@ -11,56 +130,82 @@ TrendData &TrendData::operator=(TrendData &&) noexcept = default;
 void TrendData::clear()
 {
     m_chunks.resize(std::min<size_t>(m_chunks.size(), 1));
+    if (!m_chunks.empty())
+        m_chunks.front()->reset();
+    m_runs.clear();
     m_labels.clear();
     m_size = 0;
+    m_summarised = 0;
     for (auto &levels : m_levels)
         levels.clear();
 }
 
-void TrendData::append(qint32 time, const std::array<float, SeriesCount> &values)
+/// The chunk that takes the next sample, at offset m_size's place in it.
+TrendData::Chunk &TrendData::chunkForNext()
 {
-    const qsizetype offset = m_size % ChunkSize;
-    const size_t chunkIndex = size_t(m_size / ChunkSize);
+    if (m_runs.empty())
+        m_runs.push_back({0, 0});
+    const Run &run = m_runs.back();
+    const size_t chunkIndex = run.chunk + size_t((m_size - run.first) / ChunkSize);
     if (chunkIndex == m_chunks.size())
         m_chunks.push_back(std::make_unique<Chunk>());
-    Chunk &chunk = *m_chunks[chunkIndex];
+    return *m_chunks[chunkIndex];
+}
+
+void TrendData::append(qint32 time, const std::array<float, SeriesCount> &values)
+{
+    Chunk &chunk = chunkForNext();
+    const qsizetype offset = (m_size - m_runs.back().first) % ChunkSize;
     chunk.times[offset] = time;
-    for (int s = 0; s < SeriesCount; ++s) {
-        chunk.values[s][offset] = values[s];
-        // Each level's last node covers the new sample: widen it (creating it when the sample
-        // starts a new node), up to the single node at the top.
-        auto &levels = m_levels[s];
-        if (levels.empty())
-            levels.emplace_back();
-        qsizetype node = m_size / BlockSize;
-        for (size_t level = 0;; ++level) {
-            auto &nodes = levels[level];
-            if (qsizetype(nodes.size()) <= node)
-                nodes.emplace_back();
-            nodes[node].include(values[s]);
-            if (nodes.size() < 2)
-                break;
-            if (levels.size() == level + 1) {
-                std::vector<MinMax> parent((nodes.size() + FanOut - 1) / FanOut);
-                for (size_t i = 0; i < nodes.size(); ++i)
-                    parent[i / FanOut].include(nodes[i]);
-                levels.push_back(std::move(parent));
-                break;
-            }
-            node /= FanOut;
-        }
-    }
+    for (int s = 0; s < SeriesCount; ++s)
+        chunk.columns[s].set(offset, values[s]);
     ++m_size;
+}
+
+void TrendData::appendTenths(qint32 time, const std::array<qint16, SeriesCount> &tenths)
+{
+    Chunk &chunk = chunkForNext();
+    const qsizetype offset = (m_size - m_runs.back().first) % ChunkSize;
+    chunk.times[offset] = time;
+    for (int s = 0; s < SeriesCount; ++s)
+        chunk.columns[s].setTenths(offset, tenths[s]);
+    ++m_size;
+}
+
+/// Tail's chunks are taken over as they are, each of its runs becoming one of ours: nothing is
+/// copied, whatever the size.
+void TrendData::append(TrendData &&tail)
+{
+    for (auto it = tail.m_labels.cbegin(); it != tail.m_labels.cend(); ++it)
+        m_labels.insert(m_size + it.key(), it.value());
+    for (const Run &run : tail.m_runs)
+        m_runs.push_back({m_size + run.first, m_chunks.size() + run.chunk});
+    for (auto &chunk : tail.m_chunks)
+        m_chunks.push_back(std::move(chunk));
+    m_size += tail.m_size;
+    tail = TrendData();
+}
+
+TrendData::Place TrendData::locate(qsizetype index) const
+{
+    auto run = m_runs.end() - 1;
+    while (run->first > index)
+        --run;
+    const qsizetype inRun = index - run->first;
+    return {m_chunks[run->chunk + size_t(inRun / ChunkSize)].get(), inRun % ChunkSize,
+            std::min(m_size, run + 1 == m_runs.end() ? m_size : (run + 1)->first) - index};
 }
 
 float TrendData::value(int series, qsizetype index) const
 {
-    return m_chunks[index / ChunkSize]->values[series][index % ChunkSize];
+    const Place place = locate(index);
+    return place.chunk->columns[series].at(place.offset);
 }
 
 qint32 TrendData::time(qsizetype index) const
 {
-    return m_chunks[index / ChunkSize]->times[index % ChunkSize];
+    const Place place = locate(index);
+    return place.chunk->times[place.offset];
 }
 
 QString TrendData::label(qsizetype index) const
@@ -75,6 +220,47 @@ void TrendData::setLastLabel(const QString &text)
         m_labels.insert(m_size - 1, text);
 }
 
+/// Brings each series' pyramid up to the last sample: the level-0 nodes from the first one with
+/// new samples are taken from the samples, then each level's nodes from there on from the level
+/// below. A bulk load builds it in one pass; a live chart redoes one short path per redraw.
+void TrendData::summarise() const
+{
+    if (m_summarised == m_size)
+        return;
+    for (int s = 0; s < SeriesCount; ++s)
+        summariseSeries(s);
+    m_summarised = m_size;
+}
+
+void TrendData::summariseSeries(int series) const
+{
+    auto &levels = m_levels[series];
+    if (levels.empty())
+        levels.emplace_back();
+    qsizetype from = m_summarised / BlockSize;
+    levels[0].resize(size_t((m_size + BlockSize - 1) / BlockSize));
+    for (qsizetype node = from; node < qsizetype(levels[0].size()); ++node) {
+        MinMax m;
+        includeRaw(series, node * BlockSize, std::min(m_size, (node + 1) * BlockSize), m);
+        levels[0][size_t(node)] = m;
+    }
+    for (size_t level = 0; levels[level].size() > 1; ++level) {
+        if (levels.size() == level + 1)
+            levels.emplace_back();
+        const auto &children = levels[level];
+        auto &parents = levels[level + 1];
+        from /= FanOut;
+        parents.resize((children.size() + FanOut - 1) / FanOut);
+        for (size_t p = size_t(from); p < parents.size(); ++p) {
+            MinMax m;
+            const size_t end = std::min(children.size(), (p + 1) * size_t(FanOut));
+            for (size_t c = p * size_t(FanOut); c < end; ++c)
+                m.include(children[c]);
+            parents[p] = m;
+        }
+    }
+}
+
 MinMax TrendData::range(int series, qsizetype first, qsizetype last) const
 {
     MinMax result;
@@ -82,6 +268,7 @@ MinMax TrendData::range(int series, qsizetype first, qsizetype last) const
     last = std::min(last, m_size);
     if (first >= last)
         return result;
+    summarise();
     // Loose samples at both ends, then whole blocks through the pyramid.
     const qsizetype blockFirst = (first + BlockSize - 1) / BlockSize;
     const qsizetype blockLast = last / BlockSize;
@@ -97,8 +284,12 @@ MinMax TrendData::range(int series, qsizetype first, qsizetype last) const
 
 void TrendData::includeRaw(int series, qsizetype first, qsizetype last, MinMax &result) const
 {
-    for (qsizetype i = first; i < last; ++i)
-        result.include(value(series, i));
+    while (first < last) {
+        const Place place = locate(first);
+        const qsizetype count = std::min({last - first, ChunkSize - place.offset, place.leftInRun});
+        place.chunk->columns[series].include(place.offset, place.offset + count, result);
+        first += count;
+    }
 }
 
 /// Nodes [first, last) of a level: loose nodes at both ends, whole groups one level up.
@@ -107,14 +298,14 @@ void TrendData::includeLevel(int series, size_t level, qsizetype first, qsizetyp
 {
     const auto &nodes = m_levels[series][level];
     while (first < last && first % FanOut != 0)
-        result.include(nodes[first++]);
+        result.include(nodes[size_t(first++)]);
     while (last > first && last % FanOut != 0)
-        result.include(nodes[--last]);
+        result.include(nodes[size_t(--last)]);
     if (first >= last)
         return;
     if (level + 1 >= m_levels[series].size()) {
         for (qsizetype i = first; i < last; ++i)
-            result.include(nodes[i]);
+            result.include(nodes[size_t(i)]);
         return;
     }
     includeLevel(series, level + 1, first / FanOut, last / FanOut, result);
@@ -131,16 +322,16 @@ void TrendData::decimate(int series, qsizetype first, qsizetype last, int column
         return;
     const qsizetype count = last - first;
     if (count <= 2 * qsizetype(columns)) {
-        xs.reserve(count);
-        ys.reserve(count);
+        xs.reserve(size_t(count));
+        ys.reserve(size_t(count));
         for (qsizetype i = first; i < last; ++i) {
             xs.push_back(double(i));
             ys.push_back(value(series, i));
         }
         return;
     }
-    xs.reserve(2 * columns);
-    ys.reserve(2 * columns);
+    xs.reserve(2 * size_t(columns));
+    ys.reserve(2 * size_t(columns));
     for (int c = 0; c < columns; ++c) {
         const qsizetype a = first + count * c / columns;
         const qsizetype b = first + count * (c + 1) / columns;
@@ -161,7 +352,13 @@ void TrendData::decimate(int series, qsizetype first, qsizetype last, int column
 
 qsizetype TrendData::memoryBytes() const
 {
-    qsizetype bytes = qsizetype(m_chunks.size() * sizeof(Chunk));
+    summarise();
+    qsizetype bytes = 0;
+    for (const auto &chunk : m_chunks) {
+        bytes += qsizetype(sizeof(Chunk) + Chunk::Bytes);
+        for (const Column &column : chunk->columns)
+            bytes += column.extraBytes();
+    }
     for (const auto &levels : m_levels) {
         for (const auto &nodes : levels)
             bytes += qsizetype(nodes.capacity() * sizeof(MinMax));

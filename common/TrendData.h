@@ -28,9 +28,11 @@ struct MinMax
 };
 
 /// The samples of a trend chart: per sample its date and time and one value for each of the three
-/// series, the X value being the sample's index. Kept compactly (about 18 bytes a sample, the
-/// summaries included) in fixed chunks, with a min/max pyramid per series so that the smallest
-/// and largest value of any run of samples costs O(log n), whatever the length of the run.
+/// series, the X value being the sample's index. Kept compactly in fixed chunks (about 12 bytes a
+/// sample, the summaries included, when the values are whole tenths as the monitor records them),
+/// with a min/max pyramid per series so that the smallest and largest value of any run of samples
+/// costs O(log n), whatever the length of the run. The pyramid is brought up to date when it is
+/// next asked, so appending costs O(1) and a bulk load builds it in one pass.
 class TrendData
 {
 public:
@@ -47,8 +49,13 @@ public:
     TrendData &operator=(TrendData &&) noexcept;
 
     void clear();
-    /// Appends a sample; updating the summaries costs O(log n), nothing is rebuilt.
     void append(qint32 time, const std::array<float, SeriesCount> &values);
+    /// Appends a sample whose values are given in tenths (453 for 45.3): the same as appending
+    /// the floats the texts "45.3" read as, without the arithmetic.
+    void appendTenths(qint32 time, const std::array<qint16, SeriesCount> &tenths);
+    /// Appends every sample of tail (labels included) and leaves tail empty; tail's storage is
+    /// given back as it is copied, so the two never take twice the room.
+    void append(TrendData &&tail);
 
     qsizetype size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
@@ -69,7 +76,7 @@ public:
     void decimate(int series, qsizetype first, qsizetype last, int columns, std::vector<double> &xs,
                   std::vector<double> &ys) const;
 
-    /// Bytes held, summaries and unused chunk room included.
+    /// Bytes held, summaries (brought up to date) and unused chunk room included.
     qsizetype memoryBytes() const;
 
     /// A wall-clock date and time as the samples keep it: seconds since 2000-01-01 00:00:00,
@@ -89,19 +96,37 @@ private:
     static constexpr qsizetype BlockSize = 16; ///< samples summarised by one level-0 node
     static constexpr qsizetype FanOut = 4;     ///< nodes of a level summarised by one above
 
-    struct Chunk
+    class Column;
+    struct Chunk;
+    /// Samples from `first` on lie in chunks from `chunk` on, ChunkSize to a chunk; the last
+    /// chunk before a run may hold fewer (the end of a part appended whole).
+    struct Run
     {
-        std::array<qint32, ChunkSize> times;
-        std::array<std::array<float, ChunkSize>, SeriesCount> values;
+        qsizetype first;
+        size_t chunk;
+    };
+    struct Place
+    {
+        const Chunk *chunk;
+        qsizetype offset;
+        qsizetype leftInRun; ///< samples from this one to the end of its run
     };
 
+    Place locate(qsizetype index) const;
+    Chunk &chunkForNext();
+
+    void summarise() const;
+    void summariseSeries(int series) const;
     void includeRaw(int series, qsizetype first, qsizetype last, MinMax &result) const;
     void includeLevel(int series, size_t level, qsizetype first, qsizetype last,
                       MinMax &result) const;
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;
+    std::vector<Run> m_runs;
     QHash<qsizetype, QString> m_labels;
     qsizetype m_size = 0;
+    /// Samples the pyramid covers; the rest are summarised when a range is next asked.
+    mutable qsizetype m_summarised = 0;
     /// m_levels[series][level][node]
-    std::array<std::vector<std::vector<MinMax>>, SeriesCount> m_levels;
+    mutable std::array<std::vector<std::vector<MinMax>>, SeriesCount> m_levels;
 };

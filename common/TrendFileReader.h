@@ -12,14 +12,22 @@
 /// number. Streams the file (TextLines), so memory does not grow with it beyond the samples;
 /// any bytes at all are safe: lines with fewer than five fields are skipped (an empty line, a
 /// line the monitor is still writing, junk), and an overlong line is read from its first mebibyte.
+/// A large file is read in two halves at once, split at a line end, with the same result.
 class TrendFileReader
 {
 public:
-    /// Reports the share of the file read so far, 0 to 1.
+    /// Reports the share of the file read so far, 0 to 1 (from either reading thread).
     using Progress = std::function<void(double)>;
 
+    struct Contents
+    {
+        TrendData samples;
+        /// Bytes read: where reading what is appended later goes on.
+        qint64 size = 0;
+    };
+
     /// The file's samples; nullopt when it cannot be opened.
-    static std::optional<TrendData> read(const QString &path, const Progress &progress = {});
+    static std::optional<Contents> read(const QString &path, const Progress &progress = {});
 
     /// Adds the record of one line (without its line end) to data; false when it has fewer than
     /// five fields.

@@ -400,18 +400,18 @@ void frmZQ410_GraphView::startLoading(const QString &path)
 /// Hands the samples to the chart, or keeps the current chart and says why.
 void frmZQ410_GraphView::finishLoading()
 {
-    std::optional<TrendData> data = m_loader.future().takeResult();
+    std::optional<TrendFileReader::Contents> contents = m_loader.future().takeResult();
     progress->hide();
     QApplication::restoreOverrideCursor();
     centralWidget()->setEnabled(true);
     if (m_focusBeforeLoad)
         m_focusBeforeLoad->setFocus(Qt::OtherFocusReason);
-    if (!data) {
+    if (!contents) {
         showMessage(QStringLiteral("파일을 열 수 없습니다.\n%1").arg(m_loadingPath));
         emit loadFinished(false);
         return;
     }
-    ChartFX1->setData(std::move(*data));
+    ChartFX1->setData(std::move(contents->samples));
     ApplySeriesNames();
     emit loadFinished(true);
 }

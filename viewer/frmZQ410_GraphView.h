@@ -12,7 +12,7 @@
 #include <functional>
 #include <optional>
 
-#include "TrendData.h"
+#include "TrendFileReader.h"
 
 class GradientLabel;
 class NumberEdit;
@@ -111,7 +111,7 @@ private:
     QString m_defaultDataFolder;
     QString m_listFolder;
     QString m_loadingPath;
-    QFutureWatcher<std::optional<TrendData>> m_loader;
+    QFutureWatcher<std::optional<TrendFileReader::Contents>> m_loader;
     QFutureWatcher<TrendExport::Result> m_exporter;
     QString m_exportFolder;
     QString m_workbookPath;

@@ -13,6 +13,8 @@ private slots:
     void fewSamplesAreDrawnAsTheyAre();
     void appendingKeepsTheSummariesUpToDate();
     void memoryStaysCompact();
+    void valuesReadBackExactlyWhateverTheirForm();
+    void appendedPartsReadAsOneSeries();
     void timeTexts();
 };
 
@@ -109,6 +111,69 @@ void tst_TrendData::memoryStaysCompact()
     fill(data, 1 << 20, 5);
     const double perSample = double(data.memoryBytes()) / double(data.size());
     QVERIFY2(perSample < 24, qPrintable(QString::number(perSample)));
+}
+
+/// Whole tenths are kept in 16 bits; the first value that is not turns its chunk's column to
+/// floats. Either way every value reads back as the float it was given.
+void tst_TrendData::valuesReadBackExactlyWhateverTheirForm()
+{
+    const std::vector<float> odd = {45.3f,     -3276.7f, 3276.7f, 0.05f, 3276.8f,
+                                    -40000.0f, 1e-7f,    25.0f,   -0.1f, float(1.0 / 3)};
+    for (size_t at = 0; at < odd.size(); ++at) {
+        TrendData data;
+        std::vector<float> given;
+        for (int i = 0; i < 100; ++i) {
+            const float v = i == 50 ? odd[at] : float(i) / 10.0f + 20.0f;
+            given.push_back(v);
+            data.append(i, {v, -v, 60.0f});
+        }
+        data.appendTenths(100, {453, -5, 600});
+        for (int i = 0; i < 100; ++i) {
+            QCOMPARE(data.value(0, i), given[size_t(i)]);
+            QCOMPARE(data.value(1, i), -given[size_t(i)]);
+        }
+        QCOMPARE(data.value(0, 100), 45.3f);
+        QCOMPARE(data.value(1, 100), -0.5f);
+        QCOMPARE(data.value(2, 100), 60.0f);
+        QCOMPARE(data.range(0, 0, 101).max,
+                 std::max(45.3f, *std::max_element(given.begin(), given.end())));
+    }
+}
+
+/// Parts read apart and appended whole (their chunks taken over, a part's last chunk partly
+/// filled) give the same samples, ranges and labels as one series appended sample by sample.
+void tst_TrendData::appendedPartsReadAsOneSeries()
+{
+    TrendData whole;
+    fill(whole, 200000, 21);
+    whole.setLastLabel(QStringLiteral("end"));
+    TrendData joined;
+    for (const auto &[first, last] : {std::pair<qsizetype, qsizetype>{0, 70001},
+                                      {70001, 70001},
+                                      {70001, 70100},
+                                      {70100, 200000}}) {
+        TrendData part;
+        for (qsizetype i = first; i < last; ++i)
+            part.append(whole.time(i), {whole.value(0, i), whole.value(1, i), whole.value(2, i)});
+        if (last == 200000)
+            part.setLastLabel(QStringLiteral("end"));
+        joined.append(std::move(part));
+        QCOMPARE(part.size(), qsizetype(0));
+    }
+    QCOMPARE(joined.size(), whole.size());
+    QRandomGenerator random(8);
+    for (int trial = 0; trial < 500; ++trial) {
+        const qsizetype a = 69990 + random.bounded(200);
+        const qsizetype b = a + random.bounded(130000);
+        const int series = trial % 3;
+        QCOMPARE(joined.range(series, a, b).min, whole.range(series, a, b).min);
+        QCOMPARE(joined.range(series, a, b).max, whole.range(series, a, b).max);
+        QCOMPARE(joined.value(series, a), whole.value(series, a));
+        QCOMPARE(joined.time(b - 1), whole.time(b - 1));
+    }
+    QCOMPARE(joined.label(199999), QStringLiteral("end"));
+    joined.append(1, {1, 2, 3});
+    QCOMPARE(joined.value(2, 200000), 3.0f);
 }
 
 void tst_TrendData::timeTexts()

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QBuffer input(&bytes);
     input.open(QIODevice::ReadOnly);
-    static TrendData samples; // cleared, not rebuilt: its first chunk is a megabyte
+    static TrendData samples; // cleared, not rebuilt: its first chunk is 640 KiB
     samples.clear();
     qsizetype expected = 0;
     constexpr qsizetype MaxLine = 256;
