@@ -62,6 +62,28 @@ BENCHMARK(ZoomAndScroll)
     ->ArgNames({"samples", "3d"})
     ->Unit(benchmark::kMillisecond);
 
+/// The same visible span (5,000 samples, more than the columns) whatever the number of samples:
+/// what a redraw costs for the size of the data alone.
+void ZoomedSpan(benchmark::State &state)
+{
+    TrendChart chart;
+    chart.resize(1001, 545);
+    chart.show();
+    chart.set3D(state.range(1) != 0);
+    fill(chart, state.range(0));
+    constexpr double Span = 5000;
+    double first = 0;
+    for (auto _ : state) {
+        chart.setXRange(first, first + Span);
+        chart.redraw();
+        first = std::fmod(first + Span / 3, double(state.range(0)) - Span);
+    }
+}
+BENCHMARK(ZoomedSpan)
+    ->ArgsProduct({{10000, 5000000}, {0, 1}})
+    ->ArgNames({"samples", "3d"})
+    ->Unit(benchmark::kMillisecond);
+
 void MemoryPerSample(benchmark::State &state)
 {
     for (auto _ : state) {
