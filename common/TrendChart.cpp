@@ -1,5 +1,7 @@
 #include "TrendChart.h"
 
+#include "ChartCursors.h"
+
 #include <QPrinter>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -280,6 +282,7 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_ribbons->setVisible(false);
     m_frame = new Frame(m_plot);
     m_frame->setVisible(false);
+    m_cursors = new ChartCursors(m_plot, m_data, m_graphs);
     placeLegendAbovePlot();
     m_emptyText = new QCPItemText(m_plot);
     m_emptyText->setClipToAxisRect(false);
@@ -333,13 +336,33 @@ void TrendChart::dataChanged()
 
 void TrendChart::setData(TrendData &&data)
 {
+    m_cursors->clear();
     m_data = std::move(data);
     showAll();
     dataChanged();
 }
 
+void TrendChart::samplesAppended(qsizetype count)
+{
+    const double lastBefore = double(m_data.size() - count - 1);
+    const QCPRange range = m_plot->xAxis->range();
+    if (range.upper >= lastBefore - 0.5) {
+        if (range.lower <= 0.5)
+            showAll();
+        else
+            setXRange(range.lower + double(count), range.upper + double(count));
+    }
+    dataChanged();
+}
+
+void TrendChart::setReadoutEnabled(bool on)
+{
+    m_cursors->setEnabled(on);
+}
+
 void TrendChart::clear()
 {
+    m_cursors->clear();
     m_data.clear();
     m_plot->xAxis->setRange(0, 9);
     dataChanged();
@@ -550,6 +573,7 @@ void TrendChart::setLegendVisible(bool on)
 /// and then scaled once more.)
 bool TrendChart::print(QPrinter &printer)
 {
+    m_cursors->hideHover();
     fitValueAxis();
     const QRectF area = printer.pageLayout().paintRect(QPageLayout::Inch);
     const FontsInPixels fonts(*m_plot, m_topTitle, LayoutDpi);
@@ -566,6 +590,7 @@ bool TrendChart::print(QPrinter &printer)
 
 QImage TrendChart::renderToImage(const QSize &size)
 {
+    m_cursors->hideHover();
     fitValueAxis();
     return m_plot->toPixmap(size.width(), size.height()).toImage();
 }

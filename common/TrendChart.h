@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+class ChartCursors;
 class QCPGraph;
 class QCPItemText;
 class QCPTextElement;
@@ -35,6 +36,10 @@ public:
     void dataChanged();
     /// Replaces all samples at once (a file load) and shows them all.
     void setData(TrendData &&data);
+    /// After count samples were appended to data(): a view that showed the end of the data
+    /// keeps showing it (the whole span, or the same span moved along, like a strip chart); a
+    /// view zoomed or scrolled back stays where it is and the scroll bar grows.
+    void samplesAppended(qsizetype count);
 
     /// Empties the chart.
     void clear();
@@ -68,6 +73,11 @@ public:
     void set3D(bool on);
     bool is3D() const { return m_3d; }
     /// Mouse zoom: drag a rectangle to zoom into it, double-click to see everything again.
+    /// The hover line and the cursors A and B (off by default).
+    void setReadoutEnabled(bool on);
+    ChartCursors &cursors() { return *m_cursors; }
+    const ChartCursors &cursors() const { return *m_cursors; }
+
     void setZoomEnabled(bool on);
     bool isZoomEnabled() const { return m_zoom; }
     void setScrollBarVisible(bool on);
@@ -125,6 +135,7 @@ private:
     Ribbons *m_ribbons = nullptr;
     class Frame;
     Frame *m_frame = nullptr;
+    ChartCursors *m_cursors = nullptr;
     std::array<QColor, TrendData::SeriesCount> m_colors;
     bool m_yAutomatic = true;
     bool m_3d = false;

@@ -45,6 +45,7 @@ const QColor ButtonBlue(192, 192, 255);
 const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
                                  QStringLiteral("보조온도")};
 constexpr int RefreshDelayMs = 50;
+constexpr int FolderPollMs = 5000;
 const QString ExportMessage =
     QStringLiteral("Excel로 데이터 전송 중... 이 메시지가 사라질 때까지 잠시 기다리세요.");
 
@@ -124,8 +125,19 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     tmrRefresh_List.setSingleShot(true);
     tmrRefresh_List.setInterval(RefreshDelayMs);
     connect(&tmrRefresh_List, &QTimer::timeout, this, &frmZQ410_GraphView::refreshList);
-    connect(&m_loader, &QFutureWatcher<std::optional<TrendData>>::finished, this,
+    connect(&m_loader, &QFutureWatcher<std::optional<TrendFileReader::Contents>>::finished, this,
             &frmZQ410_GraphView::finishLoading);
+    // The shown file grows while the monitor records it; new trend files join the list.
+    connect(&m_follower, &TrendFileFollower::appended, this,
+            [this](qsizetype count) { ChartFX1->samplesAppended(count); });
+    connect(&m_follower, &TrendFileFollower::replaced, this, [this] {
+        if (!isLoading())
+            startLoading(m_loadingPath);
+    });
+    connect(&m_folderWatch, &QFileSystemWatcher::directoryChanged, this,
+            [this] { tmrRefresh_List.start(); });
+    m_folderPoll.setInterval(FolderPollMs);
+    connect(&m_folderPoll, &QTimer::timeout, this, &frmZQ410_GraphView::refreshList);
     connect(&m_exporter, &QFutureWatcher<TrendExport::Result>::finished, this,
             &frmZQ410_GraphView::finishExport);
     // The margins are stored when the grid loses the input focus.
@@ -346,19 +358,44 @@ void frmZQ410_GraphView::startUp()
     applyVisibility(m_settings.LoadUseItems().value_or(std::array<bool, 3>{true, true, true}));
     ChartFX1->set3D(chb3D->isChecked());
     ChartFX1->setZoomEnabled(true);
+    ChartFX1->setReadoutEnabled(true);
 }
 
-/// The "*.DAT" files of the folder, matched without regard to case, by name.
+/// The "*.DAT" files of the folder, matched without regard to case, by name. The selected file
+/// stays selected (and is not read again) when it is still there.
 void frmZQ410_GraphView::pointListAt(const QString &folder)
 {
-    m_listFolder = folder;
-    const QSignalBlocker blocker(File1);
-    File1->clear();
     QDir dir(folder);
     dir.setNameFilters({QStringLiteral("*.DAT")});
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    File1->addItems(dir.entryList());
+    const QStringList names = dir.entryList();
+    QStringList shown;
+    for (int i = 0; i < File1->count(); ++i)
+        shown << File1->item(i)->text();
+    if (folder == m_listFolder && names == shown)
+        return;
+    const QList<QListWidgetItem *> selected = File1->selectedItems();
+    const QString selectedName =
+        folder == m_listFolder && !selected.isEmpty() ? selected.first()->text() : QString();
+    if (folder != m_listFolder)
+        watchFolder(folder);
+    m_listFolder = folder;
+    const QSignalBlocker blocker(File1);
+    File1->clear();
+    File1->addItems(names);
+    const QList<QListWidgetItem *> again = File1->findItems(selectedName, Qt::MatchExactly);
+    if (!selectedName.isEmpty() && !again.isEmpty())
+        again.first()->setSelected(true);
+}
+
+void frmZQ410_GraphView::watchFolder(const QString &folder)
+{
+    if (!m_folderWatch.directories().isEmpty())
+        m_folderWatch.removePaths(m_folderWatch.directories());
+    if (QDir(folder).exists())
+        m_folderWatch.addPath(folder);
+    m_folderPoll.start();
 }
 
 void frmZQ410_GraphView::refreshList()
@@ -378,6 +415,7 @@ void frmZQ410_GraphView::onFileSelected()
 /// Reads the file in the background; the window is disabled and shows the progress meanwhile.
 void frmZQ410_GraphView::startLoading(const QString &path)
 {
+    m_follower.stop();
     m_loadingPath = path;
     // Disabling the window takes the focus away; it goes back where the operator left it.
     m_focusBeforeLoad = QApplication::focusWidget();
@@ -412,6 +450,7 @@ void frmZQ410_GraphView::finishLoading()
         return;
     }
     ChartFX1->setData(std::move(contents->samples));
+    m_follower.follow(m_loadingPath, contents->size, &ChartFX1->data());
     ApplySeriesNames();
     emit loadFinished(true);
 }

@@ -2,8 +2,10 @@
 
 #include "PrintPage.h"
 #include "TrendExport.h"
+#include "TrendFileFollower.h"
 #include "ViewerSettings.h"
 
+#include <QFileSystemWatcher>
 #include <QFutureWatcher>
 #include <QMainWindow>
 #include <QMarginsF>
@@ -62,8 +64,12 @@ public:
         m_openWorkbook = std::move(opener);
     }
 
-    /// Re-reads the file list once, 50 ms after the folder picker was confirmed.
+    /// Re-reads the file list once, 50 ms after the folder picker was confirmed or the folder
+    /// changed.
     QTimer tmrRefresh_List;
+
+    /// Follows the shown file while it grows.
+    const TrendFileFollower &follower() const { return m_follower; }
 
 signals:
     /// A file has been read and handed to the chart (or could not be read).
@@ -85,6 +91,7 @@ private:
     void startUp();
     void pointListAt(const QString &folder);
     void refreshList();
+    void watchFolder(const QString &folder);
     void onFileSelected();
     void startLoading(const QString &path);
     void finishLoading();
@@ -113,6 +120,10 @@ private:
     QString m_loadingPath;
     QFutureWatcher<std::optional<TrendFileReader::Contents>> m_loader;
     QFutureWatcher<TrendExport::Result> m_exporter;
+    TrendFileFollower m_follower;
+    QFileSystemWatcher m_folderWatch;
+    /// Stands in for the folder watch where it does not work.
+    QTimer m_folderPoll;
     QString m_exportFolder;
     QString m_workbookPath;
     QGroupBox *Frame6 = nullptr;

@@ -1,0 +1,357 @@
+#include "ChartCursors.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <qcustomplot.h>
+
+namespace {
+
+const QColor CursorColor(40, 40, 40);
+const QColor HoverColor(120, 120, 120);
+/// Pixels the mouse may move between press and release for a click (more is a drag).
+constexpr int ClickSlack = 3;
+/// Room around each table cell and between the table and the plot's corner, in pixels.
+constexpr int CellPadding = 4;
+constexpr int TableInset = 8;
+
+/// A value as the file holds it: at least one decimal, at most six significant digits.
+QString valueText(double value)
+{
+    QString text = QString::number(value, 'g', 6);
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) &&
+        !text.contains(QLatin1Char('n')))
+        text += QStringLiteral(".0");
+    return text;
+}
+
+/// Decimals of a value's text.
+int decimalsOf(const QString &text)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    return point < 0 || text.contains(QLatin1Char('e')) ? 0 : int(text.size() - point - 1);
+}
+
+/// A difference with as many decimals as the values it is taken from: a float's last bits do
+/// not show as 0.600002.
+QString differenceText(double difference, float a, float b)
+{
+    const int decimals = std::max({1, decimalsOf(valueText(a)), decimalsOf(valueText(b))});
+    return QString::number(difference, 'f', decimals);
+}
+
+} // namespace
+
+/// The table of both cursors' records and B - A, drawn in the plot's upper left corner with the
+/// legend's font, so it is sized with the chart on paper as on screen.
+class ChartCursors::Table : public QCPLayerable
+{
+public:
+    explicit Table(ChartCursors &owner)
+        : QCPLayerable(owner.m_plot, QStringLiteral("overlay")), m_owner(owner)
+    {}
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
+    {
+        applyAntialiasingHint(painter, false, QCP::aeOther);
+    }
+    void draw(QCPPainter *painter) override
+    {
+        const QList<QStringList> rows = m_owner.tableRows();
+        if (rows.size() < 2)
+            return;
+        const QFont font = mParentPlot->legend->font();
+        const QFontMetrics metrics(font);
+        QList<int> widths(rows.first().size(), 0);
+        for (const QStringList &row : rows) {
+            for (int c = 0; c < row.size(); ++c)
+                widths[c] = std::max(widths[c], metrics.horizontalAdvance(row[c]));
+        }
+        const int rowHeight = metrics.height() + CellPadding;
+        int tableWidth = 0;
+        for (int &w : widths) {
+            w += 2 * CellPadding;
+            tableWidth += w;
+        }
+        const QPoint origin = mParentPlot->axisRect()->topLeft() + QPoint(TableInset, TableInset);
+        painter->setFont(font);
+        painter->setPen(QPen(QColor(160, 160, 160), 1));
+        painter->setBrush(QColor(255, 255, 255, 235));
+        painter->drawRect(QRect(origin, QSize(tableWidth, rowHeight * int(rows.size()))));
+        for (int r = 0; r < rows.size(); ++r) {
+            int x = origin.x();
+            for (int c = 0; c < rows[r].size(); ++c) {
+                const QRect cell(x + CellPadding, origin.y() + r * rowHeight,
+                                 widths[c] - 2 * CellPadding, rowHeight);
+                painter->setPen(m_owner.tableColor(r, c));
+                painter->drawText(cell, (c < 2 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
+                                  rows[r][c]);
+                x += widths[c];
+            }
+        }
+    }
+
+private:
+    ChartCursors &m_owner;
+};
+
+ChartCursors::ChartCursors(QCustomPlot *plot, const TrendData &data,
+                           const std::array<QCPGraph *, TrendData::SeriesCount> &graphs)
+    : QObject(plot), m_plot(plot), m_data(data), m_graphs(graphs)
+{
+    m_plot->addLayer(QStringLiteral("hover"), m_plot->layer(QStringLiteral("overlay")),
+                     QCustomPlot::limAbove);
+    m_hoverLayer = m_plot->layer(QStringLiteral("hover"));
+    m_hoverLayer->setMode(QCPLayer::lmBuffered);
+    m_hoverLine = new QCPItemStraightLine(m_plot);
+    m_hoverLine->setLayer(m_hoverLayer);
+    m_hoverLine->setPen(QPen(HoverColor, 1, Qt::DotLine));
+    m_hoverText = new QCPItemText(m_plot);
+    m_hoverText->setLayer(m_hoverLayer);
+    m_hoverText->position->setTypeX(QCPItemPosition::ptPlotCoords);
+    m_hoverText->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    m_hoverText->setPadding(QMargins(4, 2, 4, 2));
+    m_hoverText->setBrush(QColor(255, 255, 225));
+    m_hoverText->setPen(QPen(HoverColor));
+    for (int which = A; which <= B; ++which) {
+        m_lines[which] = new QCPItemStraightLine(m_plot);
+        m_lines[which]->setLayer(QStringLiteral("overlay"));
+        m_lines[which]->setPen(QPen(CursorColor, 1, Qt::DashLine));
+        m_labels[which] = new QCPItemText(m_plot);
+        m_labels[which]->setLayer(QStringLiteral("overlay"));
+        m_labels[which]->setText(which == A ? QStringLiteral("A") : QStringLiteral("B"));
+        m_labels[which]->position->setTypeX(QCPItemPosition::ptPlotCoords);
+        m_labels[which]->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        m_labels[which]->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        m_labels[which]->setClipToAxisRect(false);
+        m_labels[which]->setPadding(QMargins(3, 0, 3, 0));
+        m_labels[which]->setBrush(CursorColor);
+        m_labels[which]->setColor(Qt::white);
+    }
+    m_table = new Table(*this);
+    hideHover();
+    update();
+
+    m_clickDelay.setSingleShot(true);
+    connect(&m_clickDelay, &QTimer::timeout, this, [this] { place(m_clickedRecord); });
+    connect(m_plot, &QCustomPlot::mouseMove, this, &ChartCursors::onMove);
+    connect(m_plot, &QCustomPlot::mousePress, this, &ChartCursors::onPress);
+    connect(m_plot, &QCustomPlot::mouseRelease, this, &ChartCursors::onRelease);
+    connect(m_plot, &QCustomPlot::mouseDoubleClick, this, &ChartCursors::onDoubleClick);
+    m_plot->installEventFilter(this);
+}
+
+void ChartCursors::setEnabled(bool on)
+{
+    m_enabled = on;
+    m_plot->setMouseTracking(on);
+    if (!on) {
+        hideHover();
+        clear();
+    }
+}
+
+void ChartCursors::setCursor(Which which, std::optional<qsizetype> index)
+{
+    if (index && (*index < 0 || *index >= m_data.size()))
+        index.reset();
+    if (m_cursors[which] == index)
+        return;
+    m_cursors[which] = index;
+    update();
+    emit changed();
+}
+
+void ChartCursors::clear()
+{
+    if (!m_cursors[A] && !m_cursors[B])
+        return;
+    m_cursors = {};
+    update();
+    emit changed();
+}
+
+CursorReadout ChartCursors::readout() const
+{
+    return CursorReadout::of(m_data, m_cursors[A], m_cursors[B]);
+}
+
+void ChartCursors::hideHover()
+{
+    if (!m_hoverLine->visible())
+        return;
+    m_hoverLine->setVisible(false);
+    m_hoverText->setVisible(false);
+    m_hoverLayer->replot();
+}
+
+void ChartCursors::update()
+{
+    for (int which = A; which <= B; ++which) {
+        const std::optional<qsizetype> index = m_cursors[which];
+        m_lines[which]->setVisible(index.has_value());
+        m_labels[which]->setVisible(index.has_value());
+        if (!index)
+            continue;
+        m_lines[which]->point1->setCoords(double(*index), 0);
+        m_lines[which]->point2->setCoords(double(*index), 1);
+        m_labels[which]->position->setCoords(double(*index), 0);
+    }
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+bool ChartCursors::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_plot && event->type() == QEvent::Leave)
+        hideHover();
+    return QObject::eventFilter(watched, event);
+}
+
+void ChartCursors::onMove(QMouseEvent *event)
+{
+    const std::optional<qsizetype> index =
+        m_enabled && m_plot->axisRect()->rect().contains(event->pos())
+            ? recordAt(event->position().x())
+            : std::nullopt;
+    if (!index) {
+        hideHover();
+        return;
+    }
+    const double x = double(*index);
+    m_hoverLine->point1->setCoords(x, 0);
+    m_hoverLine->point2->setCoords(x, 1);
+    m_hoverText->setText(valuesText(CursorReadout::recordAt(m_data, *index)));
+    m_hoverText->position->setCoords(x, 0);
+    // The text stands on the side of the line with more room.
+    const bool leftHalf = event->position().x() < m_plot->axisRect()->center().x();
+    m_hoverText->setPositionAlignment((leftHalf ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop);
+    m_hoverLine->setVisible(true);
+    m_hoverText->setVisible(true);
+    m_hoverLayer->replot();
+}
+
+void ChartCursors::onPress(QMouseEvent *event)
+{
+    m_pressPos = event->pos();
+}
+
+void ChartCursors::onRelease(QMouseEvent *event)
+{
+    if (m_afterDoubleClick) {
+        m_afterDoubleClick = false;
+        return;
+    }
+    if (!m_enabled || (event->pos() - m_pressPos).manhattanLength() > ClickSlack ||
+        !m_plot->axisRect()->rect().contains(event->pos()))
+        return;
+    const std::optional<qsizetype> index = recordAt(event->position().x());
+    if (!index)
+        return;
+    if (event->button() == Qt::RightButton) {
+        removeNearest(*index);
+    } else if (event->button() == Qt::LeftButton) {
+        m_clickedRecord = *index;
+        m_clickDelay.start(QApplication::doubleClickInterval());
+    }
+}
+
+void ChartCursors::onDoubleClick()
+{
+    m_clickDelay.stop();
+    m_afterDoubleClick = true;
+}
+
+std::optional<qsizetype> ChartCursors::recordAt(double x) const
+{
+    if (m_data.isEmpty())
+        return std::nullopt;
+    const QCPRange range = m_plot->xAxis->range();
+    const double first = std::max(0.0, std::ceil(range.lower));
+    const double last = std::min(double(m_data.size() - 1), std::floor(range.upper));
+    if (first > last)
+        return std::nullopt;
+    return qsizetype(std::clamp(std::round(m_plot->xAxis->pixelToCoord(x)), first, last));
+}
+
+void ChartCursors::place(qsizetype index)
+{
+    Which which = A;
+    if (m_cursors[A] && !m_cursors[B])
+        which = B;
+    else if (m_cursors[A] && m_cursors[B])
+        which = std::abs(*m_cursors[A] - index) <= std::abs(*m_cursors[B] - index) ? A : B;
+    setCursor(which, index);
+}
+
+void ChartCursors::removeNearest(qsizetype index)
+{
+    const auto distance = [index](std::optional<qsizetype> at) {
+        return at ? std::abs(*at - index) : std::numeric_limits<qsizetype>::max();
+    };
+    if (!m_cursors[A] && !m_cursors[B])
+        return;
+    setCursor(distance(m_cursors[A]) <= distance(m_cursors[B]) ? A : B, std::nullopt);
+}
+
+/// "12:00:03   SV 60.0   제어온도 45.3" with the visible series.
+QString ChartCursors::valuesText(const CursorReadout::Record &record) const
+{
+    QStringList parts = {record.label};
+    for (int s = 0; s < TrendData::SeriesCount; ++s) {
+        if (m_graphs[s]->visible())
+            parts << m_graphs[s]->name() + QLatin1Char(' ') + valueText(record.values[s]);
+    }
+    return parts.join(QStringLiteral("   "));
+}
+
+QList<QStringList> ChartCursors::tableRows() const
+{
+    const CursorReadout r = readout();
+    if (!r.a && !r.b)
+        return {};
+    QList<int> shown;
+    for (int s = 0; s < TrendData::SeriesCount; ++s) {
+        if (m_graphs[s]->visible())
+            shown << s;
+    }
+    QStringList header = {QString(), QStringLiteral("시간")};
+    for (int s : shown)
+        header << m_graphs[s]->name();
+    QList<QStringList> rows = {header};
+    for (const auto &[name, record] :
+         {std::pair{QStringLiteral("A"), r.a}, {QStringLiteral("B"), r.b}}) {
+        if (!record)
+            continue;
+        QStringList row = {name, record->label};
+        for (int s : shown)
+            row << valueText(record->values[s]);
+        rows << row;
+    }
+    if (r.a && r.b) {
+        const std::optional<qint64> seconds = r.seconds();
+        QStringList change = {QStringLiteral("B-A"),
+                              seconds ? CursorReadout::durationText(*seconds) : QString()};
+        QStringList rate = {QStringLiteral("℃/분"), QString()};
+        for (int s : shown) {
+            change << differenceText(*r.difference(s), r.a->values[s], r.b->values[s]);
+            const std::optional<double> perMinute = r.ratePerMinute(s);
+            rate << (perMinute ? QString::number(*perMinute, 'f', 2) : QStringLiteral("-"));
+        }
+        rows << change << rate;
+    }
+    return rows;
+}
+
+/// Series names head their columns in the series' colours; the rest is dark.
+QColor ChartCursors::tableColor(int row, int column) const
+{
+    const int series = column - 2;
+    if (row != 0 || series < 0)
+        return QColor(20, 20, 20);
+    int shownIndex = -1;
+    for (int s = 0; s < TrendData::SeriesCount; ++s) {
+        if (m_graphs[s]->visible() && ++shownIndex == series)
+            return m_graphs[s]->pen().color();
+    }
+    return QColor(20, 20, 20);
+}
