@@ -4,6 +4,8 @@
 #include "TrendChart.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <qcustomplot.h>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -83,6 +85,29 @@ BENCHMARK(ZoomedSpan)
     ->ArgsProduct({{10000, 5000000}, {0, 1}})
     ->ArgNames({"samples", "3d"})
     ->Unit(benchmark::kMillisecond);
+
+/// The readout: the mouse moving over the plot, the hover line and its values drawn at each
+/// move (only the hover layer is redrawn).
+void HoverReadout(benchmark::State &state)
+{
+    TrendChart chart;
+    chart.resize(1001, 545);
+    chart.show();
+    chart.setReadoutEnabled(true);
+    fill(chart, state.range(0));
+    chart.redraw();
+    auto *plot = chart.findChild<QCustomPlot *>();
+    const QRect area = plot->axisRect()->rect();
+    int x = area.left();
+    for (auto _ : state) {
+        const QPointF at(x, area.center().y());
+        QMouseEvent move(QEvent::MouseMove, at, plot->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(plot, &move);
+        x = x + 7 < area.right() ? x + 7 : area.left();
+    }
+}
+BENCHMARK(HoverReadout)->Arg(10000)->Arg(5000000)->Unit(benchmark::kMillisecond);
 
 void MemoryPerSample(benchmark::State &state)
 {
