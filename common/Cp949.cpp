@@ -38,6 +38,7 @@ public:
     template <typename BadWidth>
     QByteArray convert(const QByteArray &input, const QByteArray &replacement, BadWidth badWidth)
     {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // a fresh start whatever came before
         QByteArray out;
         out.reserve(input.size() * 2 + 4);
         char *in = const_cast<char *>(input.constData());
@@ -66,11 +67,22 @@ private:
     iconv_t m_cd;
 };
 
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 } // namespace
+
+// Code page 949 keeps ASCII as it is: most texts need no converter. Opening one costs more than
+// most conversions, so each thread keeps its two.
 
 QByteArray Cp949::fromUnicode(const QString &text)
 {
-    Converter converter("CP949", "UTF-8");
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
+    thread_local Converter converter("CP949", "UTF-8");
     if (!converter.valid())
         return text.toLatin1();
     return converter.convert(text.toUtf8(), QByteArray("?"), utf8Width);
@@ -78,7 +90,9 @@ QByteArray Cp949::fromUnicode(const QString &text)
 
 QString Cp949::toUnicode(const QByteArray &bytes)
 {
-    Converter converter("UTF-8", "CP949");
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    thread_local Converter converter("UTF-8", "CP949");
     if (!converter.valid())
         return QString::fromLatin1(bytes);
     const QByteArray replacement("\xEF\xBF\xBD");

@@ -49,6 +49,17 @@ QString unescaped(const QString &cell)
 
 bool GridFile::save(const QString &path, const QList<QStringList> &rows)
 {
+    return TextFile::replaceLines(path, linesOf(rows));
+}
+
+std::optional<QList<QStringList>> GridFile::load(const QString &path)
+{
+    const auto lines = TextFile::readLines(path);
+    return lines ? rowsOf(*lines) : std::nullopt;
+}
+
+QStringList GridFile::linesOf(const QList<QStringList> &rows)
+{
     QStringList lines{Signature};
     for (const QStringList &row : rows) {
         QStringList cells;
@@ -56,18 +67,17 @@ bool GridFile::save(const QString &path, const QList<QStringList> &rows)
             cells.append(escaped(cell));
         lines.append(cells.join(QLatin1Char('\t')));
     }
-    return TextFile::replaceLines(path, lines);
+    return lines;
 }
 
-std::optional<QList<QStringList>> GridFile::load(const QString &path)
+std::optional<QList<QStringList>> GridFile::rowsOf(const QStringList &lines)
 {
-    const auto lines = TextFile::readLines(path);
-    if (!lines || lines->isEmpty() || lines->first() != Signature)
+    if (lines.isEmpty() || lines.first() != Signature)
         return std::nullopt;
     QList<QStringList> rows;
-    for (qsizetype i = 1; i < lines->size(); ++i) {
+    for (qsizetype i = 1; i < lines.size(); ++i) {
         QStringList row;
-        for (const QString &cell : lines->at(i).split(QLatin1Char('\t')))
+        for (const QString &cell : lines.at(i).split(QLatin1Char('\t')))
             row.append(unescaped(cell));
         rows.append(row);
     }

@@ -13,4 +13,8 @@ class GridFile
 public:
     static bool save(const QString &path, const QList<QStringList> &rows);
     static std::optional<QList<QStringList>> load(const QString &path);
+
+    /// The file's lines for the rows, and the rows of its lines (nullopt without the signature).
+    static QStringList linesOf(const QList<QStringList> &rows);
+    static std::optional<QList<QStringList>> rowsOf(const QStringList &lines);
 };

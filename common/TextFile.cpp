@@ -11,7 +11,11 @@ std::optional<QStringList> TextFile::readLines(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    return linesOf(file.readAll());
+}
+
+QStringList TextFile::linesOf(const QByteArray &bytes)
+{
     QStringList lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -28,11 +32,17 @@ std::optional<QStringList> TextFile::readLines(const QString &path)
     return lines;
 }
 
-bool TextFile::replaceLines(const QString &path, const QStringList &lines)
+QByteArray TextFile::bytesOf(const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += Cp949::fromUnicode(line) + "\r\n";
+    return bytes;
+}
+
+bool TextFile::replaceLines(const QString &path, const QStringList &lines)
+{
+    const QByteArray bytes = bytesOf(lines);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

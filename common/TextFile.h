@@ -14,6 +14,11 @@ public:
     /// A line ends at CR LF or at a lone LF; a last line without a line end still counts.
     static std::optional<QStringList> readLines(const QString &path);
 
+    /// The lines of a file's bytes, as readLines reads them.
+    static QStringList linesOf(const QByteArray &bytes);
+    /// The bytes replaceLines writes for the lines.
+    static QByteArray bytesOf(const QStringList &lines);
+
     /// Replaces the file with the lines, each followed by CR LF. The old file stays intact until
     /// the new one is complete on disk, so a crash or a full disk never leaves a torn file.
     static bool replaceLines(const QString &path, const QStringList &lines);

@@ -61,28 +61,38 @@ int toRegister(double degrees, int decimals)
     return int(std::lround(degrees * std::pow(10.0, decimals)));
 }
 
+/// The registers of a controller as it comes from the factory (its address aside), built once:
+/// a line of 99 controllers, or a test that builds thousands of lines, copies it.
+QHash<int, int> factoryRegisters()
+{
+    QHash<int, int> registers = {{RegStatus, 0},     {RegSv, 600},     {RegRemaining, 120},
+                                 {RegLed1, 1 << 10}, {RegLed2, 0},     {RegMemoryNo, 1},
+                                 {RegRemoteId, 0},   {RegDecimals, 1}, {RegUnit, 0}};
+    for (const auto &[address, value] : Parameters)
+        registers.insert(address, value);
+    for (int address = ErrorFirst; address <= ErrorLast; ++address)
+        registers.insert(address, address == ErrorFirst ? 3 : 0);
+    // A few memory programs of a plausible kind (SV tenths, ON and OFF minutes); the rest 0.
+    for (int address = MemoryFirst; address <= MemoryLast; ++address) {
+        if (isMemory(address))
+            registers.insert(address, 0);
+    }
+    for (int entry = 0; entry < DemoPrograms; ++entry) {
+        const int offset = 100 * (entry / 50) + entry % 50; // entries 51.. sit 100 further on
+        registers.insert(MemoryFirst + offset, 400 + 50 * entry);
+        registers.insert(MemoryFirst + 200 + offset, 30 + 15 * entry);
+        registers.insert(MemoryFirst + 400 + offset, 10);
+    }
+    return registers;
+}
+
 } // namespace
 
 SimulatedController::SimulatedController(int deviceNo) : m_deviceNo(deviceNo)
 {
-    m_registers = {{RegStatus, 0},          {RegSv, 600},     {RegRemaining, 120},
-                   {RegLed1, 1 << 10},      {RegLed2, 0},     {RegMemoryNo, 1},
-                   {RegRemoteId, deviceNo}, {RegDecimals, 1}, {RegUnit, 0}};
-    for (const auto &[address, value] : Parameters)
-        m_registers.insert(address, value);
-    for (int address = ErrorFirst; address <= ErrorLast; ++address)
-        m_registers.insert(address, address == ErrorFirst ? 3 : 0);
-    // A few memory programs of a plausible kind (SV tenths, ON and OFF minutes); the rest 0.
-    for (int address = MemoryFirst; address <= MemoryLast; ++address) {
-        if (isMemory(address))
-            m_registers.insert(address, 0);
-    }
-    for (int entry = 0; entry < DemoPrograms; ++entry) {
-        const int offset = 100 * (entry / 50) + entry % 50; // entries 51.. sit 100 further on
-        m_registers.insert(MemoryFirst + offset, 400 + 50 * entry);
-        m_registers.insert(MemoryFirst + 200 + offset, 30 + 15 * entry);
-        m_registers.insert(MemoryFirst + 400 + offset, 10);
-    }
+    static const QHash<int, int> factory = factoryRegisters();
+    m_registers = factory;
+    m_registers[RegRemoteId] = deviceNo;
     updateDerivedRegisters();
 }
 

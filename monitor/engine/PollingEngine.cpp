@@ -68,11 +68,16 @@ PollingEngine::~PollingEngine() = default;
 
 void PollingEngine::startUp()
 {
-    m_state.TraceEnabled = m_files.LoadTraceSwitch();
+    startUp(m_files.LoadStartSettings(m_defaultDataFolder));
+}
+
+void PollingEngine::startUp(const SettingsFiles::StartSettings &settings)
+{
+    m_state.TraceEnabled = settings.trace;
     m_trace.setEnabled(m_state.TraceEnabled);
-    m_state.recording = m_files.LoadRecordingSettings(m_defaultDataFolder);
-    setDeviceList(m_files.LoadDeviceList());
-    usePortSettings(m_files.LoadPortSettings());
+    m_state.recording = settings.recording;
+    setDeviceList(settings.devices);
+    usePortSettings(settings.port);
 }
 
 void PollingEngine::applyPortSettings(const PortSettings &settings)

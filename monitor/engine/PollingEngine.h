@@ -55,6 +55,8 @@ public:
     /// Reads the settings files in start-up order: trace switch, recording settings, device
     /// list, port settings. The port stays closed.
     void startUp();
+    /// Start-up with settings read before (many engines on the same files).
+    void startUp(const SettingsFiles::StartSettings &settings);
 
     SharedState &state() { return m_state; }
     const SharedState &state() const { return m_state; }

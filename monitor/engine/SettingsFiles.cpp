@@ -43,64 +43,118 @@ QString SettingsFiles::logSwitchPath() const
 PortSettings SettingsFiles::LoadPortSettings() const
 {
     const auto lines = TextFile::readLines(commPath());
-    if (!lines || lines->size() < PortLines) {
-        const PortSettings defaults;
-        SavePortSettings(defaults);
-        return defaults;
-    }
-    PortSettings settings;
-    settings.PortName = lines->at(0);
-    settings.BaudRate = lines->at(1);
-    settings.ParityBit = lines->at(2);
-    settings.DataBit = lines->at(3);
-    settings.StopBit = lines->at(4);
-    settings.Protocol = lines->at(5);
-    return settings;
+    if (const auto settings = lines ? portSettingsOf(*lines) : std::nullopt)
+        return *settings;
+    const PortSettings defaults;
+    SavePortSettings(defaults);
+    return defaults;
 }
 
 bool SettingsFiles::SavePortSettings(const PortSettings &settings) const
 {
-    return TextFile::replaceLines(commPath(),
-                                  {settings.PortName, settings.BaudRate, settings.ParityBit,
-                                   settings.DataBit, settings.StopBit, settings.Protocol});
+    return TextFile::replaceLines(commPath(), linesOf(settings));
 }
 
 RecordingSettings SettingsFiles::LoadRecordingSettings(const QString &defaultDataFolder) const
 {
     TextFile::ensureFolder(cfgFolder());
     const auto lines = TextFile::readLines(saveDataPath());
-    if (!lines || lines->size() < RecordingLines) {
-        RecordingSettings defaults;
-        defaults.DataFolder = defaultDataFolder;
-        TextFile::ensureFolder(defaultDataFolder);
-        return defaults;
-    }
-    RecordingSettings settings;
-    settings.RecordSwitch = lines->at(0);
-    settings.RecordInterval = NumberText::roundHalfEven(NumberText::leadingNumber(lines->at(1)));
-    settings.RecordUnit = lines->at(2);
-    settings.DataFolder = lines->at(3);
-    settings.DataFilePrefix = lines->at(4);
-    return settings;
+    if (const auto settings = lines ? recordingSettingsOf(*lines) : std::nullopt)
+        return *settings;
+    RecordingSettings defaults;
+    defaults.DataFolder = defaultDataFolder;
+    TextFile::ensureFolder(defaultDataFolder);
+    return defaults;
 }
 
 bool SettingsFiles::SaveRecordingSettings(const RecordingSettings &settings) const
 {
     TextFile::ensureFolder(cfgFolder());
-    return TextFile::replaceLines(
-        saveDataPath(), {settings.RecordSwitch, QString::number(settings.RecordInterval),
-                         settings.RecordUnit, settings.DataFolder, settings.DataFilePrefix});
+    return TextFile::replaceLines(saveDataPath(), linesOf(settings));
 }
 
 QList<DeviceListRow> SettingsFiles::LoadDeviceListRows() const
 {
     TextFile::ensureFolder(cfgFolder());
+    return deviceListRowsOf(TextFile::readLines(setMultiPath()).value_or(QStringList()));
+}
+
+bool SettingsFiles::SaveDeviceList(const QList<DeviceListRow> &rows) const
+{
+    TextFile::ensureFolder(cfgFolder());
+    return TextFile::replaceLines(setMultiPath(), linesOf(rows));
+}
+
+QList<int> SettingsFiles::LoadDeviceList() const
+{
+    TextFile::ensureFolder(cfgFolder());
+    return devicesOf(TextFile::readLines(setMultiPath()).value_or(QStringList()));
+}
+
+bool SettingsFiles::LoadTraceSwitch() const
+{
+    TextFile::ensureFolder(cfgFolder());
+    const auto lines = TextFile::readLines(logSwitchPath());
+    if (!lines || lines->isEmpty())
+        return false;
+    return NumberText::leadingNumber(lines->first()) > 0;
+}
+
+SettingsFiles::StartSettings
+SettingsFiles::LoadStartSettings(const QString &defaultDataFolder) const
+{
+    StartSettings settings;
+    settings.trace = LoadTraceSwitch();
+    settings.recording = LoadRecordingSettings(defaultDataFolder);
+    settings.devices = LoadDeviceList();
+    settings.port = LoadPortSettings();
+    return settings;
+}
+
+std::optional<PortSettings> SettingsFiles::portSettingsOf(const QStringList &lines)
+{
+    if (lines.size() < PortLines)
+        return std::nullopt;
+    PortSettings settings;
+    settings.PortName = lines.at(0);
+    settings.BaudRate = lines.at(1);
+    settings.ParityBit = lines.at(2);
+    settings.DataBit = lines.at(3);
+    settings.StopBit = lines.at(4);
+    settings.Protocol = lines.at(5);
+    return settings;
+}
+
+QStringList SettingsFiles::linesOf(const PortSettings &settings)
+{
+    return {settings.PortName, settings.BaudRate, settings.ParityBit,
+            settings.DataBit,  settings.StopBit,  settings.Protocol};
+}
+
+std::optional<RecordingSettings> SettingsFiles::recordingSettingsOf(const QStringList &lines)
+{
+    if (lines.size() < RecordingLines)
+        return std::nullopt;
+    RecordingSettings settings;
+    settings.RecordSwitch = lines.at(0);
+    settings.RecordInterval = NumberText::roundHalfEven(NumberText::leadingNumber(lines.at(1)));
+    settings.RecordUnit = lines.at(2);
+    settings.DataFolder = lines.at(3);
+    settings.DataFilePrefix = lines.at(4);
+    return settings;
+}
+
+QStringList SettingsFiles::linesOf(const RecordingSettings &settings)
+{
+    return {settings.RecordSwitch, QString::number(settings.RecordInterval), settings.RecordUnit,
+            settings.DataFolder, settings.DataFilePrefix};
+}
+
+QList<DeviceListRow> SettingsFiles::deviceListRowsOf(const QStringList &lines)
+{
     QList<DeviceListRow> rows;
-    const auto lines = TextFile::readLines(setMultiPath());
-    if (!lines)
-        return rows;
-    for (int n = 1; n <= std::min<int>(MaxDeviceNo, int(lines->size())); ++n) {
-        const QString &line = lines->at(n - 1);
+    for (int n = 1; n <= std::min<int>(MaxDeviceNo, int(lines.size())); ++n) {
+        const QString &line = lines.at(n - 1);
         if (line.isEmpty())
             break;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
@@ -113,9 +167,8 @@ QList<DeviceListRow> SettingsFiles::LoadDeviceListRows() const
     return rows;
 }
 
-bool SettingsFiles::SaveDeviceList(const QList<DeviceListRow> &rows) const
+QStringList SettingsFiles::linesOf(const QList<DeviceListRow> &rows)
 {
-    TextFile::ensureFolder(cfgFolder());
     QStringList lines;
     // A TAB or a line break typed into a cell would split or break the line: blanks instead.
     const auto oneField = [](QString text) {
@@ -129,31 +182,18 @@ bool SettingsFiles::SaveDeviceList(const QList<DeviceListRow> &rows) const
         const DeviceListRow row = rows.value(n);
         lines.append(oneField(row.mark) + QLatin1Char('\t') + oneField(row.name));
     }
-    return TextFile::replaceLines(setMultiPath(), lines);
+    return lines;
 }
 
-QList<int> SettingsFiles::LoadDeviceList() const
+QList<int> SettingsFiles::devicesOf(const QStringList &lines)
 {
-    TextFile::ensureFolder(cfgFolder());
     QList<int> devices;
-    const auto lines = TextFile::readLines(setMultiPath());
-    if (!lines)
-        return devices;
-    for (int n = 1; n <= std::min<int>(MaxDeviceNo, int(lines->size())); ++n) {
-        const QString &line = lines->at(n - 1);
+    for (int n = 1; n <= std::min<int>(MaxDeviceNo, int(lines.size())); ++n) {
+        const QString &line = lines.at(n - 1);
         if (line.isEmpty())
             break;
         if (line.section(QLatin1Char('\t'), 0, 0) == QLatin1String("O"))
             devices.append(n);
     }
     return devices;
-}
-
-bool SettingsFiles::LoadTraceSwitch() const
-{
-    TextFile::ensureFolder(cfgFolder());
-    const auto lines = TextFile::readLines(logSwitchPath());
-    if (!lines || lines->isEmpty())
-        return false;
-    return NumberText::leadingNumber(lines->first()) > 0;
 }

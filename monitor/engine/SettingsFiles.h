@@ -4,12 +4,23 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 /// The monitor's four settings files. Comm.CFG lies in the program folder, SaveData.INI,
 /// SetMulti.INI and LogSaveF.INI in its subfolder CFG. All are code page 949 text with CR LF.
 class SettingsFiles
 {
 public:
+    /// Everything the monitor reads at start-up.
+    struct StartSettings
+    {
+        bool trace = false;
+        RecordingSettings recording;
+        QList<int> devices;
+        PortSettings port;
+    };
+
     explicit SettingsFiles(const QString &programFolder);
 
     QString commPath() const;
@@ -40,6 +51,19 @@ public:
 
     /// True when the first line of LogSaveF.INI starts with a number greater than 0.
     bool LoadTraceSwitch() const;
+
+    /// The four files in the order start-up reads them.
+    StartSettings LoadStartSettings(const QString &defaultDataFolder) const;
+
+    /// What the files' lines mean and the lines that say it, without the files: nullopt for
+    /// too few lines.
+    static std::optional<PortSettings> portSettingsOf(const QStringList &lines);
+    static QStringList linesOf(const PortSettings &settings);
+    static std::optional<RecordingSettings> recordingSettingsOf(const QStringList &lines);
+    static QStringList linesOf(const RecordingSettings &settings);
+    static QList<DeviceListRow> deviceListRowsOf(const QStringList &lines);
+    static QStringList linesOf(const QList<DeviceListRow> &rows);
+    static QList<int> devicesOf(const QStringList &lines);
 
 private:
     QString m_programFolder;

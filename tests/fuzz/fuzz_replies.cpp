@@ -31,24 +31,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     const bool sum = data[0] & 1;
-    // The program folders are written once; each run builds a fresh engine on them.
+    // The program folders are written and read once; each run starts a fresh engine on them.
     static QTemporaryDir folders[2];
-    static const bool written = [] {
+    static const std::array<SettingsFiles::StartSettings, 2> settings = [] {
+        std::array<SettingsFiles::StartSettings, 2> read;
         for (int i = 0; i < 2; ++i) {
             const ProgramFolder folder(folders[i].path());
             folder.writeDeviceList({1, 3});
             folder.writePort("COM1", i ? "SUM" : "STD");
+            const QString program = folders[i].path();
+            read[i] = SettingsFiles(program).LoadStartSettings(program + QStringLiteral("/data"));
         }
-        return true;
+        return read;
     }();
-    Q_UNUSED(written);
     const QString program = folders[sum].path();
     VirtualClock clock(QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5)));
     MemoryLink link(clock);
     SimulatedLine line({1, 3}, sum ? Frames::ChecksumMode::Sum : Frames::ChecksumMode::Std);
     link.attach(&line);
     PollingEngine engine(link, clock, program, program + QStringLiteral("/data"));
-    engine.startUp();
+    engine.startUp(settings[sum]);
     if (!engine.openPort().ok())
         return 0;
     clock.advance(1000); // on line, polling

@@ -1,68 +1,52 @@
-// The settings and grid file loaders on arbitrary file contents. Invariants: whatever loads
-// survives a save and a reload unchanged.
+// The settings and grid file loaders on arbitrary file contents, in memory: the bytes are read
+// as the files' lines and meanings, written back as the files' bytes and read again. (Writing
+// and replacing the files themselves is the crash-safety tests' business.) Invariants: whatever
+// loads survives a save and a reload unchanged.
 
 #include "FuzzCheck.h"
 #include "GridFile.h"
 #include "SettingsFiles.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "TextFile.h"
 
 namespace {
 
-void write(const QString &path, const QByteArray &bytes)
+/// The lines a file holds after the lines were saved to it.
+QStringList saved(const QStringList &lines)
 {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
+    return TextFile::linesOf(TextFile::bytesOf(lines));
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static int argc = 1;
-    static char name[] = "fuzz_settings";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    static QTemporaryDir dir;
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const SettingsFiles files(dir.path());
-    QDir().mkpath(files.cfgFolder());
+    const QStringList lines =
+        TextFile::linesOf(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
 
     // Bytes that are not code page 949 are read as U+FFFD and written back as "?": after one
     // save the values are the file's own and must then survive every save and reload.
-    write(files.commPath(), bytes);
-    check(files.SavePortSettings(files.LoadPortSettings()));
-    const PortSettings port = files.LoadPortSettings();
-    check(files.SavePortSettings(port));
-    check(files.LoadPortSettings() == port);
-
-    const QString dataFolder = dir.filePath(QStringLiteral("data"));
-    write(files.saveDataPath(), bytes);
-    check(files.SaveRecordingSettings(files.LoadRecordingSettings(dataFolder)));
-    const RecordingSettings recording = files.LoadRecordingSettings(dataFolder);
-    check(files.SaveRecordingSettings(recording));
-    check(files.LoadRecordingSettings(dataFolder) == recording);
-
-    write(files.setMultiPath(), bytes);
-    check(files.LoadDeviceList().size() <= 99);
-    check(files.SaveDeviceList(files.LoadDeviceListRows()));
-    const QList<DeviceListRow> rows = files.LoadDeviceListRows();
-    check(rows.size() == 99);
-    check(files.SaveDeviceList(rows));
-    check(files.LoadDeviceListRows() == rows);
-
-    const QString grid = dir.filePath(QStringLiteral("grid"));
-    write(grid, bytes);
-    if (const auto cells = GridFile::load(grid)) {
-        check(GridFile::save(grid, *cells));
-        const auto once = GridFile::load(grid);
+    if (const auto port = SettingsFiles::portSettingsOf(lines)) {
+        const auto once = SettingsFiles::portSettingsOf(saved(SettingsFiles::linesOf(*port)));
         check(once.has_value());
-        check(GridFile::save(grid, *once));
-        check(GridFile::load(grid) == once);
+        check(SettingsFiles::portSettingsOf(saved(SettingsFiles::linesOf(*once))) == once);
+    }
+    if (const auto recording = SettingsFiles::recordingSettingsOf(lines)) {
+        const auto once =
+            SettingsFiles::recordingSettingsOf(saved(SettingsFiles::linesOf(*recording)));
+        check(once.has_value());
+        check(SettingsFiles::recordingSettingsOf(saved(SettingsFiles::linesOf(*once))) == once);
+    }
+
+    check(SettingsFiles::devicesOf(lines).size() <= 99);
+    const QList<DeviceListRow> rows = SettingsFiles::deviceListRowsOf(
+        saved(SettingsFiles::linesOf(SettingsFiles::deviceListRowsOf(lines))));
+    check(rows.size() == 99);
+    check(SettingsFiles::deviceListRowsOf(saved(SettingsFiles::linesOf(rows))) == rows);
+
+    if (const auto cells = GridFile::rowsOf(lines)) {
+        const auto once = GridFile::rowsOf(saved(GridFile::linesOf(*cells)));
+        check(once.has_value());
+        check(GridFile::rowsOf(saved(GridFile::linesOf(*once))) == once);
     }
     return 0;
 }
