@@ -7,7 +7,6 @@
 #include "NumberEdit.h"
 #include "NumberText.h"
 #include "PrintPage.h"
-#include "RunAssociated.h"
 #include "TextFile.h"
 #include "TrendChart.h"
 #include "TrendFileReader.h"
@@ -46,6 +45,8 @@ const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온
                                  QStringLiteral("보조온도")};
 constexpr int RefreshDelayMs = 50;
 constexpr int FolderPollMs = 5000;
+/// The help's page on this window.
+const QString HelpPage = QStringLiteral("12-viewer.html");
 const QString ExportMessage =
     QStringLiteral("Excel로 데이터 전송 중... 이 메시지가 사라질 때까지 잠시 기다리세요.");
 
@@ -111,7 +112,9 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     : QMainWindow(parent), m_settings(programFolder), m_programFolder(programFolder),
       m_defaultDataFolder(defaultDataFolder), m_exportFolder(QDir::tempPath()),
       m_openWorkbook(
-          [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
+          [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
+      m_documentFolder(QCoreApplication::applicationDirPath()),
+      m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setWindowTitle(QStringLiteral("ZQ410 - Graph Viwer %1").arg(QLatin1String(Version::Caption)));
     auto *central = new QWidget(this);
@@ -483,9 +486,8 @@ void frmZQ410_GraphView::pickFolder()
 
 void frmZQ410_GraphView::openHelp()
 {
-    RunAssociated(QStringLiteral("OPEN"),
-                  QDir(m_programFolder).filePath(QStringLiteral("Help/ZQ410_Graph.chm")), QString(),
-                  m_programFolder);
+    ShippedDocument::open(ShippedDocument::helpPage(m_documentFolder, HelpPage), this,
+                          m_openDocument);
 }
 
 void frmZQ410_GraphView::ApplySeriesNames()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PrintPage.h"
+#include "ShippedDocument.h"
 #include "TrendExport.h"
 #include "TrendFileFollower.h"
 #include "ViewerSettings.h"
@@ -63,6 +64,11 @@ public:
     {
         m_openWorkbook = std::move(opener);
     }
+
+    /// Where the help is looked for (beside the executable) and how it is opened (the
+    /// platform's default program); tests replace both.
+    void setDocumentFolder(const QString &folder) { m_documentFolder = folder; }
+    void setDocumentOpener(ShippedDocument::Opener opener) { m_openDocument = std::move(opener); }
 
     /// Re-reads the file list once, 50 ms after the folder picker was confirmed or the folder
     /// changed.
@@ -153,6 +159,8 @@ private:
     QProgressBar *progress = nullptr;
 
     std::function<bool(const QString &)> m_openWorkbook;
+    QString m_documentFolder;
+    ShippedDocument::Opener m_openDocument;
     /// Stores the margins when the focus leaves their grid; cut before the window is torn down.
     QMetaObject::Connection m_marginFocusWatch;
     /// Where the focus was when a load began, given back when it ends.

@@ -22,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -40,16 +41,12 @@ constexpr int DeviceNumberPointSize = 16;
 constexpr int ConnectCheckPointSize = 14;
 const QColor ButtonBlue(192, 192, 255);
 
-/// Entries whose windows are built by later work: shown, but never clickable until they exist.
-void markNotAvailable(QAction *action)
-{
-    action->setEnabled(false);
-}
-
 } // namespace
 
 frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent)
-    : QMainWindow(parent), m_engine(engine), m_ticker(ticker)
+    : QMainWindow(parent), m_engine(engine), m_ticker(ticker),
+      m_documentFolder(QCoreApplication::applicationDirPath()),
+      m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setWindowTitle(QStringLiteral("ZQ410 %1").arg(QLatin1String(Version::Caption)));
     auto *central = new QWidget(this);
@@ -121,15 +118,13 @@ void frmZQ410_Main::buildMenus()
     mHelp = menuBar()->addMenu(QStringLiteral("도우미[&H]"));
     mHelpAbout = mHelp->addAction(QStringLiteral("대하여[&A]"), this, &frmZQ410_Main::openAbout);
     mHelp->addSeparator();
-    mHelpHelp = mHelp->addAction(QStringLiteral("도움말[&H]"));
+    mHelpHelp = mHelp->addAction(QStringLiteral("도움말[&H]"), this, &frmZQ410_Main::openHelp);
     mHelpHelp->setShortcut(Qt::Key_F1);
-    mHelpManual = mHelp->addAction(QStringLiteral("ZQ410 매뉴얼"));
+    mHelpManual =
+        mHelp->addAction(QStringLiteral("ZQ410 매뉴얼"), this, &frmZQ410_Main::openManual);
     mHelp->addSeparator();
     mHelpGraphView =
         mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"), this, &frmZQ410_Main::openViewer);
-
-    for (QAction *later : {mHelpHelp, mHelpManual})
-        markNotAvailable(later);
 }
 
 void frmZQ410_Main::buildCommandColumn()
@@ -337,6 +332,16 @@ void frmZQ410_Main::openViewer()
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ZQ410_Graph"));
     if (!QProcess::startDetached(viewer, {}, m_engine.programFolder()))
         showMessage(QStringLiteral("그래프 뷰어를 시작할 수 없습니다.\n%1").arg(viewer));
+}
+
+void frmZQ410_Main::openHelp()
+{
+    ShippedDocument::open(ShippedDocument::helpIndex(m_documentFolder), this, m_openDocument);
+}
+
+void frmZQ410_Main::openManual()
+{
+    ShippedDocument::open(ShippedDocument::manual(m_documentFolder), this, m_openDocument);
 }
 
 void frmZQ410_Main::openMemory()

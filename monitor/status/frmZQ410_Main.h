@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ShippedDocument.h"
+
 #include <QMainWindow>
 #include <array>
 
@@ -31,6 +33,11 @@ public:
     /// display tick. The port stays closed until the operator opens it.
     frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent = nullptr);
 
+    /// Where the help and the manual are looked for (beside the executable) and how they are
+    /// opened (the platform's default program); tests replace both.
+    void setDocumentFolder(const QString &folder) { m_documentFolder = folder; }
+    void setDocumentOpener(ShippedDocument::Opener opener) { m_openDocument = std::move(opener); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -54,6 +61,8 @@ private:
     void openOverview();
     void openErrors();
     void openViewer();
+    void openHelp();
+    void openManual();
     void togglePort();
     void openPort();
     void closePort();
@@ -99,4 +108,6 @@ private:
     PollingEngine &m_engine;
     DisplayTicker &m_ticker;
     LiveTrend *m_liveTrend = nullptr;
+    QString m_documentFolder;
+    ShippedDocument::Opener m_openDocument;
 };

@@ -108,6 +108,7 @@ private slots:
     void chartControlsPeriodColourAndUnit();
     void recordingSettingsWindowUpdatesTheFrame();
     void parameterAndErrorWindowsOpenOnlyOnLine();
+    void helpAndManualOpenBesideTheProgramOrSayWhereTheyWereLookedFor();
 };
 
 /// Runs the clock to the given time since the fixture started.
@@ -635,6 +636,33 @@ void tst_MainWindow::parameterAndErrorWindowsOpenOnlyOnLine()
         return frame.startsWith("\x02"
                                 "01DRR,05,0700");
     }));
+}
+
+void tst_MainWindow::helpAndManualOpenBesideTheProgramOrSayWhereTheyWereLookedFor()
+{
+    Fixture f({1});
+    frmZQ410_Main &w = *f.window;
+    QTemporaryDir folder;
+    QDir().mkpath(folder.filePath(QStringLiteral("Help")));
+    QFile index(folder.filePath(QStringLiteral("Help/index.html")));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.close();
+    QList<QUrl> opened;
+    w.setDocumentFolder(folder.path());
+    w.setDocumentOpener([&opened](const QUrl &url) {
+        opened.append(url);
+        return true;
+    });
+    QApplication::setActiveWindow(&w);
+    QTest::keyClick(&w, Qt::Key_F1);
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(index.fileName())});
+    // No manual there: the operator is told where it was looked for.
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnMenu_12")), Qt::LeftButton);
+    QCOMPARE(answer.text, QStringLiteral("파일이 없습니다. 찾은 곳:\n%1")
+                              .arg(QDir::toNativeSeparators(
+                                  folder.filePath(QStringLiteral("ZQ410.pdf")))));
+    QCOMPARE(opened.size(), 1);
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -82,6 +82,7 @@ private slots:
     void optionsSurviveAnotherLoad();
     void yRangeBoxesAndBorderSwatch();
     void folderPickerWritesFolderConfigAndRefreshesTheList();
+    void helpButtonOpensTheViewersHelpPage();
 };
 
 void tst_GraphView::folderConfigDecidesTheDataFolder()
@@ -403,6 +404,22 @@ void tst_GraphView::folderPickerWritesFolderConfigAndRefreshesTheList()
     QFile config(v.program + QStringLiteral("/Folder.CFG"));
     QVERIFY(config.open(QIODevice::ReadOnly));
     QCOMPARE(config.readAll(), other.toLocal8Bit() + "\r\n");
+}
+
+void tst_GraphView::helpButtonOpensTheViewersHelpPage()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    const QString page = v.dir.filePath(QStringLiteral("exe/Help/12-viewer.html"));
+    v.write(page, "<html></html>");
+    QList<QUrl> opened;
+    w.setDocumentFolder(v.dir.filePath(QStringLiteral("exe")));
+    w.setDocumentOpener([&opened](const QUrl &url) {
+        opened.append(url);
+        return true;
+    });
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("Command2")), Qt::LeftButton);
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(page)});
 }
 
 QTEST_MAIN(tst_GraphView)
