@@ -473,6 +473,18 @@ bool frmZQ410_GraphView::LoadTrendFile(const QString &path)
     return ok;
 }
 
+void frmZQ410_GraphView::showFile(const QString &path)
+{
+    const QFileInfo file(path);
+    lblFolder->setText(QDir::toNativeSeparators(file.absolutePath()));
+    pointListAt(lblFolder->text());
+    const QList<QListWidgetItem *> items = File1->findItems(file.fileName(), Qt::MatchExactly);
+    if (items.isEmpty())
+        startLoading(file.absoluteFilePath()); // a trend file by another name
+    else
+        File1->setCurrentItem(items.first());
+}
+
 void frmZQ410_GraphView::pickFolder()
 {
     FolderPicker picker(m_programFolder, m_programFolder, this);

@@ -46,6 +46,10 @@ public:
     /// Reads the file into the chart (as selecting it in the list does) and waits until it is
     /// drawn. False, with a message, when it cannot be opened.
     bool LoadTrendFile(const QString &path);
+    /// Shows a file given from outside (opened from a file manager): its folder becomes the
+    /// listed folder for this run (Folder.CFG is left as it is) and the file is selected and
+    /// drawn.
+    void showFile(const QString &path);
     bool isLoading() const { return m_loader.isRunning(); }
 
     /// The margins of sprdMargin: top, bottom, left, right in millimetres.

@@ -1,4 +1,4 @@
-// ZQ410_Graph: the viewer of ZQ410 trend data files.
+// ZQ410_Graph [FILE]: the viewer of ZQ410 trend data files; FILE, when given, is shown at once.
 
 #include "ProgramDirectory.h"
 #include "Version.h"
@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QScreen>
 
@@ -23,5 +24,9 @@ int main(int argc, char *argv[])
     window.show();
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.center() - window.rect().center());
+    // A trend file opened from the file manager (the desktop entry passes it).
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile())
+        window.showFile(arguments.first());
     return app.exec();
 }

@@ -21,6 +21,7 @@ private slots:
     void appendedRecordsAppearWithTheViewAtTheEnd();
     void zoomedViewStaysAndAShrunkFileReloads();
     void newFilesJoinTheListKeepingTheSelection();
+    void fileGivenFromOutsideIsListedAndDrawn();
     void cursorsReadDifferencesAndRateOffTheRecords();
 
 private:
@@ -138,6 +139,20 @@ void tst_Following::newFilesJoinTheListKeepingTheSelection()
     QCOMPARE(list->item(0)->text(), QStringLiteral("ZQ410_00.DAT"));
     QVERIFY(list->item(1)->isSelected());
     QVERIFY(!m_window->isLoading());
+}
+
+void tst_Following::fileGivenFromOutsideIsListedAndDrawn()
+{
+    const QString other = m_dir->filePath(QStringLiteral("elsewhere/ZQ410_07.DAT"));
+    QDir().mkpath(QFileInfo(other).path());
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(records(0, 7));
+    file.close();
+    m_window->showFile(other);
+    QTRY_COMPARE(chart().data().size(), qsizetype(7));
+    auto *list = control<QListWidget>(*m_window, QStringLiteral("File1"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("ZQ410_07.DAT"));
 }
 
 void tst_Following::cursorsReadDifferencesAndRateOffTheRecords()
