@@ -36,7 +36,7 @@ public:
     /// Converts as much as possible; on an unconvertible sequence calls onBad with the number
     /// of input bytes to skip and the output to put in its place.
     template <typename BadWidth>
-    QByteArray convert(const QByteArray &input, const QByteArray &replacement, BadWidth badWidth)
+    QByteArray convert(QByteArrayView input, const QByteArray &replacement, BadWidth badWidth)
     {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // a fresh start whatever came before
         QByteArray out;
@@ -88,7 +88,7 @@ QByteArray Cp949::fromUnicode(const QString &text)
     return converter.convert(text.toUtf8(), QByteArray("?"), utf8Width);
 }
 
-QString Cp949::toUnicode(const QByteArray &bytes)
+QString Cp949::toUnicode(QByteArrayView bytes)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);

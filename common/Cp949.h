@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 /// Conversion between Qt strings and code page 949, the code page of every file the programs
@@ -11,5 +12,5 @@ public:
     /// Characters code page 949 cannot hold become '?'.
     static QByteArray fromUnicode(const QString &text);
     /// Byte sequences that are not code page 949 become U+FFFD, one per offending byte.
-    static QString toUnicode(const QByteArray &bytes);
+    static QString toUnicode(QByteArrayView bytes);
 };

@@ -26,7 +26,7 @@ QStringList TextFile::linesOf(const QByteArray &bytes)
         qsizetype length = end - start;
         if (length > 0 && bytes.at(start + length - 1) == '\r')
             --length;
-        lines.append(Cp949::toUnicode(bytes.mid(start, length)));
+        lines.append(Cp949::toUnicode(QByteArrayView(bytes).sliced(start, length)));
         start = next;
     }
     return lines;
@@ -35,8 +35,10 @@ QStringList TextFile::linesOf(const QByteArray &bytes)
 QByteArray TextFile::bytesOf(const QStringList &lines)
 {
     QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += Cp949::fromUnicode(line) + "\r\n";
+    for (const QString &line : lines) {
+        bytes += Cp949::fromUnicode(line);
+        bytes += "\r\n";
+    }
     return bytes;
 }
 

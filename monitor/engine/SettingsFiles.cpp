@@ -162,7 +162,10 @@ QList<DeviceListRow> SettingsFiles::deviceListRowsOf(const QStringList &lines)
             rows.append({line, QString()});
             break;
         }
-        rows.append({line.left(tab), line.mid(tab + 1).section(QLatin1Char('\t'), 0, 0)});
+        // The name ends at the next TAB, if any.
+        const QStringView rest = QStringView(line).sliced(tab + 1);
+        const qsizetype end = rest.indexOf(QLatin1Char('\t'));
+        rows.append({line.first(tab), (end < 0 ? rest : rest.first(end)).toString()});
     }
     return rows;
 }
@@ -170,17 +173,24 @@ QList<DeviceListRow> SettingsFiles::deviceListRowsOf(const QStringList &lines)
 QStringList SettingsFiles::linesOf(const QList<DeviceListRow> &rows)
 {
     QStringList lines;
+    lines.reserve(MaxDeviceNo);
     // A TAB or a line break typed into a cell would split or break the line: blanks instead.
-    const auto oneField = [](QString text) {
-        for (QChar &c : text) {
+    const auto appendField = [](QString &line, const QString &text) {
+        const qsizetype from = line.size();
+        line += text;
+        for (qsizetype i = from; i < line.size(); ++i) {
+            const QChar c = line.at(i);
             if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-                c = QLatin1Char(' ');
+                line[i] = QLatin1Char(' ');
         }
-        return text;
     };
     for (int n = 0; n < MaxDeviceNo; ++n) {
         const DeviceListRow row = rows.value(n);
-        lines.append(oneField(row.mark) + QLatin1Char('\t') + oneField(row.name));
+        QString line;
+        appendField(line, row.mark);
+        line += QLatin1Char('\t');
+        appendField(line, row.name);
+        lines.append(line);
     }
     return lines;
 }
