@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <qcustomplot.h>
 #include <benchmark/benchmark.h>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -43,21 +43,26 @@ BENCHMARK(AppendAndRedraw)
     ->ArgNames({"samples", "3d"})
     ->Unit(benchmark::kMillisecond);
 
-/// Zooming and scrolling: redraw a window of a tenth of the samples at a new place each time.
-void ZoomAndScroll(benchmark::State &state)
+/// Redraws of `span` samples at a new place each time.
+void zoomedRedraws(benchmark::State &state, double span)
 {
     TrendChart chart;
     chart.resize(1001, 545);
     chart.show();
     chart.set3D(state.range(1) != 0);
     fill(chart, state.range(0));
-    const double span = double(state.range(0)) / 10;
     double first = 0;
     for (auto _ : state) {
         chart.setXRange(first, first + span);
         chart.redraw();
         first = std::fmod(first + span / 3, double(state.range(0)) - span);
     }
+}
+
+/// Zooming and scrolling: a tenth of the samples visible.
+void ZoomAndScroll(benchmark::State &state)
+{
+    zoomedRedraws(state, double(state.range(0)) / 10);
 }
 BENCHMARK(ZoomAndScroll)
     ->ArgsProduct({{10000, 5000000}, {0, 1}})
@@ -68,18 +73,7 @@ BENCHMARK(ZoomAndScroll)
 /// what a redraw costs for the size of the data alone.
 void ZoomedSpan(benchmark::State &state)
 {
-    TrendChart chart;
-    chart.resize(1001, 545);
-    chart.show();
-    chart.set3D(state.range(1) != 0);
-    fill(chart, state.range(0));
-    constexpr double Span = 5000;
-    double first = 0;
-    for (auto _ : state) {
-        chart.setXRange(first, first + Span);
-        chart.redraw();
-        first = std::fmod(first + Span / 3, double(state.range(0)) - Span);
-    }
+    zoomedRedraws(state, 5000);
 }
 BENCHMARK(ZoomedSpan)
     ->ArgsProduct({{10000, 5000000}, {0, 1}})
@@ -101,8 +95,8 @@ void HoverReadout(benchmark::State &state)
     int x = area.left();
     for (auto _ : state) {
         const QPointF at(x, area.center().y());
-        QMouseEvent move(QEvent::MouseMove, at, plot->mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, plot->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(plot, &move);
         x = x + 7 < area.right() ? x + 7 : area.left();
     }
