@@ -175,16 +175,18 @@ void tst_TextFile::killedWriterLeavesTheOldOrTheNewFile()
         QProcess writer;
         writer.start(QStringLiteral(SETTINGS_WRITER), {path});
         QVERIFY(writer.waitForStarted());
+        // The first writer is given the time to write once, however slowly it starts (a loaded
+        // machine, a sanitized build): from then on the file must always be there.
+        if (i == 0)
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 30000);
         QTest::qWait(5 + random.bounded(40));
         ::kill(pid_t(writer.processId()), SIGKILL);
         QVERIFY(writer.waitForFinished());
         ++kills;
         const QByteArray now = contents(path);
-        if (!now.isEmpty() || QFile::exists(path))
-            QVERIFY2(now == a || now == b, now.constData());
+        QVERIFY2(now == a || now == b, now.constData());
     }
     QCOMPARE(kills, 100);
-    QVERIFY(QFile::exists(path));
 }
 
 void tst_TextFile::programFolderIsTheExecutablesWhenWritable()
