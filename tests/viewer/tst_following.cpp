@@ -125,6 +125,13 @@ void tst_Following::zoomedViewStaysAndAShrunkFileReloads()
     QVERIFY(m_window->follower().isFollowing());
     append(records(30, 1, 1.0));
     QTRY_COMPARE(chart().data().size(), qsizetype(31));
+
+    // Replaced by a longer file with another beginning: read afresh too, not appended to.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("2024-06-01\t08:00:00\t70.0\t20.0\t20.0\r\n" + records(1, 40, 1.0));
+    file.close();
+    QTRY_COMPARE(chart().data().size(), qsizetype(41));
+    QCOMPARE(chart().data().label(0), QStringLiteral("08:00:00"));
 }
 
 void tst_Following::newFilesJoinTheListKeepingTheSelection()
