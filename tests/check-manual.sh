@@ -7,7 +7,7 @@ help=$2
 pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
 [ "$pages" -ge 8 ] || { echo "only $pages pages"; exit 1; }
 pdfinfo "$pdf" | grep -q "^Page size:.*(A4)" || { echo "not A4"; exit 1; }
-text=$(pdftotext -layout "$pdf" - | tr -d ' ')
+text=$(pdftotext -layout "$pdf" - | tr -d ' \001')
 for window in 메인창 통신포트설정 데이터저장설정 폴더선택 멀티설정 멀티운전 파라메터설정 값입력 \
     에러메시지 메모리설정 대하여 그래프뷰어 화면프린트; do
     grep -q "$window" <<<"$text" || { echo "the manual does not name $window"; exit 1; }
