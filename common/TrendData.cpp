@@ -140,8 +140,8 @@ void TrendData::clear()
         levels.clear();
 }
 
-/// The chunk that takes the next sample, at offset m_size's place in it.
-TrendData::Chunk &TrendData::chunkForNext()
+/// Where the next sample goes, its time stored there; its chunk is made when it starts one.
+std::pair<TrendData::Chunk &, qsizetype> TrendData::storeNextTime(qint32 time)
 {
     if (m_runs.empty())
         m_runs.push_back({0, 0});
@@ -149,27 +149,25 @@ TrendData::Chunk &TrendData::chunkForNext()
     const size_t chunkIndex = run.chunk + size_t((m_size - run.first) / ChunkSize);
     if (chunkIndex == m_chunks.size())
         m_chunks.push_back(std::make_unique<Chunk>());
-    return *m_chunks[chunkIndex];
+    Chunk &chunk = *m_chunks[chunkIndex];
+    const qsizetype offset = (m_size - run.first) % ChunkSize;
+    chunk.times[offset] = time;
+    ++m_size;
+    return {chunk, offset};
 }
 
 void TrendData::append(qint32 time, const std::array<float, SeriesCount> &values)
 {
-    Chunk &chunk = chunkForNext();
-    const qsizetype offset = (m_size - m_runs.back().first) % ChunkSize;
-    chunk.times[offset] = time;
+    const auto [chunk, offset] = storeNextTime(time);
     for (int s = 0; s < SeriesCount; ++s)
         chunk.columns[s].set(offset, values[s]);
-    ++m_size;
 }
 
 void TrendData::appendTenths(qint32 time, const std::array<qint16, SeriesCount> &tenths)
 {
-    Chunk &chunk = chunkForNext();
-    const qsizetype offset = (m_size - m_runs.back().first) % ChunkSize;
-    chunk.times[offset] = time;
+    const auto [chunk, offset] = storeNextTime(time);
     for (int s = 0; s < SeriesCount; ++s)
         chunk.columns[s].setTenths(offset, tenths[s]);
-    ++m_size;
 }
 
 /// Tail's chunks are taken over as they are, each of its runs becoming one of ours: nothing is

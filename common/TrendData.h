@@ -113,7 +113,7 @@ private:
     };
 
     Place locate(qsizetype index) const;
-    Chunk &chunkForNext();
+    std::pair<Chunk &, qsizetype> storeNextTime(qint32 time);
 
     void summarise() const;
     void summariseSeries(int series) const;
