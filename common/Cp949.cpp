@@ -88,6 +88,18 @@ QByteArray Cp949::fromUnicode(const QString &text)
     return converter.convert(text.toUtf8(), QByteArray("?"), utf8Width);
 }
 
+void Cp949::appendFromUnicode(QByteArray &bytes, const QString &text)
+{
+    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        bytes += fromUnicode(text);
+        return;
+    }
+    const qsizetype at = bytes.size();
+    bytes.resize(at + text.size());
+    std::transform(text.begin(), text.end(), bytes.begin() + at,
+                   [](QChar c) { return char(c.unicode()); });
+}
+
 QString Cp949::toUnicode(QByteArrayView bytes)
 {
     if (isAscii(bytes))

@@ -17,6 +17,8 @@ std::optional<QStringList> TextFile::readLines(const QString &path)
 QStringList TextFile::linesOf(const QByteArray &bytes)
 {
     QStringList lines;
+    lines.reserve(bytes.count('\n') + 1);
+    QByteArrayView previous;
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -26,7 +28,13 @@ QStringList TextFile::linesOf(const QByteArray &bytes)
         qsizetype length = end - start;
         if (length > 0 && bytes.at(start + length - 1) == '\r')
             --length;
-        lines.append(Cp949::toUnicode(QByteArrayView(bytes).sliced(start, length)));
+        const QByteArrayView line = QByteArrayView(bytes).sliced(start, length);
+        // Files repeat lines (the empty rows of a device list): a repeat shares the string.
+        if (!lines.isEmpty() && line == previous)
+            lines.append(lines.constLast());
+        else
+            lines.append(Cp949::toUnicode(line));
+        previous = line;
         start = next;
     }
     return lines;
@@ -35,8 +43,12 @@ QStringList TextFile::linesOf(const QByteArray &bytes)
 QByteArray TextFile::bytesOf(const QStringList &lines)
 {
     QByteArray bytes;
+    qsizetype size = 0;
+    for (const QString &line : lines)
+        size += line.size() + 2;
+    bytes.reserve(size); // exact for ASCII; code page 949 takes at most two bytes a character
     for (const QString &line : lines) {
-        bytes += Cp949::fromUnicode(line);
+        Cp949::appendFromUnicode(bytes, line);
         bytes += "\r\n";
     }
     return bytes;

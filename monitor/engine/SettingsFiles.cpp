@@ -184,8 +184,13 @@ QStringList SettingsFiles::linesOf(const QList<DeviceListRow> &rows)
                 line[i] = QLatin1Char(' ');
         }
     };
+    static const QString emptyRow = QStringLiteral("\t");
     for (int n = 0; n < MaxDeviceNo; ++n) {
         const DeviceListRow row = rows.value(n);
+        if (row.mark.isEmpty() && row.name.isEmpty()) {
+            lines.append(emptyRow); // most of the 99 rows: one shared string
+            continue;
+        }
         QString line;
         appendField(line, row.mark);
         line += QLatin1Char('\t');
@@ -202,7 +207,8 @@ QList<int> SettingsFiles::devicesOf(const QStringList &lines)
         const QString &line = lines.at(n - 1);
         if (line.isEmpty())
             break;
-        if (line.section(QLatin1Char('\t'), 0, 0) == QLatin1String("O"))
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (QStringView(line).first(tab < 0 ? line.size() : tab) == u"O")
             devices.append(n);
     }
     return devices;
