@@ -2,13 +2,25 @@
 
 #include "TextFile.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString Signature = QStringLiteral("ZQ410 GRID 1");
 
+bool special(QChar c)
+{
+    return c == QLatin1Char('\\') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+           c == QLatin1Char('\r');
+}
+
 QString escaped(const QString &cell)
 {
+    // Most cells hold none of the four characters and are stored as they are, without a copy.
+    if (std::none_of(cell.begin(), cell.end(), special))
+        return cell;
     QString out;
+    out.reserve(cell.size() * 2);
     for (QChar c : cell) {
         if (c == QLatin1Char('\\'))
             out += QStringLiteral("\\\\");
@@ -26,7 +38,10 @@ QString escaped(const QString &cell)
 
 QString unescaped(const QString &cell)
 {
+    if (!cell.contains(QLatin1Char('\\')))
+        return cell;
     QString out;
+    out.reserve(cell.size());
     for (qsizetype i = 0; i < cell.size(); ++i) {
         if (cell[i] != QLatin1Char('\\') || i + 1 == cell.size()) {
             out += cell[i];
@@ -63,6 +78,7 @@ QStringList GridFile::linesOf(const QList<QStringList> &rows)
     QStringList lines{Signature};
     for (const QStringList &row : rows) {
         QStringList cells;
+        cells.reserve(row.size());
         for (const QString &cell : row)
             cells.append(escaped(cell));
         lines.append(cells.join(QLatin1Char('\t')));
@@ -75,10 +91,11 @@ std::optional<QList<QStringList>> GridFile::rowsOf(const QStringList &lines)
     if (lines.isEmpty() || lines.first() != Signature)
         return std::nullopt;
     QList<QStringList> rows;
+    rows.reserve(lines.size() - 1);
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        QStringList row;
-        for (const QString &cell : lines.at(i).split(QLatin1Char('\t')))
-            row.append(unescaped(cell));
+        QStringList row = lines.at(i).split(QLatin1Char('\t'));
+        for (QString &cell : row)
+            cell = unescaped(cell);
         rows.append(row);
     }
     return rows;
