@@ -73,6 +73,11 @@ bool isAscii(QByteArrayView bytes)
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
 } // namespace
 
 // Code page 949 keeps ASCII as it is: most texts need no converter. Opening one costs more than
@@ -80,7 +85,7 @@ bool isAscii(QByteArrayView bytes)
 
 QByteArray Cp949::fromUnicode(const QString &text)
 {
-    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+    if (isAscii(text))
         return text.toLatin1();
     thread_local Converter converter("CP949", "UTF-8");
     if (!converter.valid())
@@ -90,7 +95,7 @@ QByteArray Cp949::fromUnicode(const QString &text)
 
 void Cp949::appendFromUnicode(QByteArray &bytes, const QString &text)
 {
-    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+    if (!isAscii(text)) {
         bytes += fromUnicode(text);
         return;
     }
