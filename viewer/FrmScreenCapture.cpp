@@ -21,16 +21,21 @@ bool FrmScreenCapture::saveBmp(const QImage &image, const QString &path)
     return writer.write(image);
 }
 
-void FrmScreenCapture::run(QWidget *chart, QWidget *parent)
+QString FrmScreenCapture::askFileName(QWidget *parent)
 {
-    const QImage image = CaptureScreenRect(chart);
     QFileDialog dialog(parent, QStringLiteral("화면프린트"), QString(),
                        QStringLiteral("BMP FILES(*.BMP)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // Qt's own dialog: the name stays exactly as typed, and an existing file is replaced
-    // without a question.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    saveBmp(image, dialog.selectedFiles().first());
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+void FrmScreenCapture::run(QWidget *chart, QWidget *parent, const FileChooser &choose)
+{
+    const QImage image = CaptureScreenRect(chart);
+    const QString path = choose(parent);
+    if (!path.isEmpty())
+        saveBmp(image, path);
 }

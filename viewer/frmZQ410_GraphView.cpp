@@ -206,7 +206,7 @@ void frmZQ410_GraphView::buildTopRow()
         (*b.button)->setStyleSheet(QStringLiteral("background-color: %1;").arg(ButtonBlue.name()));
     }
     connect(Command1, &QPushButton::clicked, this,
-            [this] { FrmScreenCapture::run(ChartFX1, this); });
+            [this] { FrmScreenCapture::run(ChartFX1, this, m_chooseCaptureFile); });
     connect(btnToExcel, &QPushButton::clicked, this, &frmZQ410_GraphView::exportSelectedFile);
     connect(Command2, &QPushButton::clicked, this, &frmZQ410_GraphView::openHelp);
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FrmScreenCapture.h"
 #include "PrintPage.h"
 #include "ShippedDocument.h"
 #include "TrendExport.h"
@@ -73,6 +74,11 @@ public:
     /// platform's default program); tests replace both.
     void setDocumentFolder(const QString &folder) { m_documentFolder = folder; }
     void setDocumentOpener(ShippedDocument::Opener opener) { m_openDocument = std::move(opener); }
+    /// How "현재 그래프 저장" asks for the picture's file (the save dialog); tests replace it.
+    void setCaptureFileChooser(FrmScreenCapture::FileChooser chooser)
+    {
+        m_chooseCaptureFile = std::move(chooser);
+    }
 
     /// Re-reads the file list once, 50 ms after the folder picker was confirmed or the folder
     /// changed.
@@ -165,6 +171,7 @@ private:
     std::function<bool(const QString &)> m_openWorkbook;
     QString m_documentFolder;
     ShippedDocument::Opener m_openDocument;
+    FrmScreenCapture::FileChooser m_chooseCaptureFile = FrmScreenCapture::askFileName;
     /// Stores the margins when the focus leaves their grid; cut before the window is torn down.
     QMetaObject::Connection m_marginFocusWatch;
     /// Where the focus was when a load began, given back when it ends.

@@ -117,6 +117,7 @@ private slots:
     void exportSplitsPastTheRowLimitAndNamesColumnsPastZ();
     void exportWithNoFileOrAnUnwritableFolder();
     void captureIsTheChartOnTheClipboardAndABmpFile();
+    void captureDialogAsksForABmpFileAndCancelSavesNothing();
 };
 
 void tst_Outputs::marginsGoToThePrintoutInInches()
@@ -323,35 +324,44 @@ void tst_Outputs::captureIsTheChartOnTheClipboardAndABmpFile()
     Viewer v;
     frmZQ410_GraphView &w = v.start();
     v.selectFile();
-    const QString name = v.dir.filePath(QStringLiteral("picture"));
-    whenModal([name](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("BMP FILES(*.BMP)")});
-        dialog->selectFile(name);
-        QMetaObject::invokeMethod(dialog, "accept");
+    QString answer = v.dir.filePath(QStringLiteral("picture"));
+    int asked = 0;
+    w.setCaptureFileChooser([&](QWidget *) {
+        ++asked;
+        return answer;
     });
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("Command1")), Qt::LeftButton);
-    QVERIFY(QFile::exists(name));
-    QFile file(name);
+    QCOMPARE(asked, 1);
+    QFile file(answer);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.read(2), QByteArray("BM"));
-    QCOMPARE(QImageReader(name).size(), chartOf(w)->size());
+    QCOMPARE(QImageReader(answer).size(), chartOf(w)->size());
     QCOMPARE(QApplication::clipboard()->image().size(), chartOf(w)->size());
 
     // Cancel: nothing saved, the picture stays on the clipboard.
     QApplication::clipboard()->clear();
-    const QString other = v.dir.filePath(QStringLiteral("other.bmp"));
-    whenModal([other](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        dialog->selectFile(other);
-        dialog->reject();
-    });
+    answer.clear();
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("Command1")), Qt::LeftButton);
-    QVERIFY(!QFile::exists(other));
+    QCOMPARE(asked, 2);
+    QCOMPARE(QDir(v.dir.path()).entryList({QStringLiteral("*.bmp")}), QStringList());
     QCOMPARE(QApplication::clipboard()->image().size(), chartOf(w)->size());
     QVERIFY(!FrmScreenCapture::saveBmp(QImage(4, 4, QImage::Format_RGB32),
                                        v.dir.filePath(QStringLiteral("missing/x"))));
+}
+
+void tst_Outputs::captureDialogAsksForABmpFileAndCancelSavesNothing()
+{
+    QWidget parent;
+    QStringList filters;
+    whenModal([&filters](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        filters = dialog->nameFilters();
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->reject();
+    });
+    QCOMPARE(FrmScreenCapture::askFileName(&parent), QString());
+    QCOMPARE(filters, QStringList{QStringLiteral("BMP FILES(*.BMP)")});
 }
 
 QTEST_MAIN(tst_Outputs)
