@@ -53,6 +53,14 @@ SimulatedController *SimulatedLine::controller(int deviceNo)
     return it == m_devices.end() ? nullptr : it->get();
 }
 
+void SimulatedLine::setDeviceLatency(int deviceNo, int ms)
+{
+    if (ms < 0 && ms != NoReply)
+        m_deviceLatencyMs.remove(deviceNo);
+    else
+        m_deviceLatencyMs.insert(deviceNo, ms);
+}
+
 void SimulatedLine::advance(int ms)
 {
     for (const auto &device : std::as_const(m_devices))
@@ -77,8 +85,13 @@ QList<SimulatedLine::Emission> SimulatedLine::receive(const QByteArray &bytes)
         if (byte != Frames::LF)
             continue;
         const QByteArray request = std::exchange(m_request, QByteArray());
+        const int deviceNo =
+            request.size() >= 3 ? digitsValue(QByteArrayView(request).sliced(1, 2)) : -1;
+        const int latency = m_deviceLatencyMs.value(deviceNo, m_latencyMs);
+        if (latency == NoReply)
+            continue;
         if (const auto reply = answer(request))
-            out += deliver(*reply);
+            out += deliver(*reply, latency);
     }
     return out;
 }
@@ -104,7 +117,7 @@ QByteArray SimulatedLine::noise()
 }
 
 /// Applies the faults that turn one good reply into what actually reaches the line.
-QList<SimulatedLine::Emission> SimulatedLine::deliver(QByteArray reply)
+QList<SimulatedLine::Emission> SimulatedLine::deliver(QByteArray reply, int latencyMs)
 {
     if (roll(Fault::Silence))
         return {};
@@ -114,7 +127,7 @@ QList<SimulatedLine::Emission> SimulatedLine::deliver(QByteArray reply)
     }
     if (roll(Fault::Cut))
         reply.chop(1);
-    const int delay = roll(Fault::Late) ? LateMs : m_latencyMs;
+    const int delay = roll(Fault::Late) ? LateMs : latencyMs;
     QList<Emission> out;
     if (roll(Fault::Noise))
         out.append({std::max(0, delay - 5), noise()});

@@ -44,6 +44,11 @@ public:
     SimulatedLine(const QList<int> &deviceNos, Frames::ChecksumMode mode, quint32 seed = 1);
 
     void setLatency(int ms) { m_latencyMs = ms; }
+    /// One controller answers after ms instead of the line's latency; NoReply: not at all.
+    /// A negative value other than NoReply gives it the line's latency again.
+    static constexpr int NoReply = -1;
+    static constexpr int LineLatency = -2;
+    void setDeviceLatency(int deviceNo, int ms);
     void setFault(Fault fault, double rate);
 
     /// Feeds bytes from the monitor; returns what the line answers, in order.
@@ -62,7 +67,7 @@ private:
     QByteArray negative(const QByteArray &deviceDigits, int reason) const;
     QByteArray readRegisters(SimulatedController &device, const QByteArray &request);
     QByteArray writeRegisters(SimulatedController &device, const QByteArray &request);
-    QList<Emission> deliver(QByteArray reply);
+    QList<Emission> deliver(QByteArray reply, int latencyMs);
     bool roll(Fault fault);
     QByteArray noise();
 
@@ -72,4 +77,5 @@ private:
     QMap<Fault, double> m_faults;
     QByteArray m_request;
     int m_latencyMs = 20;
+    QMap<int, int> m_deviceLatencyMs;
 };

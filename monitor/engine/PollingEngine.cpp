@@ -25,6 +25,9 @@ constexpr int ErrorCodeCount = 5;
 /// Where a negative reply says "NG": after STX and the two device digits.
 constexpr qsizetype NgOffset = 3;
 
+constexpr int RegisterMin = -32768;
+constexpr int RegisterMax = 32767;
+
 const QList<int> ErrorRegisters = {700, 701, 702, 703, 704};
 
 bool isMemoryRead(int code)
@@ -35,6 +38,20 @@ bool isMemoryRead(int code)
 bool isMemoryWrite(int code)
 {
     return code >= CodeFirstMemoryWrite && code <= CodeLastMemoryWrite;
+}
+
+/// The register values a good reply to the request carries.
+int expectedValues(int requestCode)
+{
+    if (requestCode == CodeStatus)
+        return int(StatusDecoder::statusRegisters().size());
+    if (requestCode == CodeParameters)
+        return int(StatusDecoder::parameterRegisters().size());
+    if (requestCode == CodeErrors)
+        return ErrorCodeCount;
+    if (isMemoryRead(requestCode))
+        return MemoryTable::BlockSize;
+    return 0;
 }
 
 Kind kindOf(int requestCode)
@@ -111,9 +128,12 @@ void PollingEngine::applyDeviceList(const QList<DeviceListRow> &rows)
 
 void PollingEngine::setDeviceList(const QList<int> &devices)
 {
+    abandonRequests(RequestFailure::Reason::Replaced);
     m_state.DeviceList = devices;
     m_state.ConnectedFlags = QList<bool>(devices.size(), false);
     m_state.RunFlags = QList<bool>(devices.size(), false);
+    m_lastStatusMs = QList<qint64>(devices.size(), -1);
+    m_unansweredPolls = QList<int>(devices.size(), 0);
     m_state.LastIndex = std::max(0, int(devices.size()) - 1);
     m_table.reset(devices);
     m_currentIndex = 0;
@@ -133,16 +153,20 @@ LinkOpenResult PollingEngine::openPort()
                               QStringLiteral("사용할 기기가 없습니다. 멀티 설정에서 기기를 "
                                              "선택한 뒤 포트를 여십시오.")};
     }
-    m_requestCode = CodeIdentify;
-    m_currentIndex = 0;
     const PortSettings &port = m_state.port;
     const LinkOpenResult result = m_link.open(
         LinkSettings{port.PortName, port.BaudRate, port.ParityBit, port.DataBit, port.StopBit});
     if (!result.ok())
         return result;
+    // Nothing asked for before the port opened goes out now: the line starts with
+    // identification.
+    abandonRequests(RequestFailure::Reason::LineClosed);
+    m_requestCode = CodeIdentify;
+    m_currentIndex = 0;
+    m_timeoutCount = 0;
     ReceiveBuffer.clear();
     m_arrived.clear();
-    m_awaitingReply = false;
+    m_outstanding.reset();
     m_state.SelectedDeviceNo = 0;
     setConnectCheckVisible(true);
     tmrSend->start(SendDelayMs);
@@ -155,6 +179,7 @@ void PollingEngine::closePort()
     tmrSend->stop();
     m_readTimer->stop();
     m_sendAfterRead = false;
+    abandonRequests(RequestFailure::Reason::LineClosed);
     // Bytes that arrived but were never handled still belong in the trace.
     traceReceived(std::exchange(ReceiveBuffer, QByteArray()) + std::exchange(m_arrived, {}));
     m_link.close();
@@ -170,6 +195,8 @@ void PollingEngine::forgetLineState()
 {
     m_state.ConnectedFlags.fill(false);
     m_state.RunFlags.fill(false);
+    m_lastStatusMs.fill(-1);
+    m_unansweredPolls.fill(0);
     for (int row = 0; row < m_table.rowCount(); ++row) {
         m_table.setLinkState(row, LinkState::Unknown);
         m_table.setPickerState(row, LinkState::Unknown);
@@ -201,44 +228,151 @@ bool PollingEngine::selectDevice(int index)
     m_state.SelectedIndex = index;
     m_state.SelectedDeviceNo = m_state.DeviceList.at(index);
     m_state.PendingRequest = CodeStatus;
+    m_pending = Command{};
     clearDisplay(); // the previous controller's values must not pass for this one's
     return true;
 }
 
-void PollingEngine::queueRequest(int code, const QList<int> &addresses, const QList<int> &values)
+bool PollingEngine::isCurrent(int row) const
 {
+    if (row < 0 || row >= m_lastStatusMs.size() || !m_state.ConnectedFlags.value(row))
+        return false;
+    const qint64 last = m_lastStatusMs.at(row);
+    if (last < 0 || m_unansweredPolls.at(row) >= UnansweredToStale)
+        return false;
+    const qint64 connected = std::max<qint64>(1, m_state.ConnectedFlags.count(true));
+    return m_clock.elapsedMs() - last <= StaleCycles * StaleMsPerController * connected;
+}
+
+bool PollingEngine::isBusy() const
+{
+    return isWindowRequest(m_state.PendingRequest) || isWindowRequest(m_requestCode);
+}
+
+// ---- Windows' requests --------------------------------------------------------------------
+
+/// Fills the slot with a window's request for the controller deviceNo (0: the selected one),
+/// replacing one not yet taken. A request that can never be sent is refused at once.
+void PollingEngine::queueRequest(int code, int deviceNo, QObject *requester,
+                                 const QList<int> &addresses, const QList<int> &values)
+{
+    Command command;
+    command.deviceNo = deviceNo > 0 ? deviceNo : m_state.SelectedDeviceNo;
+    command.addresses = addresses;
+    command.values = values;
+    command.decimals = m_state.DecimalPlaces;
+    command.requester = requester;
+    if (rowOf(command.deviceNo) < 0) {
+        refuse(code, command, RequestFailure::Reason::NoController);
+        return;
+    }
+    if (code == CodeWrite &&
+        !Frames::buildWrite(command.deviceNo, addresses, values, m_state.ChecksumMode)) {
+        refuse(code, command, RequestFailure::Reason::OutOfRange);
+        return;
+    }
     m_state.AddressList = addresses;
     m_state.ValueList = values;
     m_state.PendingRequest = code;
-    m_writeDeviceNo = 0;
+    m_pending = command;
 }
 
-void PollingEngine::readParameters()
+void PollingEngine::readParameters(QObject *requester, int deviceNo)
 {
-    queueRequest(CodeParameters);
+    queueRequest(CodeParameters, deviceNo, requester);
 }
 
-void PollingEngine::writeRegister(int address, int value, int deviceNo)
+void PollingEngine::writeRegister(int address, int value, int deviceNo, QObject *requester)
 {
-    queueRequest(CodeWrite, {address}, {value});
-    m_writeDeviceNo = deviceNo;
+    if (value < RegisterMin || value > RegisterMax) {
+        Command command;
+        command.deviceNo = deviceNo > 0 ? deviceNo : m_state.SelectedDeviceNo;
+        command.addresses = {address};
+        command.values = {value};
+        command.requester = requester;
+        refuse(CodeWrite, command, RequestFailure::Reason::OutOfRange);
+        return;
+    }
+    queueRequest(CodeWrite, deviceNo, requester, {address}, {value});
 }
 
-void PollingEngine::readErrorHistory()
+void PollingEngine::readErrorHistory(QObject *requester)
 {
-    queueRequest(CodeErrors);
+    queueRequest(CodeErrors, 0, requester);
 }
 
-void PollingEngine::readMemory(MemoryTable &table)
+void PollingEngine::readMemory(MemoryTable &table, QObject *requester)
 {
-    m_memoryTable = &table;
-    queueRequest(CodeFirstMemoryRead);
+    queueRequest(CodeFirstMemoryRead, 0, requester);
+    if (m_state.PendingRequest == CodeFirstMemoryRead)
+        m_pending.table = &table;
 }
 
-void PollingEngine::sendMemory(MemoryTable &table)
+void PollingEngine::sendMemory(MemoryTable &table, QObject *requester)
 {
-    m_memoryTable = &table;
-    queueRequest(CodeFirstMemoryWrite);
+    queueRequest(CodeFirstMemoryWrite, 0, requester);
+    if (m_state.PendingRequest == CodeFirstMemoryWrite)
+        m_pending.table = &table;
+}
+
+bool PollingEngine::isWindowRequest(int code) const
+{
+    return code > 0 && code != CodeIdentify && code != CodeStatus;
+}
+
+RequestFailure PollingEngine::failureOf(int code, const Command &command,
+                                        RequestFailure::Reason reason) const
+{
+    RequestFailure failure;
+    failure.kind = kindOf(code);
+    failure.reason = reason;
+    failure.deviceNo = command.deviceNo;
+    if (code == CodeWrite) {
+        failure.address = command.addresses.value(0);
+        failure.value = command.values.value(0);
+    }
+    if (isMemoryRead(code))
+        failure.blocksDone = code - CodeFirstMemoryRead;
+    if (isMemoryWrite(code))
+        failure.blocksDone = code - CodeFirstMemoryWrite;
+    failure.requester = command.requester.data();
+    return failure;
+}
+
+void PollingEngine::refuse(int code, const Command &command, RequestFailure::Reason reason)
+{
+    emit requestFailed(failureOf(code, command, reason));
+}
+
+/// The window's request under way is given up; polling goes on at once.
+void PollingEngine::dropCommand(RequestFailure::Reason reason)
+{
+    const RequestFailure failure = failureOf(m_requestCode, m_command, reason);
+    finishCommand();
+    m_currentIndex = connectedIndexOrFirst(m_currentIndex);
+    emit requestFailed(failure);
+}
+
+void PollingEngine::finishCommand()
+{
+    m_command = Command{};
+    m_requestCode = CodeStatus;
+    m_failuresInRow = 0;
+}
+
+/// Empties the slot and ends the window's request under way, telling their windows.
+void PollingEngine::abandonRequests(RequestFailure::Reason reason)
+{
+    const int pendingCode = std::exchange(m_state.PendingRequest, 0);
+    const Command pending = std::exchange(m_pending, Command{});
+    if (isWindowRequest(pendingCode))
+        refuse(pendingCode, pending, reason);
+    if (!isWindowRequest(m_requestCode))
+        return;
+    const int code = m_requestCode;
+    const Command running = m_command;
+    finishCommand();
+    refuse(code, running, reason);
 }
 
 int PollingEngine::NextIndex() const
@@ -273,6 +407,11 @@ int PollingEngine::connectedIndexOrFirst(int start) const
     return std::max(index, 0);
 }
 
+int PollingEngine::rowOf(int deviceNo) const
+{
+    return deviceNo > 0 ? int(m_state.DeviceList.indexOf(deviceNo)) : -1;
+}
+
 // ---- Scheduler ----------------------------------------------------------------------------
 
 void PollingEngine::onSendTick()
@@ -286,49 +425,75 @@ void PollingEngine::onSendTick()
         return;
     if (m_currentIndex < 0 || m_currentIndex > m_state.LastIndex)
         m_currentIndex = 0;
-    const int deviceNo = m_state.DeviceList.at(m_currentIndex);
+    // Whatever arrived before this request goes out cannot be its reply.
     traceReceived(std::exchange(ReceiveBuffer, QByteArray()));
-    if (m_state.PendingRequest > 0) {
-        m_requestCode = m_state.PendingRequest;
-        m_state.PendingRequest = 0;
-    }
+    if (m_state.PendingRequest > 0)
+        takePendingRequest();
     setSendLit(true);
     tmrBall_Send->start(IndicatorMs);
 
+    const int deviceNo = targetDeviceNo();
     const std::optional<QByteArray> frame = buildRequest(deviceNo);
     if (!frame) {
         // Nothing can be sent for this request, so no reply or time-out would ever re-arm the
         // tick: drop it and go back to status polling.
-        emit requestRefused(kindOf(m_requestCode));
-        m_requestCode = CodeStatus;
+        const bool transfer = isMemoryRead(m_requestCode) || isMemoryWrite(m_requestCode);
+        if (transfer && !m_command.table)
+            finishCommand(); // its window closed: nobody is left to tell
+        else if (isWindowRequest(m_requestCode))
+            dropCommand(RequestFailure::Reason::OutOfRange);
+        else
+            m_requestCode = CodeStatus;
         tmrSend->start(SendDelayMs);
         return;
     }
-    transmit(*frame);
+    transmit(*frame, deviceNo);
+}
+
+/// The slot's request replaces whatever ran before (identification, polling, a transfer). A
+/// memory transfer cut short that way is reported, so its window does not wait for ever.
+void PollingEngine::takePendingRequest()
+{
+    const int code = std::exchange(m_state.PendingRequest, 0);
+    if ((isMemoryRead(m_requestCode) || isMemoryWrite(m_requestCode)) && m_command.table)
+        refuse(m_requestCode, m_command, RequestFailure::Reason::Replaced);
+    m_requestCode = code;
+    m_command = std::exchange(m_pending, Command{});
+    m_failuresInRow = 0;
+}
+
+/// Identification and status go to the polled controller; a window's request to the
+/// controller it was queued for.
+int PollingEngine::targetDeviceNo() const
+{
+    if (m_requestCode == CodeIdentify || m_requestCode == CodeStatus)
+        return m_state.DeviceList.at(m_currentIndex);
+    return m_command.deviceNo;
 }
 
 std::optional<QByteArray> PollingEngine::buildRequest(int deviceNo)
 {
     const Frames::ChecksumMode mode = m_state.ChecksumMode;
-    const int selected = m_state.SelectedDeviceNo;
     const int code = m_requestCode;
     if (code == CodeIdentify)
         return Frames::buildWho(deviceNo, mode);
     if (code == CodeStatus)
         return Frames::buildRead(deviceNo, StatusDecoder::statusRegisters(), mode);
     if (code == CodeParameters)
-        return Frames::buildRead(selected, StatusDecoder::parameterRegisters(), mode);
+        return Frames::buildRead(deviceNo, StatusDecoder::parameterRegisters(), mode);
     if (code == CodeErrors)
-        return Frames::buildRead(selected, ErrorRegisters, mode);
+        return Frames::buildRead(deviceNo, ErrorRegisters, mode);
     if (isMemoryRead(code)) {
-        return Frames::buildRead(selected, MemoryTable::blockRegisters(code - CodeFirstMemoryRead),
+        if (!m_command.table)
+            return std::nullopt;
+        return Frames::buildRead(deviceNo, MemoryTable::blockRegisters(code - CodeFirstMemoryRead),
                                  mode);
     }
     if (code == CodeWrite) {
-        if (m_state.AddressList.isEmpty() || m_state.ValueList.isEmpty())
+        if (m_command.addresses.isEmpty() || m_command.values.isEmpty())
             return std::nullopt;
-        return Frames::buildWrite(m_writeDeviceNo > 0 ? m_writeDeviceNo : selected,
-                                  {m_state.AddressList.first()}, {m_state.ValueList.first()}, mode);
+        return Frames::buildWrite(deviceNo, {m_command.addresses.first()},
+                                  {m_command.values.first()}, mode);
     }
     if (isMemoryWrite(code))
         return buildMemoryWrite(code - CodeFirstMemoryWrite);
@@ -336,26 +501,41 @@ std::optional<QByteArray> PollingEngine::buildRequest(int deviceNo)
 }
 
 /// Fills AddressList and ValueList with block b of the memory table as it stands now and frames
-/// the write. Nothing is sent once the table is gone.
+/// the write. Nothing is sent once the table is gone, nor a block with a value its register
+/// cannot hold.
 std::optional<QByteArray> PollingEngine::buildMemoryWrite(int block)
 {
-    if (!m_memoryTable)
+    if (!m_command.table)
+        return std::nullopt;
+    const QList<int> values = m_command.table->blockValues(block, m_command.decimals);
+    const bool fits = std::all_of(values.begin(), values.end(), [](int value) {
+        return value >= RegisterMin && value <= RegisterMax;
+    });
+    if (!fits)
         return std::nullopt;
     m_state.AddressList = MemoryTable::blockRegisters(block);
-    m_state.ValueList = m_memoryTable->blockValues(block, m_state.DecimalPlaces);
-    return Frames::buildWrite(m_state.SelectedDeviceNo, m_state.AddressList, m_state.ValueList,
+    m_state.ValueList = values;
+    return Frames::buildWrite(m_command.deviceNo, m_state.AddressList, m_state.ValueList,
                               m_state.ChecksumMode);
 }
 
 /// The transmit sequence: trace the frame whether or not the port is open; when it is open,
 /// start the reply time-out and put the frame and a 0x00 byte on the line under RTS.
-void PollingEngine::transmit(const QByteArray &frame)
+void PollingEngine::transmit(const QByteArray &frame, int deviceNo)
 {
     m_trace.WriteTrace(frame, false);
     if (!m_link.isOpen())
         return;
+    Outstanding request;
+    request.deviceNo = deviceNo;
+    request.row = rowOf(deviceNo);
+    request.command = frame.mid(3, 3);
+    request.valueCount = m_requestCode == CodeIdentify ? -1 : expectedValues(m_requestCode);
+    request.sentMs = m_clock.elapsedMs();
+    m_outstanding = request;
+    if (m_requestCode == CodeStatus)
+        noteUnanswered(request.row);
     tmrRecvErr->start(ReplyTimeoutMs);
-    m_awaitingReply = true;
     m_link.transmit(frame + QByteArray(1, '\0'));
 }
 
@@ -383,19 +563,27 @@ void PollingEngine::onDeferredRead()
     m_arrived += m_link.readAll();
     const QByteArray bytes = std::exchange(m_arrived, QByteArray());
     processBytes(bytes);
-    if (m_awaitingReply) {
-        // A reply has begun but not ended: give it the rest of 600 ms from its last byte, then
-        // handle it as a time-out, so a reply cut short never stops polling.
-        const qint64 quiet = m_clock.elapsedMs() - m_lastArrivalMs;
-        tmrRecvErr->start(int(std::max<qint64>(0, ReplyTimeoutMs - quiet)));
-    }
+    if (m_outstanding)
+        armReplyDeadline();
     if (std::exchange(m_sendAfterRead, false) && !tmrSend->isActive())
         onSendTick();
 }
 
+/// The request is still unanswered after a read (nothing arrived for it, or what arrived was
+/// not its reply): its time-out runs on from when it was sent, and a reply that has begun gets
+/// 600 ms from its last byte, so a reply cut short never stops polling.
+void PollingEngine::armReplyDeadline()
+{
+    qint64 deadline = m_outstanding->sentMs + ReplyTimeoutMs;
+    if (!ReceiveBuffer.isEmpty())
+        deadline = std::max(deadline, m_lastArrivalMs + ReplyTimeoutMs);
+    tmrRecvErr->start(int(std::max<qint64>(0, deadline - m_clock.elapsedMs())));
+}
+
 /// Assembles replies from STX to LF. Bytes outside a reply (before its STX) are noise and are
-/// dropped; an "NG" at bytes 3-4 ends the reply early. Each reply is traced once, whole; dropped
-/// bytes are traced as one line when they are dropped. False when the event was abandoned.
+/// dropped; an "NG" at bytes 3-4 from the asked controller ends the reply early. Each reply is
+/// traced once, whole; dropped bytes are traced as one line when they are dropped. False when
+/// the event was abandoned.
 bool PollingEngine::processBytes(const QByteArray &bytes)
 {
     QByteArray noise;
@@ -415,31 +603,63 @@ bool PollingEngine::processBytes(const QByteArray &bytes)
         if (byte == Frames::LF) {
             const QByteArray reply = std::exchange(ReceiveBuffer, QByteArray());
             traceReceived(reply);
-            m_awaitingReply = false;
-            if (!handleCompleteReply(reply)) {
+            const Handling handling = handleCompleteReply(reply);
+            if (handling == Handling::Fault) {
                 traceReceived(bytes.sliced(i + 1));
                 abandonEvent();
                 return false;
             }
-            armSend();
+            if (handling == Handling::Done)
+                armSend();
             continue;
         }
         if (ReceiveBuffer.size() > MaxReplyBytes) {
             traceReceived(std::exchange(ReceiveBuffer, QByteArray()));
             continue;
         }
-        if (ReceiveBuffer.size() > NgOffset + 1 && ReceiveBuffer.at(NgOffset) == 'N' &&
-            ReceiveBuffer.at(NgOffset + 1) == 'G') {
-            // An early negative reply: the rest of this read is dropped.
+        if (isEarlyNegative(ReceiveBuffer)) {
+            // The rest of this read is dropped.
             traceReceived(std::exchange(ReceiveBuffer, QByteArray()) + bytes.sliced(i + 1));
-            m_awaitingReply = false;
-            m_table.setLinkState(m_currentIndex, LinkState::Negative);
+            const int row = std::exchange(m_outstanding, std::nullopt)->row;
+            m_table.setLinkState(row, LinkState::Negative);
+            if (m_requestCode != CodeIdentify)
+                countFailure(Outcome::Negative, row);
             armSend();
             return true;
         }
     }
     traceReceived(noise);
     return true;
+}
+
+/// An "NG" at bytes 3-4 of a reply from the controller that was asked.
+bool PollingEngine::isEarlyNegative(const QByteArray &buffer) const
+{
+    if (buffer.size() != NgOffset + 2 || buffer.at(NgOffset) != 'N' ||
+        buffer.at(NgOffset + 1) != 'G')
+        return false;
+    return m_outstanding && Frames::replyShape(buffer).deviceNo == m_outstanding->deviceNo;
+}
+
+/// A reply answers the request on the line only when one is outstanding, it comes from that
+/// request's controller and it answers that command (or refuses it) with the values asked for.
+/// A reply that came too late for its own request, or from another controller, answers nothing.
+bool PollingEngine::answersOutstanding(const QByteArray &reply) const
+{
+    if (!m_outstanding)
+        return false;
+    const Frames::ReplyShape shape = Frames::replyShape(reply);
+    if (shape.deviceNo != m_outstanding->deviceNo)
+        return false;
+    if (shape.command == "NG")
+        return true;
+    if (m_state.ChecksumMode == Frames::ChecksumMode::Sum && m_requestCode != CodeIdentify &&
+        !Frames::ReplyChecksumValid(reply))
+        return true; // its controller answered, corrupted: judged as a checksum error
+    if (shape.command != m_outstanding->command)
+        return false;
+    return !shape.ok || m_outstanding->valueCount < 0 ||
+           shape.valueCount == m_outstanding->valueCount;
 }
 
 void PollingEngine::traceReceived(const QByteArray &bytes)
@@ -462,13 +682,16 @@ void PollingEngine::armSend()
         tmrSend->start(SendDelayMs);
 }
 
-bool PollingEngine::handleCompleteReply(const QByteArray &reply)
+PollingEngine::Handling PollingEngine::handleCompleteReply(const QByteArray &reply)
 {
-    if (m_state.DeviceList.isEmpty() || m_currentIndex > m_state.LastIndex)
-        return false;
+    if (!answersOutstanding(reply))
+        return Handling::Dropped;
+    const int row = std::exchange(m_outstanding, std::nullopt)->row;
+    if (m_state.DeviceList.isEmpty() || row < 0 || row > m_state.LastIndex)
+        return Handling::Fault;
     if (m_requestCode == CodeIdentify) {
         handleIdentification(reply);
-        return true;
+        return Handling::Done;
     }
     Outcome outcome = Outcome::Good;
     if (m_state.ChecksumMode == Frames::ChecksumMode::Sum && !Frames::ReplyChecksumValid(reply))
@@ -477,77 +700,102 @@ bool PollingEngine::handleCompleteReply(const QByteArray &reply)
         outcome = Outcome::Negative;
     if (outcome != Outcome::Good) {
         m_link.discardInput();
-        markOutcome(outcome);
-        return true;
+        markFailure(outcome, row);
+        return Handling::Done;
     }
-    return handleGoodReply(reply);
+    return handleGoodReply(reply, row) ? Handling::Done : Handling::Fault;
 }
 
-void PollingEngine::markOutcome(Outcome outcome)
+void PollingEngine::markGood(int row)
 {
-    const int row = m_currentIndex;
-    const bool blockRequest = m_requestCode != CodeWrite;
-    switch (outcome) {
-    case Outcome::Good:
-        if (blockRequest) {
-            m_table.setLinkState(row, LinkState::Good);
-            m_table.setPickerState(row, LinkState::Good);
-        }
-        break;
-    case Outcome::Negative:
-    case Outcome::ChecksumError:
-        m_table.setLinkState(row, outcome == Outcome::Negative ? LinkState::Negative
-                                                               : LinkState::ChecksumError);
-        if (blockRequest)
-            m_table.setPickerState(row, LinkState::Failed);
-        break;
-    }
+    m_failuresInRow = 0;
+    if (m_requestCode == CodeWrite)
+        return;
+    m_table.setLinkState(row, LinkState::Good);
+    m_table.setPickerState(row, LinkState::Good);
 }
 
-bool PollingEngine::handleGoodReply(const QByteArray &reply)
+/// A refused or corrupted reply: the controller's row is marked and the request goes out again
+/// at the next tick, up to three times in a row.
+void PollingEngine::markFailure(Outcome outcome, int row)
+{
+    m_table.setLinkState(row, outcome == Outcome::Negative ? LinkState::Negative
+                                                           : LinkState::ChecksumError);
+    if (m_requestCode != CodeWrite)
+        m_table.setPickerState(row, LinkState::Failed);
+    countFailure(outcome, row);
+}
+
+/// The third failure in a row gives the request up: a status read moves on to the next
+/// controller, a window's request is dropped and its window told.
+void PollingEngine::countFailure(Outcome outcome, int row)
+{
+    if (++m_failuresInRow < FailuresToGiveUp)
+        return;
+    m_failuresInRow = 0;
+    m_table.setPickerState(row, LinkState::Failed);
+    if (m_requestCode == CodeStatus) {
+        m_currentIndex = connectedIndexOrFirst(m_currentIndex + 1);
+        return;
+    }
+    using Reason = RequestFailure::Reason;
+    dropCommand(outcome == Outcome::Negative        ? Reason::Negative
+                : outcome == Outcome::ChecksumError ? Reason::Corrupt
+                                                    : Reason::NoReply);
+}
+
+/// A status request went out to the controller; a good reply cancels it.
+void PollingEngine::noteUnanswered(int row)
+{
+    if (row >= 0 && row < m_unansweredPolls.size())
+        ++m_unansweredPolls[row];
+}
+
+bool PollingEngine::handleGoodReply(const QByteArray &reply, int row)
 {
     const int code = m_requestCode;
-    markOutcome(Outcome::Good);
+    markGood(row);
     if (code == CodeStatus) {
-        m_state.ConnectedFlags[m_currentIndex] = true;
-        if (!m_decoder.DecodeStatusBlock(reply, m_currentIndex))
+        m_state.ConnectedFlags[row] = true;
+        if (!m_decoder.DecodeStatusBlock(reply, row))
             return false;
-        emit statusBlockDecoded(m_currentIndex);
-        if (m_currentIndex == m_state.SelectedIndex)
+        m_lastStatusMs[row] = m_clock.elapsedMs();
+        m_unansweredPolls[row] = 0;
+        emit statusBlockDecoded(row);
+        if (row == m_state.SelectedIndex)
             emit selectedDisplayChanged();
-        m_currentIndex = connectedIndexOrFirst(m_currentIndex + 1);
+        m_currentIndex = connectedIndexOrFirst(row + 1);
     } else if (code == CodeParameters) {
-        if (!m_decoder.DecodeParameterBlock(reply))
+        if (!m_decoder.DecodeParameterBlock(reply, row))
             return false;
-        emit parameterBlockDecoded();
+        finishCommand();
+        emit parameterBlockDecoded(row);
         m_currentIndex = connectedIndexOrFirst(0);
-        m_requestCode = CodeStatus;
     } else if (code == CodeErrors) {
         const auto codes = Frames::replyValues(reply, ErrorCodeCount);
         if (!codes)
             return false;
+        finishCommand();
         emit errorHistoryReceived(*codes);
         m_currentIndex = connectedIndexOrFirst(0);
-        m_requestCode = CodeStatus;
     } else if (isMemoryRead(code)) {
         if (!handleMemoryBlock(code - CodeFirstMemoryRead, reply))
             return false;
         m_requestCode = code + 1;
         if (code == CodeLastMemoryRead) {
+            finishCommand();
             const int next = connectedIndexOrFirst(0) + 1;
             m_currentIndex = next > m_state.LastIndex ? 0 : next;
-            m_requestCode = CodeStatus;
         }
     } else if (code == CodeWrite) {
-        m_requestCode = CodeParameters;
+        m_requestCode = CodeParameters; // the same controller's block is read back
     } else if (isMemoryWrite(code)) {
-        emit memoryBlockSent(code - CodeFirstMemoryWrite);
         m_requestCode = code + 1;
-        if (code == CodeLastMemoryWrite) {
-            m_requestCode = CodeStatus;
-            m_memoryTable = nullptr;
+        if (code == CodeLastMemoryWrite)
+            finishCommand();
+        emit memoryBlockSent(code - CodeFirstMemoryWrite);
+        if (code == CodeLastMemoryWrite)
             emit memorySendCompleted();
-        }
     }
     return true;
 }
@@ -559,14 +807,13 @@ bool PollingEngine::handleMemoryBlock(int block, const QByteArray &reply)
     const auto values = Frames::replyValues(reply, MemoryTable::BlockSize);
     if (!values)
         return false;
-    if (!m_memoryTable)
+    MemoryTable *table = m_command.table;
+    if (!table)
         return true;
-    m_memoryTable->placeBlock(block, *values, m_state.DecimalPlaces);
+    table->placeBlock(block, *values, m_command.decimals);
     emit memoryBlockPlaced(block);
-    if (block == MemoryTable::BlockCount - 1) {
-        m_memoryTable = nullptr;
+    if (block == MemoryTable::BlockCount - 1)
         emit memoryReadCompleted();
-    }
     return true;
 }
 
@@ -604,32 +851,39 @@ void PollingEngine::finishIdentificationPass()
 void PollingEngine::onReplyTimeout()
 {
     tmrRecvErr->stop();
-    m_awaitingReply = false;
+    const std::optional<Outstanding> request = std::exchange(m_outstanding, std::nullopt);
     traceReceived(std::exchange(ReceiveBuffer, QByteArray())); // a reply abandoned unfinished
     if (m_state.DeviceList.isEmpty())
         return;
-    const int row = std::clamp(m_currentIndex, 0, m_state.LastIndex);
+    const int polled = std::clamp(m_currentIndex, 0, m_state.LastIndex);
+    const int row = request && request->row >= 0 ? request->row : polled;
     m_table.setLinkState(row, LinkState::TimedOut);
     emit replyTimedOut(row);
+    bool movedOn = false;
     if (++m_timeoutCount == TimeoutsToGiveUp) {
         m_timeoutCount = 0;
         m_table.setPickerState(row, LinkState::Failed);
         if (m_requestCode == CodeIdentify) {
-            m_state.ConnectedFlags[row] = false;
+            m_state.ConnectedFlags[polled] = false;
             m_currentIndex = NextIndex();
             if (m_currentIndex == 0)
                 finishIdentificationPass();
         } else {
             m_currentIndex = connectedIndexOrFirst(m_currentIndex + 1);
+            movedOn = m_requestCode == CodeStatus;
         }
     }
+    if (movedOn)
+        m_failuresInRow = 0;
+    else if (m_requestCode != CodeIdentify)
+        countFailure(Outcome::TimedOut, row);
     tmrSend->start(SendDelayMs);
 }
 
 void PollingEngine::onLinkLost(const QString &reason)
 {
     tmrRecvErr->stop();
-    m_awaitingReply = false;
+    m_outstanding.reset();
     closePort();
     emit portLost(reason);
 }

@@ -4,6 +4,7 @@
 #include "DeviceTable.h"
 #include "Link.h"
 #include "MemoryTable.h"
+#include "RequestFailure.h"
 #include "SelectedDisplay.h"
 #include "SettingsFiles.h"
 #include "SharedState.h"
@@ -34,19 +35,18 @@ public:
     /// A reply that grows beyond this without its LF is noise: it is thrown away.
     static constexpr int MaxReplyBytes = 1024;
 
-    /// What a request asks of a controller. Its number is the request code; the memory
-    /// transfers add the block number 0..11 to it.
-    enum class RequestKind {
-        None = 0,
-        Identification = 1,
-        Status = 11,
-        Parameters = 21,
-        ErrorHistory = 22,
-        MemoryRead = 51,
-        RegisterWrite = 101,
-        MemoryWrite = 151,
-    };
-    Q_ENUM(RequestKind)
+    using RequestKind = ::RequestKind;
+
+    /// A request that fails this many times in a row (refused, corrupted or unanswered) is
+    /// given up: a status read moves on to the next controller, a window's request is dropped
+    /// and its window told.
+    static constexpr int FailuresToGiveUp = 3;
+    /// A controller is no longer current (not charted, not recorded) after this many status
+    /// requests in a row without a good reply, or when its last status block is older than
+    /// StaleCycles polling cycles of StaleMsPerController for each connected controller.
+    static constexpr int UnansweredToStale = 3;
+    static constexpr int StaleCycles = 3;
+    static constexpr int StaleMsPerController = 1000;
 
     PollingEngine(Link &link, Clock &clock, const QString &programFolder,
                   const QString &defaultDataFolder, QObject *parent = nullptr);
@@ -94,19 +94,28 @@ public:
     /// list and for a device that is not connected.
     bool selectDevice(int index);
 
-    /// Reads the selected controller's parameter block; parameterBlockDecoded follows.
-    void readParameters();
-    /// Writes one register of the controller deviceNo (0: the selected one); the selected
-    /// controller's parameter block is read back after it.
-    void writeRegister(int address, int value, int deviceNo = 0);
+    // Windows' requests. Each goes to the controller it names when it is queued (deviceNo 0:
+    // the one selected then), whatever is selected later. requester is the window to tell
+    // through requestFailed when the request does not go through.
+
+    /// Reads the controller's parameter block; parameterBlockDecoded follows.
+    void readParameters(QObject *requester = nullptr, int deviceNo = 0);
+    /// Writes one register of the controller; its parameter block is read back after it.
+    void writeRegister(int address, int value, int deviceNo = 0, QObject *requester = nullptr);
     /// Reads the selected controller's five error codes; errorHistoryReceived follows.
-    void readErrorHistory();
+    void readErrorHistory(QObject *requester = nullptr);
     /// Reads the selected controller's memory programs into the table, twelve blocks in a row.
     /// Blocks are placed only while the table exists.
-    void readMemory(MemoryTable &table);
+    void readMemory(MemoryTable &table, QObject *requester = nullptr);
     /// Sends the table to the selected controller; each block's cells are read as it goes out.
     /// When the table is gone (its window closed) the send stops at the next block.
-    void sendMemory(MemoryTable &table);
+    void sendMemory(MemoryTable &table, QObject *requester = nullptr);
+    /// A window's request is queued or under way (anything but identification and status).
+    bool isBusy() const;
+
+    /// The controller at DeviceList index row is connected and answers its status requests:
+    /// what the table holds of it is fresh enough to chart and record.
+    bool isCurrent(int row) const;
 
     int RequestCode() const { return m_requestCode; }
     int CurrentIndex() const { return m_currentIndex; }
@@ -134,8 +143,8 @@ signals:
     void selectedDisplayChanged();
     /// A status block of DeviceList index row was decoded into the device table.
     void statusBlockDecoded(int row);
-    /// A parameter block was decoded into the selected controller's row of the device table.
-    void parameterBlockDecoded();
+    /// A parameter block was decoded into DeviceList index row of the device table.
+    void parameterBlockDecoded(int row);
     /// The selected controller's five error codes (registers 700 to 704).
     void errorHistoryReceived(const QList<int> &codes);
     /// Memory block 0..11 was placed into the table being read.
@@ -148,14 +157,41 @@ signals:
     void memorySendCompleted();
     /// The request to DeviceList index row timed out.
     void replyTimedOut(int row);
-    /// A queued request could not be framed (no device selected, a value out of range, no
-    /// memory table) and was dropped; polling goes on with status requests.
-    void requestRefused(PollingEngine::RequestKind kind);
+    /// A window's request did not go through: it could not be sent, was refused or not
+    /// answered three times in a row, or the port closed first. Polling goes on.
+    void requestFailed(const RequestFailure &failure);
     /// The port went away while open; polling has stopped and the port is closed.
     void portLost(const QString &reason);
 
 private:
-    enum class Outcome { Good, Negative, ChecksumError };
+    enum class Outcome { Good, Negative, ChecksumError, TimedOut };
+    /// What became of a complete reply.
+    enum class Handling { Done, Dropped, Fault };
+
+    /// A window's request as queued and, once the tick took it, as it runs: the controller it
+    /// goes to, its registers and values, and whom to tell.
+    struct Command
+    {
+        int deviceNo = 0;
+        QList<int> addresses;
+        QList<int> values;
+        /// The decimal places of the controller when a memory transfer was asked for.
+        int decimals = 0;
+        QPointer<MemoryTable> table;
+        QPointer<QObject> requester;
+    };
+
+    /// The request on the line: only a reply from its controller to its command, with its
+    /// number of values, answers it, and only once.
+    struct Outstanding
+    {
+        int deviceNo = 0;
+        int row = 0;
+        QByteArray command;
+        /// Values a good reply carries; -1 when not checked (identification).
+        int valueCount = -1;
+        qint64 sentMs = 0;
+    };
 
     void onSendTick();
     void onReadyRead();
@@ -163,23 +199,39 @@ private:
     void onReplyTimeout();
     void onLinkLost(const QString &reason);
 
+    void queueRequest(int code, int deviceNo, QObject *requester, const QList<int> &addresses = {},
+                      const QList<int> &values = {});
+    void takePendingRequest();
     std::optional<QByteArray> buildRequest(int deviceNo);
     std::optional<QByteArray> buildMemoryWrite(int block);
-    void queueRequest(int code, const QList<int> &addresses = {}, const QList<int> &values = {});
-    bool handleMemoryBlock(int block, const QByteArray &reply);
-    void transmit(const QByteArray &frame);
+    int targetDeviceNo() const;
+    void transmit(const QByteArray &frame, int deviceNo);
 
     bool processBytes(const QByteArray &bytes);
+    bool isEarlyNegative(const QByteArray &buffer) const;
+    bool answersOutstanding(const QByteArray &reply) const;
     void traceReceived(const QByteArray &bytes);
     void forgetLineState();
     void clearDisplay();
-    bool handleCompleteReply(const QByteArray &reply);
+    Handling handleCompleteReply(const QByteArray &reply);
     void handleIdentification(const QByteArray &reply);
-    bool handleGoodReply(const QByteArray &reply);
-    void markOutcome(Outcome outcome);
+    bool handleGoodReply(const QByteArray &reply, int row);
+    bool handleMemoryBlock(int block, const QByteArray &reply);
+    void markGood(int row);
+    void markFailure(Outcome outcome, int row);
+    void countFailure(Outcome outcome, int row);
+    void noteUnanswered(int row);
     void finishIdentificationPass();
     void abandonEvent();
     void armSend();
+    void armReplyDeadline();
+
+    bool isWindowRequest(int code) const;
+    RequestFailure failureOf(int code, const Command &command, RequestFailure::Reason reason) const;
+    void refuse(int code, const Command &command, RequestFailure::Reason reason);
+    void dropCommand(RequestFailure::Reason reason);
+    void finishCommand();
+    void abandonRequests(RequestFailure::Reason reason);
 
     void usePortSettings(const PortSettings &settings);
     void setOnline(bool online);
@@ -187,6 +239,7 @@ private:
     void setSendLit(bool lit);
     void setReceiveLit(bool lit);
     int connectedIndexOrFirst(int start) const;
+    int rowOf(int deviceNo) const;
 
     Link &m_link;
     Clock &m_clock;
@@ -209,13 +262,15 @@ private:
     int m_requestCode = 0;
     int m_currentIndex = 0;
     int m_timeoutCount = 0;
+    /// Failures in a row of the request under way; reset by a good reply or a new request.
+    int m_failuresInRow = 0;
     /// The reply being assembled, from its STX; empty between replies.
     QByteArray ReceiveBuffer;
     /// Bytes received and traced, waiting for the deferred read.
     QByteArray m_arrived;
     qint64 m_lastArrivalMs = 0;
     /// A request went out and neither its reply nor its time-out has been handled.
-    bool m_awaitingReply = false;
+    std::optional<Outstanding> m_outstanding;
     /// A tick fell inside the read delay; it runs once the read is done.
     bool m_sendAfterRead = false;
 
@@ -223,8 +278,11 @@ private:
     bool m_connectCheckVisible = false;
     bool m_sendLit = false;
     bool m_receiveLit = false;
-    /// The controller a queued register write goes to; 0 for the selected one.
-    int m_writeDeviceNo = 0;
-    /// The table of the memory transfer under way; it goes null when its window closes.
-    QPointer<MemoryTable> m_memoryTable;
+    /// The window's request in the slot (its code is PendingRequest) and the one under way.
+    Command m_pending;
+    Command m_command;
+    /// Per DeviceList index: when its last status block was decoded (-1: not since the port
+    /// opened) and how many status requests in a row went without a good reply since.
+    QList<qint64> m_lastStatusMs;
+    QList<int> m_unansweredPolls;
 };

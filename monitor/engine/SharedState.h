@@ -54,7 +54,7 @@ struct SharedState
     QList<int> DeviceList;
     /// The device answered an identification or a status request.
     QList<bool> ConnectedFlags;
-    /// Bit 0 of STATUS, kept for a device while it is the selected one.
+    /// Bit 0 of STATUS (running), from each device's own last status block.
     QList<bool> RunFlags;
     /// Index of the last DeviceList entry (0 for an empty list).
     int LastIndex = 0;

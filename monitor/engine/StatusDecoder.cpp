@@ -174,6 +174,10 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
     plain(F::RemoteId, StatusValue::RemoteId);
     plain(F::CurrentR, StatusValue::CurrentR);
     plain(F::CurrentS, StatusValue::CurrentS);
+    // Each controller's run flag follows its own status, selected or not: it decides which
+    // controllers are recorded.
+    if (p < m_state.RunFlags.size())
+        m_state.RunFlags[p] = bit(status, 0);
     if (!selected)
         return true;
 
@@ -193,19 +197,17 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
     m_display.commandLit[TimerButton] = bit(led1, TimerLedBit);
     for (int lamp = 0; lamp < int(m_display.lampLit.size()); ++lamp)
         m_display.lampLit[lamp] = bit(led1, FirstLampBit + lamp);
-    if (p < m_state.RunFlags.size())
-        m_state.RunFlags[p] = bit(status, 0);
     return true;
 }
 
-bool StatusDecoder::DecodeParameterBlock(const QByteArray &reply)
+bool StatusDecoder::DecodeParameterBlock(const QByteArray &reply, int row)
 {
     const auto w = Frames::replyValues(reply, int(parameterRegisters().size()));
-    const int row = m_state.SelectedIndex;
     if (!w || row < 0 || row >= m_table.rowCount())
         return false;
     const int d = w->at(ParameterDecimalPlaces);
-    m_state.DecimalPlaces = d;
+    if (row == m_state.SelectedIndex)
+        m_state.DecimalPlaces = d;
     for (int k = 0; k < int(parameterFields().size()); ++k) {
         const ParameterField &target = parameterFields()[k];
         m_table.setField(row, target.field, convert(w->at(k), target.conversion, d));

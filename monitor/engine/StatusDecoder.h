@@ -22,8 +22,9 @@ public:
     /// Decodes a status reply of DeviceList index p. False (and nothing written) when the reply
     /// is too short to hold the block.
     bool DecodeStatusBlock(const QByteArray &reply, int p);
-    /// Decodes a parameter reply into the selected device's row. False when it is too short.
-    bool DecodeParameterBlock(const QByteArray &reply);
+    /// Decodes a parameter reply into DeviceList index row (and, for the selected controller,
+    /// its decimal places). False when it is too short.
+    bool DecodeParameterBlock(const QByteArray &reply, int row);
 
 private:
     SharedState &m_state;

@@ -164,6 +164,26 @@ QByteArray ValueToHex(int value, int width)
     return QByteArray::number(wrapped, 16).toUpper().rightJustified(width, '0');
 }
 
+ReplyShape replyShape(const QByteArray &reply)
+{
+    ReplyShape shape;
+    const auto digit = [&reply](qsizetype i) {
+        return i < reply.size() && reply.at(i) >= '0' && reply.at(i) <= '9';
+    };
+    if (digit(1) && digit(2))
+        shape.deviceNo = (reply.at(1) - '0') * 10 + (reply.at(2) - '0');
+    if (reply.mid(3, 2) == "NG") {
+        shape.command = "NG";
+        return shape;
+    }
+    shape.command = reply.mid(3, 3);
+    const QByteArray rest = reply.mid(6);
+    shape.ok = rest.startsWith(",OK");
+    if (shape.ok)
+        shape.valueCount = int(rest.count(',')) - 1; // the comma before "OK" is not a value's
+    return shape;
+}
+
 std::optional<int> replyValue(const QByteArray &reply, int k)
 {
     // The values stand before the closing CR LF; a reply too short to hold value k has none.

@@ -42,6 +42,20 @@ int HexToSigned16(QByteArrayView text);
 /// zero-padded on the left to at least width characters.
 QByteArray ValueToHex(int value, int width);
 
+/// What a reply says of itself: who sent it, what it answers, how many values it carries.
+struct ReplyShape
+{
+    /// The two digits after STX; -1 when they are not two digits.
+    int deviceNo = -1;
+    /// The three command letters ("WHO", "DRR", "DWR"), or "NG" for a refusal.
+    QByteArray command;
+    /// ",OK" follows the command.
+    bool ok = false;
+    /// The fields after ",OK": register values of a read, the model of an identification.
+    int valueCount = 0;
+};
+ReplyShape replyShape(const QByteArray &reply);
+
 /// Value k of a read reply (the four characters at bytes 10+5k .. 13+5k), or nullopt when the
 /// reply is too short to hold it.
 std::optional<int> replyValue(const QByteArray &reply, int k);

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -32,6 +33,7 @@ frmZQ410_Memory::frmZQ410_Memory(PollingEngine &engine, QWidget *parent)
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
         b->setMinimumWidth(140);
+        b->setAutoDefault(false); // Enter in the table edits a cell, it never starts a transfer
         return b;
     };
     btnR_MC = button(QStringLiteral("기기에서 읽기[&R]"), "btnR_MC");
@@ -73,12 +75,18 @@ frmZQ410_Memory::frmZQ410_Memory(PollingEngine &engine, QWidget *parent)
 
     connect(&m_engine, &PollingEngine::memoryBlockPlaced, this,
             [this](int block) { showProgress(block + 1); });
-    connect(&m_engine, &PollingEngine::memoryReadCompleted, this,
-            [this] { lblMsg->setText(QStringLiteral("데이터 수신 완료.")); });
+    connect(&m_engine, &PollingEngine::memoryReadCompleted, this, [this] {
+        m_incompleteBlocks = -1;
+        setTransfer(Transfer::None);
+        lblMsg->setText(QStringLiteral("데이터 수신 완료."));
+    });
     connect(&m_engine, &PollingEngine::memoryBlockSent, this,
             [this](int block) { showProgress(block + 1); });
-    connect(&m_engine, &PollingEngine::memorySendCompleted, this,
-            [this] { lblMsg->setText(QStringLiteral("송신 완료.")); });
+    connect(&m_engine, &PollingEngine::memorySendCompleted, this, [this] {
+        setTransfer(Transfer::None);
+        lblMsg->setText(QStringLiteral("송신 완료."));
+    });
+    connect(&m_engine, &PollingEngine::requestFailed, this, &frmZQ410_Memory::onRequestFailed);
     connect(&m_engine, &PollingEngine::onlineChanged, this, &frmZQ410_Memory::setOnline);
     setOnline(m_engine.isOnline());
 }
@@ -122,14 +130,19 @@ void frmZQ410_Memory::buildTable()
 
 void frmZQ410_Memory::readFromController()
 {
+    if (m_transfer != Transfer::None)
+        return;
+    setTransfer(Transfer::Reading);
     lblMsg->setText(QStringLiteral("데이터 수신 중..."));
     showProgress(0);
-    m_engine.readMemory(*m_table);
+    m_engine.readMemory(*m_table, this);
 }
 
 /// Every cell must fit its register before anything goes out.
 void frmZQ410_Memory::sendToController()
 {
+    if (m_transfer != Transfer::None || !confirmIncomplete(QStringLiteral("전송")))
+        return;
     const int decimals = m_engine.state().DecimalPlaces;
     for (int column = 1; column <= MemoryTable::Columns; ++column) {
         const RegisterEntry::Kind kind =
@@ -144,9 +157,50 @@ void frmZQ410_Memory::sendToController()
             }
         }
     }
+    setTransfer(Transfer::Sending);
     lblMsg->setText(QStringLiteral("데이터 송신 중..."));
     showProgress(0);
-    m_engine.sendMemory(*m_table);
+    m_engine.sendMemory(*m_table, this);
+}
+
+/// While a transfer runs the table stays as it is: no edits, no loading, no second transfer.
+void frmZQ410_Memory::setTransfer(Transfer transfer)
+{
+    m_transfer = transfer;
+    sprdMem->setEditTriggers(transfer == Transfer::None ? QAbstractItemView::DoubleClicked |
+                                                              QAbstractItemView::EditKeyPressed |
+                                                              QAbstractItemView::AnyKeyPressed
+                                                        : QAbstractItemView::NoEditTriggers);
+    updateButtons();
+}
+
+/// A transfer that stopped says why and how far it got; a read that stopped leaves the table
+/// marked incomplete.
+void frmZQ410_Memory::onRequestFailed(const RequestFailure &failure)
+{
+    if (failure.requester != this)
+        return;
+    const bool reading = m_transfer == Transfer::Reading;
+    setTransfer(Transfer::None);
+    showProgress(failure.blocksDone);
+    QString text = failure.text();
+    if (reading) {
+        m_incompleteBlocks = failure.blocksDone;
+        text += QStringLiteral(" 표의 일부만 기기에서 읽었습니다.");
+    }
+    lblMsg->setText(text);
+}
+
+bool frmZQ410_Memory::confirmIncomplete(const QString &action)
+{
+    if (m_incompleteBlocks < 0)
+        return true;
+    const QString question =
+        QStringLiteral("표의 일부만 기기에서 읽었습니다(%1블록 중 %2블록). 그래도 %3하시겠습니까?")
+            .arg(MemoryTable::BlockCount)
+            .arg(m_incompleteBlocks)
+            .arg(action);
+    return QMessageBox::question(this, QStringLiteral("ZQ410"), question) == QMessageBox::Yes;
 }
 
 bool frmZQ410_Memory::saveTo(const QString &path) const
@@ -180,6 +234,8 @@ bool frmZQ410_Memory::loadFrom(const QString &path)
 /// A cancelled dialog or a failed write ends silently.
 void frmZQ410_Memory::saveFile()
 {
+    if (!confirmIncomplete(QStringLiteral("저장")))
+        return;
     const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), FileFilter);
     if (!path.isEmpty())
         saveTo(path);
@@ -190,8 +246,13 @@ void frmZQ410_Memory::saveFile()
 void frmZQ410_Memory::loadFile()
 {
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), FileFilter);
-    if (!path.isEmpty() && !loadFrom(path))
+    if (path.isEmpty())
+        return;
+    if (!loadFrom(path)) {
         showMessage(QStringLiteral("메모리 파일이 아닙니다. 표는 그대로입니다.\n%1").arg(path));
+        return;
+    }
+    m_incompleteBlocks = -1;
 }
 
 void frmZQ410_Memory::showProgress(int blocksDone)
@@ -199,11 +260,21 @@ void frmZQ410_Memory::showProgress(int blocksDone)
     progress->setValue(blocksDone);
 }
 
-/// Reading and sending need the line; the file buttons do not.
 void frmZQ410_Memory::setOnline(bool online)
 {
-    btnR_MC->setEnabled(online);
-    btnS_MC->setEnabled(online);
+    m_online = online;
+    updateButtons();
+}
+
+/// Reading and sending need the line; the file buttons do not. Only Close works during a
+/// transfer.
+void frmZQ410_Memory::updateButtons()
+{
+    const bool idle = m_transfer == Transfer::None;
+    btnR_MC->setEnabled(m_online && idle);
+    btnS_MC->setEnabled(m_online && idle);
+    btnS_File->setEnabled(idle);
+    btnR_File->setEnabled(idle);
 }
 
 void frmZQ410_Memory::showMessage(const QString &text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RequestFailure.h"
+
 #include <QDialog>
 
 class MemoryTable;
@@ -11,7 +13,9 @@ class QTableWidget;
 
 /// The memory window "메모리 설정": the selected controller's 100 memory entries (SV, ON time,
 /// OFF time) as a table the operator edits, read from and sent to the controller in twelve blocks,
-/// saved to and loaded from .MEM files. Closing the window stops a send at its next block.
+/// saved to and loaded from .MEM files. The table cannot be edited while a transfer runs; a
+/// transfer that stops says so with the blocks done. Closing the window stops a transfer at its
+/// next block.
 class frmZQ410_Memory : public QDialog
 {
     Q_OBJECT
@@ -25,13 +29,20 @@ public:
     bool loadFrom(const QString &path);
 
 private:
+    enum class Transfer { None, Reading, Sending };
+
     void buildTable();
+    void setTransfer(Transfer transfer);
+    void onRequestFailed(const RequestFailure &failure);
+    /// Saving or sending a table a read left incomplete is confirmed first.
+    bool confirmIncomplete(const QString &action);
     void readFromController();
     void sendToController();
     void saveFile();
     void loadFile();
     void showProgress(int blocksDone);
     void setOnline(bool online);
+    void updateButtons();
     void showMessage(const QString &text);
 
     PollingEngine &m_engine;
@@ -44,4 +55,8 @@ private:
     QPushButton *btnClose = nullptr;
     QLabel *lblMsg = nullptr;
     QProgressBar *progress = nullptr;
+    Transfer m_transfer = Transfer::None;
+    bool m_online = false;
+    /// Blocks placed by a read that stopped short; -1 when the table is whole or not read.
+    int m_incompleteBlocks = -1;
 };

@@ -2,6 +2,7 @@
 
 #include "GroupHeader.h"
 #include "LinkColours.h"
+#include "Notice.h"
 #include "PollingEngine.h"
 #include "frmZQ410_EditVal.h"
 
@@ -66,6 +67,7 @@ frmZQ410_RunMulti::frmZQ410_RunMulti(PollingEngine &engine, QWidget *parent)
     btnClose = new QPushButton(QStringLiteral("닫기[&C]"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setMinimumWidth(100);
+    btnClose->setAutoDefault(false);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
@@ -91,6 +93,10 @@ frmZQ410_RunMulti::frmZQ410_RunMulti(PollingEngine &engine, QWidget *parent)
     connect(&m_engine, &PollingEngine::statusBlockDecoded, this,
             &frmZQ410_RunMulti::CopyToOverview);
     connect(&m_engine, &PollingEngine::replyTimedOut, this, &frmZQ410_RunMulti::markTimeOut);
+    connect(&m_engine, &PollingEngine::requestFailed, this, [this](const RequestFailure &failure) {
+        if (failure.requester == this)
+            Notice::post(this, failure.text());
+    });
 }
 
 /// One row per controller, empty until its next status block; the note of the memory column for
@@ -194,7 +200,7 @@ void frmZQ410_RunMulti::onButtonClicked(int row, int button)
 {
     if (!connected(row))
         return;
-    m_engine.writeRegister(Buttons[button].address, 1, m_engine.table().deviceNo(row));
+    m_engine.writeRegister(Buttons[button].address, 1, m_engine.table().deviceNo(row), this);
 }
 
 void frmZQ410_RunMulti::onCellClicked(int row, int column)

@@ -38,6 +38,9 @@ frmZQ410_SetMulti::frmZQ410_SetMulti(PollingEngine &engine, QWidget *parent)
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnCancel = new QPushButton(QStringLiteral("취소[&C]"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    // Enter in the grid confirms a cell, never the whole list: no default button.
+    for (QPushButton *button : {btnOK, btnCancel})
+        button->setAutoDefault(false);
     connect(btnOK, &QPushButton::clicked, this, &frmZQ410_SetMulti::confirm);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 

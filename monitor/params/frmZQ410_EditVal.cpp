@@ -65,6 +65,7 @@ void frmZQ410_EditVal::confirm()
         this, txtEditVal->text(), kindOf(EditRegister), m_engine.state().DecimalPlaces);
     if (!value)
         return;
-    m_engine.writeRegister(EditRegister, *value, m_deviceNo);
+    // The window that opened this dialog hears if the write does not go through.
+    m_engine.writeRegister(EditRegister, *value, m_deviceNo, parentWidget());
     accept();
 }

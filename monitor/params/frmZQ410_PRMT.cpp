@@ -2,11 +2,14 @@
 
 #include "GradientLabel.h"
 #include "GridFile.h"
+#include "Notice.h"
 #include "PollingEngine.h"
 #include "frmZQ410_EditVal.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -77,6 +80,7 @@ void normalWeight(QWidget *widget)
 
 frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     : QDialog(parent), m_engine(engine), m_deviceNo(engine.state().SelectedDeviceNo),
+      m_row(engine.state().SelectedIndex),
       m_timerFile(timerFilePath(engine.programFolder(), m_deviceNo))
 {
     setWindowTitle(QStringLiteral("파라메터 설정"));
@@ -96,6 +100,10 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     lblOffline->hide();
     btnClose = new QPushButton(QStringLiteral("닫기[&C]"));
     btnClose->setMinimumWidth(100);
+    // Enter confirms a box, never closes the window; a click on it closes without confirming
+    // the box being typed in.
+    btnClose->setAutoDefault(false);
+    btnClose->setFocusPolicy(Qt::TabFocus);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(lblOffline);
@@ -111,10 +119,15 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     nameControls();
 
     loadTimerFile();
-    connect(&m_engine, &PollingEngine::parameterBlockDecoded, this,
-            [this] { tmrRefresh->start(RefreshDelayMs); });
+    connect(&m_engine, &PollingEngine::parameterBlockDecoded, this, [this](int row) {
+        if (row == m_row)
+            tmrRefresh->start(RefreshDelayMs);
+    });
+    connect(&m_engine, &PollingEngine::requestFailed, this, &frmZQ410_PRMT::onRequestFailed);
     connect(&m_engine, &PollingEngine::onlineChanged, this, &frmZQ410_PRMT::setOnline);
     setOnline(m_engine.isOnline());
+    if (m_engine.isOnline())
+        m_engine.readParameters(this, m_deviceNo);
 }
 
 frmZQ410_PRMT::~frmZQ410_PRMT() = default;
@@ -154,9 +167,10 @@ QLineEdit *frmZQ410_PRMT::addText(int address, DeviceTable::Field field, Registe
     normalWeight(box);
     m_texts.append({address, field, kind, box, QString()});
     const int index = int(m_texts.size()) - 1;
-    // Enter, or leaving the box with a changed text, confirms the entry.
-    connect(box, &QLineEdit::editingFinished, this,
-            [this, index] { onTextEdited(m_texts[index]); });
+    // Enter confirms the entry; so does moving on to another control of this window (see
+    // eventFilter).
+    connect(box, &QLineEdit::returnPressed, this, [this, index] { onTextEdited(m_texts[index]); });
+    box->installEventFilter(this);
     return box;
 }
 
@@ -390,7 +404,7 @@ void frmZQ410_PRMT::Refresh()
     RefreshInProgress = true;
     SharedState &state = m_engine.state();
     const DeviceTable &table = m_engine.table();
-    const int row = state.SelectedIndex;
+    const int row = m_row;
     if (row < 0 || row >= table.rowCount()) {
         RefreshInProgress = false;
         return;
@@ -437,7 +451,39 @@ void frmZQ410_PRMT::onOptionClicked(const OptionParameter &option, int index)
 {
     if (RefreshInProgress)
         return;
-    m_engine.writeRegister(option.address, index);
+    m_engine.writeRegister(option.address, index, m_deviceNo, this);
+}
+
+/// A box left for another control of this window, by Tab or a click, confirms its entry; left
+/// any other way (Escape, closing or leaving the window) it goes back to the controller's
+/// value, and nothing is written.
+bool frmZQ410_PRMT::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return QDialog::eventFilter(watched, event);
+    for (TextParameter &parameter : m_texts) {
+        if (parameter.box != watched)
+            continue;
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        const bool movedOn = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                             reason == Qt::MouseFocusReason;
+        QWidget *next = QApplication::focusWidget();
+        if (movedOn && next && isAncestorOf(next))
+            onTextEdited(parameter);
+        else if (!RefreshInProgress)
+            parameter.box->setText(parameter.shown);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+/// A change the controller did not take (or that never went out) leaves the controls showing
+/// what the controller holds, and the operator is told.
+void frmZQ410_PRMT::onRequestFailed(const RequestFailure &failure)
+{
+    if (failure.requester != this)
+        return;
+    Refresh();
+    Notice::post(this, failure.text());
 }
 
 /// A changed entry is written; a refused one (out of the register's range) brings the
@@ -453,7 +499,7 @@ void frmZQ410_PRMT::onTextEdited(TextParameter &parameter)
         return;
     }
     parameter.shown = parameter.box->text();
-    m_engine.writeRegister(parameter.address, *value);
+    m_engine.writeRegister(parameter.address, *value, m_deviceNo, this);
 }
 
 void frmZQ410_PRMT::onControlCellClicked(int row, int column)
@@ -517,5 +563,5 @@ void frmZQ410_PRMT::setOnline(bool online)
         panel->setEnabled(online);
     lblOffline->setVisible(!online);
     if (online && isVisible())
-        m_engine.readParameters();
+        m_engine.readParameters(this, m_deviceNo);
 }

@@ -2,6 +2,7 @@
 
 #include "DeviceTable.h"
 #include "RegisterEntry.h"
+#include "RequestFailure.h"
 #include "Timer.h"
 
 #include <QDialog>
@@ -25,7 +26,7 @@ class frmZQ410_PRMT : public QDialog
     Q_OBJECT
 
 public:
-    /// The opener asks the engine for the parameter block first (readParameters).
+    /// The window asks the engine for the selected controller's parameter block as it opens.
     frmZQ410_PRMT(PollingEngine &engine, QWidget *parent = nullptr);
     ~frmZQ410_PRMT() override;
 
@@ -63,7 +64,9 @@ private:
     void Refresh();
     void selectOption(QButtonGroup *group, const QString &stored);
     void onOptionClicked(const OptionParameter &option, int index);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void onTextEdited(TextParameter &parameter);
+    void onRequestFailed(const RequestFailure &failure);
     void onControlCellClicked(int row, int column);
     void onTimerCellClicked(int row, int column);
     void openValueDialog(const QString &caption, const QString &oldText, int editRegister);
@@ -72,7 +75,9 @@ private:
     void setOnline(bool online);
 
     PollingEngine &m_engine;
+    /// The controller shown: the selected one at opening, and its DeviceList index.
     int m_deviceNo;
+    int m_row;
     QString m_timerFile;
     /// The copy of stored values into the controls is under way: option clicks queue nothing.
     bool RefreshInProgress = false;

@@ -4,7 +4,8 @@
 
 DisplayTicker::DisplayTicker(PollingEngine &engine, QObject *parent)
     : QObject(parent), m_engine(engine),
-      m_recorder(engine.state(), engine.table(), [&engine] { return engine.isPortOpen(); }),
+      m_recorder(engine.state(), engine.table(),
+                 [&engine](int index) { return engine.isPortOpen() && engine.isCurrent(index); }),
       tmrDispGraph(engine.clock().createTimer([this] { onTick(); }))
 {}
 

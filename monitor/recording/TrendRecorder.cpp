@@ -16,8 +16,8 @@ qint64 elapsedSeconds(const QDateTime &from, const QDateTime &to)
 } // namespace
 
 TrendRecorder::TrendRecorder(const SharedState &state, const DeviceTable &table,
-                             std::function<bool()> portOpen)
-    : m_state(state), m_table(table), m_portOpen(std::move(portOpen))
+                             std::function<bool(int index)> current)
+    : m_state(state), m_table(table), m_current(std::move(current))
 {}
 
 qint64 TrendRecorder::intervalSeconds() const
@@ -34,10 +34,8 @@ void TrendRecorder::recordingStep(const QDateTime &now)
     if (elapsedSeconds(LastRecordTime, now) < intervalSeconds())
         return;
     LastRecordTime = now;
-    if (!m_portOpen())
-        return;
     for (int i = 0; i < m_state.DeviceList.size(); ++i) {
-        if (m_state.RunFlags.value(i) && m_state.ConnectedFlags.value(i))
+        if (m_state.RunFlags.value(i) && m_current(i))
             AppendTrendRecord(i, now);
     }
 }

@@ -7,12 +7,15 @@
 #include <functional>
 
 /// The recording step: while recording is on, one record per interval for every controller
-/// that runs and is connected, appended to its trend data file and the file closed again.
+/// that runs and is current (connected and answering its status requests, so its values are
+/// its own and fresh), appended to its trend data file and the file closed again.
 class TrendRecorder
 {
 public:
+    /// current(i): DeviceList index i answers its status requests (false with the port
+    /// closed).
     TrendRecorder(const SharedState &state, const DeviceTable &table,
-                  std::function<bool()> portOpen);
+                  std::function<bool(int index)> current);
 
     /// Runs on every display tick; writes when an interval has passed since the last due step.
     void recordingStep(const QDateTime &now);
@@ -27,7 +30,7 @@ public:
 private:
     const SharedState &m_state;
     const DeviceTable &m_table;
-    std::function<bool()> m_portOpen;
+    std::function<bool(int index)> m_current;
     /// When the last due step ran; long ago at start, so the first step is due at once.
     QDateTime LastRecordTime;
 };

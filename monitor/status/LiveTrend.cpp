@@ -68,14 +68,13 @@ void LiveTrend::chartStep(const QDateTime &now)
     AddChartSample(now);
 }
 
-/// The selected controller's picker cell is good and it is connected.
+/// The selected controller's picker cell is good and it answers its status requests, so the
+/// chart never draws values it no longer reports.
 bool LiveTrend::selectedLinkGood() const
 {
-    const SharedState &state = m_engine.state();
-    const int index = state.SelectedIndex;
+    const int index = m_engine.state().SelectedIndex;
     return index >= 0 && index < m_engine.table().rowCount() &&
-           m_engine.table().pickerState(index) == LinkState::Good &&
-           state.ConnectedFlags.value(index);
+           m_engine.table().pickerState(index) == LinkState::Good && m_engine.isCurrent(index);
 }
 
 /// Appends sample n (= SampleCount); the first sample also puts its values at point 0, labelled

@@ -281,10 +281,15 @@ void frmZQ410_Main::connectEngine()
     connect(&m_engine, &PollingEngine::selectedDisplayChanged, this,
             [this] { picRun->showDisplay(m_engine.display()); });
     connect(&m_engine, &PollingEngine::portLost, this, &frmZQ410_Main::onPortLost);
-    connect(picRun, &StatusPanel::commandClicked, this,
-            [this](int index) { m_engine.writeRegister(StatusPanel::CommandRegisters[index], 1); });
+    connect(picRun, &StatusPanel::commandClicked, this, [this](int index) {
+        m_engine.writeRegister(StatusPanel::CommandRegisters[index], 1, 0, this);
+    });
     connect(picRun, &StatusPanel::memoryNumberEntered, this, [this](int number) {
-        m_engine.writeRegister(StatusPanel::MemoryNumberRegister, number);
+        m_engine.writeRegister(StatusPanel::MemoryNumberRegister, number, 0, this);
+    });
+    connect(&m_engine, &PollingEngine::requestFailed, this, [this](const RequestFailure &failure) {
+        if (failure.requester == this)
+            Notice::post(this, failure.text());
     });
 }
 
@@ -362,10 +367,9 @@ void frmZQ410_Main::openOverview()
     window.exec();
 }
 
-/// The parameter block is asked for first, then the window opens; polling goes on meanwhile.
+/// The window asks for the parameter block as it opens; polling goes on meanwhile.
 void frmZQ410_Main::openParameters()
 {
-    m_engine.readParameters();
     frmZQ410_PRMT window(m_engine, this);
     window.exec();
 }

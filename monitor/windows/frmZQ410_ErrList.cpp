@@ -1,5 +1,6 @@
 #include "frmZQ410_ErrList.h"
 
+#include "Notice.h"
 #include "PollingEngine.h"
 
 #include <QHeaderView>
@@ -49,7 +50,11 @@ frmZQ410_ErrList::frmZQ410_ErrList(PollingEngine &engine, QWidget *parent) : QDi
     layout->addWidget(btnClose, 0, Qt::AlignRight);
 
     connect(&engine, &PollingEngine::errorHistoryReceived, this, &frmZQ410_ErrList::ShowErrorCodes);
-    engine.readErrorHistory();
+    connect(&engine, &PollingEngine::requestFailed, this, [this](const RequestFailure &failure) {
+        if (failure.requester == this)
+            Notice::post(this, failure.text());
+    });
+    engine.readErrorHistory(this);
 }
 
 QString frmZQ410_ErrList::errorText(int code)

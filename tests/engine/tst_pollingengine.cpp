@@ -20,15 +20,7 @@ struct Harness : EngineHarness
 
     /// Opens the port, runs until the window goes online and the first status exchange is done;
     /// the next status request is then due in 50 ms.
-    void goOnline()
-    {
-        QVERIFY(engine->openPort().ok());
-        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
-            clock.advance(10);
-        QVERIFY(engine->isOnline());
-        runFrames(1);
-        clock.advance(220);
-    }
+    void goOnline() { QVERIFY(EngineHarness::goOnline()); }
 };
 
 static QByteArray who(int device)
@@ -88,7 +80,7 @@ private slots:
     void traceHoldsEachReplyOnceHoweverItsBytesCome();
     void closedLineForgetsEveryControllerUntilItsNextStatus();
     void pickBeforeGoingOnlineIsRefused();
-    void refusedRequestFallsBackToStatusPolling();
+    void refusedRequestIsReportedAndPollingGoesOn();
     void newDeviceListRestartsIdentification();
 };
 
@@ -212,13 +204,16 @@ void tst_PollingEngine::laterQueuedRequestWins()
                                                  "01DWR,01,0104,0001\r\n"}));
     QVERIFY(!h.line.controller(1)->running());
 
-    // A write may name its controller; the selected one is read back.
+    // A write to a controller that is not in the list is refused at once; nothing goes out.
+    QSignalSpy failed(h.engine.get(), &PollingEngine::requestFailed);
     h.runFrames(1);
+    const qsizetype before = h.link.sent().size();
     h.engine->writeRegister(131, 7, 12);
-    h.runFrames(2);
-    QCOMPARE(h.frames().mid(h.frames().size() - 2, 1),
-             QList<QByteArray>({"\x02"
-                                "12DWR,01,0131,0007\r\n"}));
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().first().value<RequestFailure>().reason,
+             RequestFailure::Reason::NoController);
+    h.runFrames(1);
+    QCOMPARE(h.frames(before), QList<QByteArray>({statusRead(1)}));
 }
 
 void tst_PollingEngine::commandDuringMemoryReadEndsTheMemoryRead()
@@ -388,7 +383,8 @@ void tst_PollingEngine::splitJoinedAndNoisyRepliesAreAssembled()
     QCOMPARE(h.engine->TimeoutCount(), 0);
     QCOMPARE(h.frames().last(), h.frames().at(h.frames().size() - 3));
 
-    // Two complete replies in one read: both handled, in order.
+    // Two complete replies in one read: the one that answers the request is handled, the other
+    // answers nothing outstanding and is dropped.
     h.link.attach(nullptr);
     h.runFrames(1);
     const int index = h.engine->CurrentIndex();
@@ -397,8 +393,8 @@ void tst_PollingEngine::splitJoinedAndNoisyRepliesAreAssembled()
     h.link.deliver(statusReply(device, 111) + statusReply(other, 222));
     h.clock.advance(200);
     QCOMPARE(h.engine->table().field(index, F(4)), QStringLiteral("11.1"));
-    QCOMPARE(h.engine->table().field(1 - index, F(4)), QStringLiteral("22.2"));
-    QCOMPARE(h.engine->CurrentIndex(), index);
+    QCOMPARE(h.engine->table().field(1 - index, F(4)), QStringLiteral("25.0"));
+    QCOMPARE(h.engine->CurrentIndex(), 1 - index);
 }
 
 void tst_PollingEngine::stuckPartialReplyIsAbandoned600MsAfterItsLastByte()
@@ -671,31 +667,50 @@ void tst_PollingEngine::pickBeforeGoingOnlineIsRefused()
     QVERIFY(h.engine->selectDevice(0));
 }
 
-void tst_PollingEngine::refusedRequestFallsBackToStatusPolling()
+void tst_PollingEngine::refusedRequestIsReportedAndPollingGoesOn()
 {
     Harness h({1}, {1});
     h.goOnline();
-    QSignalSpy refused(h.engine.get(), &PollingEngine::requestRefused);
-    h.engine->writeRegister(102, 70000);
+    QSignalSpy failed(h.engine.get(), &PollingEngine::requestFailed);
+    QObject window;
+    h.engine->writeRegister(102, 70000, 0, &window);
+    QCOMPARE(failed.size(), 1);
+    RequestFailure failure = failed.first().first().value<RequestFailure>();
+    QCOMPARE(failure.kind, RequestKind::RegisterWrite);
+    QCOMPARE(failure.reason, RequestFailure::Reason::OutOfRange);
+    QCOMPARE(failure.requester, &window);
+    QCOMPARE(failure.deviceNo, 1);
+    QCOMPARE(failure.address, 102);
     h.runFrames(1);
-    h.runFrames(1);
-    QCOMPARE(refused.size(), 1);
-    QCOMPARE(refused.first().first().value<PollingEngine::RequestKind>(),
-             PollingEngine::RequestKind::RegisterWrite);
     QCOMPARE(h.frames().last(), statusRead(1));
 
-    // A send whose table is gone (its window closed) stops at the next block.
+    // A send whose table is gone (its window closed) stops at the next block; nobody is left
+    // to tell.
     auto table = std::make_unique<MemoryTable>();
     h.engine->sendMemory(*table);
     h.runFrames(3);
-    const qsizetype sentBefore = h.link.sent().size();
+    qsizetype sentBefore = h.link.sent().size();
     QCOMPARE(commandOf(h.frames().last()), QByteArray("01DWR"));
     table.reset();
     h.runFrames(2);
-    QCOMPARE(refused.size(), 2);
-    QCOMPARE(refused.last().first().value<PollingEngine::RequestKind>(),
-             PollingEngine::RequestKind::MemoryWrite);
+    QCOMPARE(failed.size(), 1);
     QCOMPARE(h.frames(sentBefore), QList<QByteArray>({statusRead(1), statusRead(1)}));
+
+    // A cell its register cannot hold (5000 at one decimal place is 50000, beyond 32767) stops
+    // the send at its block, reported with the blocks sent before it.
+    table = std::make_unique<MemoryTable>();
+    table->setCell(1, 30, QStringLiteral("5000"));
+    h.engine->state().DecimalPlaces = 1;
+    h.engine->sendMemory(*table, &window);
+    h.runFrames(2);
+    sentBefore = h.link.sent().size();
+    h.runFrames(1);
+    QCOMPARE(failed.size(), 2);
+    failure = failed.last().first().value<RequestFailure>();
+    QCOMPARE(failure.kind, RequestKind::MemoryWrite);
+    QCOMPARE(failure.reason, RequestFailure::Reason::OutOfRange);
+    QCOMPARE(failure.blocksDone, 1);
+    QCOMPARE(h.frames(sentBefore), QList<QByteArray>({statusRead(1)}));
 }
 
 void tst_PollingEngine::newDeviceListRestartsIdentification()

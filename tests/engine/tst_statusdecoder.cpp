@@ -117,8 +117,12 @@ void tst_StatusDecoder::otherDevicesChangeOnlyTheirRow()
     QCOMPARE(m_display.commandLit, before.commandLit);
     QCOMPARE(m_display.lampLit, before.lampLit);
     QCOMPARE(m_display.unit, QStringLiteral("℃"));
-    QCOMPARE(m_state.RunFlags, QList<bool>({false, false}));
     QCOMPARE(m_state.DecimalPlaces, 1);
+    // Its run flag follows its own STATUS although it is not the selected one: started from
+    // the overview it is recorded, stopped there it is not.
+    QCOMPARE(m_state.RunFlags, QList<bool>({false, true}));
+    QVERIFY(decoder.DecodeStatusBlock(reply(status(1, 0, 999, 0xFFFE, 0)), 1));
+    QCOMPARE(m_state.RunFlags, QList<bool>({false, false}));
 }
 
 void tst_StatusDecoder::unitFollowsRegister507()
@@ -143,7 +147,7 @@ void tst_StatusDecoder::parameterBlockChangesDecimalsButNotUnit()
     w[19] = 2; // register 506
     w[20] = 0; // register 507
     w[30] = 9; // register 205
-    QVERIFY(decoder.DecodeParameterBlock(reply(w)));
+    QVERIFY(decoder.DecodeParameterBlock(reply(w), 1));
     QCOMPARE(m_state.DecimalPlaces, 2);
     QCOMPARE(m_state.UnitText, QStringLiteral("℉"));
     QCOMPARE(m_table.field(1, F(18)), QStringLiteral("100"));  // 300 plain
@@ -155,6 +159,13 @@ void tst_StatusDecoder::parameterBlockChangesDecimalsButNotUnit()
     QCOMPARE(m_table.field(1, F(15)), QStringLiteral("9"));
     QCOMPARE(m_table.field(1, F(45)), QStringLiteral("129")); // 618
     QCOMPARE(m_table.field(0, F(18)), QString());
+
+    // Another controller's block (an overview write read back) leaves the selected one's
+    // decimal places alone.
+    w[19] = 1;
+    QVERIFY(decoder.DecodeParameterBlock(reply(w), 0));
+    QCOMPARE(m_table.field(0, F(2)), QStringLiteral("1"));
+    QCOMPARE(m_state.DecimalPlaces, 2);
 }
 
 void tst_StatusDecoder::shortReplyWritesNothing()
@@ -165,7 +176,7 @@ void tst_StatusDecoder::shortReplyWritesNothing()
     QVERIFY(!decoder.DecodeStatusBlock(reply(values), 0));
     QCOMPARE(m_table.field(0, F(2)), QString());
     QCOMPARE(m_state.RunFlags[0], false);
-    QVERIFY(!decoder.DecodeParameterBlock(reply(values)));
+    QVERIFY(!decoder.DecodeParameterBlock(reply(values), 0));
 }
 
 QTEST_GUILESS_MAIN(tst_StatusDecoder)

@@ -22,6 +22,8 @@ private slots:
     void replyChecksum();
     void replyValuesStandAtFixedPlaces();
     void onlyExactStdGoesWithoutChecksum();
+    void replyShapeNamesSenderCommandAndValueCount_data();
+    void replyShapeNamesSenderCommandAndValueCount();
 };
 
 // Wire bytes below are written out from the protocol, not taken from the code under test.
@@ -193,6 +195,46 @@ void tst_Frames::onlyExactStdGoesWithoutChecksum()
     QCOMPARE(checksumModeOf(QStringLiteral("SUM")), ChecksumMode::Sum);
     QCOMPARE(checksumModeOf(QStringLiteral("STD ")), ChecksumMode::Sum);
     QCOMPARE(checksumModeOf(QString()), ChecksumMode::Sum);
+}
+
+void tst_Frames::replyShapeNamesSenderCommandAndValueCount_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("device");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("values");
+    QTest::newRow("identification") << QByteArray("\x02"
+                                                  "07WHO,OK,ZQ500\r\n")
+                                    << 7 << QByteArray("WHO") << true << 1;
+    QTest::newRow("read of two, with checksum") << QByteArray("\x02"
+                                                              "12DRR,OK,0001,FFFF3C\r\n")
+                                                << 12 << QByteArray("DRR") << true << 2;
+    QTest::newRow("write") << QByteArray("\x02"
+                                         "99DWR,OK\r\n")
+                           << 99 << QByteArray("DWR") << true << 0;
+    QTest::newRow("refusal") << QByteArray("\x02"
+                                           "03NG,03\r\n")
+                             << 3 << QByteArray("NG") << false << 0;
+    QTest::newRow("no OK") << QByteArray("\x02"
+                                         "03DRR,ER,0001\r\n")
+                           << 3 << QByteArray("DRR") << false << 0;
+    QTest::newRow("digits garbled") << QByteArray("\x02"
+                                                  "0?DRR,OK,0001\r\n")
+                                    << -1 << QByteArray("DRR") << true << 1;
+    QTest::newRow("cut after STX") << QByteArray("\x02"
+                                                 "0")
+                                   << -1 << QByteArray() << false << 0;
+}
+
+void tst_Frames::replyShapeNamesSenderCommandAndValueCount()
+{
+    QFETCH(QByteArray, reply);
+    const ReplyShape shape = replyShape(reply);
+    QTEST(shape.deviceNo, "device");
+    QTEST(shape.command, "command");
+    QTEST(shape.ok, "ok");
+    QTEST(shape.valueCount, "values");
 }
 
 QTEST_GUILESS_MAIN(tst_Frames)

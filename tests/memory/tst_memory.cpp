@@ -6,6 +6,7 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -19,9 +20,7 @@ struct Memory : EngineHarness
     Memory() : EngineHarness({{1}, "STD", false}, {1})
     {
         engine->startUp();
-        QVERIFY(engine->openPort().ok());
-        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
-            clock.advance(10);
+        QVERIFY(goOnline());
         clock.advance(1000);
         window = std::make_unique<frmZQ410_Memory>(*engine);
         window->show();
@@ -39,11 +38,13 @@ struct Memory : EngineHarness
     }
     QString message() const { return control<QLabel>(*window, QStringLiteral("lblMsg"))->text(); }
     /// Frames sent from index first on whose command is a memory block write.
-    int writesSince(qsizetype first) const
+    int writesSince(qsizetype first) const { return countSince(first, "DWR,25,"); }
+    int blockReadsSince(qsizetype first) const { return countSince(first, "DRR,25,"); }
+    int countSince(qsizetype first, const QByteArray &command) const
     {
         int n = 0;
         for (const QByteArray &frame : frames(first))
-            n += frame.mid(3, 8) == "DWR,25,0";
+            n += frame.mid(3, 7) == command;
         return n;
     }
 };
@@ -56,6 +57,8 @@ private slots:
     void readFillsTheTableAndSendWritesItBack();
     void aValueOutsideItsRegisterStopsTheSendBeforeAnything();
     void closingStopsASendAndASecondReadStartsOver();
+    void tableIsLockedDuringATransferAndEnterStartsNothing();
+    void aTransferThatStopsSaysSoAndAnIncompleteTableAsksFirst();
     void filesRoundTripAndAForeignFileIsRefused();
 };
 
@@ -117,12 +120,93 @@ void tst_Memory::closingStopsASendAndASecondReadStartsOver()
     QCOMPARE(m.writesSince(before), 0);
 
     m.window = std::make_unique<frmZQ410_Memory>(*m.engine);
+    m.window->show();
     m.click("btnR_MC");
     m.runFrames(3);
+    m.clock.advance(12 * 300 + 1000);
+    QCOMPARE(m.message(), QStringLiteral("데이터 수신 완료."));
     m.click("btnR_MC");
-    m.runFrames(1); // the next request is block 0 again
+    m.runFrames(1); // a second read starts at block 0 again
     QVERIFY(m.frames().last().startsWith("\x02"
                                          "01DRR,25,0800"));
+}
+
+/// While a read runs the table cannot be edited and only Close works; Enter in the table never
+/// starts a transfer.
+void tst_Memory::tableIsLockedDuringATransferAndEnterStartsNothing()
+{
+    Memory m;
+    QTableWidget *grid = m.grid();
+    const qsizetype before = m.link.sent().size();
+    m.setCell(1, 1, QStringLiteral("12.3"));
+    grid->setFocus();
+    grid->setCurrentCell(0, 0);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QTest::keyClick(grid, Qt::Key_Enter);
+    m.clock.advance(2000);
+    QCOMPARE(m.blockReadsSince(before), 0);
+    QCOMPARE(m.message(), QStringLiteral("메시지 표시 영역"));
+    QVERIFY(m.window->isVisible());
+
+    m.click("btnR_MC");
+    m.runFrames(2);
+    for (const char *name : {"btnR_MC", "btnS_MC", "btnS_File", "btnR_File"})
+        QVERIFY2(!control<QPushButton>(*m.window, QString::fromLatin1(name))->isEnabled(), name);
+    QVERIFY(control<QPushButton>(*m.window, QStringLiteral("btnClose"))->isEnabled());
+    QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    grid->setCurrentCell(40, 0);
+    QTest::keyClicks(grid->viewport(), QStringLiteral("99"));
+    QVERIFY(!grid->viewport()->findChild<QLineEdit *>()); // no cell editor opened
+    m.clock.advance(12 * 300 + 1000);
+    QCOMPARE(m.message(), QStringLiteral("데이터 수신 완료."));
+    QCOMPARE(m.blockReadsSince(before), 12);
+    QCOMPARE(m.cell(1, 1), QStringLiteral("40.0")); // the controller's value, not the edit
+    QVERIFY(control<QPushButton>(*m.window, QStringLiteral("btnS_MC"))->isEnabled());
+    QVERIFY(grid->editTriggers() != QAbstractItemView::NoEditTriggers);
+}
+
+/// A read cut by a lost line says so with the blocks done and leaves the table marked: saving
+/// or sending it asks first. A send to a controller that stops answering says so likewise.
+void tst_Memory::aTransferThatStopsSaysSoAndAnIncompleteTableAsksFirst()
+{
+    Memory m;
+    m.click("btnR_MC");
+    m.runFrames(3);
+    m.clock.advance(300); // block 2 answered, block 3 under way
+    m.link.pull();
+    m.clock.advance(100);
+    QVERIFY2(m.message().contains(QStringLiteral("12블록 중 3블록 완료")), qPrintable(m.message()));
+    QVERIFY(m.message().contains(QStringLiteral("일부만")));
+    QCOMPARE(control<QProgressBar>(*m.window, QStringLiteral("progress"))->value(), 3);
+    QVERIFY(control<QPushButton>(*m.window, QStringLiteral("btnS_File"))->isEnabled());
+    {
+        MessageBoxAnswer answer(QMessageBox::No);
+        m.click("btnS_File");
+        QVERIFY(answer.text.contains(QStringLiteral("12블록 중 3블록")));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    QVERIFY(m.goOnline());
+    const qsizetype before = m.link.sent().size();
+    {
+        MessageBoxAnswer answer(QMessageBox::No);
+        m.click("btnS_MC");
+        QVERIFY(answer.text.contains(QStringLiteral("전송하시겠습니까")));
+    }
+    m.clock.advance(2000);
+    QCOMPARE(m.writesSince(before), 0);
+
+    // Sent anyway; the controller goes quiet at the fifth block.
+    {
+        MessageBoxAnswer answer(QMessageBox::Yes);
+        m.click("btnS_MC");
+    }
+    m.runFrames(5);
+    m.line.setDeviceLatency(1, SimulatedLine::NoReply);
+    m.clock.advance(3000);
+    QVERIFY2(m.message().contains(QStringLiteral("응답하지 않았습니다")), qPrintable(m.message()));
+    QVERIFY(m.message().contains(QStringLiteral("12블록 중 5블록 완료")));
+    QVERIFY(control<QPushButton>(*m.window, QStringLiteral("btnS_MC"))->isEnabled());
 }
 
 void tst_Memory::filesRoundTripAndAForeignFileIsRefused()

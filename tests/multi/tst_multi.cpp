@@ -74,6 +74,15 @@ void tst_Multi::deviceListMarksSavesAndApplies()
     grid->item(5, 0)->setText(QStringLiteral("o"));  // not in use
     grid->item(6, 0)->setText(QStringLiteral(" O")); // not in use
     grid->item(2, 1)->setText(QStringLiteral("KILN\tA"));
+    // Enter in the grid saves nothing: no button is the default.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    grid->setFocus();
+    grid->setCurrentCell(2, 1);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QVERIFY(window.isVisible());
+    QVERIFY(!QFile::exists(h.engine->settingsFiles().setMultiPath()) ||
+            contents(h.engine->settingsFiles().setMultiPath()) == file);
     QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnOK")), Qt::LeftButton);
     QCOMPARE(window.result(), int(QDialog::Accepted));
     const QList<QByteArray> lines = contents(h.engine->settingsFiles().setMultiPath()).split('\n');
@@ -135,6 +144,8 @@ void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
     line.runFrames(2);
     QVERIFY(line.frames().contains("\x02"
                                    "03DWR,01,0110,0001\r\n"));
+    QCOMPARE(line.frames().last().left(9), QByteArray("\x02"
+                                                      "03DRR,31")); // read back from 3
     QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_1_6")), Qt::LeftButton);
     line.runFrames(2);
     QVERIFY(line.frames().contains("\x02"
@@ -167,6 +178,18 @@ void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
     QCOMPARE(line.engine->state().PendingRequest, 0);
     emit line.engine->replyTimedOut(2);
     QCOMPARE(grid->item(2, frmZQ410_RunMulti::LinkColumn)->text(), QStringLiteral("불량"));
+
+    // A command controller 3 does not answer: the operator is told, polling goes on.
+    line.clock.advance(1000);
+    line.line.setDeviceLatency(3, SimulatedLine::NoReply);
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_1_1")), Qt::LeftButton);
+    line.clock.advance(3000);
+    QTRY_VERIFY(!answer.text.isEmpty());
+    QVERIFY2(answer.text.contains(QStringLiteral("기기 3번")), qPrintable(answer.text));
+    QVERIFY(answer.text.contains(QStringLiteral("응답하지 않았습니다")));
+    QVERIFY(answer.text.contains(QStringLiteral("레지스터 103")));
+    QVERIFY(!line.engine->isBusy());
 }
 
 QTEST_MAIN(tst_Multi)

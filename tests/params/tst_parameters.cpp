@@ -31,8 +31,14 @@ struct Parameters : EngineHarness
         for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
             clock.advance(10);
         engine->readParameters();
+        open();
+    }
+    void open()
+    {
         window = std::make_unique<frmZQ410_PRMT>(*engine);
         window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         settle();
     }
     /// Long enough for the queued request, its reply, the read-back and the refresh.
@@ -49,6 +55,26 @@ struct Parameters : EngineHarness
         edit->selectAll();
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
+    }
+    /// Types into a box without confirming it.
+    void type(const char *name, const QString &text)
+    {
+        QLineEdit *edit = box(name);
+        edit->setFocus(Qt::MouseFocusReason);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    /// The register writes sent from index first on, as "address=value".
+    QStringList writesSince(qsizetype first) const
+    {
+        QStringList writes;
+        for (const QByteArray &frame : frames(first)) {
+            if (frame.mid(3, 6) == "DWR,01")
+                writes.append(QStringLiteral("%1=%2")
+                                  .arg(frame.mid(10, 4).toInt())
+                                  .arg(Frames::HexToSigned16(frame.mid(15, 4))));
+        }
+        return writes;
     }
     QPair<QList<int>, QList<int>> queued() const
     {
@@ -69,6 +95,8 @@ private slots:
     void unitAndUnknownOptionFollowTheController();
     void valueDialogWritesThePAndRefusesAnEmptyEntry();
     void timerDescriptionsLiveInTimerNnn();
+    void enterOrMovingOnWritesEscapeOrCloseWritesNothing();
+    void refusedWriteReturnsTheBoxToTheControllersValue();
 };
 
 void tst_Parameters::openingReadsTheBlockAndShowsIt()
@@ -221,6 +249,71 @@ void tst_Parameters::timerDescriptionsLiveInTimerNnn()
     timers = control<QTableWidget>(*p.window, QStringLiteral("sprdTimer"));
     QCOMPARE(timers->item(1, 2)->text(), QStringLiteral("펌프 교체\t주기"));
     QCOMPARE(timers->item(2, 0)->text(), QStringLiteral("3"));
+}
+
+/// Enter confirms a box and the window stays; Tab or a click on another control confirms too.
+/// Escape, a click on Close or the window going away leave the controller as it was.
+void tst_Parameters::enterOrMovingOnWritesEscapeOrCloseWritesNothing()
+{
+    Parameters p({{506, 1}});
+    SimulatedController &controller = *p.line.controller(7);
+    const int lowerBefore = controller.readRegister(505).value();
+    qsizetype first = p.link.sent().size();
+    p.enter("txtTempH", "80");
+    p.settle();
+    QVERIFY(p.window->isVisible());
+    QCOMPARE(p.writesSince(first), QStringList{QStringLiteral("504=800")});
+    QCOMPARE(p.box("txtTempH")->text(), QStringLiteral("80.0"));
+
+    first = p.link.sent().size();
+    p.type("txtTempH", "70");
+    QTest::keyClick(p.box("txtTempH"), Qt::Key_Tab);
+    p.settle();
+    QCOMPARE(p.writesSince(first), QStringList{QStringLiteral("504=700")});
+
+    first = p.link.sent().size();
+    p.type("txtTempH", "65");
+    QTest::mouseClick(p.box("txtHB1"), Qt::LeftButton);
+    p.settle();
+    QCOMPARE(p.writesSince(first), QStringList{QStringLiteral("504=650")});
+    QVERIFY(p.window->isVisible());
+
+    first = p.link.sent().size();
+    p.type("txtTempL", "60");
+    QTest::keyClick(p.box("txtTempL"), Qt::Key_Escape);
+    QVERIFY(!p.window->isVisible());
+    p.settle();
+    QCOMPARE(p.writesSince(first), QStringList());
+
+    p.open();
+    p.type("txtTempL", "55");
+    QTest::mouseClick(control<QPushButton>(*p.window, QStringLiteral("btnClose")), Qt::LeftButton);
+    QVERIFY(!p.window->isVisible());
+    p.window.reset();
+    p.settle();
+    QCOMPARE(p.writesSince(first), QStringList());
+    QCOMPARE(controller.readRegister(505).value(), lowerBefore);
+    QCOMPARE(controller.readRegister(504).value(), 650);
+}
+
+/// A write the controller refuses three times is dropped: the box shows the controller's value
+/// again and the operator is told which controller did not take which write.
+void tst_Parameters::refusedWriteReturnsTheBoxToTheControllersValue()
+{
+    Parameters p({{506, 1}});
+    const QString shown = p.box("txtTempH")->text();
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    p.line.setFault(SimulatedLine::Fault::Ng, 1);
+    p.enter("txtTempH", "80");
+    QCOMPARE(p.box("txtTempH")->text(), QStringLiteral("80"));
+    QVERIFY(p.runUntil([&p, &shown] { return p.box("txtTempH")->text() == shown; }, 5000));
+    p.line.setFault(SimulatedLine::Fault::Ng, 0);
+    QTRY_VERIFY(!answer.text.isEmpty());
+    p.settle();
+    QVERIFY2(answer.text.contains(QStringLiteral("기기 7번")), qPrintable(answer.text));
+    QVERIFY(answer.text.contains(QStringLiteral("레지스터 504에 800 쓰기")));
+    QCOMPARE(p.box("txtTempH")->text(), shown);
+    QVERIFY(p.window->isVisible());
 }
 
 QTEST_MAIN(tst_Parameters)

@@ -14,8 +14,9 @@ struct Recording
     SharedState state;
     DeviceTable table;
     bool portOpen = true;
-    TrendRecorder recorder{state, table, [this] {
-                               return portOpen;
+    /// Stands for the engine's judgement: current while the port is open and it is connected.
+    TrendRecorder recorder{state, table, [this](int index) {
+                               return portOpen && state.ConnectedFlags.value(index);
                            }};
     const QDateTime start{QDate(2024, 3, 7), QTime(14, 5, 9)};
 

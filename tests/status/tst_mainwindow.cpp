@@ -517,6 +517,19 @@ void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
     f.clock.advance(1500);
     QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_7"))->property("lit").toBool());
     QVERIFY(!control<QPushButton>(w, QStringLiteral("btnCMD_1"))->property("lit").toBool());
+
+    // A command the controller refuses three times is dropped, and the operator told which.
+    f.line.setFault(SimulatedLine::Fault::Ng, 1);
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_1")), Qt::LeftButton);
+    f.clock.advance(3000);
+    f.line.setFault(SimulatedLine::Fault::Ng, 0);
+    QTRY_VERIFY(!answer.text.isEmpty());
+    QCOMPARE(answer.title, QStringLiteral("ZQ410"));
+    QVERIFY2(answer.text.contains(QStringLiteral("기기 1번이 레지스터 103에 1 쓰기 요청을 3회 "
+                                                 "연속 거부(NG)했습니다")),
+             qPrintable(answer.text));
+    QVERIFY(!f.engine->isBusy());
 }
 
 void tst_MainWindow::memoryNumberBoxLimitsAndQueuesTheWrite()
@@ -659,9 +672,9 @@ void tst_MainWindow::helpAndManualOpenBesideTheProgramOrSayWhereTheyWereLookedFo
     // No manual there: the operator is told where it was looked for.
     MessageBoxAnswer answer(QMessageBox::Ok);
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnMenu_12")), Qt::LeftButton);
-    QCOMPARE(answer.text, QStringLiteral("파일이 없습니다. 찾은 곳:\n%1")
-                              .arg(QDir::toNativeSeparators(
-                                  folder.filePath(QStringLiteral("ZQ410.pdf")))));
+    QCOMPARE(answer.text,
+             QStringLiteral("파일이 없습니다. 찾은 곳:\n%1")
+                 .arg(QDir::toNativeSeparators(folder.filePath(QStringLiteral("ZQ410.pdf")))));
     QCOMPARE(opened.size(), 1);
 }
 

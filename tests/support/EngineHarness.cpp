@@ -33,6 +33,25 @@ QList<qint64> EngineHarness::times() const
     return out;
 }
 
+bool EngineHarness::goOnline()
+{
+    if (!engine->openPort().ok() || !runUntil([this] { return engine->isOnline(); }, 10000))
+        return false;
+    runFrames(1);
+    clock.advance(220);
+    return true;
+}
+
+bool EngineHarness::runUntil(const std::function<bool()> &done, qint64 maxMs)
+{
+    for (qint64 ms = 0; ms <= maxMs; ms += 10) {
+        if (done())
+            return true;
+        clock.advance(10);
+    }
+    return done();
+}
+
 void EngineHarness::runFrames(int n)
 {
     const qsizetype target = link.sent().size() + n;

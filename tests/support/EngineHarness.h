@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 /// A monitor engine in a temporary program folder, on an in-memory line of simulated
@@ -42,4 +43,9 @@ struct EngineHarness
     QList<qint64> times() const;
     /// Runs until n more frames went out.
     void runFrames(int n);
+    /// Opens the port, runs until the engine goes online and the first status exchange is
+    /// done; the next status request is then due in 50 ms. False when it never goes online.
+    bool goOnline();
+    /// Runs virtual time in 10 ms steps until done() or maxMs passed; false on the deadline.
+    bool runUntil(const std::function<bool()> &done, qint64 maxMs);
 };

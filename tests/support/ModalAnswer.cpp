@@ -29,8 +29,9 @@ void closeWhenForgotten(QWidget *modal)
 
 /// Polls for a modal window until the deadline; acceptable windows get the action.
 /// Polling stops quietly once the one who waits is gone.
-void pollForModal(const std::function<bool(QWidget *)> &action, QDeadlineTimer deadline,
-                  const std::function<bool()> &wanted = [] { return true; })
+void pollForModal(
+    const std::function<bool(QWidget *)> &action, QDeadlineTimer deadline,
+    const std::function<bool()> &wanted = [] { return true; })
 {
     QTimer::singleShot(PollMs, [action, deadline, wanted] {
         if (!wanted())
@@ -73,5 +74,6 @@ MessageBoxAnswer::MessageBoxAnswer(QMessageBox::StandardButton button)
             box->button(button)->click();
             return true;
         },
-        QDeadlineTimer(ModalDeadlineMs), [alive = std::weak_ptr<bool>(m_alive)] { return !alive.expired(); });
+        QDeadlineTimer(ModalDeadlineMs),
+        [alive = std::weak_ptr<bool>(m_alive)] { return !alive.expired(); });
 }
