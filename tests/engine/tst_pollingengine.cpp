@@ -573,6 +573,8 @@ struct TraceLines
         QFile file(path);
         file.open(QIODevice::ReadOnly);
         for (const QByteArray &line : file.readAll().split('\n')) {
+            if (!line.endsWith('\r'))
+                continue; // the empty piece after the last line end
             const QByteArray payload = line.mid(line.indexOf(',', 5) + 1).chopped(1);
             if (line.startsWith("\xBC\xDB\xBD\xC5,")) // 송신,
                 sent.append(payload);

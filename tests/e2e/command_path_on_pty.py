@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""The real ZQ410 program under Xvfb against a controller line written here from the protocol
+alone (not zq410-sim), whose controllers answer some requests late (900 ms, after the monitor's
+600 ms time-out). Checks, on the files and on the wire:
+  - controllers 1 and 3 both running are both recorded, each file with its own controller's values
+    only, also while controller 3's status replies come late;
+  - Enter in the memory table starts no read;
+  - a memory read with one block answered late asks for all 12 blocks, and the send that follows
+    writes all 12 with the controller's own values, also with one block acknowledged late.
+
+Usage: command_path_on_pty.py PATH/TO/ZQ410
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import tty
+
+STX, CR, LF = b"\x02", b"\r", b"\n"
+PRESENT = {1, 3}  # device 2 is listed but absent
+LATE = 0.9
+MEMORY_STARTS = [800, 825, 900, 925, 1000, 1025, 1100, 1125, 1200, 1225, 1300, 1325]
+
+
+def checksum(body):
+    return b"%02X" % (sum(body) % 256)
+
+
+def reply(body):
+    return STX + body + checksum(body) + CR + LF
+
+
+class Line:
+    """Controllers 1 and 3: registers in a dict, every memory register holding its own value."""
+
+    def __init__(self):
+        self.registers = {}
+        for device in PRESENT:
+            regs = {6: 1, 7: 111 * device, 506: 1, 1: 250, 2: 248}  # running, SV, 1 decimal
+            for start in MEMORY_STARTS:
+                for j in range(25):
+                    regs[start + j] = (start + j) * 3 + device
+            self.registers[device] = regs
+        self.late_status = set()  # devices whose status replies come late
+        self.late_once = set()  # (command, first register) answered late the next time
+        self.frames = []
+
+    def answer(self, frame):
+        """The reply to a request and its delay in seconds, or None."""
+        body = frame[1:-4]
+        if checksum(body) != frame[-4:-2]:
+            return None
+        device = int(body[0:2])
+        if device not in PRESENT:
+            return None
+        regs = self.registers[device]
+        command = body[2:5]
+        fields = body[6:].split(b",")
+        delay = 0.02
+        if command == b"WHO":
+            return reply(body[0:2] + b"WHO,OK,ZQ500"), delay
+        if command == b"DRR":
+            addresses = [int(a) for a in fields[1:]]
+            if len(addresses) == 16 and device in self.late_status:
+                delay = LATE
+            if ("DRR", addresses[0]) in self.late_once:
+                self.late_once.discard(("DRR", addresses[0]))
+                delay = LATE
+            values = b"".join(b",%04X" % (regs.get(a, 0) & 0xFFFF) for a in addresses)
+            return reply(body[0:2] + b"DRR,OK" + values), delay
+        if command == b"DWR":
+            pairs = fields[1:]
+            first = int(pairs[0])
+            for k in range(0, len(pairs), 2):
+                value = int(pairs[k + 1], 16)
+                regs[int(pairs[k])] = value - 65536 if value >= 32768 else value
+            if ("DWR", first) in self.late_once:
+                self.late_once.discard(("DWR", first))
+                delay = LATE
+            return reply(body[0:2] + b"DWR,OK"), delay
+        return None
+
+
+def free_display():
+    for n in range(120, 160):
+        if not os.path.exists("/tmp/.X%d-lock" % n):
+            return n
+    raise RuntimeError("no free X display")
+
+
+def records(path):
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as f:
+        return [line.split(b"\t") for line in f.read().split(b"\r\n") if line]
+
+
+def main():
+    program = sys.argv[1]
+    work = tempfile.mkdtemp()
+    data = os.path.join(work, "data")
+    procs = []
+    line = Line()
+    master = None
+
+    received, pending = [b""], []  # kept from one serve() to the next
+
+    def serve(seconds):
+        """Answers the monitor for a while, late replies interleaved with later requests."""
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            now = time.monotonic()
+            for due, out in [p for p in pending if p[0] <= now]:
+                os.write(master, out)
+                pending.remove((due, out))
+            try:
+                received[0] += os.read(master, 4096)
+            except (BlockingIOError, OSError):
+                time.sleep(0.002)
+            while LF in received[0]:
+                raw, received[0] = received[0].split(LF, 1)
+                frame = raw[raw.find(STX):] + LF
+                line.frames.append(frame)
+                answered = line.answer(frame)
+                if answered:
+                    pending.append((time.monotonic() + answered[1], answered[0]))
+            received[0] = received[0].lstrip(b"\x00")
+
+    def key(*keys):
+        subprocess.run(["xdotool", "key", "--delay", "150"] + list(keys), env=env, check=True,
+                       timeout=30)
+
+    def window(name):
+        return subprocess.run(["xdotool", "search", "--sync", "--name", name], env=env,
+                              capture_output=True, text=True, timeout=30).stdout.split()[0]
+
+    def sent_since(first, command):
+        return [f for f in line.frames[first:] if f[3:9] == command]
+
+    try:
+        master, slave = os.openpty()
+        tty.setraw(slave)
+        os.set_blocking(master, False)
+        shutil.copy(program, os.path.join(work, "ZQ410"))
+        os.makedirs(os.path.join(work, "CFG"))
+        os.makedirs(data)
+        with open(os.path.join(work, "Comm.CFG"), "wb") as f:
+            f.write(os.ttyname(slave).encode() + b"\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n")
+        with open(os.path.join(work, "CFG", "SetMulti.INI"), "wb") as f:
+            for n in range(1, 100):
+                f.write(b"O\t\r\n" if n <= 3 else b"X\t\r\n")
+        with open(os.path.join(work, "CFG", "SaveData.INI"), "wb") as f:
+            f.write(b"Yes\r\n1\r\n" + "초".encode("cp949") + b"\r\n" + data.encode() +
+                    b"\r\nZQ410\r\n")
+
+        display = free_display()
+        env = dict(os.environ, DISPLAY=":%d" % display, HOME=work, QT_QPA_PLATFORM="xcb")
+        procs.append(subprocess.Popen(["Xvfb", ":%d" % display, "-screen", "0", "1280x900x24"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        time.sleep(1.0)
+        procs.append(subprocess.Popen([os.path.join(work, "ZQ410")], env=env,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        main_window = window("ZQ410 V1.0.0")
+        subprocess.run(["xdotool", "windowfocus", "--sync", main_window, "key", "F5"], env=env,
+                       check=True, timeout=30)
+
+        # Both running controllers are recorded, each with its own values, controller 3 too
+        # although controller 1 is the selected one; then controller 3's status comes late.
+        serve(8)
+        one, three = os.path.join(data, "ZQ410_01.DAT"), os.path.join(data, "ZQ410_03.DAT")
+        assert len(records(one)) >= 4 and len(records(three)) >= 4, (
+            "records: %d and %d" % (len(records(one)), len(records(three))))
+        line.late_status.add(3)
+        serve(10)
+        line.late_status.clear()
+        assert all(r[2] == b"11.1" for r in records(one)), "ZQ410_01.DAT: %r" % records(one)
+        assert all(r[2] == b"33.3" for r in records(three)), "ZQ410_03.DAT: %r" % records(three)
+
+        # The memory window: Enter in the table starts nothing.
+        key("alt+p", "m")
+        memory = window("메모리 설정")
+        subprocess.run(["xdotool", "windowfocus", "--sync", memory], env=env, check=True,
+                       timeout=30)
+        first = len(line.frames)
+        key("Return", "Return")
+        serve(1.5)
+        assert not sent_since(first, b"DRR,25"), "Enter started a read"
+
+        # A read with block 900 answered late asks for every block, 900 twice.
+        line.late_once.add(("DRR", 900))
+        key("alt+r")
+        serve(9)
+        starts = [int(f[10:14]) for f in sent_since(first, b"DRR,25")]
+        expected = MEMORY_STARTS[:3] + [900] + MEMORY_STARTS[3:]
+        assert starts == expected, "blocks read: %r" % starts
+
+        # The send that follows writes all 12 blocks with the controller's own values, also
+        # with block 925 acknowledged late.
+        before = {d: dict(r) for d, r in line.registers.items()}
+        line.late_once.add(("DWR", 925))
+        first = len(line.frames)
+        key("alt+t")
+        serve(9)
+        writes = sent_since(first, b"DWR,25")
+        starts = [int(f[10:14]) for f in writes]
+        expected = MEMORY_STARTS[:4] + [925] + MEMORY_STARTS[4:]
+        assert starts == expected, "blocks sent: %r" % starts
+        assert all(f[1:3] == b"01" for f in writes), "a block went to another controller"
+        assert line.registers == before, "the send changed the controller's values"
+        print("1 passed, 0 failed")
+        return 0
+    finally:
+        for p in reversed(procs):
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
