@@ -227,6 +227,10 @@ bool PollingEngine::selectDevice(int index)
         return false;
     m_state.SelectedIndex = index;
     m_state.SelectedDeviceNo = m_state.DeviceList.at(index);
+    // The status request of the new pick takes the slot; a window's request still waiting in
+    // it will not go out, and its window hears so.
+    if (isWindowRequest(m_state.PendingRequest))
+        refuse(m_state.PendingRequest, m_pending, RequestFailure::Reason::Replaced);
     m_state.PendingRequest = CodeStatus;
     m_pending = Command{};
     clearDisplay(); // the previous controller's values must not pass for this one's

@@ -11,25 +11,14 @@ alone (not zq410-sim), whose controllers answer some requests late (900 ms, afte
 Usage: command_path_on_pty.py PATH/TO/ZQ410
 """
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
-import tty
 
-STX, CR, LF = b"\x02", b"\r", b"\n"
+from monitor_session import LF, STX, MonitorSession, checksum, reply
+
 PRESENT = {1, 3}  # device 2 is listed but absent
 LATE = 0.9
 MEMORY_STARTS = [800, 825, 900, 925, 1000, 1025, 1100, 1125, 1200, 1225, 1300, 1325]
-
-
-def checksum(body):
-    return b"%02X" % (sum(body) % 256)
-
-
-def reply(body):
-    return STX + body + checksum(body) + CR + LF
 
 
 class Line:
@@ -83,13 +72,6 @@ class Line:
         return None
 
 
-def free_display():
-    for n in range(120, 160):
-        if not os.path.exists("/tmp/.X%d-lock" % n):
-            return n
-    raise RuntimeError("no free X display")
-
-
 def records(path):
     if not os.path.exists(path):
         return []
@@ -98,73 +80,40 @@ def records(path):
 
 
 def main():
-    program = sys.argv[1]
-    work = tempfile.mkdtemp()
-    data = os.path.join(work, "data")
-    procs = []
     line = Line()
-    master = None
-
     received, pending = [b""], []  # kept from one serve() to the next
+    saving = b"Yes\r\n1\r\n" + "초".encode("cp949") + b"\r\n%s\r\nZQ410\r\n"
 
-    def serve(seconds):
-        """Answers the monitor for a while, late replies interleaved with later requests."""
-        end = time.monotonic() + seconds
-        while time.monotonic() < end:
-            now = time.monotonic()
-            for due, out in [p for p in pending if p[0] <= now]:
-                os.write(master, out)
-                pending.remove((due, out))
-            try:
-                received[0] += os.read(master, 4096)
-            except (BlockingIOError, OSError):
-                time.sleep(0.002)
-            while LF in received[0]:
-                raw, received[0] = received[0].split(LF, 1)
-                frame = raw[raw.find(STX):] + LF
-                line.frames.append(frame)
-                answered = line.answer(frame)
-                if answered:
-                    pending.append((time.monotonic() + answered[1], answered[0]))
-            received[0] = received[0].lstrip(b"\x00")
+    def record_every_second(session):
+        os.makedirs(session.path("data"))
+        session.write(os.path.join("CFG", "SaveData.INI"), saving % session.path("data").encode())
 
-    def key(*keys):
-        subprocess.run(["xdotool", "key", "--delay", "150"] + list(keys), env=env, check=True,
-                       timeout=30)
+    with MonitorSession(sys.argv[1], 120, record_every_second) as m:
+        data = m.path("data")
 
-    def window(name):
-        return subprocess.run(["xdotool", "search", "--sync", "--name", name], env=env,
-                              capture_output=True, text=True, timeout=30).stdout.split()[0]
+        def serve(seconds):
+            """Answers the monitor for a while, late replies interleaved with later requests."""
+            end = time.monotonic() + seconds
+            while time.monotonic() < end:
+                now = time.monotonic()
+                for due, out in [p for p in pending if p[0] <= now]:
+                    os.write(m.master, out)
+                    pending.remove((due, out))
+                try:
+                    received[0] += os.read(m.master, 4096)
+                except (BlockingIOError, OSError):
+                    time.sleep(0.002)
+                while LF in received[0]:
+                    raw, received[0] = received[0].split(LF, 1)
+                    frame = raw[raw.find(STX):] + LF
+                    line.frames.append(frame)
+                    answered = line.answer(frame)
+                    if answered:
+                        pending.append((time.monotonic() + answered[1], answered[0]))
+                received[0] = received[0].lstrip(b"\x00")
 
-    def sent_since(first, command):
-        return [f for f in line.frames[first:] if f[3:9] == command]
-
-    try:
-        master, slave = os.openpty()
-        tty.setraw(slave)
-        os.set_blocking(master, False)
-        shutil.copy(program, os.path.join(work, "ZQ410"))
-        os.makedirs(os.path.join(work, "CFG"))
-        os.makedirs(data)
-        with open(os.path.join(work, "Comm.CFG"), "wb") as f:
-            f.write(os.ttyname(slave).encode() + b"\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n")
-        with open(os.path.join(work, "CFG", "SetMulti.INI"), "wb") as f:
-            for n in range(1, 100):
-                f.write(b"O\t\r\n" if n <= 3 else b"X\t\r\n")
-        with open(os.path.join(work, "CFG", "SaveData.INI"), "wb") as f:
-            f.write(b"Yes\r\n1\r\n" + "초".encode("cp949") + b"\r\n" + data.encode() +
-                    b"\r\nZQ410\r\n")
-
-        display = free_display()
-        env = dict(os.environ, DISPLAY=":%d" % display, HOME=work, QT_QPA_PLATFORM="xcb")
-        procs.append(subprocess.Popen(["Xvfb", ":%d" % display, "-screen", "0", "1280x900x24"],
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        time.sleep(1.0)
-        procs.append(subprocess.Popen([os.path.join(work, "ZQ410")], env=env,
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        main_window = window("ZQ410 V1.0.0")
-        subprocess.run(["xdotool", "windowfocus", "--sync", main_window, "key", "F5"], env=env,
-                       check=True, timeout=30)
+        def sent_since(first, command):
+            return [f for f in line.frames[first:] if f[3:9] == command]
 
         # Both running controllers are recorded, each with its own values, controller 3 too
         # although controller 1 is the selected one; then controller 3's status comes late.
@@ -179,18 +128,17 @@ def main():
         assert all(r[2] == b"33.3" for r in records(three)), "ZQ410_03.DAT: %r" % records(three)
 
         # The memory window: Enter in the table starts nothing.
-        key("alt+p", "m")
-        memory = window("메모리 설정")
-        subprocess.run(["xdotool", "windowfocus", "--sync", memory], env=env, check=True,
-                       timeout=30)
+        m.key("alt+p", "m")
+        memory = m.window("메모리 설정")
+        m.focus(memory)
         first = len(line.frames)
-        key("Return", "Return")
+        m.key("Return", "Return")
         serve(1.5)
         assert not sent_since(first, b"DRR,25"), "Enter started a read"
 
         # A read with block 900 answered late asks for every block, 900 twice.
         line.late_once.add(("DRR", 900))
-        key("alt+r")
+        m.key("alt+r")
         serve(9)
         starts = [int(f[10:14]) for f in sent_since(first, b"DRR,25")]
         expected = MEMORY_STARTS[:3] + [900] + MEMORY_STARTS[3:]
@@ -201,7 +149,7 @@ def main():
         before = {d: dict(r) for d, r in line.registers.items()}
         line.late_once.add(("DWR", 925))
         first = len(line.frames)
-        key("alt+t")
+        m.key("alt+t")
         serve(9)
         writes = sent_since(first, b"DWR,25")
         starts = [int(f[10:14]) for f in writes]
@@ -211,14 +159,6 @@ def main():
         assert line.registers == before, "the send changed the controller's values"
         print("1 passed, 0 failed")
         return 0
-    finally:
-        for p in reversed(procs):
-            p.terminate()
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                p.kill()
-        shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":

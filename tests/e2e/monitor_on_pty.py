@@ -6,29 +6,18 @@ pacing and the trace file.
 Usage: monitor_on_pty.py PATH/TO/ZQ410
 """
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
-import tty
 
-STX, CR, LF = b"\x02", b"\r", b"\n"
+from monitor_session import CR, LF, STX, MonitorSession, checksum, reply
+
 BYTE_TIME = 10 / 9600  # start bit, 8 data bits, stop bit
 PRESENT = {1, 3}  # device 2 is listed but absent
 STATUS_REGS = b",16,0507,0506,0001,0002,0003,0006,0007,0016,0031,0032,0131,0201,0202,0205,0207,0208"
 
 
-def checksum(body):
-    return b"%02X" % (sum(body) % 256)
-
-
 def request(device, command, tail=b""):
     body = b"%02d" % device + command + tail
-    return STX + body + checksum(body) + CR + LF
-
-
-def reply(body):
     return STX + body + checksum(body) + CR + LF
 
 
@@ -49,44 +38,12 @@ def answer(frame):
     return None
 
 
-def free_display():
-    for n in range(90, 120):
-        if not os.path.exists("/tmp/.X%d-lock" % n):
-            return n
-    raise RuntimeError("no free X display")
-
-
 def main():
-    program = sys.argv[1]
-    work = tempfile.mkdtemp()
-    procs = []
-    try:
-        master, slave = os.openpty()
-        tty.setraw(slave)
-        port = os.ttyname(slave)
-        shutil.copy(program, os.path.join(work, "ZQ410"))
-        os.makedirs(os.path.join(work, "CFG"))
-        with open(os.path.join(work, "Comm.CFG"), "wb") as f:
-            f.write(port.encode() + b"\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n")
-        with open(os.path.join(work, "CFG", "SetMulti.INI"), "wb") as f:
-            for n in range(1, 100):
-                f.write(b"O\t\r\n" if n <= 3 else b"X\t\r\n")
-        with open(os.path.join(work, "CFG", "LogSaveF.INI"), "wb") as f:
-            f.write(b"1\r\n")
+    def trace_on(session):
+        session.write(os.path.join("CFG", "LogSaveF.INI"), b"1\r\n")
 
-        display = free_display()
-        env = dict(os.environ, DISPLAY=":%d" % display, HOME=work, QT_QPA_PLATFORM="xcb")
-        procs.append(subprocess.Popen(["Xvfb", ":%d" % display, "-screen", "0", "1280x900x24"],
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        time.sleep(1.0)
-        procs.append(subprocess.Popen([os.path.join(work, "ZQ410")], env=env,
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        window = subprocess.run(["xdotool", "search", "--sync", "--name", "ZQ410 V1.0.0"],
-                                env=env, capture_output=True, text=True, timeout=30).stdout.split()[0]
-        subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "F5"], env=env,
-                       check=True, timeout=30)
-
-        os.set_blocking(master, False)
+    with MonitorSession(sys.argv[1], 90, trace_on) as m:
+        master = m.master
         frames, buffer, raw, start = [], b"", b"", time.monotonic()
         while time.monotonic() - start < 5.0:
             try:
@@ -125,7 +82,7 @@ def main():
             gap = times[i] - times[i - 1]
             assert 0.62 <= gap <= 0.85, "time-out pacing: %.3f s" % gap
 
-        with open(os.path.join(work, "RecvData.txt"), "rb") as f:
+        with open(m.path("RecvData.txt"), "rb") as f:
             trace = f.read().split(b"\r\n")
         sent = [l for l in trace if l.startswith("송신,".encode("cp949"))]
         assert len(sent) >= len(expected), "trace holds %d sent lines" % len(sent)
@@ -140,14 +97,6 @@ def main():
             assert l.split(b",", 2)[2].startswith(b"<STX>") and l.endswith(b"<CR><LF>"), l
         print("1 passed, 0 failed")
         return 0
-    finally:
-        for p in reversed(procs):
-            p.terminate()
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                p.kill()
-        shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -350,6 +350,15 @@ void tst_CommandPath::closingAndOpeningEmptyTheRequestSlot()
     QCOMPARE(cut.reason, Reason::LineClosed);
     QCOMPARE(cut.blocksDone, 3);
     QVERIFY(cut.text().contains(QStringLiteral("12블록 중 3블록 완료")));
+
+    // A pick of another controller takes the slot from a write still waiting there.
+    QVERIFY(h.goOnline());
+    h.engine->writeRegister(102, 1, 0, &window);
+    QVERIFY(h.engine->selectDevice(1));
+    QCOMPARE(failed.size(), 4);
+    QCOMPARE(failed.last().first().value<RequestFailure>().reason, Reason::Replaced);
+    h.clock.advance(3000);
+    QVERIFY(!h.line.controller(1)->running());
 }
 
 /// A write to a controller other than the selected one (from the overview) reads back that
@@ -362,9 +371,7 @@ void tst_CommandPath::overviewWriteIsReadBackAndMarkedOnItsOwnController()
     QSignalSpy blocks(h.engine.get(), &PollingEngine::parameterBlockDecoded);
     h.line.controller(2)->writeRegister(504, 777);
     h.engine->writeRegister(102, 1, 2);
-    const qsizetype first = h.link.sent().size();
-    h.runFrames(3);
-    const QList<QByteArray> sent = h.frames(first);
+    const QList<QByteArray> sent = h.nextFrames(3);
     QCOMPARE(sent.at(0), QByteArray("\x02"
                                     "02DWR,01,0102,0001\r\n"));
     QCOMPARE(sent.at(1).left(9), QByteArray("\x02"

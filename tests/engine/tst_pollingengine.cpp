@@ -175,9 +175,7 @@ void tst_PollingEngine::commandWriteIsReadBackThenPollingResumes()
     Harness h({1}, {1}, "SUM");
     h.goOnline();
     h.engine->writeRegister(102, 1);
-    const qsizetype first = h.link.sent().size();
-    h.runFrames(3);
-    const QList<QByteArray> frames = h.frames(first);
+    const QList<QByteArray> frames = h.nextFrames(3);
     QCOMPARE(frames.at(0), QByteArray("\x02"
                                       "01DWR,01,0102,0001B7\r\n"));
     QCOMPARE(frames.at(1).left(14), QByteArray("\x02"

@@ -33,6 +33,13 @@ QList<qint64> EngineHarness::times() const
     return out;
 }
 
+QList<QByteArray> EngineHarness::nextFrames(int n)
+{
+    const qsizetype first = link.sent().size();
+    runFrames(n);
+    return frames(first);
+}
+
 bool EngineHarness::goOnline()
 {
     if (!engine->openPort().ok() || !runUntil([this] { return engine->isOnline(); }, 10000))

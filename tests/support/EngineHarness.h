@@ -43,6 +43,8 @@ struct EngineHarness
     QList<qint64> times() const;
     /// Runs until n more frames went out.
     void runFrames(int n);
+    /// Runs until n more frames went out and returns them.
+    QList<QByteArray> nextFrames(int n);
     /// Opens the port, runs until the engine goes online and the first status exchange is
     /// done; the next status request is then due in 50 ms. False when it never goes online.
     bool goOnline();

@@ -1,0 +1,103 @@
+"""What the end-to-end scripts share: the protocol's checksum and a session of the real ZQ410 on
+a display server of its own, on a pseudo-terminal, in a program folder of its own with devices 1
+to 3 listed (SUM framing, 9600 8N1)."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import tty
+
+STX, CR, LF = b"\x02", b"\r", b"\n"
+
+
+def checksum(body):
+    return b"%02X" % (sum(body) % 256)
+
+
+def reply(body):
+    return STX + body + checksum(body) + CR + LF
+
+
+def free_display(first):
+    for n in range(first, first + 30):
+        if not os.path.exists("/tmp/.X%d-lock" % n):
+            return n
+    raise RuntimeError("no free X display")
+
+
+class MonitorSession:
+    """Use with `with`: on entry the monitor runs and F5 has been pressed; `master` is the line's
+    end of the pseudo-terminal, `work` the program folder; everything is gone on exit."""
+
+    def __init__(self, program, first_display, prepare=None):
+        """prepare(session), when given, adds to the program folder before the monitor starts."""
+        self.program = program
+        self.first_display = first_display
+        self.prepare = prepare
+        self.work = tempfile.mkdtemp()
+        self.procs = []
+        self.env = None
+        self.master = None
+
+    def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _start(self):
+        self.master, slave = os.openpty()
+        tty.setraw(slave)
+        os.set_blocking(self.master, False)
+        shutil.copy(self.program, os.path.join(self.work, "ZQ410"))
+        os.makedirs(os.path.join(self.work, "CFG"))
+        self.write("Comm.CFG", os.ttyname(slave).encode() + b"\r\n9600\r\nN\r\n8\r\n1\r\nSUM\r\n")
+        self.write(os.path.join("CFG", "SetMulti.INI"),
+                   b"".join(b"O\t\r\n" if n <= 3 else b"X\t\r\n" for n in range(1, 100)))
+        if self.prepare:
+            self.prepare(self)
+        display = free_display(self.first_display)
+        self.env = dict(os.environ, DISPLAY=":%d" % display, HOME=self.work,
+                        QT_QPA_PLATFORM="xcb")
+        self.procs.append(subprocess.Popen(
+            ["Xvfb", ":%d" % display, "-screen", "0", "1280x900x24"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        time.sleep(1.0)
+        self.procs.append(subprocess.Popen([os.path.join(self.work, "ZQ410")], env=self.env,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        main_window = self.window("ZQ410 V1.0.0")
+        subprocess.run(["xdotool", "windowfocus", "--sync", main_window, "key", "F5"],
+                       env=self.env, check=True, timeout=30)
+
+    def write(self, name, contents):
+        with open(os.path.join(self.work, name), "wb") as f:
+            f.write(contents)
+
+    def path(self, *parts):
+        return os.path.join(self.work, *parts)
+
+    def window(self, name):
+        """The id of the window with that title, once it is up (30 s at most)."""
+        return subprocess.run(["xdotool", "search", "--sync", "--name", name], env=self.env,
+                              capture_output=True, text=True, timeout=30).stdout.split()[0]
+
+    def focus(self, window):
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=self.env, check=True,
+                       timeout=30)
+
+    def key(self, *keys):
+        subprocess.run(["xdotool", "key", "--delay", "150"] + list(keys), env=self.env,
+                       check=True, timeout=30)
+
+    def __exit__(self, *exc):
+        for p in reversed(self.procs):
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+        shutil.rmtree(self.work, ignore_errors=True)
+        return False
