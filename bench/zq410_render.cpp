@@ -116,6 +116,10 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("cannot open %1").arg(files[0]));
     const qint64 loadMs = clock.elapsed();
     const qsizetype lines = contents->samples.size();
+    if (contents->samples.untimedCount() > lines / 2)
+        std::fprintf(stderr, "%lld of %lld records have no readable time: not a trend file?\n",
+                     static_cast<long long>(contents->samples.untimedCount()),
+                     static_cast<long long>(lines));
 
     TrendChart chart;
     chart.resize(size);

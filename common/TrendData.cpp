@@ -135,6 +135,7 @@ void TrendData::clear()
     m_runs.clear();
     m_labels.clear();
     m_size = 0;
+    m_untimed = 0;
     m_summarised = 0;
     for (auto &levels : m_levels)
         levels.clear();
@@ -153,6 +154,7 @@ std::pair<TrendData::Chunk &, qsizetype> TrendData::storeNextTime(qint32 time)
     const qsizetype offset = (m_size - run.first) % ChunkSize;
     chunk.times[offset] = time;
     ++m_size;
+    m_untimed += time == NoTime;
     return {chunk, offset};
 }
 
@@ -174,8 +176,10 @@ void TrendData::appendTenths(qint32 time, const std::array<qint16, SeriesCount> 
 /// copied, whatever the size.
 void TrendData::append(TrendData &&tail)
 {
-    for (auto it = tail.m_labels.cbegin(); it != tail.m_labels.cend(); ++it)
+    for (auto it = tail.m_labels.cbegin();
+         it != tail.m_labels.cend() && m_labels.size() < MaxLabels; ++it)
         m_labels.insert(m_size + it.key(), it.value());
+    m_untimed += tail.m_untimed;
     for (const Run &run : tail.m_runs)
         m_runs.push_back({m_size + run.first, m_chunks.size() + run.chunk});
     for (auto &chunk : tail.m_chunks)
@@ -214,7 +218,7 @@ QString TrendData::label(qsizetype index) const
 
 void TrendData::setLastLabel(const QString &text)
 {
-    if (m_size > 0)
+    if (m_size > 0 && m_labels.size() < MaxLabels)
         m_labels.insert(m_size - 1, text);
 }
 

@@ -65,7 +65,12 @@ public:
     /// The sample's label on the time axis: its time as "HH:MM:SS", or the text it was given.
     QString label(qsizetype index) const;
     /// Gives the last sample a label that is not a time of day (kept apart: such labels are rare).
+    /// Only the first MaxLabels are kept, so a file of lines without times cannot fill memory
+    /// with labels; later such samples show none.
     void setLastLabel(const QString &text);
+    static constexpr qsizetype MaxLabels = 10000;
+    /// Samples without a time of day (NoTime).
+    qsizetype untimedCount() const { return m_untimed; }
 
     /// Smallest and largest value of the series over samples [first, last).
     MinMax range(int series, qsizetype first, qsizetype last) const;
@@ -125,6 +130,7 @@ private:
     std::vector<Run> m_runs;
     QHash<qsizetype, QString> m_labels;
     qsizetype m_size = 0;
+    qsizetype m_untimed = 0;
     /// Samples the pyramid covers; the rest are summarised when a range is next asked.
     mutable qsizetype m_summarised = 0;
     /// m_levels[series][level][node]

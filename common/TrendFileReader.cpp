@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <atomic>
+#include <cmath>
 #include <mutex>
 #include <thread>
 
@@ -110,6 +111,15 @@ std::optional<int> TrendFileReader::parseDate(QByteArrayView text)
     return int(QDate(2000, 1, 1).daysTo(date));
 }
 
+/// A value no controller can report (beyond a 16-bit register without decimals, or not finite,
+/// as 1e39 is as a float) counts as unreadable, 0, so it cannot stretch the chart over
+/// everything else.
+static float reportable(double value)
+{
+    constexpr double MaxReportable = 32768;
+    return std::isfinite(value) && std::abs(value) <= MaxReportable ? float(value) : 0.0f;
+}
+
 bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
 {
     // One pass for the first four tabs; fields 1 to 4 end at them, field 5 at the next tab.
@@ -160,11 +170,12 @@ bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
     } else {
         std::array<float, TrendData::SeriesCount> values{};
         for (int s = 0; s < TrendData::SeriesCount; ++s)
-            values[s] = float(plain[s] ? plain[s]->value()
-                                       : NumberText::leadingNumber(fields[size_t(s) + 2]));
+            values[s] = reportable(plain[s] ? plain[s]->value()
+                                            : NumberText::leadingNumber(fields[size_t(s) + 2]));
         data.append(time, values);
     }
-    if (second == TrendData::NoTime && !fields[1].isEmpty())
+    if (second == TrendData::NoTime && !fields[1].isEmpty() &&
+        data.untimedCount() <= TrendData::MaxLabels)
         data.setLastLabel(
             Cp949::toUnicode(fields[1].first(std::min(fields[1].size(), MaxLabel)).toByteArray()));
     return true;

@@ -452,10 +452,25 @@ void frmZQ410_GraphView::finishLoading()
         emit loadFinished(false);
         return;
     }
+    const qsizetype untimed = contents->samples.untimedCount();
+    const qsizetype lines = contents->samples.size();
     ChartFX1->setData(std::move(contents->samples));
     m_follower.follow(m_loadingPath, contents->size, &ChartFX1->data());
     ApplySeriesNames();
     emit loadFinished(true);
+    if (untimed > lines / 2) {
+        // Said without waiting: the file is drawn as it is meanwhile.
+        auto *box = new QMessageBox(
+            QMessageBox::NoIcon, QStringLiteral("ZQ410_Graph"),
+            QStringLiteral("이 파일의 기록 %1줄 중 %2줄은 시각을 읽을 수 없습니다. 트렌드 파일이 "
+                           "아니거나 손상된 파일일 수 있습니다.\n%3")
+                .arg(lines)
+                .arg(untimed)
+                .arg(m_loadingPath),
+            QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
 }
 
 bool frmZQ410_GraphView::LoadTrendFile(const QString &path)

@@ -30,8 +30,14 @@ QByteArray Trace::renderLine(const QByteArray &bytes, bool received, const QDate
             line += "<CR>";
         else if (byte == Frames::LF)
             line += "<LF>";
-        else
+        else if (byte >= 0x20 && byte < 0x7F)
             line += byte;
+        else // every other byte as its hex, so each stays visible and the file stays text
+            line += '<' +
+                    QByteArray::number(static_cast<unsigned char>(byte), 16)
+                        .toUpper()
+                        .rightJustified(2, '0') +
+                    '>';
     }
     return line;
 }

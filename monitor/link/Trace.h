@@ -7,7 +7,8 @@
 
 /// The communication trace RecvData.txt in the program folder: one line per traced frame,
 /// "송신," or "수신,", the time "YYYY-MM-DD HH:MM:SS", ",", then the bytes with STX, CR and LF
-/// written as <STX>, <CR> and <LF>. Appended and closed per line; never truncated.
+/// written as <STX>, <CR> and <LF> and every other byte that is not printable ASCII as its hex
+/// (<1B>), so the file stays text. Appended and closed per line; never truncated.
 class Trace
 {
 public:

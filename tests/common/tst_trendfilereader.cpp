@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 class tst_TrendFileReader : public QObject
 {
@@ -18,6 +19,7 @@ private slots:
     void missingFileIsNotAnEmptyFile();
     void progressReachesTheEnd();
     void largeFileReadInHalvesAsLineByLine();
+    void linesWithoutTimesKeepFewLabelsAndAreCounted();
 
 private:
     QString write(const QByteArray &bytes)
@@ -61,12 +63,35 @@ void tst_TrendFileReader::numbersAreReadByTheirLeadingDigits()
     QCOMPARE(data->samples.value(1, 1), 253.0f);
     QCOMPARE(data->samples.value(2, 1), 0.5f);
     // Every form of number reads as the general rule reads it, the monitor's own fast.
-    for (const char *text :
-         {"45.3", "-0.5", ".5", "5.", "007.5", "3276.7", "3276.8", "-3276.8", "-0", "0.05",
-          "123456789012345", "1234567890123456", "1e2", "+5", " 7", "-", "", "1.2.3", "9x"}) {
+    for (const char *text : {"45.3",
+                             "-0.5",
+                             ".5",
+                             "5.",
+                             "007.5",
+                             "3276.7",
+                             "3276.8",
+                             "-3276.8",
+                             "-0",
+                             "0.05",
+                             "123456789012345",
+                             "1234567890123456",
+                             "1e2",
+                             "+5",
+                             " 7",
+                             "-",
+                             "",
+                             "1.2.3",
+                             "9x",
+                             "32768",
+                             "-32768.5",
+                             "1e39",
+                             "-1e308",
+                             "1234567890123456789012345678901234567890"}) {
         const auto one = TrendFileReader::read(
             write(QByteArray("d\t10:00:00\t") + text + "\t1\t" + text + "\r\n"));
-        const float expected = float(NumberText::leadingNumber(QByteArrayView(text)));
+        // Beyond what a controller can report (a 16-bit register) a value counts as unreadable.
+        const double number = NumberText::leadingNumber(QByteArrayView(text));
+        const float expected = std::abs(number) <= 32768 ? float(number) : 0.0f;
         QCOMPARE(one->samples.value(0, 0), expected);
         QCOMPARE(one->samples.value(2, 0), expected);
     }
@@ -170,6 +195,31 @@ void tst_TrendFileReader::largeFileReadInHalvesAsLineByLine()
         for (int s = 0; s < TrendData::SeriesCount; ++s)
             QCOMPARE(samples.value(s, i), expected.value(s, i));
     }
+}
+
+/// A file whose time fields are not times (a hostile or foreign file) keeps its samples but only
+/// the first labels, so its memory stays of the order of a valid file's; the lines are counted so
+/// the viewer can say what it was given. A value no controller can report hides nothing.
+void tst_TrendFileReader::linesWithoutTimesKeepFewLabelsAndAreCounted()
+{
+    QByteArray file;
+    const int lines = int(TrendData::MaxLabels) * 3;
+    for (int i = 0; i < lines; ++i)
+        file += "d\tx" + QByteArray::number(i) + "\t1\t2\t3\r\n";
+    file += "2024-03-07\t14:05:09\t1e39\t58.7\t25.3\r\n";
+    const auto data = TrendFileReader::read(write(file));
+    QVERIFY(data);
+    QCOMPARE(data->samples.size(), qsizetype(lines + 1));
+    QCOMPARE(data->samples.untimedCount(), qsizetype(lines));
+    QCOMPARE(data->samples.label(0), QStringLiteral("x0"));
+    QCOMPARE(data->samples.label(TrendData::MaxLabels - 1),
+             QStringLiteral("x%1").arg(TrendData::MaxLabels - 1));
+    QCOMPARE(data->samples.label(lines - 1), QString());
+    QCOMPARE(data->samples.label(lines), QStringLiteral("14:05:09"));
+    QCOMPARE(data->samples.value(0, lines), 0.0f);
+    QCOMPARE(data->samples.value(1, lines), 58.7f);
+    const MinMax range = data->samples.range(0, 0, data->samples.size());
+    QCOMPARE(range.max, 1.0f);
 }
 
 QTEST_GUILESS_MAIN(tst_TrendFileReader)

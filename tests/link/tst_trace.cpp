@@ -36,13 +36,16 @@ void tst_Trace::sentIdentificationLine()
              QByteArray("\xBC\xDB\xBD\xC5,2024-05-01 13:04:05,<STX>01WHO<CR><LF>\r\n"));
 }
 
+/// Noise is kept byte for byte, bytes that are not printable ASCII as their hex, so the trace
+/// stays code page 949 text whatever came over the line.
 void tst_Trace::receivedBytesAreRenderedRawIncludingNoise()
 {
-    const QByteArray line = Trace::renderLine(QByteArray("\x7F\x00\xFF\x02"
-                                                         "01NG",
-                                                         8),
+    const QByteArray line = Trace::renderLine(QByteArray("\x7F\x00\xFF\x1B\xB0\x02"
+                                                         "01NG ~",
+                                                         12),
                                               true, Sample);
-    QCOMPARE(line, QByteArray("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,\x7F\x00\xFF<STX>01NG", 37));
+    QCOMPARE(line, QByteArray("\xBC\xF6\xBD\xC5,2024-05-01 13:04:05,"
+                              "<7F><00><FF><1B><B0><STX>01NG ~"));
 }
 
 void tst_Trace::offWritesNothingAndDeletedFileIsCreatedAgain()
