@@ -1,17 +1,19 @@
 #include "TextFile.h"
 
 #include "Cp949.h"
+#include "RegularFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 std::optional<QStringList> TextFile::readLines(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!RegularFile::open(file, QIODevice::ReadOnly) || file.size() > MaxReadBytes)
         return std::nullopt;
-    return linesOf(file.readAll());
+    return linesOf(file.read(MaxReadBytes));
 }
 
 QStringList TextFile::linesOf(const QByteArray &bytes)
@@ -56,6 +58,10 @@ QByteArray TextFile::bytesOf(const QStringList &lines)
 
 bool TextFile::replaceLines(const QString &path, const QStringList &lines)
 {
+    // QSaveFile writes straight into a file that is not a regular one: a FIFO would block it.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        return false;
     const QByteArray bytes = bytesOf(lines);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -78,7 +84,7 @@ bool TextFile::appendLine(const QString &path, const QByteArray &encodedLine)
 {
     QFile file(path);
     // Unbuffered: a failed write is seen here, not in a later flush that still holds the rest.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+    if (!RegularFile::open(file, QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     const qint64 previousSize = file.size();
     QByteArray bytes = encodedLine + "\r\n";

@@ -2,6 +2,7 @@
 
 #include "Cp949.h"
 #include "NumberText.h"
+#include "RegularFile.h"
 #include "TextLines.h"
 
 #include <QFile>
@@ -201,7 +202,7 @@ bool readPart(const QString &path, qint64 start, qint64 length, TrendData &sampl
               std::atomic<qint64> &done, const std::function<void()> &report)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(start))
+    if (!RegularFile::open(file, QIODevice::ReadOnly) || !file.seek(start))
         return false;
     qint64 counted = 0;
     const auto progress = [&](double) {
@@ -221,7 +222,7 @@ std::optional<TrendFileReader::Contents> TrendFileReader::read(const QString &pa
                                                                const Progress &progress)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!RegularFile::open(file, QIODevice::ReadOnly))
         return std::nullopt;
     const qint64 total = std::max<qint64>(1, file.size());
     const qint64 split = splitPoint(file);

@@ -1,6 +1,7 @@
 #include "TrendExport.h"
 
 #include "Cp949.h"
+#include "RegularFile.h"
 #include "TextLines.h"
 
 #include <QDir>
@@ -229,7 +230,7 @@ TrendExport::Result TrendExport::write(const QString &trendPath, const QString &
 {
     Result result;
     QFile input(trendPath);
-    if (!input.open(QIODevice::ReadOnly)) {
+    if (!RegularFile::open(input, QIODevice::ReadOnly)) {
         result.error = QStringLiteral("파일을 열 수 없습니다: %1").arg(trendPath);
         return result;
     }

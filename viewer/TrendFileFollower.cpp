@@ -1,5 +1,6 @@
 #include "TrendFileFollower.h"
 
+#include "RegularFile.h"
 #include "TextLines.h"
 #include "TrendFileReader.h"
 
@@ -26,7 +27,7 @@ void TrendFileFollower::follow(const QString &path, qint64 size, TrendData *samp
 {
     stop();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!RegularFile::open(file, QIODevice::ReadOnly))
         return;
     m_path = path;
     m_samples = samples;
@@ -62,7 +63,7 @@ void TrendFileFollower::check()
     if (!m_watch.files().contains(m_path))
         m_watch.addPath(m_path);
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!RegularFile::open(file, QIODevice::ReadOnly))
         return; // gone for now: the chart keeps what it shows
     const qint64 size = file.size();
     const qint64 known = m_end + m_openLine.size();

@@ -1,7 +1,10 @@
 #include "Cp949.h"
+#include "FifoTrap.h"
+#include "GridFile.h"
 #include "ProgramDirectory.h"
 #include "TextFile.h"
 #include "TextLines.h"
+#include "TrendFileReader.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -29,6 +32,7 @@ private slots:
     void linesAreCutAtTheCap();
     void killedWriterLeavesTheOldOrTheNewFile();
     void programFolderIsTheExecutablesWhenWritable();
+    void onlyRegularFilesAreReadOrWritten();
 };
 
 static QByteArray contents(const QString &path)
@@ -204,6 +208,37 @@ void tst_TextFile::programFolderIsTheExecutablesWhenWritable()
     qputenv("XDG_CONFIG_HOME", old);
     QCOMPARE(chosen, home.filePath(QStringLiteral("config/ZQ410")));
     QVERIFY(QDir(chosen).exists());
+}
+
+/// A FIFO, a folder or an oversized file where a settings, table or trend file belongs is
+/// treated as a file that cannot be opened: nothing blocks on it, nothing is read from or
+/// written into it.
+void tst_TextFile::onlyRegularFilesAreReadOrWritten()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("Comm.CFG"));
+    {
+        FifoTrap trap(fifo);
+        QVERIFY(trap.made());
+        QCOMPARE(TextFile::readLines(fifo), std::nullopt);
+        QCOMPARE(GridFile::load(fifo), std::nullopt);
+        QVERIFY(!TrendFileReader::read(fifo));
+        QVERIFY(!TextFile::appendLine(fifo, QStringLiteral("2024-03-07\t14:05:09\t1\t2\t3")));
+        QVERIFY2(!trap.sprung(), "a FIFO was opened as a file");
+    }
+    const QString folder = dir.filePath(QStringLiteral("SaveData.INI"));
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(TextFile::readLines(folder), std::nullopt);
+    QVERIFY(!TextFile::appendLine(folder, QStringLiteral("x")));
+
+    const QString big = dir.filePath(QStringLiteral("SetMulti.INI"));
+    QFile file(big);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(TextFile::MaxReadBytes, 'O') + "\r\n");
+    file.close();
+    QCOMPARE(TextFile::readLines(big), std::nullopt);
+    QVERIFY(file.resize(TextFile::MaxReadBytes));
+    QCOMPARE(TextFile::readLines(big)->size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)

@@ -1,9 +1,12 @@
+#include "FifoTrap.h"
 #include "SettingsFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <vector>
 
 class tst_SettingsFiles : public QObject
 {
@@ -21,6 +24,7 @@ private slots:
     void deviceListRowsAreReadAndWrittenWhole();
     void traceSwitch_data();
     void traceSwitch();
+    void fifosInPlaceOfSettingsFilesCountAsMissing();
 };
 
 static void write(const QString &path, const QByteArray &bytes)
@@ -190,6 +194,29 @@ void tst_SettingsFiles::traceSwitch()
     QVERIFY(!files.LoadTraceSwitch());
     write(files.logSwitchPath(), file);
     QCOMPARE(files.LoadTraceSwitch(), on);
+}
+
+/// Every settings file a FIFO: start-up reads none of them (a FIFO would block it before any
+/// window appears) and goes on with the defaults, as for missing files.
+void tst_SettingsFiles::fifosInPlaceOfSettingsFilesCountAsMissing()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("CFG")));
+    std::vector<std::unique_ptr<FifoTrap>> traps;
+    for (const char *name :
+         {"Comm.CFG", "CFG/SaveData.INI", "CFG/SetMulti.INI", "CFG/LogSaveF.INI"}) {
+        traps.push_back(std::make_unique<FifoTrap>(dir.filePath(QLatin1String(name))));
+        QVERIFY(traps.back()->made());
+    }
+    SettingsFiles files(dir.path());
+    const SettingsFiles::StartSettings settings =
+        files.LoadStartSettings(dir.filePath(QStringLiteral("data")));
+    QCOMPARE(settings.port, PortSettings());
+    QCOMPARE(settings.recording.RecordSwitch, QStringLiteral("No"));
+    QVERIFY(settings.devices.isEmpty());
+    QVERIFY(!settings.trace);
+    for (const auto &trap : traps)
+        QVERIFY2(!trap->sprung(), qPrintable(trap->path()));
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsFiles)
