@@ -458,19 +458,12 @@ void frmZQ410_GraphView::finishLoading()
     m_follower.follow(m_loadingPath, contents->size, &ChartFX1->data());
     ApplySeriesNames();
     emit loadFinished(true);
-    if (untimed > lines / 2) {
-        // Said without waiting: the file is drawn as it is meanwhile.
-        auto *box = new QMessageBox(
-            QMessageBox::NoIcon, QStringLiteral("ZQ410_Graph"),
-            QStringLiteral("이 파일의 기록 %1줄 중 %2줄은 시각을 읽을 수 없습니다. 트렌드 파일이 "
-                           "아니거나 손상된 파일일 수 있습니다.\n%3")
-                .arg(lines)
-                .arg(untimed)
-                .arg(m_loadingPath),
-            QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-    }
+    if (untimed > lines / 2)
+        postMessage(QStringLiteral("이 파일의 기록 %1줄 중 %2줄은 시각을 읽을 수 없습니다. "
+                                   "트렌드 파일이 아니거나 손상된 파일일 수 있습니다.\n%3")
+                        .arg(lines)
+                        .arg(untimed)
+                        .arg(m_loadingPath));
 }
 
 bool frmZQ410_GraphView::LoadTrendFile(const QString &path)
@@ -506,7 +499,8 @@ void frmZQ410_GraphView::pickFolder()
     if (picker.exec() != QDialog::Accepted)
         return;
     // A Folder.CFG that cannot be written leaves the new folder in use for this run only.
-    m_settings.WriteFolderConfig(picker.folder());
+    if (!m_settings.WriteFolderConfig(picker.folder()))
+        showNotSaved(QStringLiteral("데이터 폴더"), m_settings.folderConfigPath());
     lblFolder->setText(picker.folder());
     tmrRefresh_List.start();
 }
@@ -565,7 +559,8 @@ void frmZQ410_GraphView::chooseSeriesColor(int column)
         return;
     setCellColor(column, chosen);
     ChartFX1->setSeriesColor(column, chosen);
-    m_settings.SaveSeriesColors({cellColor(0), cellColor(1), cellColor(2)});
+    if (!m_settings.SaveSeriesColors({cellColor(0), cellColor(1), cellColor(2)}))
+        showNotSaved(QStringLiteral("그래프 색상"), m_settings.colorConfigPath());
 }
 
 /// The grid is saved with its new state first, then the series follows it.
@@ -574,7 +569,8 @@ void frmZQ410_GraphView::onUseItemChanged(int column)
     std::array<bool, 3> shown{};
     for (int c = 0; c < 3; ++c)
         shown[c] = sprdUseItem->item(0, c)->checkState() == Qt::Checked;
-    m_settings.SaveUseItems(shown);
+    if (!m_settings.SaveUseItems(shown))
+        showNotSaved(QStringLiteral("표시 항목"), m_settings.useItemPath());
     ChartFX1->setSeriesVisible(column, shown[column]);
 }
 
@@ -700,13 +696,14 @@ void frmZQ410_GraphView::loadMargins()
         sprdMargin->item(0, c)->setText(margins->at(c));
 }
 
-/// A failed save is not reported: the margins still apply to this run.
+/// The margins apply to this run even when they cannot be saved (which is said).
 void frmZQ410_GraphView::saveMargins()
 {
     std::array<QString, 4> values;
     for (int c = 0; c < 4; ++c)
         values[c] = sprdMargin->item(0, c)->text();
-    m_settings.SavePrintMargins(values);
+    if (!m_settings.SavePrintMargins(values))
+        showNotSaved(QStringLiteral("인쇄 여백"), m_settings.marginPath());
 }
 
 bool frmZQ410_GraphView::printTo(QPrinter &printer)
@@ -772,6 +769,24 @@ void frmZQ410_GraphView::finishExport()
             QStringLiteral("엑셀 파일을 열 프로그램이 없습니다. 파일은 여기에 있습니다:\n%1")
                 .arg(m_workbookPath));
     emit exportFinished(true, m_workbookPath);
+}
+
+/// The setting applies to this run; the next start will not have it.
+void frmZQ410_GraphView::showNotSaved(const QString &what, const QString &path)
+{
+    postMessage(QStringLiteral("%1을(를) 파일에 저장하지 못했습니다.\n%2\n지금은 바꾼 설정으로 "
+                               "보여 주지만, 프로그램을 다시 시작하면 이전 설정으로 돌아갑니다.")
+                    .arg(what, QDir::toNativeSeparators(path)));
+}
+
+/// A message that does not wait for its answer: for news from a load or a save while focus
+/// moves, where a nested event loop has no place.
+void frmZQ410_GraphView::postMessage(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("ZQ410_Graph"), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void frmZQ410_GraphView::showMessage(const QString &text)

@@ -127,6 +127,8 @@ private:
     void commitYRange();
     void showYRangeBoxes(bool on);
     void showYRange(double min, double max);
+    void showNotSaved(const QString &what, const QString &path);
+    void postMessage(const QString &text);
     void showMessage(const QString &text);
 
     ViewerSettings m_settings;

@@ -97,10 +97,11 @@ void PollingEngine::startUp(const SettingsFiles::StartSettings &settings)
     usePortSettings(settings.port);
 }
 
-void PollingEngine::applyPortSettings(const PortSettings &settings)
+bool PollingEngine::applyPortSettings(const PortSettings &settings)
 {
-    m_files.SavePortSettings(settings);
+    const bool saved = m_files.SavePortSettings(settings);
     usePortSettings(settings);
+    return saved;
 }
 
 void PollingEngine::usePortSettings(const PortSettings &settings)
@@ -109,21 +110,23 @@ void PollingEngine::usePortSettings(const PortSettings &settings)
     m_state.ChecksumMode = Frames::checksumModeOf(settings.Protocol);
 }
 
-void PollingEngine::applyRecordingSettings(const RecordingSettings &settings)
+bool PollingEngine::applyRecordingSettings(const RecordingSettings &settings)
 {
-    m_files.SaveRecordingSettings(settings);
+    const bool saved = m_files.SaveRecordingSettings(settings);
     m_state.recording = settings;
+    return saved;
 }
 
-void PollingEngine::applyDeviceList(const QList<DeviceListRow> &rows)
+bool PollingEngine::applyDeviceList(const QList<DeviceListRow> &rows)
 {
-    m_files.SaveDeviceList(rows);
+    const bool saved = m_files.SaveDeviceList(rows);
     QList<int> devices;
     for (int n = 1; n <= int(rows.size()); ++n) {
         if (rows.at(n - 1).inUse())
             devices.append(n);
     }
     setDeviceList(devices);
+    return saved;
 }
 
 void PollingEngine::setDeviceList(const QList<int> &devices)

@@ -67,15 +67,18 @@ public:
     QString programFolder() const { return m_programFolder; }
     Trace &trace() { return m_trace; }
 
+    // Settings the operator changed apply to this run whether or not their file could be
+    // written; each returns false when the file was not written (the caller says so: the
+    // settings are then lost at the next start).
+
     /// Stores new port settings in Comm.CFG and takes them: the protocol applies to the next
-    /// frame, the rest at the next opening of the port. A failed write is not reported; the
-    /// settings still apply to this run.
-    void applyPortSettings(const PortSettings &settings);
+    /// frame, the rest at the next opening of the port.
+    bool applyPortSettings(const PortSettings &settings);
     /// Stores new recording settings in SaveData.INI and takes them at the next display tick.
-    void applyRecordingSettings(const RecordingSettings &settings);
+    bool applyRecordingSettings(const RecordingSettings &settings);
     /// Stores the device list in SetMulti.INI and rebuilds the list and the table from the rows
     /// marked "O" (see setDeviceList).
-    void applyDeviceList(const QList<DeviceListRow> &rows);
+    bool applyDeviceList(const QList<DeviceListRow> &rows);
     /// Rebuilds the device list and table. While the port is open, identification starts over
     /// at the first device and the first device that answers becomes the selected one.
     void setDeviceList(const QList<int> &devices);

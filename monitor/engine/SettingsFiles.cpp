@@ -55,6 +55,14 @@ bool SettingsFiles::SavePortSettings(const PortSettings &settings) const
     return TextFile::replaceLines(commPath(), linesOf(settings));
 }
 
+QString SettingsFiles::notSavedMessage(const QString &what, const QString &path)
+{
+    return QStringLiteral("%1을(를) 파일에 저장하지 못했습니다.\n%2\n지금은 바꾼 설정으로 "
+                          "동작하지만, 프로그램을 다시 시작하면 이전 설정으로 돌아갑니다. 폴더의 "
+                          "쓰기 권한과 디스크 공간을 확인하십시오.")
+        .arg(what, QDir::toNativeSeparators(path));
+}
+
 RecordingSettings SettingsFiles::LoadRecordingSettings(const QString &defaultDataFolder) const
 {
     TextFile::ensureFolder(cfgFolder());

@@ -33,6 +33,8 @@ public:
     /// which are written back so that the file exists from then on.
     PortSettings LoadPortSettings() const;
     bool SavePortSettings(const PortSettings &settings) const;
+    /// What the operator is told when settings applied to this run could not be saved.
+    static QString notSavedMessage(const QString &what, const QString &path);
 
     /// Five lines into the recording settings. A missing or short file gives the defaults for all
     /// five (not written back) and creates the default data folder.

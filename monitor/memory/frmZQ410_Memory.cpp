@@ -6,6 +6,7 @@
 #include "PollingEngine.h"
 #include "RegisterEntry.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -231,14 +232,18 @@ bool frmZQ410_Memory::loadFrom(const QString &path)
     return true;
 }
 
-/// A cancelled dialog or a failed write ends silently.
+/// A cancelled dialog ends silently; a failed write says so (an old file of that name stays as
+/// it was).
 void frmZQ410_Memory::saveFile()
 {
     if (!confirmIncomplete(QStringLiteral("저장")))
         return;
     const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), FileFilter);
-    if (!path.isEmpty())
-        saveTo(path);
+    if (!path.isEmpty() && !saveTo(path))
+        showMessage(QStringLiteral("메모리 파일을 저장하지 못했습니다. 같은 이름의 파일이 있었다면 "
+                                   "그대로입니다. 폴더의 쓰기 권한과 디스크 공간을 "
+                                   "확인하십시오.\n%1")
+                        .arg(QDir::toNativeSeparators(path)));
 }
 
 /// A file that is not a memory table is refused whole, with a message; a cancelled dialog ends

@@ -64,6 +64,8 @@ void frmZQ410_SetMulti::confirm()
         Notice::show(this, QStringLiteral("사용 여부에 최소 하나는 O 를 선택해야만 합니다."));
         return;
     }
-    m_engine.applyDeviceList(rows);
+    if (!m_engine.applyDeviceList(rows))
+        Notice::show(this, SettingsFiles::notSavedMessage(QStringLiteral("멀티 설정"),
+                                                          m_engine.settingsFiles().setMultiPath()));
     accept();
 }

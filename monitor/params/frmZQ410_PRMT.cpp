@@ -542,7 +542,7 @@ void frmZQ410_PRMT::loadTimerFile()
     RefreshInProgress = false;
 }
 
-/// A failed write is not reported: the descriptions stay in the grid for this opening.
+/// A failed write is reported; the descriptions stay in the grid for this opening.
 void frmZQ410_PRMT::saveTimerFile()
 {
     QList<QStringList> rows;
@@ -552,7 +552,10 @@ void frmZQ410_PRMT::saveTimerFile()
             cells.append(sprdTimer->item(r, c)->text());
         rows.append(cells);
     }
-    GridFile::save(m_timerFile, rows);
+    if (!GridFile::save(m_timerFile, rows))
+        Notice::post(this, QStringLiteral("타이머 설명을 저장하지 못했습니다. 창을 닫으면 바꾼 "
+                                          "설명은 남지 않습니다.\n%1")
+                               .arg(QDir::toNativeSeparators(m_timerFile)));
 }
 
 /// Off line nothing can be written: the panels are disabled and a line says why. Back on line

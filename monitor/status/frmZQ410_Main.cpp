@@ -315,8 +315,11 @@ void frmZQ410_Main::openSetPort()
     frmZQ410_SetPort dialog(m_engine.state().port, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_engine.applyPortSettings(dialog.settings());
+    const bool saved = m_engine.applyPortSettings(dialog.settings());
     showPortSettings();
+    if (!saved)
+        showMessage(SettingsFiles::notSavedMessage(QStringLiteral("통신포트 설정"),
+                                                   m_engine.settingsFiles().commPath()));
 }
 
 void frmZQ410_Main::openSetDSave()
@@ -325,8 +328,11 @@ void frmZQ410_Main::openSetDSave()
                               m_engine.programFolder(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_engine.applyRecordingSettings(dialog.settings());
+    const bool saved = m_engine.applyRecordingSettings(dialog.settings());
     showRecordingSettings();
+    if (!saved)
+        showMessage(SettingsFiles::notSavedMessage(QStringLiteral("데이터저장 설정"),
+                                                   m_engine.settingsFiles().saveDataPath()));
 }
 
 /// The trend viewer beside the monitor's executable, started on its own; it then runs

@@ -275,6 +275,26 @@ void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
     QCOMPARE(lines.size(), 2 + 1); // two records and the empty rest after the last CR LF
     QCOMPARE(lines.at(0), QByteArray("2024-05-01\t13:04:35\t60.0\t25.0\t24.8\r"));
     QVERIFY(lines.at(1).startsWith("2024-05-01\t13:05:05\t"));
+
+    // SaveData.INI cannot be written (a folder stands in its place): the operator is told what
+    // was not saved and where; the new interval is in force for this run and shown.
+    const QString saveData = f.engine->settingsFiles().saveDataPath();
+    QVERIFY(QFile::remove(saveData));
+    QVERIFY(QDir().mkpath(saveData));
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<frmZQ410_Set_DSave *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        control<NumberEdit>(*dialog, QStringLiteral("txtSaveInterval"))
+            ->setText(QStringLiteral("45"));
+        QTest::mouseClick(control<QPushButton>(*dialog, QStringLiteral("btnOK")), Qt::LeftButton);
+    });
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnMenu_3")), Qt::LeftButton);
+    QVERIFY2(answer.text.startsWith(QStringLiteral("데이터저장 설정을(를) 파일에 저장하지")),
+             qPrintable(answer.text));
+    QVERIFY(answer.text.contains(saveData));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Intv"))->text(), QStringLiteral("45"));
+    QCOMPARE(f.engine->state().recording.RecordInterval, 45);
 }
 
 void tst_MainWindow::firstStartWithoutSettingsFiles()

@@ -267,6 +267,23 @@ void tst_GraphView::hiddenSeriesSurvivesARestart()
     frmZQ410_GraphView &broken = v.start();
     QVERIFY(chartOf(broken)->isSeriesVisible(2));
 
+    // UseItem.CFG cannot be written (a folder in its place): the series still hides for this
+    // run and the operator is told what was not saved and where.
+    QVERIFY(QFile::remove(v.program + QStringLiteral("/UseItem.CFG")));
+    QVERIFY(QDir().mkpath(v.program + QStringLiteral("/UseItem.CFG")));
+    {
+        MessageBoxAnswer answer(QMessageBox::Ok);
+        control<QTableWidget>(broken, QStringLiteral("sprdUseItem"))
+            ->item(0, 0)
+            ->setCheckState(Qt::Unchecked);
+        QVERIFY(!chartOf(broken)->isSeriesVisible(0));
+        QTRY_VERIFY(!answer.text.isEmpty());
+        QVERIFY2(answer.text.startsWith(QStringLiteral("표시 항목을(를) 파일에 저장하지")),
+                 qPrintable(answer.text));
+        QVERIFY(answer.text.contains(QStringLiteral("UseItem.CFG")));
+    }
+    QVERIFY(QDir(v.program + QStringLiteral("/UseItem.CFG")).removeRecursively());
+
     // A click leaves no highlighted (blue-tinted) cell behind in the visibility grid.
     QApplication::setActiveWindow(&broken);
     QVERIFY(QTest::qWaitForWindowActive(&broken));
