@@ -21,6 +21,9 @@ void DisplayTicker::onTick()
 {
     const QDateTime now = m_engine.clock().now();
     emit tick(now);
+    const QDateTime missedBefore = m_recorder.missedSince();
     m_recorder.recordingStep(now);
+    if (m_recorder.missedSince() != missedBefore)
+        emit recordingFaultChanged(m_recorder.missedSince());
     tmrDispGraph->start(PeriodMs);
 }

@@ -30,6 +30,9 @@ public:
 signals:
     /// The chart step of this tick, before its recording step.
     void tick(const QDateTime &now);
+    /// Records are being lost since that time (a full disk, an unwritable file), or (invalid)
+    /// they land again.
+    void recordingFaultChanged(const QDateTime &missedSince);
 
 private:
     void onTick();

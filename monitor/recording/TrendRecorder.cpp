@@ -34,10 +34,18 @@ void TrendRecorder::recordingStep(const QDateTime &now)
     if (elapsedSeconds(LastRecordTime, now) < intervalSeconds())
         return;
     LastRecordTime = now;
+    bool due = false;
+    bool missed = false;
     for (int i = 0; i < m_state.DeviceList.size(); ++i) {
-        if (m_state.RunFlags.value(i) && m_current(i))
-            AppendTrendRecord(i, now);
+        if (m_state.RunFlags.value(i) && m_current(i)) {
+            due = true;
+            missed = !AppendTrendRecord(i, now) || missed;
+        }
     }
+    if (missed && !m_missedSince.isValid())
+        m_missedSince = now;
+    else if (due && !missed)
+        m_missedSince = QDateTime();
 }
 
 bool TrendRecorder::AppendTrendRecord(int index, const QDateTime &now) const

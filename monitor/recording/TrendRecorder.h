@@ -21,8 +21,12 @@ public:
     void recordingStep(const QDateTime &now);
 
     /// Appends the record of DeviceList index i. A file that cannot be written (missing folder,
-    /// read-only, full disk) loses this record only; nothing is reported.
+    /// read-only, full disk) loses this record only; recordingStep keeps count.
     bool AppendTrendRecord(int index, const QDateTime &now) const;
+
+    /// When the first record that could not be written was due, while records are being lost;
+    /// invalid once a step writes every record it has again.
+    QDateTime missedSince() const { return m_missedSince; }
 
     /// The interval in seconds: minutes when the unit is exactly "분", seconds otherwise.
     qint64 intervalSeconds() const;
@@ -33,4 +37,5 @@ private:
     std::function<bool(int index)> m_current;
     /// When the last due step ran; long ago at start, so the first step is due at once.
     QDateTime LastRecordTime;
+    QDateTime m_missedSince;
 };

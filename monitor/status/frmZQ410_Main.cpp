@@ -214,6 +214,33 @@ void frmZQ410_Main::buildRightColumn()
     lblDSave_Intv->setGeometry(8, 100, 60, 24);
     lblDSave_Unit = new QLabel(recording);
     lblDSave_Unit->setGeometry(72, 100, 49, 24);
+    lblDSave_Fault = new QLabel(recording);
+    lblDSave_Fault->setGeometry(4, 122, 121, 20);
+    lblDSave_Fault->setAlignment(Qt::AlignCenter);
+    QPalette alarm = lblDSave_Fault->palette();
+    alarm.setColor(QPalette::Window, QColor(255, 0, 0));
+    alarm.setColor(QPalette::WindowText, Qt::white);
+    lblDSave_Fault->setPalette(alarm);
+    lblDSave_Fault->setAutoFillBackground(true);
+    lblDSave_Fault->hide();
+    connect(&m_ticker, &DisplayTicker::recordingFaultChanged, this,
+            &frmZQ410_Main::showRecordingFault);
+}
+
+/// Records that cannot be written (a full disk, an unwritable data folder) are lost; the panel
+/// says since when, until a record lands again.
+void frmZQ410_Main::showRecordingFault(const QDateTime &missedSince)
+{
+    lblDSave_Fault->setVisible(missedSince.isValid());
+    if (!missedSince.isValid())
+        return;
+    lblDSave_Fault->setText(
+        QStringLiteral("기록 실패 %1~").arg(missedSince.toString(QStringLiteral("HH:mm:ss"))));
+    lblDSave_Fault->setToolTip(
+        QStringLiteral("%1부터 트렌드 파일에 기록하지 못하고 있습니다. 디스크 공간과 데이터 "
+                       "폴더의 쓰기 권한을 확인하십시오.\n%2")
+            .arg(missedSince.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                 QDir::toNativeSeparators(m_engine.state().recording.DataFolder)));
 }
 
 void frmZQ410_Main::buildStatusBar()
@@ -260,6 +287,7 @@ void frmZQ410_Main::nameControls()
         {lblDSave_Enable, "lblDSave_Enable"},
         {lblDSave_Intv, "lblDSave_Intv"},
         {lblDSave_Unit, "lblDSave_Unit"},
+        {lblDSave_Fault, "lblDSave_Fault"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));

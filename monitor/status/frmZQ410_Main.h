@@ -49,6 +49,7 @@ private:
     void nameControls();
     void connectEngine();
 
+    void showRecordingFault(const QDateTime &missedSince);
     void showRecordingSettings();
     void showPortSettings();
 
@@ -102,6 +103,8 @@ private:
     QLabel *lblDSave_Enable = nullptr;
     QLabel *lblDSave_Intv = nullptr;
     QLabel *lblDSave_Unit = nullptr;
+    /// Shown while records are being lost: since when.
+    QLabel *lblDSave_Fault = nullptr;
     /// Status bar panels 1 to 5 (index 0 is panel 1).
     std::array<QLabel *, 5> StatusBar1{};
 

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 /// Controllers 1 and 3 on line, both running, recording a record a second into a temporary
@@ -50,6 +51,7 @@ class tst_RecordingLine : public QObject
 private slots:
     void everyRunningControllerIsRecordedWithItsOwnValues();
     void aControllerThatStopsAnsweringIsNotRecorded();
+    void lostRecordsAreMarkedUntilOneLandsAgain();
 };
 
 /// Controller 3 is never selected, yet its file fills while it runs and stops when it is stopped
@@ -93,6 +95,36 @@ void tst_RecordingLine::aControllerThatStopsAnsweringIsNotRecorded()
     r.clock.advance(20000);
     QCOMPARE(r.records(3).size(), silent);
     QVERIFY(r.records(1).size() >= first + 19);
+}
+
+/// A trend file that cannot be written (here a folder in its place; a full disk alike) loses its
+/// records: the ticker says since when, the other controller's file goes on, and the mark goes
+/// once every record lands again.
+void tst_RecordingLine::lostRecordsAreMarkedUntilOneLandsAgain()
+{
+    Recording r;
+    QSignalSpy fault(&r.ticker, &DisplayTicker::recordingFaultChanged);
+    QVERIFY(r.goOnline());
+    r.clock.advance(3000);
+    QCOMPARE(fault.size(), 0);
+    const QString three = r.dir.filePath(QStringLiteral("data/ZQ410_03.DAT"));
+    QVERIFY(QFile::rename(three, three + QStringLiteral(".kept")));
+    QVERIFY(QDir().mkpath(three));
+    const qsizetype before = r.records(1).size();
+    const QDateTime lostFrom = r.clock.now();
+    r.clock.advance(5000);
+    QCOMPARE(fault.size(), 1);
+    const QDateTime since = fault.first().first().toDateTime();
+    QVERIFY(since.isValid());
+    QVERIFY(since >= lostFrom.addSecs(-1) && since <= lostFrom.addSecs(1));
+    QVERIFY(r.records(1).size() >= before + 4);
+    QCOMPARE(r.ticker.recorder().missedSince(), since);
+
+    QVERIFY(QDir(three).removeRecursively());
+    r.clock.advance(2000);
+    QCOMPARE(fault.size(), 2);
+    QVERIFY(!fault.last().first().toDateTime().isValid());
+    QVERIFY(r.records(3).size() >= 1);
 }
 
 QTEST_GUILESS_MAIN(tst_RecordingLine)

@@ -295,6 +295,17 @@ void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
     QVERIFY(answer.text.contains(saveData));
     QCOMPARE(control<QLabel>(w, QStringLiteral("lblDSave_Intv"))->text(), QStringLiteral("45"));
     QCOMPARE(f.engine->state().recording.RecordInterval, 45);
+
+    // Records being lost are marked in the panel with the time of the first one, until one
+    // lands again.
+    QLabel *fault = control<QLabel>(w, QStringLiteral("lblDSave_Fault"));
+    QVERIFY(!fault->isVisible());
+    emit f.ticker->recordingFaultChanged(QDateTime(QDate(2024, 5, 1), QTime(13, 6, 5)));
+    QVERIFY(fault->isVisible());
+    QCOMPARE(fault->text(), QStringLiteral("기록 실패 13:06:05~"));
+    QVERIFY(fault->toolTip().contains(folder));
+    emit f.ticker->recordingFaultChanged(QDateTime());
+    QVERIFY(!fault->isVisible());
 }
 
 void tst_MainWindow::firstStartWithoutSettingsFiles()
