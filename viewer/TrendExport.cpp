@@ -7,10 +7,33 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <charconv>
 #include <xlsxwriter.h>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+/// Creates an empty file of the user's own at the path, readable by the owner only; false when
+/// anything (a file, a link) is already there.
+bool createOwnFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+#else
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+#endif
+}
 
 const char *const Headings[] = {"저장일자", "저장시간", "SV", "제어온도", "보조온도"};
 constexpr lxw_col_t MaxColumns = 16384;
@@ -216,6 +239,15 @@ QString TrendExport::sheetName(int index)
     return index <= 1 ? QStringLiteral("Graph Data") : QStringLiteral("Graph Data (%1)").arg(index);
 }
 
+QString TrendExport::makePrivateFolder()
+{
+    QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("ZQ410_Graph-XXXXXX")));
+    if (!folder.isValid())
+        return QString();
+    folder.setAutoRemove(false); // the spreadsheet program may still have a workbook open
+    return folder.path();
+}
+
 QString TrendExport::newWorkbookPath(const QString &folder, const QString &trendPath)
 {
     const QString base = QFileInfo(trendPath).completeBaseName();
@@ -235,6 +267,10 @@ TrendExport::Result TrendExport::write(const QString &trendPath, const QString &
         return result;
     }
     const QString partial = workbookPath + QStringLiteral(".part");
+    if (!createOwnFile(partial)) {
+        result.error = QStringLiteral("엑셀 파일을 만들 수 없습니다: %1").arg(workbookPath);
+        return result;
+    }
     bool written = true;
     {
         Workbook book(partial, std::max<qsizetype>(rowLimit, 2));
@@ -253,7 +289,8 @@ TrendExport::Result TrendExport::write(const QString &trendPath, const QString &
             progress);
         written = written && read && book.close();
     }
-    if (!written || !QFile::rename(partial, workbookPath)) {
+    if (!written || !QFile::rename(partial, workbookPath) ||
+        !QFile::setPermissions(workbookPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         QFile::remove(partial);
         result.error = QStringLiteral("엑셀 파일을 쓸 수 없습니다: %1").arg(workbookPath);
         return result;

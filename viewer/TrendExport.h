@@ -9,7 +9,8 @@
 /// file, fields that read fully as decimal numbers become numbers, the rest text. Past the
 /// sheet's row limit the lines go on in "Graph Data (2)", "Graph Data (3)", ... each with the
 /// heading row. Written in constant memory, to a temporary name that takes the final name only
-/// when the workbook is complete.
+/// when the workbook is complete. Both are the user's own: the temporary file is created anew
+/// (never through a link or over a file already there), the workbook readable by its owner only.
 class TrendExport
 {
 public:
@@ -33,4 +34,8 @@ public:
     static QString sheetName(int index);
     /// A workbook path in the folder named after the trend file that no file has yet.
     static QString newWorkbookPath(const QString &folder, const QString &trendPath);
+    /// A folder for workbooks that only this user can enter: made anew in the temporary folder
+    /// (mode 0700, a unique name), so nobody else can plant a link where a workbook is written.
+    /// Empty when none can be made.
+    static QString makePrivateFolder();
 };

@@ -110,9 +110,9 @@ QTableWidget *seriesGrid(QWidget *parent, const QRect &geometry)
 frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
                                        const QString &defaultDataFolder, QWidget *parent)
     : QMainWindow(parent), m_settings(programFolder), m_programFolder(programFolder),
-      m_defaultDataFolder(defaultDataFolder), m_exportFolder(QDir::tempPath()),
-      m_openWorkbook(
-          [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
+      m_defaultDataFolder(defaultDataFolder), m_openWorkbook([](const QString &path) {
+          return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+      }),
       m_documentFolder(QCoreApplication::applicationDirPath()),
       m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
@@ -736,6 +736,14 @@ void frmZQ410_GraphView::exportSelectedFile()
     if (selected.isEmpty() || isExporting())
         return;
     const QString trendPath = QDir(m_listFolder).filePath(selected.first()->text());
+    if (m_exportFolder.isEmpty())
+        m_exportFolder = TrendExport::makePrivateFolder(); // once a run, at the first export
+    if (m_exportFolder.isEmpty()) {
+        showMessage(QStringLiteral("엑셀 파일을 만들 폴더를 임시 폴더에 만들 수 없습니다.\n%1")
+                        .arg(QDir::toNativeSeparators(QDir::tempPath())));
+        emit exportFinished(false, QString());
+        return;
+    }
     m_workbookPath = TrendExport::newWorkbookPath(m_exportFolder, trendPath);
     lblMsg->setText(ExportMessage);
     lblMsg->show();

@@ -62,8 +62,8 @@ public:
     /// happens when no file is selected. Returns at once; exportFinished tells the outcome.
     void exportSelectedFile();
     bool isExporting() const { return m_exporter.isRunning(); }
-    /// Where workbooks are written (the temporary folder) and how they are opened (the
-    /// platform's default program); tests replace both.
+    /// Where workbooks are written (a private folder made in the temporary folder at the first
+    /// export) and how they are opened (the platform's default program); tests replace both.
     void setExportFolder(const QString &folder) { m_exportFolder = folder; }
     void setWorkbookOpener(std::function<bool(const QString &)> opener)
     {

@@ -116,6 +116,7 @@ private slots:
     void exportWritesTheSheetReadableByARealReader();
     void exportSplitsPastTheRowLimitAndNamesColumnsPastZ();
     void exportWithNoFileOrAnUnwritableFolder();
+    void exportFollowsNoLinkAndKeepsWorkbooksPrivate();
     void captureIsTheChartOnTheClipboardAndABmpFile();
     void captureDialogAsksForABmpFileAndCancelSavesNothing();
 };
@@ -317,6 +318,47 @@ void tst_Outputs::exportWithNoFileOrAnUnwritableFolder()
     QVERIFY(!message.isEmpty());
     QVERIFY(v.opened.isEmpty());
     QVERIFY(!QDir(v.dir.filePath(QStringLiteral("no"))).exists());
+}
+
+/// Workbooks go to a folder only their user can enter, are created anew (a link planted where
+/// one is written is never followed, the file it points at stays as it was) and are readable by
+/// their owner only.
+void tst_Outputs::exportFollowsNoLinkAndKeepsWorkbooksPrivate()
+{
+    const auto private_ = [](const QString &path) {
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
+        return !(QFileInfo(path).permissions() & others);
+    };
+    const QString folder = TrendExport::makePrivateFolder();
+    QVERIFY(!folder.isEmpty());
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(private_(folder));
+    QVERIFY(folder.startsWith(QDir::tempPath()));
+    QVERIFY(QDir(folder).removeRecursively());
+
+    Viewer v;
+    const QString trend = v.data + QStringLiteral("/ZQ410_01.DAT");
+    const QString victim = v.dir.filePath(QStringLiteral("victim"));
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+    file.close();
+    const QString workbook = v.exports + QStringLiteral("/ZQ410_01.xlsx");
+    QVERIFY(QFile::link(victim, workbook + QStringLiteral(".part")));
+    TrendExport::Result result = TrendExport::write(trend, workbook);
+    QVERIFY(!result.ok);
+    QVERIFY(!result.error.isEmpty());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep"));
+    file.close();
+    QVERIFY(!QFile::exists(workbook));
+
+    QVERIFY(QFile::remove(workbook + QStringLiteral(".part")));
+    result = TrendExport::write(trend, workbook);
+    QVERIFY(result.ok);
+    QVERIFY(private_(workbook));
 }
 
 void tst_Outputs::captureIsTheChartOnTheClipboardAndABmpFile()
