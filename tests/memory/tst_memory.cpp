@@ -207,6 +207,19 @@ void tst_Memory::aTransferThatStopsSaysSoAndAnIncompleteTableAsksFirst()
     QVERIFY2(m.message().contains(QStringLiteral("응답하지 않았습니다")), qPrintable(m.message()));
     QVERIFY(m.message().contains(QStringLiteral("12블록 중 5블록 완료")));
     QVERIFY(control<QPushButton>(*m.window, QStringLiteral("btnS_MC"))->isEnabled());
+
+    // A send cut by the lost line says so, not "데이터 송신 중..." for good.
+    m.line.setDeviceLatency(1, SimulatedLine::LineLatency);
+    {
+        MessageBoxAnswer answer(QMessageBox::Yes);
+        m.click("btnS_MC");
+    }
+    m.runFrames(4);
+    m.link.pull();
+    m.clock.advance(100);
+    QVERIFY2(m.message().startsWith(QStringLiteral("통신포트가 닫혀 기기 1번에 대한 메모리 전송")),
+             qPrintable(m.message()));
+    QVERIFY(control<QPushButton>(*m.window, QStringLiteral("btnS_File"))->isEnabled());
 }
 
 void tst_Memory::filesRoundTripAndAForeignFileIsRefused()
