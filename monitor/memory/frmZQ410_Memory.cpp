@@ -26,7 +26,10 @@ const QString FileFilter = QStringLiteral("메모리 파일(*.MEM)");
 } // namespace
 
 frmZQ410_Memory::frmZQ410_Memory(PollingEngine &engine, QWidget *parent)
-    : QDialog(parent), m_engine(engine), m_table(new MemoryTable(this))
+    : QDialog(parent), m_engine(engine), m_table(new MemoryTable(this)),
+      m_chooseSaveFile([](QWidget *parent) {
+          return QFileDialog::getSaveFileName(parent, QString(), QString(), FileFilter);
+      })
 {
     setWindowTitle(QStringLiteral("메모리 설정"));
     buildTable();
@@ -238,7 +241,7 @@ void frmZQ410_Memory::saveFile()
 {
     if (!confirmIncomplete(QStringLiteral("저장")))
         return;
-    const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), FileFilter);
+    const QString path = m_chooseSaveFile(this);
     if (!path.isEmpty() && !saveTo(path))
         showMessage(QStringLiteral("메모리 파일을 저장하지 못했습니다. 같은 이름의 파일이 있었다면 "
                                    "그대로입니다. 폴더의 쓰기 권한과 디스크 공간을 "

@@ -3,6 +3,7 @@
 #include "RequestFailure.h"
 
 #include <QDialog>
+#include <functional>
 
 class MemoryTable;
 class PollingEngine;
@@ -27,6 +28,11 @@ public:
     bool saveTo(const QString &path) const;
     /// A .MEM file into the table; false, with the table unchanged, when it is not one.
     bool loadFrom(const QString &path);
+
+    /// Asks for the file to save into; an empty name when the operator cancels.
+    using SaveChooser = std::function<QString(QWidget *parent)>;
+    /// How "파일로 저장" asks for its file (the save dialog); tests replace it.
+    void setSaveChooser(SaveChooser chooser) { m_chooseSaveFile = std::move(chooser); }
 
 private:
     enum class Transfer { None, Reading, Sending };
@@ -55,6 +61,7 @@ private:
     QPushButton *btnClose = nullptr;
     QLabel *lblMsg = nullptr;
     QProgressBar *progress = nullptr;
+    SaveChooser m_chooseSaveFile;
     Transfer m_transfer = Transfer::None;
     bool m_online = false;
     /// Blocks placed by a read that stopped short; -1 when the table is whole or not read.

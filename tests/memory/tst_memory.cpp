@@ -4,6 +4,7 @@
 #include "ModalAnswer.h"
 #include "frmZQ410_Memory.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -239,6 +240,20 @@ void tst_Memory::filesRoundTripAndAForeignFileIsRefused()
     m.setCell(5, 2, QStringLiteral("9"));
     QVERIFY(!m.window->loadFrom(foreign));
     QCOMPARE(m.cell(5, 2), QStringLiteral("9"));
+    QCOMPARE(m.cell(1, 1), QStringLiteral("25.3"));
+
+    // A file that cannot be written (a folder in its place; a full disk alike) is reported;
+    // the table stays as it is.
+    const QString blocked = m.dir.filePath(QStringLiteral("blocked.MEM"));
+    QVERIFY(QDir().mkpath(blocked));
+    m.window->setSaveChooser([blocked](QWidget *) { return blocked; });
+    {
+        MessageBoxAnswer answer(QMessageBox::Ok);
+        m.click("btnS_File");
+        QVERIFY2(answer.text.startsWith(QStringLiteral("메모리 파일을 저장하지 못했습니다")),
+                 qPrintable(answer.text));
+        QVERIFY(answer.text.contains(blocked));
+    }
     QCOMPARE(m.cell(1, 1), QStringLiteral("25.3"));
 
     // A cancelled open dialog changes nothing and says nothing.
