@@ -14,7 +14,7 @@ import os
 import sys
 import time
 
-from monitor_session import LF, STX, MonitorSession, checksum, reply
+from monitor_session import LF, STX, MonitorSession, addressed, reply
 
 PRESENT = {1, 3}  # device 2 is listed but absent
 LATE = 0.9
@@ -38,12 +38,10 @@ class Line:
 
     def answer(self, frame):
         """The reply to a request and its delay in seconds, or None."""
-        body = frame[1:-4]
-        if checksum(body) != frame[-4:-2]:
+        request = addressed(frame, PRESENT)
+        if not request:
             return None
-        device = int(body[0:2])
-        if device not in PRESENT:
-            return None
+        device, body = request
         regs = self.registers[device]
         command = body[2:5]
         fields = body[6:].split(b",")

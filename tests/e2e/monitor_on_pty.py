@@ -9,7 +9,7 @@ import os
 import sys
 import time
 
-from monitor_session import CR, LF, STX, MonitorSession, checksum, reply
+from monitor_session import CR, LF, STX, MonitorSession, addressed, checksum, reply
 
 BYTE_TIME = 10 / 9600  # start bit, 8 data bits, stop bit
 PRESENT = {1, 3}  # device 2 is listed but absent
@@ -22,12 +22,10 @@ def request(device, command, tail=b""):
 
 
 def answer(frame):
-    body = frame[1:-4]
-    if checksum(body) != frame[-4:-2]:
+    request = addressed(frame, PRESENT)
+    if not request:
         return None
-    device = int(body[0:2])
-    if device not in PRESENT:
-        return None
+    device, body = request
     if body[2:5] == b"WHO":
         return reply(body[0:2] + b"WHO,OK,ZQ500")
     if body[2:5] == b"DRR":

@@ -19,6 +19,16 @@ def reply(body):
     return STX + body + checksum(body) + CR + LF
 
 
+def addressed(frame, present):
+    """The device number and body of a request with a good checksum to one of the present
+    controllers (the others stay silent), else None."""
+    body = frame[1:-4]
+    if checksum(body) != frame[-4:-2] or not body[0:2].isdigit():
+        return None
+    device = int(body[0:2])
+    return (device, body) if device in present else None
+
+
 def free_display(first):
     for n in range(first, first + 30):
         if not os.path.exists("/tmp/.X%d-lock" % n):
