@@ -1,10 +1,7 @@
 // ZQ410: the monitor of ZQ410 temperature controllers.
 
-#include "DisplayTicker.h"
-#include "PollingEngine.h"
+#include "MonitorCore.h"
 #include "ProgramDirectory.h"
-#include "SerialLink.h"
-#include "SystemClock.h"
 #include "Version.h"
 #include "frmZQ410_Main.h"
 
@@ -25,12 +22,10 @@ int main(int argc, char *argv[])
 
     const QString programFolder = ProgramDirectory::choose(QCoreApplication::applicationDirPath());
     const QString dataFolder = QDir::home().filePath(QStringLiteral("ZQ410_DATA"));
-    SystemClock clock;
-    SerialLink link;
-    PollingEngine engine(link, clock, programFolder, dataFolder);
-
-    DisplayTicker ticker(engine);
-    frmZQ410_Main window(engine, ticker);
+    // The core runs first: recording does not wait for a window.
+    MonitorCore core(programFolder, dataFolder);
+    core.start();
+    frmZQ410_Main window(core.engine(), core.ticker());
     window.show();
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.center() - window.rect().center());

@@ -23,6 +23,8 @@
 /// register write, 151..162 memory block writes. Windows never send; they ask for a task
 /// (readParameters, writeRegister, ...), which fills the single request slot that the next tick
 /// takes over (a later task replaces one not yet taken), and listen to the result's signal.
+/// A reply answers only the request outstanding, from its controller, for its command, once;
+/// a request that fails three times in a row is given up (requestFailed for a window's).
 class PollingEngine : public QObject
 {
     Q_OBJECT

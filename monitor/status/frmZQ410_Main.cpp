@@ -74,8 +74,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidg
     nameControls();
     connectEngine();
 
-    // Start-up: settings files, then what they show; the window starts off line.
-    m_engine.startUp();
+    // The core has read the settings files: show them; the window starts off line.
     showRecordingSettings();
     showPortSettings();
     picRun->hide();
@@ -83,7 +82,6 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidg
     SetOnlineControls(false);
     m_liveTrend->ResetChart();
     m_liveTrend->PrepareChart();
-    m_ticker.start();
     adjustSize();
 }
 

@@ -29,8 +29,8 @@ public:
     static inline const QString PortOpenCaption = QStringLiteral("통신포트 열기[&O]");
     static inline const QString PortCloseCaption = QStringLiteral("통신포트 닫기[&C]");
 
-    /// Runs start-up: reads the settings files through the engine, shows them and starts the
-    /// display tick. The port stays closed until the operator opens it.
+    /// Shows the engine and ticker of a core that has started (MonitorCore::start: settings
+    /// read, display tick running). The port stays closed until the operator opens it.
     frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent = nullptr);
 
     /// Where the help and the manual are looked for (beside the executable) and how they are

@@ -42,6 +42,9 @@ struct Fixture : EngineHarness
         : EngineHarness({listed, {}, false}, present)
     {
         ticker = std::make_unique<DisplayTicker>(*engine);
+        // Start-up as the program's core runs it, before the window.
+        engine->startUp();
+        ticker->start();
         window = std::make_unique<frmZQ410_Main>(*engine, *ticker);
         window->show();
         QApplication::setActiveWindow(window.get());

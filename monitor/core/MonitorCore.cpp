@@ -1,0 +1,29 @@
+#include "MonitorCore.h"
+
+#include "SerialLink.h"
+#include "SystemClock.h"
+
+MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDataFolder,
+                         QObject *parent)
+    : QObject(parent), m_ownClock(std::make_unique<SystemClock>()),
+      m_ownLink(std::make_unique<SerialLink>())
+{
+    m_engine =
+        std::make_unique<PollingEngine>(*m_ownLink, *m_ownClock, programFolder, defaultDataFolder);
+    m_ticker = std::make_unique<DisplayTicker>(*m_engine);
+}
+
+MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
+                         const QString &defaultDataFolder, QObject *parent)
+    : QObject(parent),
+      m_engine(std::make_unique<PollingEngine>(link, clock, programFolder, defaultDataFolder)),
+      m_ticker(std::make_unique<DisplayTicker>(*m_engine))
+{}
+
+MonitorCore::~MonitorCore() = default;
+
+void MonitorCore::start()
+{
+    m_engine->startUp();
+    m_ticker->start();
+}

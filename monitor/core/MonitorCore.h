@@ -1,0 +1,42 @@
+#pragma once
+
+#include "DisplayTicker.h"
+#include "PollingEngine.h"
+
+#include <QObject>
+#include <memory>
+
+class Clock;
+class Link;
+
+/// The monitor without its windows: the clock, the serial link, the polling engine and the
+/// display ticker with the trend recorder. start() reads the settings files and starts the
+/// display tick, so polling (once the port is opened) and recording run whether or not a window
+/// shows them. The main window is handed its engine and ticker; a service uses it alone.
+class MonitorCore : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// The program's: the system clock and a serial port.
+    MonitorCore(const QString &programFolder, const QString &defaultDataFolder,
+                QObject *parent = nullptr);
+    /// On a clock and a link of the caller's (tests: virtual time, a line in memory).
+    MonitorCore(Clock &clock, Link &link, const QString &programFolder,
+                const QString &defaultDataFolder, QObject *parent = nullptr);
+    ~MonitorCore() override;
+
+    /// Start-up: the settings files in their order, then the display tick. The port stays
+    /// closed until it is opened (engine().openPort()).
+    void start();
+
+    PollingEngine &engine() { return *m_engine; }
+    DisplayTicker &ticker() { return *m_ticker; }
+
+private:
+    // Declared in the order of use: the ticker goes first, the clock last.
+    std::unique_ptr<Clock> m_ownClock;
+    std::unique_ptr<Link> m_ownLink;
+    std::unique_ptr<PollingEngine> m_engine;
+    std::unique_ptr<DisplayTicker> m_ticker;
+};
