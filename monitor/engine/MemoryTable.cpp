@@ -4,15 +4,6 @@
 
 #include <cmath>
 
-QList<int> MemoryTable::blockRegisters(int block)
-{
-    const int start = 800 + 100 * (block / 2) + 25 * (block % 2);
-    QList<int> registers;
-    for (int i = 0; i < BlockSize; ++i)
-        registers.append(start + i);
-    return registers;
-}
-
 bool MemoryTable::inside(int column, int row)
 {
     return column >= 1 && column <= Columns && row >= 1 && row <= Rows;

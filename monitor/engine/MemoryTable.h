@@ -24,8 +24,6 @@ public:
 
     using QObject::QObject;
 
-    /// The registers of block b: 25 in a row from 800 + 100 (b div 2) + 25 (b mod 2).
-    static QList<int> blockRegisters(int block);
     static int blockColumn(int block) { return block / 4 + 1; }
     static int blockFirstRow(int block) { return BlockSize * (block % 4) + 1; }
 

@@ -1,6 +1,7 @@
 #include "PollingEngine.h"
 
 #include "Frames.h"
+#include "RegisterMap.h"
 
 namespace {
 
@@ -28,8 +29,6 @@ constexpr qsizetype NgOffset = 3;
 constexpr int RegisterMin = -32768;
 constexpr int RegisterMax = 32767;
 
-const QList<int> ErrorRegisters = {700, 701, 702, 703, 704};
-
 bool isMemoryRead(int code)
 {
     return code >= CodeFirstMemoryRead && code <= CodeLastMemoryRead;
@@ -44,9 +43,9 @@ bool isMemoryWrite(int code)
 int expectedValues(int requestCode)
 {
     if (requestCode == CodeStatus)
-        return int(StatusDecoder::statusRegisters().size());
+        return int(RegisterMap::statusRegisters().size());
     if (requestCode == CodeParameters)
-        return int(StatusDecoder::parameterRegisters().size());
+        return int(RegisterMap::parameterBlock().size());
     if (requestCode == CodeErrors)
         return ErrorCodeCount;
     if (isMemoryRead(requestCode))
@@ -485,15 +484,15 @@ std::optional<QByteArray> PollingEngine::buildRequest(int deviceNo)
     if (code == CodeIdentify)
         return Frames::buildWho(deviceNo, mode);
     if (code == CodeStatus)
-        return Frames::buildRead(deviceNo, StatusDecoder::statusRegisters(), mode);
+        return Frames::buildRead(deviceNo, RegisterMap::statusRegisters(), mode);
     if (code == CodeParameters)
-        return Frames::buildRead(deviceNo, StatusDecoder::parameterRegisters(), mode);
+        return Frames::buildRead(deviceNo, RegisterMap::parameterRegisters(), mode);
     if (code == CodeErrors)
-        return Frames::buildRead(deviceNo, ErrorRegisters, mode);
+        return Frames::buildRead(deviceNo, RegisterMap::errorRegisters(), mode);
     if (isMemoryRead(code)) {
         if (!m_command.table)
             return std::nullopt;
-        return Frames::buildRead(deviceNo, MemoryTable::blockRegisters(code - CodeFirstMemoryRead),
+        return Frames::buildRead(deviceNo, RegisterMap::memoryBlock(code - CodeFirstMemoryRead),
                                  mode);
     }
     if (code == CodeWrite) {
@@ -520,7 +519,7 @@ std::optional<QByteArray> PollingEngine::buildMemoryWrite(int block)
     });
     if (!fits)
         return std::nullopt;
-    m_state.AddressList = MemoryTable::blockRegisters(block);
+    m_state.AddressList = RegisterMap::memoryBlock(block);
     m_state.ValueList = values;
     return Frames::buildWrite(m_command.deviceNo, m_state.AddressList, m_state.ValueList,
                               m_state.ChecksumMode);

@@ -2,6 +2,7 @@
 
 #include "Frames.h"
 #include "NumberText.h"
+#include "RegisterMap.h"
 
 #include <cmath>
 
@@ -18,55 +19,7 @@ bool bit(int word, int i)
     return (word >> i) & 1;
 }
 
-enum class Conversion { Plain, Scaled, Tenths };
-
 using F = DeviceTable::Field;
-
-struct ParameterField
-{
-    F field;
-    Conversion conversion;
-};
-
-/// Where each parameter register goes, in the order the registers are requested.
-const std::array<ParameterField, 31> &parameterFields()
-{
-    using C = Conversion;
-    static const std::array<ParameterField, 31> fields = {{
-        {F::CoolMode, C::Plain},
-        {F::HeatMode, C::Plain},
-        {F::HighAlarm, C::Scaled},
-        {F::LowAlarm, C::Scaled},
-        {F::DeviationAlarm, C::Scaled},
-        {F::CurrentHighAlarm, C::Tenths},
-        {F::CurrentLowAlarm, C::Tenths},
-        {F::Pb, C::Scaled},
-        {F::Ti, C::Plain},
-        {F::Td, C::Plain},
-        {F::Ct, C::Plain},
-        {F::Pbc, C::Scaled},
-        {F::Tic, C::Plain},
-        {F::Tdc, C::Plain},
-        {F::Ctc, C::Plain},
-        {F::ControlSensor, C::Plain},
-        {F::AuxSensor, C::Plain},
-        {F::UpperLimit, C::Scaled},
-        {F::LowerLimit, C::Scaled},
-        {F::DecimalPlaces, C::Plain},
-        {F::Unit, C::Plain},
-        {F::ControlOffset, C::Scaled},
-        {F::AuxOffset, C::Scaled},
-        {F::PreheatSv, C::Scaled},
-        {F::SuctionOption, C::Plain},
-        {F::RestartMode, C::Plain},
-        {F::Timer1, C::Plain},
-        {F::Timer2, C::Plain},
-        {F::Timer3, C::Plain},
-        {F::RefillTime, C::Plain},
-        {F::RemoteId, C::Plain},
-    }};
-    return fields;
-}
 
 QString convert(int value, Conversion conversion, int decimals)
 {
@@ -81,7 +34,8 @@ QString convert(int value, Conversion conversion, int decimals)
     return NumberText::plain(value);
 }
 
-/// Positions of the values in a status reply, in the order statusRegisters() asks for them.
+/// Positions of the values in a status reply, in the order RegisterMap::statusRegisters() asks
+/// for them.
 enum class StatusValue {
     Unit,          // 507
     DecimalPlaces, // 506
@@ -112,28 +66,13 @@ constexpr int FirstLampBit = 5;
 
 } // namespace
 
-const QList<int> &StatusDecoder::statusRegisters()
-{
-    static const QList<int> registers = {507, 506, 1,   2,   3,   6,   7,   16,
-                                         31,  32,  131, 201, 202, 205, 207, 208};
-    return registers;
-}
-
-const QList<int> &StatusDecoder::parameterRegisters()
-{
-    static const QList<int> registers = {300, 301, 304, 305, 306, 308, 309, 400, 401, 402, 403,
-                                         405, 406, 407, 408, 500, 501, 504, 505, 506, 507, 508,
-                                         509, 511, 600, 603, 605, 606, 607, 618, 205};
-    return registers;
-}
-
 StatusDecoder::StatusDecoder(SharedState &state, DeviceTable &table, SelectedDisplay &display)
     : m_state(state), m_table(table), m_display(display)
 {}
 
 bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
 {
-    const auto x = Frames::replyValues(reply, int(statusRegisters().size()));
+    const auto x = Frames::replyValues(reply, int(RegisterMap::statusRegisters().size()));
     if (!x || p < 0 || p >= m_table.rowCount())
         return false;
     const auto value = [&x](StatusValue v) {
@@ -202,14 +141,14 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
 
 bool StatusDecoder::DecodeParameterBlock(const QByteArray &reply, int row)
 {
-    const auto w = Frames::replyValues(reply, int(parameterRegisters().size()));
+    const auto w = Frames::replyValues(reply, int(RegisterMap::parameterBlock().size()));
     if (!w || row < 0 || row >= m_table.rowCount())
         return false;
     const int d = w->at(ParameterDecimalPlaces);
     if (row == m_state.SelectedIndex)
         m_state.DecimalPlaces = d;
-    for (int k = 0; k < int(parameterFields().size()); ++k) {
-        const ParameterField &target = parameterFields()[k];
+    for (int k = 0; k < int(RegisterMap::parameterBlock().size()); ++k) {
+        const Register &target = RegisterMap::parameterBlock()[size_t(k)];
         m_table.setField(row, target.field, convert(w->at(k), target.conversion, d));
     }
     return true;

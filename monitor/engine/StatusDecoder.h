@@ -12,11 +12,6 @@
 class StatusDecoder
 {
 public:
-    /// The 16 status registers, in request and decoding order.
-    static const QList<int> &statusRegisters();
-    /// The 31 parameter registers, in request and decoding order.
-    static const QList<int> &parameterRegisters();
-
     StatusDecoder(SharedState &state, DeviceTable &table, SelectedDisplay &display);
 
     /// Decodes a status reply of DeviceList index p. False (and nothing written) when the reply

@@ -4,6 +4,7 @@
 #include "LinkColours.h"
 #include "Notice.h"
 #include "PollingEngine.h"
+#include "RegisterMap.h"
 #include "frmZQ410_EditVal.h"
 
 #include <QHBoxLayout>
@@ -17,23 +18,22 @@ namespace {
 
 using F = DeviceTable::Field;
 
+/// The buttons in command order (RegisterMap's Command), each lit by its bit.
 struct CommandButton
 {
     const char *caption;
-    int address;
     /// STATUS bit, or -1 for LED1 bit 15.
     int statusBit;
 };
-const std::array<CommandButton, 8> Buttons = {{{"RUN", 102, 0},
-                                               {"AT", 103, 1},
-                                               {"PREH", 104, 2},
-                                               {"SUCTION", 105, 3},
-                                               {"COOL", 106, 4},
-                                               {"MOLD", 107, 5},
-                                               {"BUZZER", 108, 8},
-                                               {"TIMER", 110, -1}}};
+const std::array<CommandButton, RegisterMap::CommandCount> Buttons = {{{"RUN", 0},
+                                                                       {"AT", 1},
+                                                                       {"PREH", 2},
+                                                                       {"SUCTION", 3},
+                                                                       {"COOL", 4},
+                                                                       {"MOLD", 5},
+                                                                       {"BUZZER", 8},
+                                                                       {"TIMER", -1}}};
 constexpr int TimerLedBit = 15;
-constexpr int MemoryNumberRegister = 131;
 const QColor Lit(255, 0, 0);
 const QColor Unlit(224, 224, 224);
 const QColor NotYet(192, 192, 192);
@@ -200,7 +200,8 @@ void frmZQ410_RunMulti::onButtonClicked(int row, int button)
 {
     if (!connected(row))
         return;
-    m_engine.writeRegister(Buttons[button].address, 1, m_engine.table().deviceNo(row), this);
+    m_engine.writeRegister(RegisterMap::commandRegister(Command(button)), 1,
+                           m_engine.table().deviceNo(row), this);
 }
 
 void frmZQ410_RunMulti::onCellClicked(int row, int column)
@@ -208,7 +209,7 @@ void frmZQ410_RunMulti::onCellClicked(int row, int column)
     if (column != MemoryColumn || !connected(row))
         return;
     frmZQ410_EditVal dialog(m_engine, QStringLiteral("MEMORY"),
-                            sprdMulti->item(row, MemoryColumn)->text(), MemoryNumberRegister,
+                            sprdMulti->item(row, MemoryColumn)->text(), F::MemoryNo,
                             m_engine.table().deviceNo(row), this);
     dialog.exec();
 }

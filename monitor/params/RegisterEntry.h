@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RegisterMap.h"
+
 #include <QString>
 #include <optional>
 
@@ -9,11 +11,8 @@ class QWidget;
 /// times the kind's factor, rounded half to even.
 namespace RegisterEntry {
 
-enum class Kind {
-    Plain,  ///< the number itself
-    Scaled, ///< times 10^decimal places
-    Tenths, ///< times 10
-};
+/// How the entry converts: the register map's conversion of the register it is written to.
+using Kind = Conversion;
 
 /// The register value of an entry; nullopt when it does not fit a signed 16-bit register.
 std::optional<int> convert(const QString &text, Kind kind, int decimals);

@@ -10,21 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-/// The P registers hold temperatures: scaled by the decimal places. All others are plain.
-RegisterEntry::Kind kindOf(int editRegister)
-{
-    return editRegister == 400 || editRegister == 405 ? RegisterEntry::Kind::Scaled
-                                                      : RegisterEntry::Kind::Plain;
-}
-
-} // namespace
-
 frmZQ410_EditVal::frmZQ410_EditVal(PollingEngine &engine, const QString &caption,
-                                   const QString &oldText, int editRegister, int deviceNo,
+                                   const QString &oldText, DeviceTable::Field field, int deviceNo,
                                    QWidget *parent)
-    : QDialog(parent), m_engine(engine), EditRegister(editRegister), m_deviceNo(deviceNo)
+    : QDialog(parent), m_engine(engine), EditRegister(RegisterMap::writable(field)),
+      m_deviceNo(deviceNo)
 {
     setWindowTitle(caption);
     lblOldVal = new QLabel(oldText, this);
@@ -61,11 +51,13 @@ void frmZQ410_EditVal::confirm()
         Notice::show(this, QStringLiteral("변경값을 입력하시오."));
         return;
     }
+    if (!EditRegister)
+        return;
     const std::optional<int> value = RegisterEntry::convertOrWarn(
-        this, txtEditVal->text(), kindOf(EditRegister), m_engine.state().DecimalPlaces);
+        this, txtEditVal->text(), EditRegister->conversion, m_engine.state().DecimalPlaces);
     if (!value)
         return;
     // The window that opened this dialog hears if the write does not go through.
-    m_engine.writeRegister(EditRegister, *value, m_deviceNo, parentWidget());
+    m_engine.writeRegister(EditRegister->address, *value, m_deviceNo, parentWidget());
     accept();
 }

@@ -24,7 +24,6 @@
 namespace {
 
 using F = DeviceTable::Field;
-using K = RegisterEntry::Kind;
 
 constexpr int RefreshDelayMs = 50;
 constexpr int BoxWidth = 80;
@@ -32,25 +31,20 @@ const QStringList Sensors = {QStringLiteral("Pt100Ω"), QStringLiteral("K-TYPE")
                              QStringLiteral("J-TYPE")};
 const QStringList OffOn = {QStringLiteral("OFF"), QStringLiteral("ON")};
 
-/// sprdCTRL: the register, the field and the dialog caption of each cell (column, row 0-based).
+/// sprdCTRL: the field and the dialog caption of each cell (column, row 0-based).
 struct ControlCell
 {
-    int address;
     F field;
     const char *caption;
 };
 const std::array<std::array<ControlCell, 4>, 2> ControlCells = {{
-    {{{400, F::Pb, "가열측 P"},
-      {401, F::Ti, "가열측 I"},
-      {402, F::Td, "가열측 D"},
-      {403, F::Ct, "가열측 제어주기"}}},
-    {{{405, F::Pbc, "냉각측 P"},
-      {406, F::Tic, "냉각측 I"},
-      {407, F::Tdc, "냉각측 D"},
-      {408, F::Ctc, "냉각측 제어주기"}}},
+    {{{F::Pb, "가열측 P"}, {F::Ti, "가열측 I"}, {F::Td, "가열측 D"}, {F::Ct, "가열측 제어주기"}}},
+    {{{F::Pbc, "냉각측 P"},
+      {F::Tic, "냉각측 I"},
+      {F::Tdc, "냉각측 D"},
+      {F::Ctc, "냉각측 제어주기"}}},
 }};
 const std::array<F, 3> TimerFields = {F::Timer1, F::Timer2, F::Timer3};
-constexpr int FirstTimerRegister = 605;
 
 QGroupBox *panel(const QString &title)
 {
@@ -140,7 +134,7 @@ QString frmZQ410_PRMT::timerFilePath(const QString &programFolder, int deviceNo)
 
 // ---- Building ----------------------------------------------------------------------------
 
-QButtonGroup *frmZQ410_PRMT::addOptions(QWidget *box, int address, DeviceTable::Field field,
+QButtonGroup *frmZQ410_PRMT::addOptions(QWidget *box, DeviceTable::Field field,
                                         const QStringList &captions)
 {
     auto *group = new QButtonGroup(this);
@@ -152,20 +146,20 @@ QButtonGroup *frmZQ410_PRMT::addOptions(QWidget *box, int address, DeviceTable::
         row->addWidget(option);
     }
     row->addStretch();
-    m_options.append({address, field, group});
+    m_options.append({field, group});
     const OptionParameter option = m_options.last();
     connect(group, &QButtonGroup::idClicked, this,
             [this, option](int index) { onOptionClicked(option, index); });
     return group;
 }
 
-QLineEdit *frmZQ410_PRMT::addText(int address, DeviceTable::Field field, RegisterEntry::Kind kind)
+QLineEdit *frmZQ410_PRMT::addText(DeviceTable::Field field)
 {
     auto *box = new QLineEdit;
     box->setFixedWidth(BoxWidth);
     box->setAlignment(Qt::AlignRight);
     normalWeight(box);
-    m_texts.append({address, field, kind, box, QString()});
+    m_texts.append({*RegisterMap::writable(field), box, QString()});
     const int index = int(m_texts.size()) - 1;
     // Enter confirms the entry; so does moving on to another control of this window (see
     // eventFilter).
@@ -210,40 +204,37 @@ QGroupBox *frmZQ410_PRMT::buildInputPanel()
     const struct
     {
         QString title;
-        int address;
         F field;
         QStringList captions;
         QButtonGroup **group;
     } groups[] = {
-        {QStringLiteral("제어온도센서"), 500, F::ControlSensor, Sensors, &optSens1},
-        {QStringLiteral("보조온도센서"), 501, F::AuxSensor, Sensors, &optSens2},
+        {QStringLiteral("제어온도센서"), F::ControlSensor, Sensors, &optSens1},
+        {QStringLiteral("보조온도센서"), F::AuxSensor, Sensors, &optSens2},
         {QStringLiteral("소수점"),
-         506,
          F::DecimalPlaces,
          {QStringLiteral("0"), QStringLiteral("0.1")},
          &optDP},
         {QStringLiteral("섭씨/화씨"),
-         507,
          F::Unit,
          {QStringLiteral("℃"), QStringLiteral("℉")},
          &optTUnit},
     };
     for (const auto &g : groups) {
         QGroupBox *frame = optionFrame(g.title);
-        *g.group = addOptions(frame, g.address, g.field, g.captions);
+        *g.group = addOptions(frame, g.field, g.captions);
         layout->addWidget(frame);
     }
     QGroupBox *range = optionFrame(QStringLiteral("사용온도"));
     auto *rangeGrid = new QGridLayout(range);
-    txtTempH = addText(504, F::UpperLimit, K::Scaled);
-    txtTempL = addText(505, F::LowerLimit, K::Scaled);
+    txtTempH = addText(F::UpperLimit);
+    txtTempL = addText(F::LowerLimit);
     addRow(rangeGrid, QStringLiteral("상한온도"), txtTempH);
     addRow(rangeGrid, QStringLiteral("하한온도"), txtTempL);
     layout->addWidget(range);
     QGroupBox *offset = optionFrame(QStringLiteral("온도보정"));
     auto *offsetGrid = new QGridLayout(offset);
-    txtRevTemp1[0] = addText(508, F::ControlOffset, K::Scaled);
-    txtRevTemp1[1] = addText(509, F::AuxOffset, K::Scaled);
+    txtRevTemp1[0] = addText(F::ControlOffset);
+    txtRevTemp1[1] = addText(F::AuxOffset);
     addRow(offsetGrid, QStringLiteral("제어온도"), txtRevTemp1[0]);
     addRow(offsetGrid, QStringLiteral("보조온도"), txtRevTemp1[1]);
     layout->addWidget(offset);
@@ -255,10 +246,10 @@ QGroupBox *frmZQ410_PRMT::buildOutputPanel()
     QGroupBox *box = panel(QStringLiteral("G.OUT"));
     auto *layout = new QVBoxLayout(box);
     QGroupBox *heat = optionFrame(QStringLiteral("가열출력"));
-    optOutH = addOptions(heat, 301, F::HeatMode, {QStringLiteral("단상"), QStringLiteral("3상")});
+    optOutH = addOptions(heat, F::HeatMode, {QStringLiteral("단상"), QStringLiteral("3상")});
     layout->addWidget(heat);
     QGroupBox *cool = optionFrame(QStringLiteral("냉각출력"));
-    optOutC = addOptions(cool, 300, F::CoolMode, OffOn);
+    optOutC = addOptions(cool, F::CoolMode, OffOn);
     layout->addWidget(cool);
 
     sprdCTRL = new QTableWidget(4, 3);
@@ -293,18 +284,18 @@ QGroupBox *frmZQ410_PRMT::buildControlPanel()
     QGroupBox *box = panel(QStringLiteral("G.CTL"));
     auto *layout = new QVBoxLayout(box);
     auto *grid = new QGridLayout;
-    txtPreSV = addText(511, F::PreheatSv, K::Scaled);
+    txtPreSV = addText(F::PreheatSv);
     addRow(grid, QStringLiteral("예열SV"), txtPreSV, unitLabel());
-    txtFill_TM = addText(618, F::RefillTime, K::Plain);
+    txtFill_TM = addText(F::RefillTime);
     addRow(grid, QStringLiteral("매체보충시간"), txtFill_TM, new QLabel(QStringLiteral("초")));
     layout->addLayout(grid);
     QGroupBox *suction = optionFrame(QStringLiteral("SUCTION"));
-    optOption1 = addOptions(suction, 600, F::SuctionOption, OffOn);
+    optOption1 = addOptions(suction, F::SuctionOption, OffOn);
     layout->addWidget(suction);
     auto *breaks = new QGridLayout;
-    txtHB1 = addText(308, F::CurrentHighAlarm, K::Tenths);
+    txtHB1 = addText(F::CurrentHighAlarm);
     addRow(breaks, QStringLiteral("히터단선 경보값 1"), txtHB1, new QLabel(QStringLiteral("A")));
-    txtHB2 = addText(309, F::CurrentLowAlarm, K::Tenths);
+    txtHB2 = addText(F::CurrentLowAlarm);
     addRow(breaks, QStringLiteral("히터단선 경보값 2"), txtHB2, new QLabel(QStringLiteral("A")));
     layout->addLayout(breaks);
     layout->addStretch();
@@ -347,18 +338,18 @@ QGroupBox *frmZQ410_PRMT::buildFunctionPanel()
 
     auto *right = new QVBoxLayout;
     auto *grid = new QGridLayout;
-    txtALH = addText(304, F::HighAlarm, K::Scaled);
+    txtALH = addText(F::HighAlarm);
     addRow(grid, QStringLiteral("온도상한 경보값"), txtALH, unitLabel());
-    txtALL = addText(305, F::LowAlarm, K::Scaled);
+    txtALL = addText(F::LowAlarm);
     addRow(grid, QStringLiteral("온도하한 경보값"), txtALL, unitLabel());
-    txtDPV = addText(306, F::DeviationAlarm, K::Scaled);
+    txtDPV = addText(F::DeviationAlarm);
     addRow(grid, QStringLiteral("온도편차 경보값"), txtDPV, unitLabel());
     right->addLayout(grid);
     QGroupBox *restart = optionFrame(QStringLiteral("Restart Mode"));
-    optOption2 = addOptions(restart, 603, F::RestartMode, OffOn);
+    optOption2 = addOptions(restart, F::RestartMode, OffOn);
     right->addWidget(restart);
     auto *remote = new QGridLayout;
-    txtRemocon = addText(205, F::RemoteId, K::Plain);
+    txtRemocon = addText(F::RemoteId);
     addRow(remote, QStringLiteral("리모콘 채널"), txtRemocon);
     right->addLayout(remote);
     right->addStretch();
@@ -419,7 +410,7 @@ void frmZQ410_PRMT::Refresh()
     for (const OptionParameter &option : m_options)
         selectOption(option.group, stored(option.field));
     for (TextParameter &text : m_texts) {
-        text.shown = stored(text.field);
+        text.shown = stored(text.target.field);
         text.box->setText(text.shown);
     }
     sprdCTRL->item(0, 2)->setText(state.UnitText);
@@ -451,7 +442,8 @@ void frmZQ410_PRMT::onOptionClicked(const OptionParameter &option, int index)
 {
     if (RefreshInProgress)
         return;
-    m_engine.writeRegister(option.address, index, m_deviceNo, this);
+    if (const std::optional<Register> target = RegisterMap::writable(option.field))
+        m_engine.writeRegister(target->address, index, m_deviceNo, this);
 }
 
 /// A box left for another control of this window, by Tab or a click, confirms its entry; left
@@ -493,13 +485,13 @@ void frmZQ410_PRMT::onTextEdited(TextParameter &parameter)
     if (RefreshInProgress || parameter.box->text() == parameter.shown)
         return;
     const std::optional<int> value = RegisterEntry::convertOrWarn(
-        this, parameter.box->text(), parameter.kind, m_engine.state().DecimalPlaces);
+        this, parameter.box->text(), parameter.target.conversion, m_engine.state().DecimalPlaces);
     if (!value) {
         parameter.box->setText(parameter.shown);
         return;
     }
     parameter.shown = parameter.box->text();
-    m_engine.writeRegister(parameter.address, *value, m_deviceNo, this);
+    m_engine.writeRegister(parameter.target.address, *value, m_deviceNo, this);
 }
 
 void frmZQ410_PRMT::onControlCellClicked(int row, int column)
@@ -508,7 +500,7 @@ void frmZQ410_PRMT::onControlCellClicked(int row, int column)
         return;
     const ControlCell &cell = ControlCells[column][row];
     openValueDialog(QString::fromUtf8(cell.caption), sprdCTRL->item(row, column)->text(),
-                    cell.address);
+                    cell.field);
 }
 
 void frmZQ410_PRMT::onTimerCellClicked(int row, int column)
@@ -516,13 +508,13 @@ void frmZQ410_PRMT::onTimerCellClicked(int row, int column)
     if (column != 1 || row < 0 || row > 2)
         return;
     openValueDialog(QStringLiteral("Timer %1 설정값").arg(row + 1), sprdTimer->item(row, 1)->text(),
-                    FirstTimerRegister + row);
+                    TimerFields[size_t(row)]);
 }
 
 void frmZQ410_PRMT::openValueDialog(const QString &caption, const QString &oldText,
-                                    int editRegister)
+                                    DeviceTable::Field field)
 {
-    frmZQ410_EditVal dialog(m_engine, caption, oldText, editRegister, 0, this);
+    frmZQ410_EditVal dialog(m_engine, caption, oldText, field, 0, this);
     dialog.exec();
 }
 

@@ -34,19 +34,16 @@ public:
     static QString timerFilePath(const QString &programFolder, int deviceNo);
 
 private:
-    /// A text box of the table: its register, its field of the device table, its conversion.
+    /// A text box of the table: the register it writes (with its field and conversion).
     struct TextParameter
     {
-        int address;
-        DeviceTable::Field field;
-        RegisterEntry::Kind kind;
+        Register target;
         QLineEdit *box;
         QString shown;
     };
-    /// An option group: the option's index is the register value.
+    /// An option group: the option's index is the value written to its field's register.
     struct OptionParameter
     {
-        int address;
         DeviceTable::Field field;
         QButtonGroup *group;
     };
@@ -55,9 +52,8 @@ private:
     QGroupBox *buildOutputPanel();
     QGroupBox *buildControlPanel();
     QGroupBox *buildFunctionPanel();
-    QButtonGroup *addOptions(QWidget *box, int address, DeviceTable::Field field,
-                             const QStringList &captions);
-    QLineEdit *addText(int address, DeviceTable::Field field, RegisterEntry::Kind kind);
+    QButtonGroup *addOptions(QWidget *box, DeviceTable::Field field, const QStringList &captions);
+    QLineEdit *addText(DeviceTable::Field field);
     QLabel *unitLabel();
     void nameControls();
 
@@ -69,7 +65,7 @@ private:
     void onRequestFailed(const RequestFailure &failure);
     void onControlCellClicked(int row, int column);
     void onTimerCellClicked(int row, int column);
-    void openValueDialog(const QString &caption, const QString &oldText, int editRegister);
+    void openValueDialog(const QString &caption, const QString &oldText, DeviceTable::Field field);
     void loadTimerFile();
     void saveTimerFile();
     void setOnline(bool online);

@@ -20,11 +20,6 @@ class StatusPanel : public QWidget
     Q_OBJECT
 
 public:
-    /// Register each command button writes (button 5 is never enabled).
-    static constexpr std::array<int, 8> CommandRegisters = {102, 103, 104, 105, 106, 107, 108, 110};
-    /// The register of the memory number in use.
-    static constexpr int MemoryNumberRegister = 131;
-
     explicit StatusPanel(QWidget *parent = nullptr);
 
     void showDisplay(const SelectedDisplay &display);

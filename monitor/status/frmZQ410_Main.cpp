@@ -8,6 +8,7 @@
 #include "Notice.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
+#include "RegisterMap.h"
 #include "StatusPanel.h"
 #include "frmAbout.h"
 #include "frmZQ410_ErrList.h"
@@ -308,10 +309,12 @@ void frmZQ410_Main::connectEngine()
             [this] { picRun->showDisplay(m_engine.display()); });
     connect(&m_engine, &PollingEngine::portLost, this, &frmZQ410_Main::onPortLost);
     connect(picRun, &StatusPanel::commandClicked, this, [this](int index) {
-        m_engine.writeRegister(StatusPanel::CommandRegisters[index], 1, 0, this);
+        // Button index is command order; button 5 is never enabled.
+        m_engine.writeRegister(RegisterMap::commandRegister(Command(index)), 1, 0, this);
     });
     connect(picRun, &StatusPanel::memoryNumberEntered, this, [this](int number) {
-        m_engine.writeRegister(StatusPanel::MemoryNumberRegister, number, 0, this);
+        m_engine.writeRegister(RegisterMap::writable(DeviceTable::Field::MemoryNo)->address, number,
+                               0, this);
     });
     connect(&m_engine, &PollingEngine::requestFailed, this, [this](const RequestFailure &failure) {
         if (failure.requester == this)

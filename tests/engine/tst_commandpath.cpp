@@ -40,6 +40,14 @@ struct Line : EngineHarness
         return {"0800", "0825", "0900", "0925", "1000", "1025",
                 "1100", "1125", "1200", "1225", "1300", "1325"};
     }
+    /// The 25 registers of block b, as the protocol numbers them.
+    static QList<int> blockRegisters(int b)
+    {
+        QList<int> registers;
+        for (int j = 0; j < MemoryTable::BlockSize; ++j)
+            registers.append(blockStarts().at(b).toInt() + j);
+        return registers;
+    }
     /// The block start registers of the memory frames sent from index first on, in order.
     QList<QByteArray> blocksSent(qsizetype first, const QByteArray &command) const
     {
@@ -112,7 +120,7 @@ void tst_CommandPath::lateMemoryReplyIsNeverTakenForTheNextBlock()
     MemoryTable table;
     // Every register of the 300 holds its own value, in the table or in the controller.
     for (int b = 0; b < MemoryTable::BlockCount; ++b) {
-        const QList<int> registers = MemoryTable::blockRegisters(b);
+        const QList<int> registers = Line::blockRegisters(b);
         for (int j = 0; j < MemoryTable::BlockSize; ++j) {
             const int value = registers[j] - 700;
             const int column = MemoryTable::blockColumn(b);
@@ -143,7 +151,7 @@ void tst_CommandPath::lateMemoryReplyIsNeverTakenForTheNextBlock()
     QCOMPARE(completed.size(), 1);
     QCOMPARE(failed.size(), 0);
     for (int b = 0; b < MemoryTable::BlockCount; ++b) {
-        const QList<int> registers = MemoryTable::blockRegisters(b);
+        const QList<int> registers = Line::blockRegisters(b);
         for (int j = 0; j < MemoryTable::BlockSize; ++j) {
             QCOMPARE(controller.readRegister(registers[j]).value(), registers[j] - 700);
             QCOMPARE(table.blockValues(b, 1).at(j), registers[j] - 700);
