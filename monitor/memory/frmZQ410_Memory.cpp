@@ -109,7 +109,7 @@ void frmZQ410_Memory::buildTable()
     for (int row = 0; row < MemoryTable::Rows; ++row) {
         for (int column = 0; column < MemoryTable::Columns; ++column) {
             auto *item = new QTableWidgetItem;
-            item->setTextAlignment(int(Qt::AlignRight | Qt::AlignVCenter));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             item->setBackground(row % 2 ? QBrush(PaleGreen) : QBrush(Qt::white));
             item->setForeground(QBrush(Qt::black));
             sprdMem->setItem(row, column, item);

@@ -137,8 +137,8 @@ void frmZQ410_RunMulti::buildGrid()
                 continue;
             }
             auto *item = new QTableWidgetItem;
-            item->setTextAlignment(
-                int(column == LinkColumn ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter));
+            item->setTextAlignment(column == LinkColumn ? Qt::Alignment(Qt::AlignCenter)
+                                                        : Qt::AlignRight | Qt::AlignVCenter);
             item->setFont(bold);
             sprdMulti->setItem(row, column, item);
         }

@@ -30,7 +30,7 @@ frmZQ410_SetMulti::frmZQ410_SetMulti(PollingEngine &engine, QWidget *parent)
     for (int n = 0; n < DeviceCount; ++n) {
         const DeviceListRow row = rows.value(n);
         auto *mark = new QTableWidgetItem(row.mark);
-        mark->setTextAlignment(int(Qt::AlignCenter));
+        mark->setTextAlignment(Qt::AlignCenter);
         sprdList->setItem(n, 0, mark);
         sprdList->setItem(n, 1, new QTableWidgetItem(row.name));
     }

@@ -267,8 +267,8 @@ QGroupBox *frmZQ410_PRMT::buildOutputPanel()
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 3; ++column) {
             auto *item = new QTableWidgetItem;
-            item->setTextAlignment(column < 2 ? int(Qt::AlignRight | Qt::AlignVCenter)
-                                              : int(Qt::AlignCenter));
+            item->setTextAlignment(column < 2 ? Qt::AlignRight | Qt::AlignVCenter
+                                              : Qt::Alignment(Qt::AlignCenter));
             sprdCTRL->setItem(row, column, item);
         }
         sprdCTRL->item(row, 2)->setText(row == 0 ? QStringLiteral("℃") : QStringLiteral("초"));
@@ -323,7 +323,7 @@ QGroupBox *frmZQ410_PRMT::buildFunctionPanel()
             auto *item = new QTableWidgetItem(column == 0 ? QString::number(row + 1) : QString());
             if (column < 2) {
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-                item->setTextAlignment(int(Qt::AlignCenter));
+                item->setTextAlignment(Qt::AlignCenter);
             }
             sprdTimer->setItem(row, column, item);
         }
