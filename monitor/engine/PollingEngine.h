@@ -60,7 +60,7 @@ public:
     /// Start-up with settings read before (many engines on the same files).
     void startUp(const SettingsFiles::StartSettings &settings);
 
-    SharedState &state() { return m_state; }
+    /// Read only outside the engine: windows change it through requests and settings.
     const SharedState &state() const { return m_state; }
     DeviceTable &table() { return m_table; }
     const SelectedDisplay &display() const { return m_display; }

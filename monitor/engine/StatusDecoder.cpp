@@ -58,6 +58,11 @@ enum class StatusValue {
 /// The position of the decimal places (register 506) in a parameter reply.
 constexpr int ParameterDecimalPlaces = 19;
 
+QString unitText(int unit)
+{
+    return unit > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
+}
+
 /// STATUS bit of each command button; button 5 has none.
 constexpr std::array<int, 8> CommandStatusBit = {0, 1, 2, 5, 4, -1, 8, -1};
 constexpr int TimerButton = 7;
@@ -80,7 +85,7 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
     };
     const bool selected = p == m_state.SelectedIndex;
     const int d = value(StatusValue::DecimalPlaces);
-    const QString unit = value(StatusValue::Unit) > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
+    const QString unit = unitText(value(StatusValue::Unit));
     if (selected) {
         m_state.DecimalPlaces = d;
         m_state.UnitText = unit;

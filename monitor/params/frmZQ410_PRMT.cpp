@@ -393,7 +393,6 @@ void frmZQ410_PRMT::Refresh()
 {
     tmrRefresh->stop();
     RefreshInProgress = true;
-    SharedState &state = m_engine.state();
     const DeviceTable &table = m_engine.table();
     const int row = m_row;
     if (row < 0 || row >= table.rowCount()) {
@@ -403,17 +402,17 @@ void frmZQ410_PRMT::Refresh()
     const auto stored = [&](F field) {
         return table.field(row, field);
     };
-    state.DecimalPlaces = stored(F::DecimalPlaces).toInt();
-    state.UnitText = stored(F::Unit).toInt() > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
-    for (QLabel *unit : lblTUnit)
-        unit->setText(state.UnitText);
+    // The unit of the block read: the window shows the controller's parameters as they are.
+    const QString unit = stored(F::Unit).toInt() > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
+    for (QLabel *label : lblTUnit)
+        label->setText(unit);
     for (const OptionParameter &option : m_options)
         selectOption(option.group, stored(option.field));
     for (TextParameter &text : m_texts) {
         text.shown = stored(text.target.field);
         text.box->setText(text.shown);
     }
-    sprdCTRL->item(0, 2)->setText(state.UnitText);
+    sprdCTRL->item(0, 2)->setText(unit);
     for (int column = 0; column < 2; ++column) {
         for (int r = 0; r < 4; ++r)
             sprdCTRL->item(r, column)->setText(stored(ControlCells[column][r].field));

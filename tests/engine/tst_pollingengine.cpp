@@ -700,7 +700,7 @@ void tst_PollingEngine::refusedRequestIsReportedAndPollingGoesOn()
     // the send at its block, reported with the blocks sent before it.
     table = std::make_unique<MemoryTable>();
     table->setCell(1, 30, QStringLiteral("5000"));
-    h.engine->state().DecimalPlaces = 1;
+    QCOMPARE(h.engine->state().DecimalPlaces, 1); // the simulated controller's
     h.engine->sendMemory(*table, &window);
     h.runFrames(2);
     sentBefore = h.link.sent().size();

@@ -173,7 +173,8 @@ void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
                                    "03DWR,01,0131,000F\r\n"));
 
     // A click on a controller that is not connected does nothing; its time-outs mark its row.
-    line.engine->state().PendingRequest = 0;
+    line.clock.advance(1000); // the write above has been taken from the slot
+    QCOMPARE(line.engine->state().PendingRequest, 0);
     QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_2_0")), Qt::LeftButton);
     QCOMPARE(line.engine->state().PendingRequest, 0);
     emit line.engine->replyTimedOut(2);

@@ -225,7 +225,8 @@ void tst_Parameters::valueDialogWritesThePAndRefusesAnEmptyEntry()
     QCOMPARE(p.queued(), qMakePair(QList<int>{405}, QList<int>{26})); // 25.5 -> 26 (even)
 
     // The unit column opens nothing.
-    p.engine->state().PendingRequest = 0;
+    p.settle(); // the write above has been taken from the slot
+    QCOMPARE(p.engine->state().PendingRequest, 0);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       grid->visualItemRect(grid->item(1, 2)).center());
     QCOMPARE(p.engine->state().PendingRequest, 0);

@@ -19,8 +19,9 @@ struct Recording : EngineHarness
         line.controller(1)->writeRegister(102, 1); // RUN
         line.controller(3)->writeRegister(102, 1);
         engine->startUp();
-        engine->state().recording = {QStringLiteral("Yes"), 1, QStringLiteral("초"),
-                                     dir.filePath(QStringLiteral("data")), QStringLiteral("ZQ410")};
+        engine->applyRecordingSettings({QStringLiteral("Yes"), 1, QStringLiteral("초"),
+                                        dir.filePath(QStringLiteral("data")),
+                                        QStringLiteral("ZQ410")});
         QDir().mkpath(dir.filePath(QStringLiteral("data")));
         ticker.start();
     }
