@@ -638,9 +638,7 @@ void tst_PollingEngine::closedLineForgetsEveryControllerUntilItsNextStatus()
 
     // On line again after identification, but running only once a status block says so.
     QVERIFY(h.engine->openPort().ok());
-    for (int i = 0; i < 1000 && !h.engine->isOnline(); ++i)
-        h.clock.advance(10);
-    QVERIFY(h.engine->isOnline());
+    QVERIFY(h.untilOnline());
     QCOMPARE(h.engine->state().RunFlags, QList<bool>({false, false}));
     QVERIFY(!h.engine->display().commandLit[0]);
     h.clock.advance(300);
@@ -658,9 +656,7 @@ void tst_PollingEngine::pickBeforeGoingOnlineIsRefused()
     h.clock.advance(400);
     QVERIFY(h.engine->state().ConnectedFlags.at(0));
     QVERIFY(!h.engine->selectDevice(0));
-    for (int i = 0; i < 1000 && !h.engine->isOnline(); ++i)
-        h.clock.advance(10);
-    QVERIFY(h.engine->isOnline());
+    QVERIFY(h.untilOnline());
     h.runFrames(1);
     QCOMPARE(h.frames(), QList<QByteArray>({who(1), who(2), who(2), who(2), who(3), who(3), who(3),
                                             statusRead(1)}));
@@ -724,9 +720,7 @@ void tst_PollingEngine::newDeviceListRestartsIdentification()
     h.engine->setDeviceList({2, 1});
     QVERIFY(!h.engine->isOnline());
     QCOMPARE(h.engine->table().rowCount(), 2);
-    for (int i = 0; i < 300 && !h.engine->isOnline(); ++i)
-        h.clock.advance(10);
-    QVERIFY(h.engine->isOnline());
+    QVERIFY(h.untilOnline(3000));
     QCOMPARE(selected.first().first().toInt(), 2);
     QCOMPARE(h.engine->state().SelectedIndex, 0);
 }

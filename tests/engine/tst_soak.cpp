@@ -21,9 +21,7 @@ void tst_Soak::aDayOfLineFaultsNeitherStallsNorLeaks()
     EngineHarness h({all, "SUM", false}, all);
     h.engine->startUp();
     QVERIFY(h.engine->openPort().ok());
-    for (int i = 0; i < 100000 && !h.engine->isOnline(); ++i)
-        h.clock.advance(100);
-    QVERIFY(h.engine->isOnline());
+    QVERIFY(h.untilOnline(10'000'000));
 
     using Fault = SimulatedLine::Fault;
     const QList<Fault> faults = {Fault::Silence,     Fault::Late, Fault::Split, Fault::Noise,

@@ -27,8 +27,7 @@ struct Line : EngineHarness
     {
         engine->startUp();
         QVERIFY(engine->openPort().ok());
-        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
-            clock.advance(10);
+        QVERIFY(untilOnline());
         clock.advance(1000);
     }
 };

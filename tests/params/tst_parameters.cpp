@@ -28,8 +28,7 @@ struct Parameters : EngineHarness
             line.controller(7)->writeRegister(address, value);
         engine->startUp();
         QVERIFY(engine->openPort().ok());
-        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
-            clock.advance(10);
+        QVERIFY(untilOnline());
         engine->readParameters();
         open();
     }

@@ -67,9 +67,7 @@ struct Fixture : EngineHarness
     {
         if (!engine->isPortOpen())
             pressF5();
-        for (int i = 0; i < 1000 && !engine->isOnline(); ++i)
-            clock.advance(10);
-        QVERIFY(engine->isOnline());
+        QVERIFY(untilOnline());
         clock.advance(300); // the first status exchange
     }
 

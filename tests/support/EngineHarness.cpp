@@ -40,9 +40,14 @@ QList<QByteArray> EngineHarness::nextFrames(int n)
     return frames(first);
 }
 
+bool EngineHarness::untilOnline(qint64 maxMs)
+{
+    return runUntil([this] { return engine->isOnline(); }, maxMs);
+}
+
 bool EngineHarness::goOnline()
 {
-    if (!engine->openPort().ok() || !runUntil([this] { return engine->isOnline(); }, 10000))
+    if (!engine->openPort().ok() || !untilOnline())
         return false;
     runFrames(1);
     clock.advance(220);

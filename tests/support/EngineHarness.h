@@ -48,6 +48,8 @@ struct EngineHarness
     /// Opens the port, runs until the engine goes online and the first status exchange is
     /// done; the next status request is then due in 50 ms. False when it never goes online.
     bool goOnline();
+    /// Runs virtual time until the engine is on line (identification done); false after maxMs.
+    bool untilOnline(qint64 maxMs = 10000);
     /// Runs virtual time in 10 ms steps until done() or maxMs passed; false on the deadline.
     bool runUntil(const std::function<bool()> &done, qint64 maxMs);
 };

@@ -18,8 +18,7 @@ void tst_ErrList::opensByReadingTheFiveCodesAndNamesThem()
     EngineHarness h({{1}, "STD", false}, {1}); // the simulated controller keeps 3, 0, 0, 0, 0
     h.engine->startUp();
     QVERIFY(h.engine->openPort().ok());
-    for (int i = 0; i < 1000 && !h.engine->isOnline(); ++i)
-        h.clock.advance(10);
+    QVERIFY(h.untilOnline());
     frmZQ410_ErrList window(*h.engine);
     QCOMPARE(window.windowTitle(), QStringLiteral("에러 메시지"));
     h.clock.advance(1000);
