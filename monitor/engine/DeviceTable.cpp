@@ -106,16 +106,32 @@ QString DeviceTable::field(int row, Field field) const
 {
     if (field == Field::LinkState)
         return textOf(m_rows.at(row).linkState);
-    return m_rows.at(row).fields.at(columnOf(field));
+    const std::optional<Value> &v = m_rows.at(row).values.at(columnOf(field));
+    return v ? Conversions::text(v->raw, v->conversion, v->decimals) : QString();
 }
 
-void DeviceTable::setField(int row, Field field, const QString &text)
+std::optional<int> DeviceTable::value(int row, Field field) const
+{
+    const std::optional<Value> &v = m_rows.at(row).values.at(columnOf(field));
+    return v ? std::optional<int>(v->raw) : std::nullopt;
+}
+
+std::optional<double> DeviceTable::number(int row, Field field) const
+{
+    const std::optional<Value> &v = m_rows.at(row).values.at(columnOf(field));
+    return v ? std::optional<double>(Conversions::number(v->raw, v->conversion, v->decimals))
+             : std::nullopt;
+}
+
+void DeviceTable::setValue(int row, Field field, int raw, Conversion conversion, int decimals)
 {
     Q_ASSERT(field != Field::LinkState); // a state, set with setLinkState
-    QString &cell = m_rows[row].fields.at(columnOf(field));
-    if (cell == text)
+    std::optional<Value> &cell = m_rows[row].values.at(columnOf(field));
+    const Value value{raw, conversion,
+                      conversion == Conversion::Scaled ? std::clamp(decimals, 0, 9) : 0};
+    if (cell == value)
         return;
-    cell = text;
+    cell = value;
     changed(row, columnOf(field));
 }
 
@@ -156,7 +172,7 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     const LinkState state = index.column() == PickerColumn ? row.pickerState : row.linkState;
     switch (role) {
     case Qt::DisplayRole:
-        return linkCell ? textOf(state) : row.fields.at(index.column());
+        return linkCell ? textOf(state) : field(index.row(), Field(index.column() + 1));
     case LinkStateRole:
         return linkCell ? QVariant::fromValue(state) : QVariant();
     case LinkColourRole:

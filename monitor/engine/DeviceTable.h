@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Conversion.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 /// What the last exchange with a controller left: the device table's link state (field 1) and
 /// the device picker's cell. Each state has its text and its colour.
@@ -23,7 +26,9 @@ enum class LinkColour { None, Green, Red, Black };
 /// The latest known state of every controller in the device list, as a table model: one row per
 /// list position (row i belongs to DeviceList index i, its vertical header is the device
 /// number), one column per field 1 to 45 and a last column for the device picker's link cell.
-/// Fields keep their last text until written again; a new row starts empty.
+/// Fields hold the register values as read, with how they convert (and the decimal places they
+/// were read with); the text is made when it is shown. Fields keep their last value until
+/// written again; a new row starts empty.
 class DeviceTable : public QAbstractTableModel
 {
     Q_OBJECT
@@ -105,8 +110,14 @@ public:
     int rowCount() const { return int(m_rows.size()); }
     int deviceNo(int row) const { return m_rows.at(row).deviceNo; }
 
+    /// The field as shown: its value converted to text; empty while it has none.
     QString field(int row, Field field) const;
-    void setField(int row, Field field, const QString &text);
+    /// The register value as read (STATUS and LED1 as unsigned bit words); nullopt while none.
+    std::optional<int> value(int row, Field field) const;
+    /// The number the value stands for (scaled, in tenths or plain); nullopt while none.
+    std::optional<double> number(int row, Field field) const;
+    void setValue(int row, Field field, int raw, Conversion conversion = Conversion::Plain,
+                  int decimals = 0);
 
     /// Field 1: the link state of the last exchange with the device.
     LinkState linkState(int row) const { return m_rows.at(row).linkState; }
@@ -123,10 +134,18 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    struct Value
+    {
+        int raw = 0;
+        Conversion conversion = Conversion::Plain;
+        int decimals = 0;
+
+        bool operator==(const Value &) const = default;
+    };
     struct Row
     {
         int deviceNo = 0;
-        std::array<QString, FieldCount> fields;
+        std::array<std::optional<Value>, FieldCount> values;
         LinkState linkState = LinkState::Unknown;
         LinkState pickerState = LinkState::Unknown;
     };

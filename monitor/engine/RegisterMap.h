@@ -1,17 +1,11 @@
 #pragma once
 
+#include "Conversion.h"
 #include "DeviceTable.h"
 
 #include <QList>
 #include <array>
 #include <optional>
-
-/// How a register's value reads as the number shown, and how an entry is written back.
-enum class Conversion {
-    Plain,  ///< the number itself
-    Scaled, ///< divided by 10^decimal places (temperatures)
-    Tenths, ///< divided by 10 (outputs, currents)
-};
 
 /// One register of the controller as the monitor uses it: its address, the device table field
 /// it fills, how its value converts.

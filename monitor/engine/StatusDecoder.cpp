@@ -1,7 +1,6 @@
 #include "StatusDecoder.h"
 
 #include "Frames.h"
-#include "NumberText.h"
 #include "RegisterMap.h"
 
 #include <cmath>
@@ -20,19 +19,6 @@ bool bit(int word, int i)
 }
 
 using F = DeviceTable::Field;
-
-QString convert(int value, Conversion conversion, int decimals)
-{
-    switch (conversion) {
-    case Conversion::Scaled:
-        return NumberText::scaled(value, decimals);
-    case Conversion::Tenths:
-        return NumberText::tenths(value);
-    case Conversion::Plain:
-        break;
-    }
-    return NumberText::plain(value);
-}
 
 /// Positions of the values in a status reply, in the order RegisterMap::statusRegisters() asks
 /// for them.
@@ -94,24 +80,24 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
     const int status = unsignedWord(value(StatusValue::Status));
     const int led1 = unsignedWord(value(StatusValue::Led1));
     const auto plain = [&](F field, StatusValue v) {
-        m_table.setField(p, field, NumberText::plain(value(v)));
+        m_table.setValue(p, field, value(v));
     };
     const auto scaled = [&](F field, StatusValue v) {
-        m_table.setField(p, field, NumberText::scaled(value(v), d));
+        m_table.setValue(p, field, value(v), Conversion::Scaled, d);
     };
     const auto tenths = [&](F field, StatusValue v) {
-        m_table.setField(p, field, NumberText::tenths(value(v)));
+        m_table.setValue(p, field, value(v), Conversion::Tenths);
     };
     plain(F::DecimalPlaces, StatusValue::DecimalPlaces);
     plain(F::Unit, StatusValue::Unit);
     scaled(F::Pv, StatusValue::Pv);
     scaled(F::Aux, StatusValue::Aux);
     scaled(F::Deviation, StatusValue::Deviation);
-    m_table.setField(p, F::Status, NumberText::plain(status));
+    m_table.setValue(p, F::Status, status);
     scaled(F::Sv, StatusValue::Sv);
     plain(F::RestTime, StatusValue::RestTime);
     plain(F::MemoryNo, StatusValue::MemoryNo);
-    m_table.setField(p, F::Led1, NumberText::plain(led1));
+    m_table.setValue(p, F::Led1, led1);
     plain(F::Led2, StatusValue::Led2);
     tenths(F::HeatOutput, StatusValue::HeatOutput);
     tenths(F::CoolOutput, StatusValue::CoolOutput);
@@ -154,7 +140,7 @@ bool StatusDecoder::DecodeParameterBlock(const QByteArray &reply, int row)
         m_state.DecimalPlaces = d;
     for (int k = 0; k < int(RegisterMap::parameterBlock().size()); ++k) {
         const Register &target = RegisterMap::parameterBlock()[size_t(k)];
-        m_table.setField(row, target.field, convert(w->at(k), target.conversion, d));
+        m_table.setValue(row, target.field, w->at(k), target.conversion, d);
     }
     return true;
 }

@@ -168,8 +168,8 @@ void frmZQ410_RunMulti::CopyToOverview(int row)
     link->setData(Qt::ForegroundRole, LinkColours::foreground(state));
     for (const auto &[column, field] : TextColumns)
         sprdMulti->item(row, column)->setText(table.field(row, field));
-    const int status = table.field(row, F::Status).toInt();
-    const int led1 = table.field(row, F::Led1).toInt();
+    const int status = table.value(row, F::Status).value_or(0);
+    const int led1 = table.value(row, F::Led1).value_or(0);
     for (int index = 0; index < int(Buttons.size()); ++index) {
         const int bit = Buttons[index].statusBit;
         const bool lit = bit >= 0 ? (status >> bit) & 1 : (led1 >> TimerLedBit) & 1;

@@ -403,11 +403,12 @@ void frmZQ410_PRMT::Refresh()
         return table.field(row, field);
     };
     // The unit of the block read: the window shows the controller's parameters as they are.
-    const QString unit = stored(F::Unit).toInt() > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
+    const QString unit =
+        table.value(row, F::Unit).value_or(0) > 0 ? QStringLiteral("℉") : QStringLiteral("℃");
     for (QLabel *label : lblTUnit)
         label->setText(unit);
     for (const OptionParameter &option : m_options)
-        selectOption(option.group, stored(option.field));
+        selectOption(option.group, table.value(row, option.field).value_or(-1));
     for (TextParameter &text : m_texts) {
         text.shown = stored(text.target.field);
         text.box->setText(text.shown);
@@ -423,9 +424,9 @@ void frmZQ410_PRMT::Refresh()
 }
 
 /// The option whose index is the stored number; none when the group has no such option.
-void frmZQ410_PRMT::selectOption(QButtonGroup *group, const QString &stored)
+void frmZQ410_PRMT::selectOption(QButtonGroup *group, int stored)
 {
-    if (QAbstractButton *button = group->button(stored.toInt())) {
+    if (QAbstractButton *button = group->button(stored)) {
         button->setChecked(true);
         return;
     }

@@ -58,7 +58,7 @@ private:
     void nameControls();
 
     void Refresh();
-    void selectOption(QButtonGroup *group, const QString &stored);
+    void selectOption(QButtonGroup *group, int stored);
     void onOptionClicked(const OptionParameter &option, int index);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void onTextEdited(TextParameter &parameter);

@@ -65,6 +65,16 @@ void tst_StatusDecoder::statusBlockFillsTheRowWithItsOwnDecimals()
     QVERIFY(decoder.DecodeStatusBlock(reply(status(0, 2, 253, 0, 0)), 1));
     QCOMPARE(m_table.field(1, F(4)), QStringLiteral("2.53"));
     QCOMPARE(m_table.field(0, F(4)), QStringLiteral("25.3"));
+
+    // The rows hold the values as read; the texts above are made from them.
+    QCOMPARE(m_table.value(1, F::Pv), 253);
+    QCOMPARE(m_table.number(1, F::Pv), 2.53);
+    QCOMPARE(m_table.number(0, F::Pv), 25.3);
+    QCOMPARE(m_table.number(0, F::HeatOutput), 100.0); // tenths
+    QCOMPARE(m_table.value(0, F::Pb), std::nullopt);   // no parameter block read yet
+    QCOMPARE(m_table.field(0, F::Pb), QString());
+    QCOMPARE(m_table.index(0, DeviceTable::columnOf(F::Pv)).data().toString(),
+             QStringLiteral("25.3"));
 }
 
 void tst_StatusDecoder::selectedDeviceDrivesTheDisplay()

@@ -26,16 +26,17 @@ struct Recording
         state.ConnectedFlags = {true, true};
         state.RunFlags = {true, false};
         table.reset(state.DeviceList);
-        setRow(0, "60.0", "58.7", "25.3");
-        setRow(1, "250", "253", "-5");
+        setRow(0, {600, 587, 253}, 1); // 60.0, 58.7, 25.3
+        setRow(1, {250, 253, -5}, 0);
         state.recording = {QStringLiteral("Yes"), 5, QStringLiteral("초"), dir.path(),
                            QStringLiteral("ZQ410")};
     }
-    void setRow(int row, const char *sv, const char *pv, const char *aux)
+    /// SV, PV and auxiliary temperature as the controller reports them, with its decimals.
+    void setRow(int row, const std::array<int, 3> &svPvAux, int decimals)
     {
-        table.setField(row, F(8), QString::fromLatin1(sv));
-        table.setField(row, F(4), QString::fromLatin1(pv));
-        table.setField(row, F(5), QString::fromLatin1(aux));
+        table.setValue(row, F(8), svPvAux[0], Conversion::Scaled, decimals);
+        table.setValue(row, F(4), svPvAux[1], Conversion::Scaled, decimals);
+        table.setValue(row, F(5), svPvAux[2], Conversion::Scaled, decimals);
     }
     QByteArray file(int deviceNo) const
     {
