@@ -2,6 +2,7 @@
 #include "FifoTrap.h"
 #include "GridFile.h"
 #include "ProgramDirectory.h"
+#include "TestFiles.h"
 #include "TextFile.h"
 #include "TextLines.h"
 #include "TrendFileReader.h"
@@ -35,12 +36,7 @@ private slots:
     void onlyRegularFilesAreReadOrWritten();
 };
 
-static QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
+using TestFiles::contents;
 
 void tst_TextFile::koreanTextIsWrittenInCodePage949WithCrLf()
 {

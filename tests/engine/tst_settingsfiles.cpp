@@ -1,5 +1,6 @@
 #include "FifoTrap.h"
 #include "SettingsFiles.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,18 +30,10 @@ private slots:
 
 static void write(const QString &path, const QByteArray &bytes)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    QVERIFY(TestFiles::write(path, bytes));
 }
 
-static QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
+using TestFiles::contents;
 
 void tst_SettingsFiles::firstStartWritesDefaultPortSettings()
 {

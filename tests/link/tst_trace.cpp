@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "Trace.h"
 
 #include <QFile>
@@ -14,12 +15,7 @@ private slots:
     void offWritesNothingAndDeletedFileIsCreatedAgain();
 };
 
-static QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
+using TestFiles::contents;
 
 static const QDateTime Sample(QDate(2024, 5, 1), QTime(13, 4, 5));
 

@@ -1,6 +1,7 @@
 #include "EngineHarness.h"
 #include "FindControl.h"
 #include "ModalAnswer.h"
+#include "TestFiles.h"
 #include "frmZQ410_RunMulti.h"
 #include "frmZQ410_SetMulti.h"
 
@@ -13,12 +14,7 @@
 
 namespace {
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
+using TestFiles::contents;
 
 /// Devices 1, 3 and 4 in the list, 1 and 3 answering, on line.
 struct Line : EngineHarness

@@ -3,6 +3,7 @@
 #include "GradientLabel.h"
 #include "ModalAnswer.h"
 #include "NumberEdit.h"
+#include "TestFiles.h"
 #include "TrendChart.h"
 #include "frmZQ410_GraphView.h"
 #include <qcustomplot.h>
@@ -39,10 +40,7 @@ struct Viewer
     Viewer() { QDir().mkpath(program); }
     void write(const QString &path, const QByteArray &bytes)
     {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
+        QVERIFY(TestFiles::write(path, bytes));
     }
     frmZQ410_GraphView &start()
     {

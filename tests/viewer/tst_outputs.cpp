@@ -2,6 +2,7 @@
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
 #include "ModalAnswer.h"
+#include "TestFiles.h"
 #include "TrendChart.h"
 #include "TrendExport.h"
 #include "frmZQ410_GraphView.h"
@@ -35,13 +36,7 @@ static TrendChart *chartOf(const QWidget &window)
 
 namespace {
 
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-}
+using TestFiles::write;
 
 /// The workbook as openpyxl reads it: sheet -> address -> [type, value, number format].
 QJsonObject readBack(const QString &workbook)
