@@ -119,7 +119,8 @@ public:
     bool isBusy() const;
 
     /// The controller at DeviceList index row is connected and answers its status requests:
-    /// what the table holds of it is fresh enough to chart and record.
+    /// what the table holds of it is fresh enough to chart and record. Never with the port
+    /// closed (closing forgets every controller).
     bool isCurrent(int row) const;
 
     int RequestCode() const { return m_requestCode; }

@@ -5,7 +5,7 @@
 DisplayTicker::DisplayTicker(PollingEngine &engine, QObject *parent)
     : QObject(parent), m_engine(engine),
       m_recorder(engine.state(), engine.table(),
-                 [&engine](int index) { return engine.isPortOpen() && engine.isCurrent(index); }),
+                 [&engine](int index) { return engine.isCurrent(index); }),
       tmrDispGraph(engine.clock().createTimer([this] { onTick(); }))
 {}
 
