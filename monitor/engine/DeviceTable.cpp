@@ -1,5 +1,8 @@
 #include "DeviceTable.h"
 
+#include <algorithm>
+#include <utility>
+
 const QStringList &DeviceTable::headers()
 {
     static const QStringList texts = {
@@ -147,6 +150,58 @@ void DeviceTable::setPickerState(int row, LinkState state)
     changed(row, PickerColumn);
 }
 
+void DeviceTable::setConnected(int row, bool connected)
+{
+    if (std::exchange(m_rows[row].connected, connected) != connected)
+        rowStateChanged(row);
+}
+
+int DeviceTable::connectedCount() const
+{
+    return int(std::count_if(m_rows.cbegin(), m_rows.cend(),
+                             [](const Row &row) { return row.connected; }));
+}
+
+void DeviceTable::noteStatusBlock(int row, qint64 nowMs)
+{
+    Row &r = m_rows[row];
+    r.lastStatusMs = nowMs;
+    r.unansweredPolls = 0;
+    const bool running = value(row, Field::Status).value_or(0) & 1;
+    const bool stateChanges = !r.connected || r.running != running;
+    r.connected = true;
+    r.running = running;
+    if (stateChanges)
+        rowStateChanged(row);
+}
+
+void DeviceTable::noteUnansweredPoll(int row)
+{
+    ++m_rows[row].unansweredPolls;
+}
+
+void DeviceTable::forgetLineState()
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        Row &r = m_rows[row];
+        const bool was = r.connected || r.running;
+        r.connected = false;
+        r.running = false;
+        r.lastStatusMs = -1;
+        r.unansweredPolls = 0;
+        setLinkState(row, LinkState::Unknown);
+        setPickerState(row, LinkState::Unknown);
+        if (was)
+            rowStateChanged(row);
+    }
+}
+
+/// Connected and running belong to the whole row.
+void DeviceTable::rowStateChanged(int row)
+{
+    emit dataChanged(index(row, 0), index(row, PickerColumn), {ConnectedRole, RunningRole});
+}
+
 void DeviceTable::changed(int row, int column)
 {
     const QModelIndex cell = index(row, column);
@@ -171,6 +226,10 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     const bool linkCell = index.column() == PickerColumn || index.column() == 0;
     const LinkState state = index.column() == PickerColumn ? row.pickerState : row.linkState;
     switch (role) {
+    case ConnectedRole:
+        return row.connected;
+    case RunningRole:
+        return row.running;
     case Qt::DisplayRole:
         return linkCell ? textOf(state) : field(index.row(), Field(index.column() + 1));
     case LinkStateRole:

@@ -93,6 +93,9 @@ public:
         LinkStateRole = Qt::UserRole + 1,
         /// Its LinkColour.
         LinkColourRole,
+        /// On any cell: the row's connected() and running().
+        ConnectedRole,
+        RunningRole,
     };
 
     /// The model column of a field.
@@ -127,6 +130,22 @@ public:
     LinkState pickerState(int row) const { return m_rows.at(row).pickerState; }
     void setPickerState(int row, LinkState state);
 
+    /// The controller answered an identification or a status request since the port opened.
+    bool connected(int row) const { return m_rows.at(row).connected; }
+    void setConnected(int row, bool connected);
+    int connectedCount() const;
+    /// Bit 0 of STATUS in the controller's last status block since the port opened.
+    bool running(int row) const { return m_rows.at(row).running; }
+    /// When its last status block was decoded (ms on the engine's clock; -1: none since the port
+    /// opened), and how many status requests went to it unanswered since.
+    qint64 lastStatusMs(int row) const { return m_rows.at(row).lastStatusMs; }
+    int unansweredPolls(int row) const { return m_rows.at(row).unansweredPolls; }
+    /// A status block of the row has been decoded at nowMs: connected, running as STATUS says.
+    void noteStatusBlock(int row, qint64 nowMs);
+    void noteUnansweredPoll(int row);
+    /// The line closed: no controller is connected, running or known; values stay.
+    void forgetLineState();
+
     int rowCount(const QModelIndex &parent) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -148,9 +167,14 @@ private:
         std::array<std::optional<Value>, FieldCount> values;
         LinkState linkState = LinkState::Unknown;
         LinkState pickerState = LinkState::Unknown;
+        bool connected = false;
+        bool running = false;
+        qint64 lastStatusMs = -1;
+        int unansweredPolls = 0;
     };
 
     void changed(int row, int column);
+    void rowStateChanged(int row);
 
     QList<Row> m_rows;
 };

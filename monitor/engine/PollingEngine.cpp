@@ -132,10 +132,6 @@ void PollingEngine::setDeviceList(const QList<int> &devices)
 {
     abandonRequests(RequestFailure::Reason::Replaced);
     m_state.DeviceList = devices;
-    m_state.ConnectedFlags = QList<bool>(devices.size(), false);
-    m_state.RunFlags = QList<bool>(devices.size(), false);
-    m_lastStatusMs = QList<qint64>(devices.size(), -1);
-    m_unansweredPolls = QList<int>(devices.size(), 0);
     m_state.LastIndex = std::max(0, int(devices.size()) - 1);
     m_table.reset(devices);
     m_currentIndex = 0;
@@ -195,14 +191,7 @@ void PollingEngine::closePort()
 /// of it has been decoded again.
 void PollingEngine::forgetLineState()
 {
-    m_state.ConnectedFlags.fill(false);
-    m_state.RunFlags.fill(false);
-    m_lastStatusMs.fill(-1);
-    m_unansweredPolls.fill(0);
-    for (int row = 0; row < m_table.rowCount(); ++row) {
-        m_table.setLinkState(row, LinkState::Unknown);
-        m_table.setPickerState(row, LinkState::Unknown);
-    }
+    m_table.forgetLineState();
     clearDisplay();
 }
 
@@ -224,8 +213,7 @@ bool PollingEngine::isPortOpen() const
 bool PollingEngine::selectDevice(int index)
 {
     // Before the first identification pass is over the request slot belongs to identification.
-    if (!m_online || index < 0 || index >= m_state.DeviceList.size() ||
-        !m_state.ConnectedFlags.at(index))
+    if (!m_online || index < 0 || index >= m_state.DeviceList.size() || !m_table.connected(index))
         return false;
     m_state.SelectedIndex = index;
     m_state.SelectedDeviceNo = m_state.DeviceList.at(index);
@@ -241,12 +229,12 @@ bool PollingEngine::selectDevice(int index)
 
 bool PollingEngine::isCurrent(int row) const
 {
-    if (row < 0 || row >= m_lastStatusMs.size() || !m_state.ConnectedFlags.value(row))
+    if (row < 0 || row >= m_table.rowCount() || !m_table.connected(row))
         return false;
-    const qint64 last = m_lastStatusMs.at(row);
-    if (last < 0 || m_unansweredPolls.at(row) >= UnansweredToStale)
+    const qint64 last = m_table.lastStatusMs(row);
+    if (last < 0 || m_table.unansweredPolls(row) >= UnansweredToStale)
         return false;
-    const qint64 connected = std::max<qint64>(1, m_state.ConnectedFlags.count(true));
+    const qint64 connected = std::max(1, m_table.connectedCount());
     return m_clock.elapsedMs() - last <= StaleCycles * StaleMsPerController * connected;
 }
 
@@ -391,8 +379,8 @@ int PollingEngine::NextConnectedIndex(int start) const
 {
     if (start > m_state.LastIndex)
         start = 0;
-    for (int i = std::max(0, start); i < m_state.ConnectedFlags.size(); ++i) {
-        if (m_state.ConnectedFlags[i])
+    for (int i = std::max(0, start); i < m_table.rowCount(); ++i) {
+        if (m_table.connected(i))
             return i;
     }
     return -1;
@@ -400,7 +388,7 @@ int PollingEngine::NextConnectedIndex(int start) const
 
 bool PollingEngine::AnyConnected() const
 {
-    return m_state.ConnectedFlags.contains(true);
+    return m_table.connectedCount() > 0;
 }
 
 /// The first connected index from start, then from 0; 0 when no device is connected at all,
@@ -753,8 +741,8 @@ void PollingEngine::countFailure(Outcome outcome, int row)
 /// A status request went out to the controller; a good reply cancels it.
 void PollingEngine::noteUnanswered(int row)
 {
-    if (row >= 0 && row < m_unansweredPolls.size())
-        ++m_unansweredPolls[row];
+    if (row >= 0 && row < m_table.rowCount())
+        m_table.noteUnansweredPoll(row);
 }
 
 bool PollingEngine::handleGoodReply(const QByteArray &reply, int row)
@@ -762,11 +750,10 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply, int row)
     const int code = m_requestCode;
     markGood(row);
     if (code == CodeStatus) {
-        m_state.ConnectedFlags[row] = true;
+        m_table.setConnected(row, true);
         if (!m_decoder.DecodeStatusBlock(reply, row))
             return false;
-        m_lastStatusMs[row] = m_clock.elapsedMs();
-        m_unansweredPolls[row] = 0;
+        m_table.noteStatusBlock(row, m_clock.elapsedMs());
         emit statusBlockDecoded(row);
         if (row == m_state.SelectedIndex)
             emit selectedDisplayChanged();
@@ -829,7 +816,7 @@ void PollingEngine::handleIdentification(const QByteArray &reply)
 {
     if (!reply.contains("ZQ5"))
         return;
-    m_state.ConnectedFlags[m_currentIndex] = true;
+    m_table.setConnected(m_currentIndex, true);
     m_table.setPickerState(m_currentIndex, LinkState::Good);
     if (m_state.SelectedDeviceNo == 0) {
         m_state.SelectedIndex = m_currentIndex;
@@ -870,7 +857,7 @@ void PollingEngine::onReplyTimeout()
         m_timeoutCount = 0;
         m_table.setPickerState(row, LinkState::Failed);
         if (m_requestCode == CodeIdentify) {
-            m_state.ConnectedFlags[polled] = false;
+            m_table.setConnected(polled, false);
             m_currentIndex = NextIndex();
             if (m_currentIndex == 0)
                 finishIdentificationPass();

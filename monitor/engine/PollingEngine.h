@@ -62,7 +62,7 @@ public:
 
     /// Read only outside the engine: windows change it through requests and settings.
     const SharedState &state() const { return m_state; }
-    DeviceTable &table() { return m_table; }
+    const DeviceTable &table() const { return m_table; }
     const SelectedDisplay &display() const { return m_display; }
     const SettingsFiles &settingsFiles() const { return m_files; }
     Clock &clock() { return m_clock; }
@@ -287,8 +287,4 @@ private:
     /// The window's request in the slot (its code is PendingRequest) and the one under way.
     Command m_pending;
     Command m_command;
-    /// Per DeviceList index: when its last status block was decoded (-1: not since the port
-    /// opened) and how many status requests in a row went without a good reply since.
-    QList<qint64> m_lastStatusMs;
-    QList<int> m_unansweredPolls;
 };

@@ -43,7 +43,7 @@ struct DeviceListRow
 };
 
 /// The monitor's program-wide state: one instance for the whole run, touched only on the
-/// user-interface thread. Lists indexed by position in DeviceList run in parallel.
+/// user-interface thread. What is known of each controller is in the DeviceTable.
 struct SharedState
 {
     PortSettings port;
@@ -52,10 +52,6 @@ struct SharedState
 
     /// Device numbers in use, in SetMulti.INI's order.
     QList<int> DeviceList;
-    /// The device answered an identification or a status request.
-    QList<bool> ConnectedFlags;
-    /// Bit 0 of STATUS (running), from each device's own last status block.
-    QList<bool> RunFlags;
     /// Index of the last DeviceList entry (0 for an empty list).
     int LastIndex = 0;
     /// The device chosen for display and editing; SelectedDeviceNo 0 means none yet.

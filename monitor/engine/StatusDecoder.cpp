@@ -104,10 +104,6 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
     plain(F::RemoteId, StatusValue::RemoteId);
     plain(F::CurrentR, StatusValue::CurrentR);
     plain(F::CurrentS, StatusValue::CurrentS);
-    // Each controller's run flag follows its own status, selected or not: it decides which
-    // controllers are recorded.
-    if (p < m_state.RunFlags.size())
-        m_state.RunFlags[p] = bit(status, 0);
     if (!selected)
         return true;
 

@@ -36,8 +36,8 @@ void TrendRecorder::recordingStep(const QDateTime &now)
     LastRecordTime = now;
     bool due = false;
     bool missed = false;
-    for (int i = 0; i < m_state.DeviceList.size(); ++i) {
-        if (m_state.RunFlags.value(i) && m_current(i)) {
+    for (int i = 0; i < m_table.rowCount(); ++i) {
+        if (m_table.running(i) && m_current(i)) {
             due = true;
             missed = !AppendTrendRecord(i, now) || missed;
         }
@@ -52,7 +52,7 @@ bool TrendRecorder::AppendTrendRecord(int index, const QDateTime &now) const
 {
     const RecordingSettings &recording = m_state.recording;
     const QString path = TrendFile::path(recording.DataFolder, recording.DataFilePrefix,
-                                         m_state.DeviceList.at(index));
+                                         m_table.deviceNo(index));
     using F = DeviceTable::Field;
     return TextFile::appendLine(path, TrendFile::recordLine(now, m_table.field(index, F::Sv),
                                                             m_table.field(index, F::Pv),

@@ -98,7 +98,7 @@ void tst_PollingEngine::identificationGivesUpAnAbsentDeviceAfterThreeTimeOuts()
     QCOMPARE(selected.first().first().toInt(), 1);
     QCOMPARE(online.size(), 1);
     QVERIFY(!h.engine->connectCheckVisible());
-    DeviceTable &table = h.engine->table();
+    const DeviceTable &table = h.engine->table();
     QCOMPARE(table.pickerState(0), LinkState::Good);
     QCOMPARE(table.pickerState(1), LinkState::Failed);
     QCOMPARE(table.linkState(1), LinkState::TimedOut);
@@ -108,7 +108,7 @@ void tst_PollingEngine::identificationGivesUpAnAbsentDeviceAfterThreeTimeOuts()
              LinkColour::Red);
     QCOMPARE(table.index(1, DeviceTable::PickerColumn).data().toString(), QStringLiteral("불량"));
     QCOMPARE(table.headerData(1, Qt::Vertical).toInt(), 2);
-    QCOMPARE(h.engine->state().ConnectedFlags, QList<bool>({true, false}));
+    QCOMPARE(connectedRows(h.engine->table()), QList<bool>({true, false}));
     QCOMPARE(h.engine->RequestCode(), 11);
 
     h.runFrames(4);
@@ -166,7 +166,7 @@ void tst_PollingEngine::identificationReplyWithoutZq5AsksAgain()
                    20);
     h.clock.advance(270);
     QCOMPARE(h.frames(), QList<QByteArray>({who(1), who(1)}));
-    QVERIFY(!h.engine->state().ConnectedFlags[0]);
+    QVERIFY(!h.engine->table().connected(0));
     QCOMPARE(h.engine->state().SelectedDeviceNo, 0);
 }
 
@@ -184,7 +184,7 @@ void tst_PollingEngine::commandWriteIsReadBackThenPollingResumes()
     QCOMPARE(frames.at(2).mid(6, 3), QByteArray(",16"));
     QVERIFY(h.line.controller(1)->running());
     h.runFrames(1);
-    QCOMPARE(h.engine->state().RunFlags[0], true);
+    QCOMPARE(h.engine->table().running(0), true);
     QVERIFY(h.engine->display().commandLit[0]);
     QCOMPARE(h.engine->table().field(0, F(18)), QStringLiteral("0"));
     QCOMPARE(h.engine->table().field(0, F(26)), QStringLiteral("240"));
@@ -326,11 +326,12 @@ void tst_PollingEngine::earlyNegativeReplyIsMarkedAtItsFifthByte()
     QCOMPARE(h.engine->table().pickerState(0), LinkState::Good); // unchanged
     for (const QByteArray &frame : h.frames(first))
         QCOMPARE(frame, statusRead(1));
-    // An NG reply cut after its fifth byte is still marked.
+    // After a good reply, an NG reply cut after its fifth byte is still marked.
     h.line.setFault(SimulatedLine::Fault::Ng, 0);
+    h.runFrames(2);
+    QCOMPARE(h.engine->table().linkState(0), LinkState::Good);
     h.link.attach(nullptr);
     h.runFrames(1);
-    h.engine->table().setLinkState(0, {});
     h.link.deliver("\x02"
                    "01NG");
     h.clock.advance(200);
@@ -450,7 +451,7 @@ void tst_PollingEngine::timeOutsAddUpAcrossDevicesAndRequests()
     QCOMPARE(h.engine->TimeoutCount(), 0);
     QCOMPARE(h.engine->table().pickerState(index), LinkState::Failed);
     QCOMPARE(h.engine->CurrentIndex(), 1 - index);
-    QCOMPARE(h.engine->state().ConnectedFlags, QList<bool>({true, true}));
+    QCOMPARE(connectedRows(h.engine->table()), QList<bool>({true, true}));
 }
 
 void tst_PollingEngine::lastConnectedDeviceKeepsBeingPolledAfterTimeOuts()
@@ -620,14 +621,14 @@ void tst_PollingEngine::closedLineForgetsEveryControllerUntilItsNextStatus()
     Harness h({1, 2}, {1, 2});
     h.line.controller(1)->writeRegister(102, 1); // runs
     h.goOnline();
-    QVERIFY(h.engine->state().RunFlags.at(0));
+    QVERIFY(h.engine->table().running(0));
     QVERIFY(h.engine->display().commandLit[0]);
 
     h.engine->closePort();
     const auto forgotten = [&h] {
         const PollingEngine &e = *h.engine;
-        QCOMPARE(e.state().RunFlags, QList<bool>({false, false}));
-        QCOMPARE(e.state().ConnectedFlags, QList<bool>({false, false}));
+        QCOMPARE(runningRows(e.table()), QList<bool>({false, false}));
+        QCOMPARE(connectedRows(e.table()), QList<bool>({false, false}));
         QVERIFY(!e.display().commandLit[0]);
         for (int row : {0, 1}) {
             QCOMPARE(h.engine->table().pickerState(row), LinkState::Unknown);
@@ -639,10 +640,10 @@ void tst_PollingEngine::closedLineForgetsEveryControllerUntilItsNextStatus()
     // On line again after identification, but running only once a status block says so.
     QVERIFY(h.engine->openPort().ok());
     QVERIFY(h.untilOnline());
-    QCOMPARE(h.engine->state().RunFlags, QList<bool>({false, false}));
+    QCOMPARE(runningRows(h.engine->table()), QList<bool>({false, false}));
     QVERIFY(!h.engine->display().commandLit[0]);
     h.clock.advance(300);
-    QVERIFY(h.engine->state().RunFlags.at(0));
+    QVERIFY(h.engine->table().running(0));
     QVERIFY(h.engine->display().commandLit[0]);
 
     h.link.pull();
@@ -654,7 +655,7 @@ void tst_PollingEngine::pickBeforeGoingOnlineIsRefused()
     Harness h({1, 2, 3}, {1});
     QVERIFY(h.engine->openPort().ok());
     h.clock.advance(400);
-    QVERIFY(h.engine->state().ConnectedFlags.at(0));
+    QVERIFY(h.engine->table().connected(0));
     QVERIFY(!h.engine->selectDevice(0));
     QVERIFY(h.untilOnline());
     h.runFrames(1);

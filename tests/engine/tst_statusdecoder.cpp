@@ -45,7 +45,6 @@ void tst_StatusDecoder::init()
 {
     m_state = SharedState();
     m_state.DeviceList = {3, 5};
-    m_state.RunFlags = {false, false};
     m_state.SelectedIndex = 0;
     m_table.reset({3, 5});
     m_display = SelectedDisplay();
@@ -95,13 +94,12 @@ void tst_StatusDecoder::selectedDeviceDrivesTheDisplay()
     QCOMPARE(m_display.commandLit, buttons);
     const std::array<bool, 9> lamps = {true, false, true, false, false, false, false, false, false};
     QCOMPARE(m_display.lampLit, lamps);
-    QCOMPARE(m_state.RunFlags, QList<bool>({true, false}));
     QCOMPARE(m_state.DecimalPlaces, 1);
 
     QVERIFY(decoder.DecodeStatusBlock(reply(status(0, 1, 253, 0x10, 0)), 0));
     QCOMPARE(m_display.commandLit[4], true); // COOL is bit 4
     QCOMPARE(m_display.commandLit[0], false);
-    QCOMPARE(m_state.RunFlags[0], false);
+    QCOMPARE(m_table.value(0, F::Status), 0x10);
 }
 
 void tst_StatusDecoder::bitWordsAreUnsigned()
@@ -130,9 +128,11 @@ void tst_StatusDecoder::otherDevicesChangeOnlyTheirRow()
     QCOMPARE(m_state.DecimalPlaces, 1);
     // Its run flag follows its own STATUS although it is not the selected one: started from
     // the overview it is recorded, stopped there it is not.
-    QCOMPARE(m_state.RunFlags, QList<bool>({false, true}));
+    m_table.noteStatusBlock(1, 0);
+    QVERIFY(m_table.running(1) && !m_table.running(0));
     QVERIFY(decoder.DecodeStatusBlock(reply(status(1, 0, 999, 0xFFFE, 0)), 1));
-    QCOMPARE(m_state.RunFlags, QList<bool>({false, false}));
+    m_table.noteStatusBlock(1, 0);
+    QVERIFY(!m_table.running(1));
 }
 
 void tst_StatusDecoder::unitFollowsRegister507()
@@ -185,7 +185,7 @@ void tst_StatusDecoder::shortReplyWritesNothing()
     values.removeLast();
     QVERIFY(!decoder.DecodeStatusBlock(reply(values), 0));
     QCOMPARE(m_table.field(0, F(2)), QString());
-    QCOMPARE(m_state.RunFlags[0], false);
+    QCOMPARE(m_table.value(0, F::Status), std::nullopt);
     QVERIFY(!decoder.DecodeParameterBlock(reply(values), 0));
 }
 

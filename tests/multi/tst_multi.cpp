@@ -1,14 +1,17 @@
 #include "EngineHarness.h"
 #include "FindControl.h"
 #include "ModalAnswer.h"
+#include "OverviewModel.h"
 #include "TestFiles.h"
 #include "frmZQ410_RunMulti.h"
 #include "frmZQ410_SetMulti.h"
 
+#include <QBrush>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 
@@ -109,49 +112,70 @@ void tst_Multi::deviceListWithoutAnyOIsRefused()
 
 void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
 {
+    using M = OverviewModel;
     Line line;
     line.line.controller(3)->writeRegister(102, 1); // RUN: STATUS bit 0
     line.line.controller(3)->writeRegister(107, 1); // STATUS bit 3 in the simulated controller
     frmZQ410_RunMulti window(*line.engine);
     window.show();
-    QTableWidget *grid = control<QTableWidget>(window, QStringLiteral("sprdMulti"));
-    QCOMPARE(grid->rowCount(), 3);
-    QCOMPARE(grid->verticalHeaderItem(1)->text(), QStringLiteral("3"));
-    QCOMPARE(grid->item(1, frmZQ410_RunMulti::SvColumn)->text(), QString()); // until its reply
-    QCOMPARE(grid->item(0, frmZQ410_RunMulti::MemoryColumn)->toolTip(),
-             QStringLiteral("클릭하면 데이터 수정 가능"));
-    QCOMPARE(grid->item(2, frmZQ410_RunMulti::MemoryColumn)->toolTip(), QString());
-
-    line.clock.advance(2000);
-    QCOMPARE(grid->item(1, frmZQ410_RunMulti::SvColumn)->text(), QStringLiteral("60.0"));
-    QCOMPARE(grid->item(1, frmZQ410_RunMulti::LinkColumn)->text(), QStringLiteral("양호"));
-    const auto buttonColour = [&window](int row, int index) {
-        return control<QPushButton>(window, QStringLiteral("btnCMD_%1_%2").arg(row).arg(index))
-            ->styleSheet();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTableView *grid = control<QTableView>(window, QStringLiteral("sprdMulti"));
+    const QAbstractItemModel &model = *grid->model();
+    const auto cell = [&model](int row, int column, int role = Qt::DisplayRole) {
+        return model.index(row, column).data(role);
     };
-    QVERIFY(buttonColour(1, 0).contains(QStringLiteral("#ff0000"))); // RUN
-    QVERIFY(buttonColour(1, 3).contains(QStringLiteral("#ff0000"))); // SUCTION
-    QVERIFY(buttonColour(1, 1).contains(QStringLiteral("#e0e0e0"))); // AT
-    QVERIFY(buttonColour(2, 0).contains(QStringLiteral("#c0c0c0"))); // never copied
+    const auto click = [grid](int row, int column) {
+        const QRect rect = grid->visualRect(grid->model()->index(row, column));
+        QVERIFY2(grid->viewport()->rect().contains(rect.center()), "the cell is out of sight");
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.center());
+    };
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.headerData(1, Qt::Vertical).toInt(), 3);
+    // What is known shows at once; controller 4 never answered.
+    QCOMPARE(cell(1, M::SvColumn).toString(), QStringLiteral("60.0"));
+    QCOMPARE(cell(2, M::SvColumn).toString(), QString());
+    QCOMPARE(cell(0, M::MemoryColumn, Qt::ToolTipRole).toString(),
+             QStringLiteral("클릭하면 데이터 수정 가능"));
+    QCOMPARE(cell(2, M::MemoryColumn, Qt::ToolTipRole).toString(), QString());
+
+    line.line.controller(3)->writeRegister(131, 7); // a memory number chosen on the controller
+    QCOMPARE(cell(1, M::MemoryColumn).toString(), QStringLiteral("1"));
+    line.clock.advance(2000);
+    QCOMPARE(cell(1, M::MemoryColumn).toString(), QStringLiteral("7"));
+    QCOMPARE(cell(1, M::LinkColumn).toString(), QStringLiteral("양호"));
+    const auto button = [&cell](int row, int index, int role) {
+        return cell(row, M::FirstButtonColumn + index, role);
+    };
+    QCOMPARE(button(1, 0, Qt::DisplayRole).toString(), QStringLiteral("RUN"));
+    QCOMPARE(button(1, 7, Qt::DisplayRole).toString(), QStringLiteral("TIMER"));
+    QCOMPARE(button(1, 0, M::LitRole), QVariant(true));  // RUN
+    QCOMPARE(button(1, 3, M::LitRole), QVariant(true));  // SUCTION
+    QCOMPARE(button(1, 1, M::LitRole), QVariant(false)); // AT
+    QCOMPARE(button(1, 1, Qt::BackgroundRole).value<QBrush>().color(), QColor(224, 224, 224));
+    QCOMPARE(button(1, 0, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    QCOMPARE(button(2, 0, M::LitRole), QVariant()); // never polled
+    QCOMPARE(button(2, 0, Qt::BackgroundRole).value<QBrush>().color(), QColor(192, 192, 192));
 
     // TIMER and BUZZER of row 2 write to controller 3; the selection stays on controller 1.
-    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_1_7")), Qt::LeftButton);
+    click(1, M::FirstButtonColumn + 7);
     line.runFrames(2);
     QVERIFY(line.frames().contains("\x02"
                                    "03DWR,01,0110,0001\r\n"));
     QCOMPARE(line.frames().last().left(9), QByteArray("\x02"
                                                       "03DRR,31")); // read back from 3
-    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_1_6")), Qt::LeftButton);
+    click(1, M::FirstButtonColumn + 6);
     line.runFrames(2);
     QVERIFY(line.frames().contains("\x02"
                                    "03DWR,01,0108,0001\r\n"));
     QCOMPARE(line.engine->state().SelectedDeviceNo, 1);
-    // RUN in row 1 starts controller 1 and no other.
+    // RUN in row 1 starts controller 1 and no other; its button lights with its next block.
     QVERIFY(!line.line.controller(1)->running());
-    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_0_0")), Qt::LeftButton);
+    click(0, M::FirstButtonColumn);
     line.runFrames(2);
     QVERIFY(line.line.controller(1)->running());
     QVERIFY(line.line.controller(3)->running());
+    line.clock.advance(2000);
+    QCOMPARE(button(0, 0, M::LitRole), QVariant(true));
 
     // The memory number of row 2 through the value dialog, to controller 3.
     whenModal([](QWidget *modal) {
@@ -160,26 +184,26 @@ void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
                          QStringLiteral("15"));
         QTest::mouseClick(control<QPushButton>(*modal, QStringLiteral("btnOK")), Qt::LeftButton);
     });
-    QTest::mouseClick(
-        grid->viewport(), Qt::LeftButton, {},
-        grid->visualItemRect(grid->item(1, frmZQ410_RunMulti::MemoryColumn)).center());
+    click(1, M::MemoryColumn);
     line.runFrames(2);
     QVERIFY(line.frames().contains("\x02"
                                    "03DWR,01,0131,000F\r\n"));
 
-    // A click on a controller that is not connected does nothing; its time-outs mark its row.
+    // A click on a controller that is not connected does nothing.
     line.clock.advance(1000); // the write above has been taken from the slot
     QCOMPARE(line.engine->state().PendingRequest, 0);
-    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_2_0")), Qt::LeftButton);
+    click(2, M::FirstButtonColumn);
+    click(2, M::MemoryColumn);
     QCOMPARE(line.engine->state().PendingRequest, 0);
-    emit line.engine->replyTimedOut(2);
-    QCOMPARE(grid->item(2, frmZQ410_RunMulti::LinkColumn)->text(), QStringLiteral("불량"));
 
-    // A command controller 3 does not answer: the operator is told, polling goes on.
+    // A command controller 3 does not answer: its row is marked, the operator is told, polling
+    // goes on.
     line.clock.advance(1000);
     line.line.setDeviceLatency(3, SimulatedLine::NoReply);
     MessageBoxAnswer answer(QMessageBox::Ok);
-    QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCMD_1_1")), Qt::LeftButton);
+    click(1, M::FirstButtonColumn + 1);
+    QVERIFY(line.runUntil([&] { return cell(1, M::LinkColumn).toString() == "불량"; }, 3000));
+    QCOMPARE(cell(1, M::LinkColumn, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 0, 0));
     line.clock.advance(3000);
     QTRY_VERIFY(!answer.text.isEmpty());
     QVERIFY2(answer.text.contains(QStringLiteral("기기 3번")), qPrintable(answer.text));

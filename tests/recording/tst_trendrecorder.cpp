@@ -16,18 +16,18 @@ struct Recording
     bool portOpen = true;
     /// Stands for the engine's judgement: current while the port is open and it is connected.
     TrendRecorder recorder{state, table, [this](int index) {
-                               return portOpen && state.ConnectedFlags.value(index);
+                               return portOpen && table.connected(index);
                            }};
     const QDateTime start{QDate(2024, 3, 7), QTime(14, 5, 9)};
 
     Recording()
     {
         state.DeviceList = {3, 12};
-        state.ConnectedFlags = {true, true};
-        state.RunFlags = {true, false};
         table.reset(state.DeviceList);
         setRow(0, {600, 587, 253}, 1); // 60.0, 58.7, 25.3
         setRow(1, {250, 253, -5}, 0);
+        setRunning(0, true);
+        setRunning(1, false);
         state.recording = {QStringLiteral("Yes"), 5, QStringLiteral("초"), dir.path(),
                            QStringLiteral("ZQ410")};
     }
@@ -37,6 +37,12 @@ struct Recording
         table.setValue(row, F(8), svPvAux[0], Conversion::Scaled, decimals);
         table.setValue(row, F(4), svPvAux[1], Conversion::Scaled, decimals);
         table.setValue(row, F(5), svPvAux[2], Conversion::Scaled, decimals);
+    }
+    /// A status block of the row with STATUS bit 0 (running) as given.
+    void setRunning(int row, bool running)
+    {
+        table.setValue(row, F::Status, running ? 1 : 0);
+        table.noteStatusBlock(row, 0);
     }
     QByteArray file(int deviceNo) const
     {
@@ -71,7 +77,7 @@ private slots:
 void tst_TrendRecorder::recordBytes()
 {
     Recording r;
-    r.state.RunFlags = {true, true};
+    r.setRunning(1, true);
     r.recorder.recordingStep(r.start);
     QCOMPARE(r.file(3), QByteArray("2024-03-07\t14:05:09\t60.0\t58.7\t25.3\r\n"));
     QCOMPARE(r.file(12), QByteArray("2024-03-07\t14:05:09\t250\t253\t-5\r\n"));
@@ -126,7 +132,7 @@ void tst_TrendRecorder::closedPortWritesNothingButKeepsTheRhythm()
 void tst_TrendRecorder::missingFolderOrUnwritableFileSkipsOnlyThatRecord()
 {
     Recording r;
-    r.state.RunFlags = {true, true};
+    r.setRunning(1, true);
     const QString folder = r.dir.filePath(QStringLiteral("later"));
     r.state.recording.DataFolder = folder;
     r.tick(0, 0);
@@ -160,10 +166,10 @@ void tst_TrendRecorder::onlyRunningConnectedControllersAreRecorded()
     r.tick(0, 10000);
     QCOMPARE(r.records(3), 3);
     QCOMPARE(r.records(12), 0);
-    r.state.RunFlags[1] = true; // controller 12 selected while it runs
+    r.setRunning(1, true); // controller 12 selected while it runs
     r.tick(15000, 15000);
     QCOMPARE(r.records(12), 1);
-    r.state.ConnectedFlags[0] = false;
+    r.table.setConnected(0, false);
     r.tick(20000, 20000);
     QCOMPARE(r.records(3), 4);
     QCOMPARE(r.records(12), 2);

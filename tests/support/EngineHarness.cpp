@@ -70,3 +70,19 @@ void EngineHarness::runFrames(int n)
     for (int i = 0; i < 100000 && link.sent().size() < target; ++i)
         clock.advance(1);
 }
+
+QList<bool> connectedRows(const DeviceTable &table)
+{
+    QList<bool> rows;
+    for (int row = 0; row < table.rowCount(); ++row)
+        rows.append(table.connected(row));
+    return rows;
+}
+
+QList<bool> runningRows(const DeviceTable &table)
+{
+    QList<bool> rows;
+    for (int row = 0; row < table.rowCount(); ++row)
+        rows.append(table.running(row));
+    return rows;
+}

@@ -11,6 +11,10 @@
 #include <functional>
 #include <memory>
 
+/// connected() and running() of every row of the table, in row order.
+QList<bool> connectedRows(const DeviceTable &table);
+QList<bool> runningRows(const DeviceTable &table);
+
 /// A monitor engine in a temporary program folder, on an in-memory line of simulated
 /// controllers, in virtual time starting at 2024-05-01 13:04:05. Controllers answer 20 ms after
 /// a request; the engine reads 200 ms after the first byte and sends the next request 50 ms
