@@ -1,7 +1,6 @@
 #include "LiveTrend.h"
 
 #include "PollingEngine.h"
-#include "StatusPanel.h"
 #include "TrendChart.h"
 
 #include <QApplication>
@@ -14,42 +13,42 @@ const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온
 
 } // namespace
 
-LiveTrend::LiveTrend(PollingEngine &engine, StatusPanel &panel, QObject *parent)
-    : QObject(parent), m_engine(engine), m_panel(panel)
+LiveTrend::LiveTrend(PollingEngine &engine, TrendChart &chart, QObject *parent)
+    : QObject(parent), m_engine(engine), m_chart(chart)
 {
     connect(&m_engine, &PollingEngine::selectedDisplayChanged, this, [this] {
         const QString unit = m_engine.display().unit;
         if (!unit.isEmpty())
-            m_panel.chart()->setTitle(TrendChart::Title::Left,
-                                      QStringLiteral("온도(%1)").arg(unit));
+            m_chart.setTitle(TrendChart::Title::Left, QStringLiteral("온도(%1)").arg(unit));
     });
+}
+
+void LiveTrend::setSeriesColor(int series, const QColor &color)
+{
+    m_chart.setSeriesColor(series, color);
 }
 
 void LiveTrend::ResetChart()
 {
-    TrendChart *chart = m_panel.chart();
-    chart->setBackgroundColor(QApplication::palette().color(QPalette::Button));
-    chart->setLegendBackgroundColor(Qt::white);
-    chart->clear();
+    m_chart.setBackgroundColor(QApplication::palette().color(QPalette::Button));
+    m_chart.setLegendBackgroundColor(Qt::white);
+    m_chart.clear();
 }
 
 void LiveTrend::PrepareChart()
 {
-    TrendChart *chart = m_panel.chart();
-    chart->setLegendVisible(true);
+    m_chart.setLegendVisible(true);
     for (int s = 0; s < 3; ++s)
-        chart->setSeriesName(s, SeriesNames[s]);
-    chart->setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
-    chart->setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
-    chart->setEmptyText(QStringLiteral("선택한 기기가 운전(RUN) 중이면 SV, 제어온도, 보조온도가 "
-                                       "표시주기마다 여기에 그려집니다."));
+        m_chart.setSeriesName(s, SeriesNames[s]);
+    m_chart.setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
+    m_chart.setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
+    m_chart.setEmptyText(QStringLiteral("선택한 기기가 운전(RUN) 중이면 SV, 제어온도, 보조온도가 "
+                                        "표시주기마다 여기에 그려집니다."));
 }
 
 void LiveTrend::chartStep(const QDateTime &now)
 {
-    for (int s = 0; s < 3; ++s)
-        m_panel.chart()->setSeriesColor(s, m_panel.swatchColor(s));
-    const double period = m_panel.displayPeriod();
+    const double period = m_periodSeconds;
     const qint64 elapsed = LastChartTime.isValid()
                                ? now.toSecsSinceEpoch() - LastChartTime.toSecsSinceEpoch()
                                : std::numeric_limits<qint64>::max();
@@ -83,9 +82,8 @@ void LiveTrend::AddChartSample(const QDateTime &now)
 {
     const std::array<double, 3> &trend = m_engine.display().trendValues;
     const std::array<float, 3> values = {float(trend[0]), float(trend[1]), float(trend[2])};
-    TrendChart *chart = m_panel.chart();
     if (SampleCount == 1)
-        chart->appendSample(TrendData::timeOf(now.addSecs(-1)), values);
-    chart->appendSample(TrendData::timeOf(now), values);
-    chart->setXRange(0, SampleCount);
+        m_chart.appendSample(TrendData::timeOf(now.addSecs(-1)), values);
+    m_chart.appendSample(TrendData::timeOf(now), values);
+    m_chart.setXRange(0, SampleCount);
 }

@@ -203,6 +203,8 @@ void StatusPanel::buildChartArea()
     txtDispTime->setGeometry(104, 296, 49, 20);
     txtDispTime->setText(QStringLiteral("5"));
     txtDispTime->setLimits(1, 60);
+    connect(txtDispTime, &QLineEdit::textChanged, this,
+            [this] { emit displayPeriodChanged(displayPeriod()); });
     chbScroll = new QCheckBox(QStringLiteral("Scroll Bar"), this);
     chbScroll->setGeometry(496, 296, 96, 20);
     chb3D = new QCheckBox(QStringLiteral("3D"), this);
@@ -236,6 +238,7 @@ void StatusPanel::setSwatchColor(int series, const QColor &color)
     picGcolor[series]->setProperty("colour", color);
     picGcolor[series]->setStyleSheet(
         QStringLiteral("background-color: %1; border: 1px solid black;").arg(color.name()));
+    emit swatchColorChanged(series, color);
 }
 
 /// The platform's colour dialog; cancelling changes nothing.

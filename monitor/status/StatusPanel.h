@@ -34,6 +34,9 @@ public:
 
 signals:
     void commandClicked(int index);
+    /// The operator changed the display period (seconds) or a series colour.
+    void displayPeriodChanged(double seconds);
+    void swatchColorChanged(int series, const QColor &color);
     /// The operator confirmed a memory number in txtMEM.
     void memoryNumberEntered(int number);
 

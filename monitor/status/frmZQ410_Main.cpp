@@ -58,7 +58,12 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidg
     Image1->setGeometry(288, 0, 440, 656);
     picRun = new StatusPanel(central);
     picRun->setGeometry(152, 0, 722, CentralHeight);
-    m_liveTrend = new LiveTrend(m_engine, *picRun, this);
+    m_liveTrend = new LiveTrend(m_engine, *picRun->chart(), this);
+    m_liveTrend->setPeriod(picRun->displayPeriod());
+    for (int series = 0; series < 3; ++series)
+        m_liveTrend->setSeriesColor(series, picRun->swatchColor(series));
+    connect(picRun, &StatusPanel::displayPeriodChanged, m_liveTrend, &LiveTrend::setPeriod);
+    connect(picRun, &StatusPanel::swatchColorChanged, m_liveTrend, &LiveTrend::setSeriesColor);
     connect(&m_ticker, &DisplayTicker::tick, m_liveTrend, &LiveTrend::chartStep);
     lblConnectChk = new QLabel(QStringLiteral("기기와의 연결상태 검사 중 ..."), central);
     lblConnectChk->setGeometry(152 + 116, 330, 465, 41);

@@ -213,9 +213,6 @@ void tst_MainWindow::chartControlsPeriodColourAndUnit()
         dialog->accept();
     });
     QTest::mouseClick(control<QPushButton>(panel, QStringLiteral("picGcolor_1")), Qt::LeftButton);
-    QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->seriesColor(1),
-             QColor(255, 0, 0)); // until the next tick
-    f.clock.advance(500);
     QCOMPARE(control<TrendChart>(panel, QStringLiteral("ChartFX1"))->seriesColor(1), chosen);
     QTimer::singleShot(0, [] {
         auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
@@ -238,6 +235,20 @@ void tst_MainWindow::chartControlsPeriodColourAndUnit()
              QStringLiteral("온도(℉)"));
     QCOMPARE(control<GradientLabel>(panel, QStringLiteral("lblUnit_2"))->text(),
              QStringLiteral("℉"));
+
+    // The period typed is the chart's: 60 s (as typed above) adds nothing within 20 s, 1 s adds
+    // a sample a second.
+    f.line.controller(1)->writeRegister(102, 1);
+    TrendChart &chart = *control<TrendChart>(panel, QStringLiteral("ChartFX1"));
+    QVERIFY(f.runUntil([&chart] { return !chart.data().isEmpty(); }, 70000));
+    const qsizetype started = chart.data().size();
+    f.clock.advance(20000);
+    QCOMPARE(chart.data().size(), started);
+    control<NumberEdit>(panel, QStringLiteral("txtDispTime"))->selectAll();
+    QTest::keyClicks(control<NumberEdit>(panel, QStringLiteral("txtDispTime")),
+                     QStringLiteral("1"));
+    f.clock.advance(10000);
+    QVERIFY2(chart.data().size() >= started + 9, qPrintable(QString::number(chart.data().size())));
 }
 
 void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
