@@ -1,5 +1,6 @@
 #include "SettingsFiles.h"
 
+#include "GridFile.h"
 #include "NumberText.h"
 #include "TextFile.h"
 
@@ -79,6 +80,29 @@ bool SettingsFiles::SaveRecordingSettings(const RecordingSettings &settings) con
 {
     TextFile::ensureFolder(cfgFolder());
     return TextFile::replaceLines(saveDataPath(), linesOf(settings));
+}
+
+std::optional<RecordingSettings> SettingsFiles::StoredRecordingSettings() const
+{
+    TextFile::ensureFolder(cfgFolder());
+    const auto lines = TextFile::readLines(saveDataPath());
+    return lines ? recordingSettingsOf(*lines) : std::nullopt;
+}
+
+QString SettingsFiles::timerPath(int deviceNo) const
+{
+    return QDir(m_programFolder)
+        .filePath(QStringLiteral("Timer.%1").arg(deviceNo, 3, 10, QLatin1Char('0')));
+}
+
+std::optional<QList<QStringList>> SettingsFiles::LoadTimerDescriptions(int deviceNo) const
+{
+    return GridFile::load(timerPath(deviceNo));
+}
+
+bool SettingsFiles::SaveTimerDescriptions(int deviceNo, const QList<QStringList> &rows) const
+{
+    return GridFile::save(timerPath(deviceNo), rows);
 }
 
 QList<DeviceListRow> SettingsFiles::LoadDeviceListRows() const

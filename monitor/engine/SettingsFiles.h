@@ -7,8 +7,9 @@
 #include <QStringList>
 #include <optional>
 
-/// The monitor's four settings files. Comm.CFG lies in the program folder, SaveData.INI,
-/// SetMulti.INI and LogSaveF.INI in its subfolder CFG. All are code page 949 text with CR LF.
+/// The monitor's settings files. Comm.CFG and the Timer.NNN files lie in the program folder,
+/// SaveData.INI, SetMulti.INI and LogSaveF.INI in its subfolder CFG. All are code page 949 text
+/// with CR LF.
 class SettingsFiles
 {
 public:
@@ -40,6 +41,8 @@ public:
     /// five (not written back) and creates the default data folder.
     RecordingSettings LoadRecordingSettings(const QString &defaultDataFolder) const;
     bool SaveRecordingSettings(const RecordingSettings &settings) const;
+    /// What SaveData.INI holds now; nullopt when it is missing or short.
+    std::optional<RecordingSettings> StoredRecordingSettings() const;
 
     /// The device numbers in use: line n marked "O" (exactly, before the first TAB) puts device n
     /// in use. An empty line ends the list; lines past line 99 are ignored.
@@ -50,6 +53,12 @@ public:
     QList<DeviceListRow> LoadDeviceListRows() const;
     /// Writes one line per row (mark, TAB, name), rows 1 to 99.
     bool SaveDeviceList(const QList<DeviceListRow> &rows) const;
+
+    /// Timer.NNN in the program folder: the parameter window's three rows of timer descriptions
+    /// for controller NNN. Nullopt for a missing or foreign file.
+    QString timerPath(int deviceNo) const;
+    std::optional<QList<QStringList>> LoadTimerDescriptions(int deviceNo) const;
+    bool SaveTimerDescriptions(int deviceNo, const QList<QStringList> &rows) const;
 
     /// True when the first line of LogSaveF.INI starts with a number greater than 0.
     bool LoadTraceSwitch() const;

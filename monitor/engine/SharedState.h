@@ -29,6 +29,14 @@ struct RecordingSettings
     QString DataFolder;
     QString DataFilePrefix = QStringLiteral("ZQ410");
 
+    /// What the texts mean: recording is on only for exactly "Yes"; the interval is minutes only
+    /// for exactly "분", seconds for any other unit.
+    bool isOn() const { return RecordSwitch == QLatin1String("Yes"); }
+    qint64 intervalSeconds() const
+    {
+        return RecordUnit == QStringLiteral("분") ? qint64(RecordInterval) * 60 : RecordInterval;
+    }
+
     bool operator==(const RecordingSettings &) const = default;
 };
 

@@ -1,7 +1,6 @@
 #include "frmZQ410_PRMT.h"
 
 #include "GradientLabel.h"
-#include "GridFile.h"
 #include "Notice.h"
 #include "PollingEngine.h"
 #include "frmZQ410_EditVal.h"
@@ -74,8 +73,7 @@ void normalWeight(QWidget *widget)
 
 frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     : QDialog(parent), m_engine(engine), m_deviceNo(engine.state().SelectedDeviceNo),
-      m_row(engine.state().SelectedIndex),
-      m_timerFile(timerFilePath(engine.programFolder(), m_deviceNo))
+      m_row(engine.state().SelectedIndex)
 {
     setWindowTitle(QStringLiteral("파라메터 설정"));
     tmrRefresh = m_engine.clock().createTimer([this] { Refresh(); });
@@ -125,12 +123,6 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
 }
 
 frmZQ410_PRMT::~frmZQ410_PRMT() = default;
-
-QString frmZQ410_PRMT::timerFilePath(const QString &programFolder, int deviceNo)
-{
-    return QDir(programFolder)
-        .filePath(QStringLiteral("Timer.%1").arg(deviceNo, 3, 10, QLatin1Char('0')));
-}
 
 // ---- Building ----------------------------------------------------------------------------
 
@@ -523,7 +515,7 @@ void frmZQ410_PRMT::openValueDialog(const QString &caption, const QString &oldTe
 /// A missing or foreign file leaves the grid as designed.
 void frmZQ410_PRMT::loadTimerFile()
 {
-    const auto rows = GridFile::load(m_timerFile);
+    const auto rows = m_engine.settingsFiles().LoadTimerDescriptions(m_deviceNo);
     if (!rows)
         return;
     RefreshInProgress = true;
@@ -544,10 +536,11 @@ void frmZQ410_PRMT::saveTimerFile()
             cells.append(sprdTimer->item(r, c)->text());
         rows.append(cells);
     }
-    if (!GridFile::save(m_timerFile, rows))
+    if (!m_engine.settingsFiles().SaveTimerDescriptions(m_deviceNo, rows))
         Notice::post(this, QStringLiteral("타이머 설명을 저장하지 못했습니다. 창을 닫으면 바꾼 "
                                           "설명은 남지 않습니다.\n%1")
-                               .arg(QDir::toNativeSeparators(m_timerFile)));
+                               .arg(QDir::toNativeSeparators(
+                                   m_engine.settingsFiles().timerPath(m_deviceNo))));
 }
 
 /// Off line nothing can be written: the panels are disabled and a line says why. Back on line

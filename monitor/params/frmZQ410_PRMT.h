@@ -30,9 +30,6 @@ public:
     frmZQ410_PRMT(PollingEngine &engine, QWidget *parent = nullptr);
     ~frmZQ410_PRMT() override;
 
-    /// Timer.NNN of a controller in the program folder.
-    static QString timerFilePath(const QString &programFolder, int deviceNo);
-
 private:
     /// A text box of the table: the register it writes (with its field and conversion).
     struct TextParameter
@@ -74,7 +71,6 @@ private:
     /// The controller shown: the selected one at opening, and its DeviceList index.
     int m_deviceNo;
     int m_row;
-    QString m_timerFile;
     /// The copy of stored values into the controls is under way: option clicks queue nothing.
     bool RefreshInProgress = false;
     std::unique_ptr<Timer> tmrRefresh;

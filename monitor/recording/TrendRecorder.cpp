@@ -20,18 +20,11 @@ TrendRecorder::TrendRecorder(const SharedState &state, const DeviceTable &table,
     : m_state(state), m_table(table), m_current(std::move(current))
 {}
 
-qint64 TrendRecorder::intervalSeconds() const
-{
-    const RecordingSettings &recording = m_state.recording;
-    const qint64 interval = recording.RecordInterval;
-    return recording.RecordUnit == QStringLiteral("분") ? interval * 60 : interval;
-}
-
 void TrendRecorder::recordingStep(const QDateTime &now)
 {
-    if (m_state.recording.RecordSwitch != QLatin1String("Yes"))
+    if (!m_state.recording.isOn())
         return;
-    if (elapsedSeconds(LastRecordTime, now) < intervalSeconds())
+    if (elapsedSeconds(LastRecordTime, now) < m_state.recording.intervalSeconds())
         return;
     LastRecordTime = now;
     bool due = false;
@@ -51,8 +44,8 @@ void TrendRecorder::recordingStep(const QDateTime &now)
 bool TrendRecorder::AppendTrendRecord(int index, const QDateTime &now) const
 {
     const RecordingSettings &recording = m_state.recording;
-    const QString path = TrendFile::path(recording.DataFolder, recording.DataFilePrefix,
-                                         m_table.deviceNo(index));
+    const QString path =
+        TrendFile::path(recording.DataFolder, recording.DataFilePrefix, m_table.deviceNo(index));
     using F = DeviceTable::Field;
     return TextFile::appendLine(path, TrendFile::recordLine(now, m_table.field(index, F::Sv),
                                                             m_table.field(index, F::Pv),

@@ -28,9 +28,6 @@ public:
     /// invalid once a step writes every record it has again.
     QDateTime missedSince() const { return m_missedSince; }
 
-    /// The interval in seconds: minutes when the unit is exactly "분", seconds otherwise.
-    qint64 intervalSeconds() const;
-
 private:
     const SharedState &m_state;
     const DeviceTable &m_table;

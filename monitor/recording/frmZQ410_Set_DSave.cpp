@@ -4,7 +4,6 @@
 #include "Notice.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
-#include "TextFile.h"
 #include "frmSelectFolder.h"
 
 #include <QComboBox>
@@ -83,21 +82,12 @@ void frmZQ410_Set_DSave::build()
 /// The inputs start from SaveData.INI, or from the settings in force when it cannot be read.
 void frmZQ410_Set_DSave::ShowRecordingSettings(const RecordingSettings &current)
 {
-    TextFile::ensureFolder(m_files.cfgFolder());
-    const auto lines = TextFile::readLines(m_files.saveDataPath());
-    if (lines && lines->size() >= 5) {
-        cmbSave->setCurrentText(lines->at(0));
-        txtSaveInterval->setText(lines->at(1));
-        cmbUnit->setCurrentText(lines->at(2));
-        lblFolder->setText(lines->at(3));
-        txtFName->setText(lines->at(4));
-        return;
-    }
-    cmbSave->setCurrentText(current.RecordSwitch);
-    txtSaveInterval->setText(QString::number(current.RecordInterval));
-    cmbUnit->setCurrentText(current.RecordUnit);
-    lblFolder->setText(current.DataFolder);
-    txtFName->setText(current.DataFilePrefix);
+    const RecordingSettings shown = m_files.StoredRecordingSettings().value_or(current);
+    cmbSave->setCurrentText(shown.RecordSwitch);
+    txtSaveInterval->setText(QString::number(shown.RecordInterval));
+    cmbUnit->setCurrentText(shown.RecordUnit);
+    lblFolder->setText(shown.DataFolder);
+    txtFName->setText(shown.DataFilePrefix);
 }
 
 void frmZQ410_Set_DSave::pickFolder()

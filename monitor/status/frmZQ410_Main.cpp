@@ -426,10 +426,9 @@ void frmZQ410_Main::openAbout()
     about.exec();
 }
 
-/// The menu caption records whether the port is open.
 void frmZQ410_Main::togglePort()
 {
-    if (mSetPortOpen->text() != PortCloseCaption)
+    if (!m_engine.isPortOpen())
         openPort();
     else
         closePort();

@@ -233,10 +233,9 @@ void tst_Parameters::valueDialogWritesThePAndRefusesAnEmptyEntry()
 
 void tst_Parameters::timerDescriptionsLiveInTimerNnn()
 {
-    QVERIFY(frmZQ410_PRMT::timerFilePath(QStringLiteral("/opt/zq410"), 7)
-                .endsWith(QStringLiteral("/opt/zq410/Timer.007")));
-    QVERIFY(frmZQ410_PRMT::timerFilePath(QStringLiteral("/x"), 12)
-                .endsWith(QStringLiteral("Timer.012")));
+    QCOMPARE(SettingsFiles(QStringLiteral("/opt/zq410")).timerPath(7),
+             QStringLiteral("/opt/zq410/Timer.007"));
+    QCOMPARE(SettingsFiles(QStringLiteral("/x")).timerPath(12), QStringLiteral("/x/Timer.012"));
 
     Parameters p;
     QTableWidget *timers = control<QTableWidget>(*p.window, QStringLiteral("sprdTimer"));

@@ -96,13 +96,13 @@ void tst_TrendRecorder::secondsAndMinutes()
     Recording m;
     m.state.recording.RecordInterval = 1;
     m.state.recording.RecordUnit = QStringLiteral("분");
-    QCOMPARE(m.recorder.intervalSeconds(), 60);
+    QCOMPARE(m.state.recording.intervalSeconds(), 60);
     m.tick(0, 59500);
     QCOMPARE(m.records(3), 1);
     m.tick(60000, 60000);
     QCOMPARE(m.records(3), 2);
     m.state.recording.RecordUnit = QStringLiteral("min"); // any other unit counts as seconds
-    QCOMPARE(m.recorder.intervalSeconds(), 1);
+    QCOMPARE(m.state.recording.intervalSeconds(), 1);
 }
 
 void tst_TrendRecorder::onlyExactYesRecords()
