@@ -90,6 +90,7 @@ private slots:
     void entriesAreConvertedAsTheirKindSays_data();
     void entriesAreConvertedAsTheirKindSays();
     void onlyTheLastOfTwoQuickChangesIsWritten();
+    void valueOutsideTheRegisterIsRefused_data();
     void valueOutsideTheRegisterIsRefused();
     void unitAndUnknownOptionFollowTheController();
     void valueDialogWritesThePAndRefusesAnEmptyEntry();
@@ -171,15 +172,35 @@ void tst_Parameters::onlyTheLastOfTwoQuickChangesIsWritten()
     QVERIFY(p.box("txtTempH")->text() != QStringLiteral("80")); // never written
 }
 
+void tst_Parameters::valueOutsideTheRegisterIsRefused_data()
+{
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("range");
+    QTest::newRow("one decimal") << 1 << QStringLiteral("5000")
+                                 << QStringLiteral("-3276.8 ~ 3276.7");
+    QTest::newRow("none, too high")
+        << 0 << QStringLiteral("32768") << QStringLiteral("-32768 ~ 32767");
+    QTest::newRow("none, too low")
+        << 0 << QStringLiteral("-32769") << QStringLiteral("-32768 ~ 32767");
+    QTest::newRow("two decimals") << 2 << QStringLiteral("-327.69")
+                                  << QStringLiteral("-327.68 ~ 327.67");
+}
+
+/// The register holds a signed 16-bit number: beyond it the operator is told the range and
+/// nothing is written.
 void tst_Parameters::valueOutsideTheRegisterIsRefused()
 {
-    Parameters p({{506, 1}});
+    QFETCH(int, decimals);
+    QFETCH(QString, typed);
+    QFETCH(QString, range);
+    Parameters p({{506, decimals}});
     const QString shown = p.box("txtTempH")->text();
     MessageBoxAnswer answer(QMessageBox::Ok);
-    p.enter("txtTempH", "5000"); // 50000 does not fit
+    p.enter("txtTempH", typed);
     QTRY_VERIFY(!answer.text.isEmpty());
     QCOMPARE(answer.title, QStringLiteral("ZQ410"));
-    QVERIFY(answer.text.contains(QStringLiteral("-3276.8 ~ 3276.7")));
+    QVERIFY2(answer.text.contains(range), qPrintable(answer.text));
     QCOMPARE(p.engine->state().PendingRequest, 0);
     QCOMPARE(p.box("txtTempH")->text(), shown);
 }

@@ -21,6 +21,7 @@ class tst_SetDSave : public QObject
 
 private slots:
     void firstOpeningShowsTheSettingsInForce();
+    void intervalStaysWithinOneToSixty_data();
     void intervalStaysWithinOneToSixty();
     void emptyFolderOrNameIsRefusedWithAMessage();
     void okGivesTheFiveTextsAsTyped();
@@ -55,23 +56,28 @@ void tst_SetDSave::firstOpeningShowsTheSettingsInForce()
              QStringLiteral("클릭하면 폴더를 바꿀 수 있습니다."));
 }
 
+void tst_SetDSave::intervalStaysWithinOneToSixty_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("empty") << QString() << QStringLiteral("1");
+    QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("1");
+    QTest::newRow("above sixty") << QStringLiteral("75") << QStringLiteral("60");
+    QTest::newRow("sixty") << QStringLiteral("60") << QStringLiteral("60");
+    QTest::newRow("within") << QStringLiteral("30") << QStringLiteral("30");
+}
+
 void tst_SetDSave::intervalStaysWithinOneToSixty()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
     QTemporaryDir dir;
     SettingsFiles files(dir.path());
     frmZQ410_Set_DSave window(defaults(dir.path()), files, dir.path());
-    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->clear();
-    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
-             QStringLiteral("1"));
-    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->setText(QStringLiteral("0"));
-    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
-             QStringLiteral("1"));
-    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->setText(QStringLiteral("75"));
-    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
-             QStringLiteral("60"));
-    control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->setText(QStringLiteral("30"));
-    QCOMPARE(control<NumberEdit>(window, QStringLiteral("txtSaveInterval"))->text(),
-             QStringLiteral("30"));
+    auto *interval = control<NumberEdit>(window, QStringLiteral("txtSaveInterval"));
+    interval->setText(QStringLiteral("7"));
+    interval->setText(typed);
+    QCOMPARE(interval->text(), shown);
 }
 
 void tst_SetDSave::emptyFolderOrNameIsRefusedWithAMessage()
