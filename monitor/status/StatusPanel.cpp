@@ -272,8 +272,12 @@ void StatusPanel::showDisplay(const SelectedDisplay &display)
 
 void StatusPanel::setButtonLit(int index, bool lit)
 {
+    // A border of its own makes the style paint the face flat in exactly this colour.
     btnCMD[index]->setStyleSheet(
-        QStringLiteral("background-color: %1;").arg((lit ? Red : LightGrey).name()));
+        QStringLiteral("QPushButton { background-color: %1; border: 1px solid gray; }"
+                       "QPushButton:pressed { border: 2px inset gray; }"
+                       "QPushButton:disabled { color: gray; }")
+            .arg((lit ? Red : LightGrey).name()));
     btnCMD[index]->setProperty("lit", lit);
 }
 

@@ -454,9 +454,11 @@ void frmZQ410_Main::closePort()
     m_engine.closePort();
 }
 
+/// The menu, the command column and the status bar's third panel follow the port.
 void frmZQ410_Main::setPortCaptions(bool open)
 {
     mSetPortOpen->setText(open ? PortCloseCaption : PortOpenCaption);
+    StatusBar1[2]->setText(open ? QStringLiteral("OPEN") : QStringLiteral("CLOSE"));
     btnMenu[1]->setText(open ? QStringLiteral("통신포트 닫기") : QStringLiteral("통신포트 열기"));
 }
 

@@ -548,9 +548,9 @@ void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
                                                 "01DWR,01,0102,0001"));
     f.clock.advance(1500);
     QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_0"))->property("lit").toBool());
-    QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_0"))
-                ->styleSheet()
-                .contains(QColor(255, 0, 0).name()));
+    // Painted pure red (255, 0, 0), as in the overview, not a tint of it.
+    const QImage face = control<QPushButton>(w, QStringLiteral("btnCMD_0"))->grab().toImage();
+    QCOMPARE(face.pixelColor(6, 6), QColor(255, 0, 0));
     QVERIFY(control<Lamp>(w, QStringLiteral("shpLED1_0"))->isLit()); // the pump runs
 
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_7")), Qt::LeftButton);
@@ -613,7 +613,10 @@ void tst_MainWindow::closingThePortReturnsToTheClosedState()
     Fixture f({1});
     frmZQ410_Main &w = *f.window;
     f.goOnline();
+    // The status bar's third panel tells the port's state.
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_3"))->text(), QStringLiteral("OPEN"));
     f.pressF5();
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_3"))->text(), QStringLiteral("CLOSE"));
     QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
              frmZQ410_Main::PortOpenCaption);
     QVERIFY(!f.engine->isPortOpen());
@@ -634,6 +637,7 @@ void tst_MainWindow::pulledAdapterIsReportedAndClosesTheWindowState()
     QCOMPARE(answer.text, QStringLiteral("통신포트 COM1의 연결이 끊어졌습니다.\n케이블이나 USB "
                                          "변환기를 다시 연결한 뒤 통신포트를 다시 여십시오."));
     QCOMPARE(answer.details, QStringLiteral("device removed"));
+    QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_3"))->text(), QStringLiteral("CLOSE"));
     QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
              frmZQ410_Main::PortOpenCaption);
     QVERIFY(!control<StatusPanel>(w, QStringLiteral("picRun"))->isVisible());
