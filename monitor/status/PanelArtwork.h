@@ -4,7 +4,8 @@
 #include <QWidget>
 
 /// The picture behind the status panel: a drawing of a controller's front panel, seen while the
-/// monitor is not on line.
+/// monitor is not on line. Its displays are dark and its lamps off: nothing in it may pass for a
+/// reading.
 class PanelArtwork : public QWidget
 {
     Q_OBJECT

@@ -94,6 +94,7 @@ class tst_MainWindow : public QObject
 
 private slots:
     void firstStartWithoutSettingsFiles();
+    void offLinePictureShowsNoReading();
     void portSettingsWindowSavesAndShowsTheSettings();
     void failedOpenIsReportedAndTheWindowStaysClosed();
     void goesOnlineWithTwoOfThreeControllers();
@@ -404,6 +405,26 @@ void tst_MainWindow::firstStartWithoutSettingsFiles()
     QVERIFY(!f.engine->isPortOpen());
     QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
              frmZQ410_Main::PortOpenCaption);
+}
+
+/// No lit segment or lamp (bright red or green) in the picture shown while off line; the
+/// drawn RUN key is a darker red.
+void tst_MainWindow::offLinePictureShowsNoReading()
+{
+    PanelArtwork artwork;
+    artwork.resize(360, 480);
+    QVERIFY(artwork.isLoaded());
+    const QImage image = artwork.grab().toImage();
+    int lit = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const bool red = c.red() > 200 && c.green() < 90 && c.blue() < 90;
+            const bool green = c.green() > 160 && c.red() < 120 && c.blue() < 160;
+            lit += red || green;
+        }
+    }
+    QCOMPARE(lit, 0);
 }
 
 void tst_MainWindow::portSettingsWindowSavesAndShowsTheSettings()
