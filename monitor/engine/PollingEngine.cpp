@@ -238,6 +238,13 @@ bool PollingEngine::isCurrent(int row) const
     return m_clock.elapsedMs() - last <= StaleCycles * StaleMsPerController * connected;
 }
 
+QDateTime PollingEngine::lastStatusTime(int row) const
+{
+    if (row < 0 || row >= m_table.rowCount() || m_table.lastStatusMs(row) < 0)
+        return {};
+    return m_clock.now().addMSecs(m_table.lastStatusMs(row) - m_clock.elapsedMs());
+}
+
 bool PollingEngine::isBusy() const
 {
     return isWindowRequest(m_state.PendingRequest) || isWindowRequest(m_requestCode);

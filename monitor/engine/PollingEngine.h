@@ -122,6 +122,9 @@ public:
     /// what the table holds of it is fresh enough to chart and record. Never with the port
     /// closed (closing forgets every controller).
     bool isCurrent(int row) const;
+    /// Wall-clock time of the row's last decoded status block; invalid when none since the port
+    /// opened.
+    QDateTime lastStatusTime(int row) const;
 
     int RequestCode() const { return m_requestCode; }
     int CurrentIndex() const { return m_currentIndex; }

@@ -16,6 +16,7 @@ const QColor Navy(0, 0, 128);
 const QColor Red(255, 0, 0);
 const QColor LightGrey(224, 224, 224);
 const QColor Blue(0, 0, 255);
+const QColor StaleGrey(140, 140, 140);
 
 /// Point sizes of the panel's texts.
 constexpr int TitlePoints = 14;      // "SV", "제어온도", "보조온도"
@@ -91,6 +92,7 @@ void StatusPanel::nameControls()
     txtDispTime->setObjectName(QStringLiteral("txtDispTime"));
     chbScroll->setObjectName(QStringLiteral("chbScroll"));
     chb3D->setObjectName(QStringLiteral("chb3D"));
+    lblStale->setObjectName(QStringLiteral("lblStale"));
     ChartFX1->setObjectName(QStringLiteral("ChartFX1"));
 }
 
@@ -205,6 +207,12 @@ void StatusPanel::buildChartArea()
     txtDispTime->setLimits(1, 60);
     connect(txtDispTime, &QLineEdit::textChanged, this,
             [this] { emit displayPeriodChanged(displayPeriod()); });
+    lblStale = new QLabel(this);
+    lblStale->setGeometry(164, 294, 324, 24);
+    lblStale->setAlignment(Qt::AlignCenter);
+    lblStale->setStyleSheet(QStringLiteral(
+        "background-color: #ffd400; color: black; font-weight: bold; border: 1px solid black;"));
+    lblStale->hide();
     chbScroll = new QCheckBox(QStringLiteral("Scroll Bar"), this);
     chbScroll->setGeometry(496, 296, 96, 20);
     chb3D = new QCheckBox(QStringLiteral("3D"), this);
@@ -268,6 +276,24 @@ void StatusPanel::showDisplay(const SelectedDisplay &display)
     }
     for (int i = 0; i < int(shpLED1.size()); ++i)
         shpLED1[i]->setLit(display.lampLit[i]);
+}
+
+void StatusPanel::setStale(bool stale, const QDateTime &lastReading)
+{
+    m_stale = stale;
+    for (GradientLabel *big : {lblSV, lblPV[0], lblPV[1], lblUnit[0], lblUnit[1], lblUnit[2]})
+        big->setTextColor(stale ? StaleGrey : Red);
+    for (GradientLabel *small :
+         {lblOutput[0], lblOutput[1], lblAmpare[0], lblAmpare[1], lblRestTime, lblMEM})
+        small->setTextColor(stale ? StaleGrey : Blue);
+    for (Lamp *lamp : shpLED1)
+        lamp->setStale(stale);
+    lblStale->setText(lastReading.isValid()
+                          ? QStringLiteral("통신 불량 · 마지막 수신 %1")
+                                .arg(lastReading.toString(QStringLiteral("HH:mm:ss")))
+                          : QStringLiteral("통신 불량"));
+    lblStale->setVisible(stale);
+    lblStale->raise();
 }
 
 void StatusPanel::setButtonLit(int index, bool lit)

@@ -2,6 +2,7 @@
 
 #include "SelectedDisplay.h"
 
+#include <QDateTime>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
@@ -23,6 +24,11 @@ public:
     explicit StatusPanel(QWidget *parent = nullptr);
 
     void showDisplay(const SelectedDisplay &display);
+    /// The values shown are no longer fresh (lastReading: when they were read; invalid when
+    /// nothing was read): grey values and lamps and "통신 불량" with the time. False shows them
+    /// as live again.
+    void setStale(bool stale, const QDateTime &lastReading = {});
+    bool isStale() const { return m_stale; }
 
     /// The live chart ChartFX1.
     TrendChart *chart() const { return ChartFX1; }
@@ -72,4 +78,6 @@ private:
     QCheckBox *chbScroll = nullptr;
     QCheckBox *chb3D = nullptr;
     TrendChart *ChartFX1 = nullptr;
+    QLabel *lblStale = nullptr;
+    bool m_stale = false;
 };

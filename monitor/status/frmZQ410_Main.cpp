@@ -65,6 +65,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidg
     connect(picRun, &StatusPanel::displayPeriodChanged, m_liveTrend, &LiveTrend::setPeriod);
     connect(picRun, &StatusPanel::swatchColorChanged, m_liveTrend, &LiveTrend::setSeriesColor);
     connect(&m_ticker, &DisplayTicker::tick, m_liveTrend, &LiveTrend::chartStep);
+    connect(&m_ticker, &DisplayTicker::tick, this, &frmZQ410_Main::showStaleness);
     lblConnectChk = new QLabel(QStringLiteral("기기와의 연결상태 검사 중 ..."), central);
     lblConnectChk->setGeometry(152 + 116, 330, 465, 41);
     lblConnectChk->setAlignment(Qt::AlignCenter);
@@ -445,7 +446,9 @@ void frmZQ410_Main::openPort()
         return;
     }
     setPortCaptions(true);
+    // Whichever controller is picked now, the last opening's curve is not its.
     m_liveTrend->restart();
+    m_liveTrend->ResetChart();
 }
 
 void frmZQ410_Main::closePort()
@@ -482,6 +485,21 @@ void frmZQ410_Main::onPortLost(const QString &reason)
 
 /// The on-line windows (menu "온라인" and its buttons) open only on line; the port settings only
 /// off line.
+/// The selected controller's values turn grey, with "통신 불량" and the time they were read, as
+/// soon as it stops answering (the engine no longer counts it current); live again with its
+/// next status block.
+void frmZQ410_Main::showStaleness()
+{
+    const int row = m_engine.state().SelectedIndex;
+    const DeviceTable &table = m_engine.table();
+    const bool known =
+        row >= 0 && row < table.rowCount() && m_engine.isPortOpen() &&
+        (table.lastStatusMs(row) >= 0 || table.pickerState(row) == LinkState::Failed);
+    const bool stale = known && !m_engine.isCurrent(row);
+    if (stale != picRun->isStale())
+        picRun->setStale(stale, m_engine.lastStatusTime(row));
+}
+
 void frmZQ410_Main::SetOnlineControls(bool online)
 {
     for (QAction *action : {mSetPort, mSetMulti})

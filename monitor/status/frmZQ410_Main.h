@@ -71,6 +71,7 @@ private:
     void selectDevice(int row);
     void onPortLost(const QString &reason);
     void SetOnlineControls(bool online);
+    void showStaleness();
     /// A message box titled "ZQ410"; details, when given, behind its details button.
     void showMessage(const QString &text, const QString &details = QString());
 

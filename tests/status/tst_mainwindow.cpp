@@ -107,6 +107,8 @@ private slots:
     void chartStartsWithTwoPointsOneSecondApartAndGrowsPerPeriod();
     void chartPausesWhileStoppedAndRestartsOnTheNextRun();
     void pickingAnotherDeviceClearsTheChart();
+    void reopeningThePortClearsTheChart();
+    void silentControllerIsShownStaleAndNotCharted();
     void chartControlsPeriodColourAndUnit();
     void recordingSettingsWindowUpdatesTheFrame();
     void parameterAndErrorWindowsOpenOnlyOnLine();
@@ -180,6 +182,59 @@ void tst_MainWindow::pickingAnotherDeviceClearsTheChart()
     QCOMPARE(control<GradientLabel>(*f.window, QStringLiteral("lblSV"))->text(), QString());
     advanceTo(f, 15000);
     QCOMPARE(chart->data().size(), qsizetype(2));
+}
+
+/// Controller 3's curve is not left standing for controller 1, picked after the port reopened.
+void tst_MainWindow::reopeningThePortClearsTheChart()
+{
+    Fixture f({1, 3}, {1, 3});
+    f.line.controller(3)->writeRegister(102, 1);
+    f.goOnline();
+    f.clickPickerRow(1);
+    TrendChart *chart = control<TrendChart>(*f.window, QStringLiteral("ChartFX1"));
+    QVERIFY(f.runUntil([chart] { return chart->data().size() >= 2; }, 15000));
+    f.pressF5();
+    f.goOnline();
+    QCOMPARE(f.engine->state().SelectedDeviceNo, 1);
+    QCOMPARE(chart->data().size(), qsizetype(0));
+    advanceTo(f, f.clock.elapsedMs() + 10000); // controller 1 does not run: nothing to chart
+    QCOMPARE(chart->data().size(), qsizetype(0));
+}
+
+void tst_MainWindow::silentControllerIsShownStaleAndNotCharted()
+{
+    Fixture f({1}, {1});
+    f.line.controller(1)->writeRegister(102, 1); // runs: RUN lamp and chart
+    f.goOnline();
+    StatusPanel &panel = *control<StatusPanel>(*f.window, QStringLiteral("picRun"));
+    QLabel *note = control<QLabel>(panel, QStringLiteral("lblStale"));
+    GradientLabel *sv = control<GradientLabel>(panel, QStringLiteral("lblSV"));
+    TrendChart &chart = *control<TrendChart>(panel, QStringLiteral("ChartFX1"));
+    advanceTo(f, 12000);
+    QVERIFY(!note->isVisible());
+    QCOMPARE(sv->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    const QString lastRead = f.clock.now().toString(QStringLiteral("HH:mm:ss"));
+
+    // Silent from now on: grey at once (within three unanswered requests), with the time of its
+    // last reading, and the chart stops.
+    f.line.setDeviceLatency(1, SimulatedLine::NoReply);
+    advanceTo(f, 15000);
+    QVERIFY(note->isVisible());
+    QVERIFY2(note->text().startsWith(QStringLiteral("통신 불량 · 마지막 수신 ")),
+             qPrintable(note->text()));
+    const QTime shown = QTime::fromString(note->text().right(8), QStringLiteral("HH:mm:ss"));
+    QVERIFY(qAbs(shown.secsTo(QTime::fromString(lastRead, QStringLiteral("HH:mm:ss")))) <= 1);
+    QCOMPARE(sv->palette().color(QPalette::WindowText), QColor(140, 140, 140));
+    QVERIFY(control<Lamp>(panel, QStringLiteral("shpLED1_0"))->isStale());
+    const qsizetype samples = chart.data().size();
+    advanceTo(f, 30000);
+    QCOMPARE(chart.data().size(), samples);
+
+    // It answers again: live colours, the note goes.
+    f.line.setDeviceLatency(1, SimulatedLine::LineLatency);
+    QVERIFY(f.runUntil([note] { return !note->isVisible(); }, 10000));
+    QCOMPARE(sv->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(!control<Lamp>(panel, QStringLiteral("shpLED1_0"))->isStale());
 }
 
 void tst_MainWindow::chartControlsPeriodColourAndUnit()
