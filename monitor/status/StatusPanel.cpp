@@ -288,6 +288,10 @@ void StatusPanel::setStale(bool stale, const QDateTime &lastReading)
         small->setTextColor(stale ? StaleGrey : Blue);
     for (Lamp *lamp : shpLED1)
         lamp->setStale(stale);
+    for (int i = 0; i < int(btnCMD.size()); ++i) {
+        if (i != ProgramRunButton)
+            setButtonLit(i, btnCMD[i]->property("lit").toBool());
+    }
     lblStale->setText(lastReading.isValid()
                           ? QStringLiteral("통신 불량 · 마지막 수신 %1")
                                 .arg(lastReading.toString(QStringLiteral("HH:mm:ss")))
@@ -303,7 +307,7 @@ void StatusPanel::setButtonLit(int index, bool lit)
         QStringLiteral("QPushButton { background-color: %1; border: 1px solid gray; }"
                        "QPushButton:pressed { border: 2px inset gray; }"
                        "QPushButton:disabled { color: gray; }")
-            .arg((lit ? Red : LightGrey).name()));
+            .arg((!lit ? LightGrey : m_stale ? StaleGrey : Red).name()));
     btnCMD[index]->setProperty("lit", lit);
 }
 

@@ -226,6 +226,8 @@ void tst_MainWindow::silentControllerIsShownStaleAndNotCharted()
     QVERIFY(qAbs(shown.secsTo(QTime::fromString(lastRead, QStringLiteral("HH:mm:ss")))) <= 1);
     QCOMPARE(sv->palette().color(QPalette::WindowText), QColor(140, 140, 140));
     QVERIFY(control<Lamp>(panel, QStringLiteral("shpLED1_0"))->isStale());
+    QPushButton *run = control<QPushButton>(panel, QStringLiteral("btnCMD_0"));
+    QCOMPARE(run->grab().toImage().pixelColor(6, 6), QColor(140, 140, 140));
     const qsizetype samples = chart.data().size();
     advanceTo(f, 30000);
     QCOMPARE(chart.data().size(), samples);
@@ -235,6 +237,7 @@ void tst_MainWindow::silentControllerIsShownStaleAndNotCharted()
     QVERIFY(f.runUntil([note] { return !note->isVisible(); }, 10000));
     QCOMPARE(sv->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QVERIFY(!control<Lamp>(panel, QStringLiteral("shpLED1_0"))->isStale());
+    QCOMPARE(run->grab().toImage().pixelColor(6, 6), QColor(255, 0, 0));
 }
 
 void tst_MainWindow::chartControlsPeriodColourAndUnit()
