@@ -1,5 +1,6 @@
 // ZQ410: the monitor of ZQ410 temperature controllers.
 
+#include "KoreanUi.h"
 #include "MonitorCore.h"
 #include "ProgramDirectory.h"
 #include "Version.h"
@@ -7,7 +8,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QScreen>
 
 int main(int argc, char *argv[])
@@ -16,9 +16,8 @@ int main(int argc, char *argv[])
         return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZQ410"));
-    // Korean captions need a font with Hangul; NanumGothic ships with the program's packages.
-    if (QFontDatabase::families().contains(QStringLiteral("NanumGothic")))
-        QApplication::setFont(QFont(QStringLiteral("NanumGothic"), 9));
+    KoreanUi::applyFont();
+    KoreanUi::installQtTranslation(app);
 
     const QString programFolder = ProgramDirectory::choose(QCoreApplication::applicationDirPath());
     const QString dataFolder = QDir::home().filePath(QStringLiteral("ZQ410_DATA"));

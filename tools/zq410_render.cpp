@@ -4,6 +4,7 @@
 // default those of PrintMargin.CFG, else 0); any other name gets a PNG picture (default size
 // 1001x545). Prints the line count, the times and the peak memory to standard error.
 
+#include "KoreanUi.h"
 #include "PeakMemory.h"
 #include "PrintPage.h"
 #include "TrendChart.h"
@@ -77,6 +78,7 @@ int main(int argc, char *argv[])
         return 0;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    KoreanUi::applyFont(); // the pages as the viewer prints them
     QCommandLineParser parser;
     const QCommandLineOption marginsOption(QStringLiteral("margins"),
                                            QStringLiteral("Page margins in mm (PDF)."),

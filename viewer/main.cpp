@@ -1,5 +1,6 @@
 // ZQ410_Graph [FILE]: the viewer of ZQ410 trend data files; FILE, when given, is shown at once.
 
+#include "KoreanUi.h"
 #include "ProgramDirectory.h"
 #include "Version.h"
 #include "frmZQ410_GraphView.h"
@@ -7,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QScreen>
 
 int main(int argc, char *argv[])
@@ -16,8 +16,8 @@ int main(int argc, char *argv[])
         return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZQ410_Graph"));
-    if (QFontDatabase::families().contains(QStringLiteral("NanumGothic")))
-        QApplication::setFont(QFont(QStringLiteral("NanumGothic"), 9));
+    KoreanUi::applyFont();
+    KoreanUi::installQtTranslation(app);
 
     frmZQ410_GraphView window(ProgramDirectory::choose(QCoreApplication::applicationDirPath()),
                               QDir::home().filePath(QStringLiteral("ZQ410_DATA")));
