@@ -1,5 +1,7 @@
 #include "FrmScreenCapture.h"
 
+#include "FileNames.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
@@ -35,7 +37,7 @@ QString FrmScreenCapture::askFileName(QWidget *parent)
 void FrmScreenCapture::run(QWidget *chart, QWidget *parent, const FileChooser &choose)
 {
     const QImage image = CaptureScreenRect(chart);
-    const QString path = choose(parent);
+    const QString path = FileNames::withSuffix(choose(parent), QStringLiteral("BMP"));
     if (!path.isEmpty())
         saveBmp(image, path);
 }

@@ -1,5 +1,6 @@
 #include "frmZQ410_Memory.h"
 
+#include "FileNames.h"
 #include "GridFile.h"
 #include "MemoryTable.h"
 #include "Notice.h"
@@ -241,7 +242,7 @@ void frmZQ410_Memory::saveFile()
 {
     if (!confirmIncomplete(QStringLiteral("저장")))
         return;
-    const QString path = m_chooseSaveFile(this);
+    const QString path = FileNames::withSuffix(m_chooseSaveFile(this), QStringLiteral("MEM"));
     if (!path.isEmpty() && !saveTo(path))
         showMessage(QStringLiteral("메모리 파일을 저장하지 못했습니다. 같은 이름의 파일이 있었다면 "
                                    "그대로입니다. 폴더의 쓰기 권한과 디스크 공간을 "

@@ -256,6 +256,17 @@ void tst_Memory::filesRoundTripAndAForeignFileIsRefused()
     }
     QCOMPARE(m.cell(1, 1), QStringLiteral("25.3"));
 
+    // A name typed without the extension gets it, so the open dialog (*.MEM) lists the file;
+    // one typed with it, in any case, is kept.
+    for (const auto &[typed, saved] :
+         {std::pair{"kiln2", "kiln2.MEM"}, {"kiln3.mem", "kiln3.mem"}}) {
+        const QString path = m.dir.filePath(QLatin1String(typed));
+        m.window->setSaveChooser([path](QWidget *) { return path; });
+        m.click("btnS_File");
+        QVERIFY2(QFile::exists(m.dir.filePath(QLatin1String(saved))), saved);
+    }
+    QVERIFY(!QFile::exists(m.dir.filePath(QStringLiteral("kiln2"))));
+
     // A cancelled open dialog changes nothing and says nothing.
     whenModal([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
     m.click("btnR_File");
