@@ -17,10 +17,6 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     lblTitle->setFont(font);
     lblVersion = new QLabel(QStringLiteral("Version %1").arg(QLatin1String(Version::Number)), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblLink = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(HomePage), this);
-    lblLink->setObjectName(QStringLiteral("lblLink"));
-    lblLink->setOpenExternalLinks(true);
-    lblLink->setTextInteractionFlags(Qt::TextBrowserInteraction);
     btnClose = new QPushButton(QStringLiteral("닫기[&C]"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
@@ -29,6 +25,5 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblTitle);
     layout->addWidget(lblVersion);
-    layout->addWidget(lblLink);
     layout->addWidget(btnClose, 0, Qt::AlignRight);
 }
