@@ -5,7 +5,9 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <cmath>
 #include <functional>
+#include <optional>
 #include <qcustomplot.h>
 
 namespace {
@@ -72,10 +74,13 @@ private:
 };
 
 /// Ticks on round times (1, 2, 5, 10, 15, 30 s; 1, 2, 5, 10, 15, 30 min; 1, 2, 3, 6, 12 h; days)
-/// found from the samples' own times: each tick stands at the first sample at or after its round
-/// time. Labels read "HH:MM:SS", or "HH:MM" for whole-minute steps; when the visible range
-/// crosses midnight the first tick and the first tick of each new day carry "MM-DD" on a second
-/// line. A tick never stands left of the one before, so labels never run backwards.
+/// found from the samples' own times: each tick stands where its time is, at the sample of that
+/// time or between the two samples around it, so a label always names the time of the place it
+/// marks. A round time inside a gap of the recording gets no tick (the axis counts samples, so a
+/// gap takes no room: the line breaks there instead), and the step is chosen for the time the
+/// samples cover, gaps left out. Labels read "HH:MM:SS", or "HH:MM" for whole-minute steps; when
+/// the visible range crosses midnight the first tick and the first tick of each new day carry
+/// "MM-DD" on a second line. A tick never stands left of the one before.
 class TimeTicker : public QCPAxisTicker
 {
 public:
@@ -97,25 +102,23 @@ public:
             return;
         const qint32 t0 = m_data.time(from);
         const qint32 t1 = std::max(t0, m_data.time(to));
-        const qint64 step = stepFor(t1 - t0);
+        const std::vector<qsizetype> gaps = m_data.gapsIn(from, to + 1);
+        const qint64 step = stepFor(recordedSeconds(t0, t1, gaps));
         const bool crossesMidnight = TrendData::dayOf(t0) != TrendData::dayOf(t1);
-        qsizetype previous = -1;
+        double previous = -1;
         int previousDay = std::numeric_limits<int>::min();
         for (qint64 round = ceilTo(t0, step); round <= t1; round += step) {
-            const qsizetype index = firstAtOrAfter(qint32(round), from, to);
-            if (index <= previous)
+            const std::optional<double> x = placeOf(qint32(round), from, to, gaps);
+            if (!x || *x <= previous)
                 continue;
-            previous = index;
-            const qint32 time = m_data.time(index);
-            // Across a gap in the records the tick keeps the sample's own time.
-            const qint32 shown = time - round < step ? qint32(round) : time;
-            QString label =
-                step % 60 == 0 ? TrendData::timeText(shown).left(5) : TrendData::timeText(shown);
-            const int day = TrendData::dayOf(shown);
+            previous = *x;
+            QString label = step % 60 == 0 ? TrendData::timeText(qint32(round)).left(5)
+                                           : TrendData::timeText(qint32(round));
+            const int day = TrendData::dayOf(qint32(round));
             if (crossesMidnight && day != previousDay)
-                label += QLatin1Char('\n') + TrendData::dateText(shown);
+                label += QLatin1Char('\n') + TrendData::dateText(qint32(round));
             previousDay = day;
-            ticks.append(double(index));
+            ticks.append(*x);
             if (tickLabels)
                 tickLabels->append(label);
         }
@@ -130,6 +133,35 @@ private:
                 return i;
         }
         return -1;
+    }
+
+    /// Where time t stands on the axis: at the sample of that time, or between the two samples
+    /// around it in proportion to their times; nowhere inside a gap of the recording.
+    std::optional<double> placeOf(qint32 t, qsizetype from, qsizetype to,
+                                  const std::vector<qsizetype> &gaps) const
+    {
+        const qsizetype after = firstAtOrAfter(t, from, to);
+        const qint32 afterTime = m_data.time(after);
+        if (afterTime == t)
+            return double(after);
+        if (after == from || afterTime < t || std::binary_search(gaps.cbegin(), gaps.cend(), after))
+            return std::nullopt;
+        const qint32 beforeTime = m_data.time(after - 1);
+        if (beforeTime == TrendData::NoTime || afterTime == TrendData::NoTime || beforeTime > t)
+            return std::nullopt;
+        return double(after - 1) + double(t - beforeTime) / double(afterTime - beforeTime);
+    }
+
+    /// The seconds the samples between t0 and t1 cover, the gaps left out.
+    qint64 recordedSeconds(qint32 t0, qint32 t1, const std::vector<qsizetype> &gaps) const
+    {
+        qint64 seconds = qint64(t1) - t0;
+        for (qsizetype gap : gaps) {
+            const qint64 jump = qint64(m_data.time(gap)) - m_data.time(gap - 1);
+            if (jump > 0)
+                seconds -= jump;
+        }
+        return std::max<qint64>(seconds, 0);
     }
 
     /// The first sample in [from, to] whose time is at or after t (times rise with the index;
@@ -194,27 +226,36 @@ protected:
     /// farther one.
     void draw(QCPPainter *painter) override
     {
-        QPolygonF line;
+        QList<QPolygonF> pieces;
         for (auto it = m_graphs.rbegin(); it != m_graphs.rend(); ++it) {
             QCPGraph *graph = *it;
             if (!graph->visible())
                 continue;
-            topEdge(*graph, line);
+            topEdge(*graph, pieces);
             painter->setPen(QPen(graph->pen().color().lighter(170), 1));
-            for (int k = RibbonDepth; k >= 1; --k)
-                painter->drawPolyline(line.translated(k, -k));
+            for (const QPolygonF &line : pieces) {
+                for (int k = RibbonDepth; k >= 1; --k)
+                    painter->drawPolyline(line.translated(k, -k));
+            }
         }
     }
 
 private:
     /// The line's top edge, one point per pixel column: where the graph holds a minimum and a
     /// maximum per column, repeating the line's zigzag behind it would draw teeth, not a ribbon.
-    static void topEdge(const QCPGraph &graph, QPolygonF &edge)
+    /// A point without a value (a gap in the recording) ends one piece of the edge.
+    static void topEdge(const QCPGraph &graph, QList<QPolygonF> &pieces)
     {
-        edge.clear();
+        pieces.clear();
+        pieces.append(QPolygonF());
         const auto data = graph.data();
-        edge.reserve(data->size());
         for (auto it = data->constBegin(); it != data->constEnd(); ++it) {
+            QPolygonF &edge = pieces.last();
+            if (std::isnan(it->value)) {
+                if (!edge.isEmpty())
+                    pieces.append(QPolygonF());
+                continue;
+            }
             const QPointF point(graph.keyAxis()->coordToPixel(it->key),
                                 graph.valueAxis()->coordToPixel(it->value));
             if (!edge.isEmpty() && std::abs(edge.last().x() - point.x()) < 0.5) {
@@ -226,6 +267,35 @@ private:
     }
 
     const std::array<QCPGraph *, TrendData::SeriesCount> m_graphs;
+};
+
+/// Where the recording stopped: a dashed grey line across the plot between the samples on either
+/// side of each visible gap, so a flat line broken for a sample's width still shows its gap.
+class TrendChart::GapMarks : public QCPLayerable
+{
+public:
+    GapMarks(QCustomPlot *plot, const std::vector<qsizetype> &gaps)
+        : QCPLayerable(plot, QStringLiteral("ribbons")), m_gaps(gaps)
+    {}
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
+    {
+        applyAntialiasingHint(painter, false, QCP::aeOther);
+    }
+    void draw(QCPPainter *painter) override
+    {
+        const QRect area = parentPlot()->axisRect()->rect();
+        QCPAxis *axis = parentPlot()->xAxis;
+        painter->setPen(QPen(QColor(150, 150, 150), 1, Qt::DashLine));
+        for (qsizetype gap : m_gaps) {
+            const double x = axis->coordToPixel(double(gap) - 0.5);
+            painter->drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+        }
+    }
+
+private:
+    const std::vector<qsizetype> &m_gaps;
 };
 
 /// The border: a frame of the chosen colour around the whole chart, drawn above everything, so
@@ -280,6 +350,7 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
                      QCustomPlot::limBelow);
     m_ribbons = new Ribbons(m_plot, m_graphs);
     m_ribbons->setVisible(false);
+    new GapMarks(m_plot, m_visibleGaps);
     m_frame = new Frame(m_plot);
     m_frame->setVisible(false);
     m_cursors = new ChartCursors(m_plot, m_data, m_graphs);
@@ -617,11 +688,36 @@ void TrendChart::feedVisibleRange()
     const qsizetype first = std::max<qsizetype>(0, qsizetype(std::floor(range.lower)));
     const qsizetype last = std::min(m_data.size(), qsizetype(std::ceil(range.upper)) + 1);
     const int columns = std::max(1, m_plot->axisRect()->width());
+    m_visibleGaps = m_data.gapsIn(first, last);
     for (int s = 0; s < TrendData::SeriesCount; ++s) {
         m_data.decimate(s, first, last, columns, m_xs, m_ys);
+        breakAtGaps(m_visibleGaps);
         m_graphs[s]->setData(QVector<double>(m_xs.begin(), m_xs.end()),
                              QVector<double>(m_ys.begin(), m_ys.end()), true);
     }
+}
+
+/// A point without a value halfway between the samples on either side of each gap: the plot
+/// draws no line across it.
+void TrendChart::breakAtGaps(const std::vector<qsizetype> &gaps)
+{
+    if (gaps.empty())
+        return;
+    std::vector<double> xs;
+    std::vector<double> ys;
+    xs.reserve(m_xs.size() + gaps.size());
+    ys.reserve(m_ys.size() + gaps.size());
+    auto gap = gaps.cbegin();
+    for (size_t i = 0; i < m_xs.size(); ++i) {
+        for (; gap != gaps.cend() && double(*gap) - 0.5 < m_xs[i]; ++gap) {
+            xs.push_back(double(*gap) - 0.5);
+            ys.push_back(std::numeric_limits<double>::quiet_NaN());
+        }
+        xs.push_back(m_xs[i]);
+        ys.push_back(m_ys[i]);
+    }
+    m_xs.swap(xs);
+    m_ys.swap(ys);
 }
 
 /// Without a fixed range, the value axis spans the visible values of the visible series.

@@ -7,6 +7,7 @@
 #include <QMarginsF>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 class ChartCursors;
 class QCPGraph;
@@ -116,6 +117,7 @@ signals:
 
 private:
     void feedVisibleRange();
+    void breakAtGaps(const std::vector<qsizetype> &gaps);
     void fitValueAxis();
     void updateScrollBar();
     void onScrollBarMoved(int value);
@@ -135,6 +137,9 @@ private:
     Ribbons *m_ribbons = nullptr;
     class Frame;
     Frame *m_frame = nullptr;
+    class GapMarks;
+    /// Gaps of the recording in the visible range, found at each redraw.
+    std::vector<qsizetype> m_visibleGaps;
     ChartCursors *m_cursors = nullptr;
     std::array<QColor, TrendData::SeriesCount> m_colors;
     bool m_yAutomatic = true;

@@ -134,6 +134,8 @@ void TrendData::clear()
         m_chunks.front()->reset();
     m_runs.clear();
     m_labels.clear();
+    m_longSteps.clear();
+    m_lastTime = NoTime;
     m_size = 0;
     m_untimed = 0;
     m_summarised = 0;
@@ -152,6 +154,8 @@ std::pair<TrendData::Chunk &, qsizetype> TrendData::storeNextTime(qint32 time)
         m_chunks.push_back(std::make_unique<Chunk>());
     Chunk &chunk = *m_chunks[chunkIndex];
     const qsizetype offset = (m_size - run.first) % ChunkSize;
+    noteStep(m_lastTime, time, m_size);
+    m_lastTime = time;
     chunk.times[offset] = time;
     ++m_size;
     m_untimed += time == NoTime;
@@ -180,12 +184,62 @@ void TrendData::append(TrendData &&tail)
          it != tail.m_labels.cend() && m_labels.size() < MaxLabels; ++it)
         m_labels.insert(m_size + it.key(), it.value());
     m_untimed += tail.m_untimed;
+    if (tail.m_size > 0) {
+        noteStep(m_lastTime, tail.time(0), m_size);
+        m_lastTime = tail.m_lastTime;
+    }
+    for (qsizetype index : tail.m_longSteps)
+        m_longSteps.push_back(m_size + index);
     for (const Run &run : tail.m_runs)
         m_runs.push_back({m_size + run.first, m_chunks.size() + run.chunk});
     for (auto &chunk : tail.m_chunks)
         m_chunks.push_back(std::move(chunk));
     m_size += tail.m_size;
     tail = TrendData();
+}
+
+/// Remembers index when the step to it from the sample before is one a gap may be.
+void TrendData::noteStep(qint32 from, qint32 to, qsizetype index)
+{
+    if (from != NoTime && to != NoTime && (qint64(to) - from >= 2 || to < from))
+        m_longSteps.push_back(index);
+}
+
+std::optional<qint64> TrendData::stepBefore(qsizetype index) const
+{
+    if (index < 1 || index >= m_size)
+        return std::nullopt;
+    const qint32 from = time(index - 1);
+    const qint32 to = time(index);
+    if (from == NoTime || to == NoTime)
+        return std::nullopt;
+    return qint64(to) - from;
+}
+
+bool TrendData::isGapBefore(qsizetype index) const
+{
+    const std::optional<qint64> step = stepBefore(index);
+    if (!step)
+        return false;
+    if (*step < 0)
+        return true;
+    qint64 usual = 1;
+    for (const std::optional<qint64> &beside : {stepBefore(index - 1), stepBefore(index + 1)}) {
+        if (beside && *beside > 0)
+            usual = std::max(usual, *beside);
+    }
+    return *step > 2 * usual && *step > 2;
+}
+
+std::vector<qsizetype> TrendData::gapsIn(qsizetype first, qsizetype last) const
+{
+    std::vector<qsizetype> gaps;
+    auto it = std::upper_bound(m_longSteps.cbegin(), m_longSteps.cend(), first);
+    for (; it != m_longSteps.cend() && *it < last; ++it) {
+        if (isGapBefore(*it))
+            gaps.push_back(*it);
+    }
+    return gaps;
 }
 
 TrendData::Place TrendData::locate(qsizetype index) const

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 /// The smallest and largest value of a run of samples; empty when min > max.
@@ -72,6 +73,11 @@ public:
     /// Samples without a time of day (NoTime).
     qsizetype untimedCount() const { return m_untimed; }
 
+    /// Samples i in (first, last) with a gap in the recording between sample i - 1 and i: the
+    /// time goes back, or it jumps by more than twice the steps on either side (and by more than
+    /// two seconds), as when the controller stopped or the monitor was closed. In index order.
+    std::vector<qsizetype> gapsIn(qsizetype first, qsizetype last) const;
+
     /// Smallest and largest value of the series over samples [first, last).
     MinMax range(int series, qsizetype first, qsizetype last) const;
 
@@ -128,7 +134,16 @@ private:
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;
     std::vector<Run> m_runs;
+    void noteStep(qint32 from, qint32 to, qsizetype index);
+    bool isGapBefore(qsizetype index) const;
+    /// Seconds from the timed sample before index to index; nullopt when either has no time.
+    std::optional<qint64> stepBefore(qsizetype index) const;
+
     QHash<qsizetype, QString> m_labels;
+    /// Samples whose step from the sample before is 2 s or more, or negative: the only places a
+    /// gap can be, so finding the gaps of a range never scans its samples.
+    std::vector<qsizetype> m_longSteps;
+    qint32 m_lastTime = NoTime;
     qsizetype m_size = 0;
     qsizetype m_untimed = 0;
     /// Samples the pyramid covers; the rest are summarised when a range is next asked.

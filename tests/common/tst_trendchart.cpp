@@ -17,6 +17,7 @@ private slots:
     void timeAxisTicksFallOnRoundTimes_data();
     void timeAxisTicksFallOnRoundTimes();
     void timeLabelsNeverRunBackwards();
+    void ticksStandAtTheirTimesAndGapsBreakTheLine();
     void threeDChangesTheDrawing();
     void seriesColourVisibilityAndWidthShowInThePicture();
     void scrollBarMovesAZoomedView();
@@ -98,6 +99,60 @@ void tst_TrendChart::timeLabelsNeverRunBackwards()
                 QVERIFY2(newDay || labels[i].left(8) > labels[i - 1].left(8),
                          qPrintable(labels.join(QLatin1Char(' '))));
             }
+        }
+    }
+}
+
+/// Records a second from 19:18:00 to 19:19:48, none for 76 s, then on from 19:21:04: every label
+/// names the time of the place where it stands, none stands in the gap, and no line crosses it.
+void tst_TrendChart::ticksStandAtTheirTimesAndGapsBreakTheLine()
+{
+    TrendChart chart;
+    chart.resize(697, 353);
+    const QDateTime start(QDate(2024, 5, 1), QTime(19, 18, 0));
+    QList<qint32> times;
+    for (int second = 0; second <= 300; ++second) {
+        if (second <= 108 || second >= 184)
+            times.append(TrendData::timeOf(start.addSecs(second)));
+    }
+    for (qint32 t : times)
+        chart.data().append(t, {60.0f, 25.0f, 20.0f});
+    chart.dataChanged();
+    const qsizetype lastBefore = 108; // 19:19:48; sample 109 is 19:21:04
+    for (const auto &[from, to] :
+         {std::pair<double, double>{0, double(times.size() - 1)}, {60, 200}}) {
+        chart.setXRange(from, to);
+        chart.redraw();
+        QCustomPlot *plot = chart.findChild<QCustomPlot *>();
+        const QVector<double> ticks = plot->xAxis->tickVector();
+        const QVector<QString> labels = plot->xAxis->tickVectorLabels();
+        QVERIFY2(ticks.size() >= 3,
+                 qPrintable(QStringList(labels.begin(), labels.end()).join(' ')));
+        for (int k = 0; k < ticks.size(); ++k) {
+            const qsizetype i = qsizetype(std::floor(ticks[k]));
+            const double fraction = ticks[k] - double(i);
+            const double at = i + 1 < times.size()
+                                  ? times[i] + fraction * double(times[i + 1] - times[i])
+                                  : times[i];
+            const QString format = labels[k].size() == 5 ? "HH:mm" : "HH:mm:ss";
+            const QTime named = QTime::fromString(labels[k], format);
+            QVERIFY2(named.isValid(), qPrintable(labels[k]));
+            const double namedTime = TrendData::timeOf(QDateTime(start.date(), named));
+            QVERIFY2(
+                std::abs(at - namedTime) < 0.5,
+                qPrintable(
+                    QStringLiteral("%1 stands at %2 s off").arg(labels[k]).arg(at - namedTime)));
+            QVERIFY2(!(ticks[k] > double(lastBefore) && ticks[k] < double(lastBefore + 1)),
+                     qPrintable(labels[k] + QStringLiteral(" stands in the gap")));
+        }
+        // Each line has a point without a value between the samples around the gap.
+        for (int g = 0; g < plot->graphCount(); ++g) {
+            bool broken = false;
+            for (const QCPGraphData &point : *plot->graph(g)->data()) {
+                broken = broken || (point.key > double(lastBefore) &&
+                                    point.key < double(lastBefore + 1) && std::isnan(point.value));
+            }
+            QVERIFY2(broken, qPrintable(QStringLiteral("series %1 crosses the gap").arg(g)));
         }
     }
 }

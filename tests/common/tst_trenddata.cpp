@@ -16,6 +16,8 @@ private slots:
     void valuesReadBackExactlyWhateverTheirForm();
     void appendedPartsReadAsOneSeries();
     void timeTexts();
+    void gapsAreWhereTheRecordingStopped_data();
+    void gapsAreWhereTheRecordingStopped();
 };
 
 static void fill(TrendData &data, qsizetype count, quint32 seed)
@@ -189,6 +191,54 @@ void tst_TrendData::timeTexts()
     QCOMPARE(before, -1);
     QCOMPARE(TrendData::timeText(before), QStringLiteral("23:59:59"));
     QCOMPARE(TrendData::dateText(before), QStringLiteral("12-31"));
+}
+
+using Steps = QList<int>;
+using Indexes = QList<qsizetype>;
+
+void tst_TrendData::gapsAreWhereTheRecordingStopped_data()
+{
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<Indexes>("gaps");
+    QTest::newRow("one second, steady") << Steps{1, 1, 1, 1, 1} << Indexes{};
+    QTest::newRow("one second, late now and then") << Steps{1, 2, 1, 1, 2, 1} << Indexes{};
+    QTest::newRow("one second, stopped 76 s") << Steps{1, 1, 76, 1, 1} << Indexes{3};
+    QTest::newRow("one record missed") << Steps{1, 1, 3, 1, 1} << Indexes{3};
+    QTest::newRow("a minute, late a second") << Steps{60, 61, 60, 60} << Indexes{};
+    QTest::newRow("a minute, stopped an hour") << Steps{60, 60, 3600, 60} << Indexes{3};
+    QTest::newRow("clock set back") << Steps{1, 1, -3600, 1} << Indexes{3};
+    QTest::newRow("period shortened") << Steps{60, 60, 60, 1, 1, 1} << Indexes{};
+    QTest::newRow("two stops") << Steps{5, 5, 100, 5, 5, 200, 5} << Indexes{3, 6};
+    QTest::newRow("the same second twice") << Steps{1, 0, 1, 1} << Indexes{};
+}
+
+/// A gap lies before sample i when the time jumps back, or forward by more than twice the steps
+/// beside it; found whether the samples came one by one or as two parts joined.
+void tst_TrendData::gapsAreWhereTheRecordingStopped()
+{
+    QFETCH(Steps, steps);
+    QFETCH(Indexes, gaps);
+    QList<qint32> times = {TrendData::timeOf(QDateTime(QDate(2024, 5, 1), QTime(19, 0)))};
+    for (int step : steps)
+        times.append(times.last() + step);
+    TrendData whole;
+    for (qint32 t : times)
+        whole.append(t, {1, 2, 3});
+    const auto asList = [](const std::vector<qsizetype> &v) {
+        return Indexes(v.begin(), v.end());
+    };
+    QCOMPARE(asList(whole.gapsIn(0, whole.size())), gaps);
+    for (qsizetype split = 1; split < times.size(); ++split) {
+        TrendData head;
+        TrendData tail;
+        for (qsizetype i = 0; i < times.size(); ++i)
+            (i < split ? head : tail).append(times[i], {1, 2, 3});
+        head.append(std::move(tail));
+        QCOMPARE(asList(head.gapsIn(0, head.size())), gaps);
+    }
+    // A range sees only the gaps inside it: one starting at a gap's sample has not that gap.
+    if (!gaps.isEmpty())
+        QCOMPARE(asList(whole.gapsIn(gaps.first(), whole.size())), gaps.mid(1));
 }
 
 QTEST_GUILESS_MAIN(tst_TrendData)
