@@ -122,8 +122,9 @@ ChartCursors::ChartCursors(QCustomPlot *plot, const TrendData &data,
         m_labels[which]->setText(which == A ? QStringLiteral("A") : QStringLiteral("B"));
         m_labels[which]->position->setTypeX(QCPItemPosition::ptPlotCoords);
         m_labels[which]->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-        m_labels[which]->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-        m_labels[which]->setClipToAxisRect(false);
+        // Inside the plot at its top: above it they would cover the legend, and on paper run
+        // off the page.
+        m_labels[which]->setPositionAlignment(Qt::AlignHCenter | Qt::AlignTop);
         m_labels[which]->setPadding(QMargins(3, 0, 3, 0));
         m_labels[which]->setBrush(CursorColor);
         m_labels[which]->setColor(Qt::white);

@@ -48,6 +48,12 @@ public:
         if (title)
             keep([title] { return title->font(); }, [title](const QFont &f) { title->setFont(f); },
                  dpi);
+        // The cursors' "A" and "B", the hover readout and the empty plot's text.
+        for (int i = 0; i < plot.itemCount(); ++i) {
+            if (auto *text = qobject_cast<QCPItemText *>(plot.item(i)))
+                keep([text] { return text->font(); }, [text](const QFont &f) { text->setFont(f); },
+                     dpi);
+        }
     }
     ~FontsInPixels()
     {

@@ -1,9 +1,11 @@
+#include "ChartCursors.h"
 #include "TrendChart.h"
 
 #include <qcustomplot.h>
 
 #include <QFile>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -316,10 +318,39 @@ void tst_TrendChart::printsToPdf()
     printer.setOutputFileName(dir.filePath(QStringLiteral("chart.pdf")));
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch);
+    chart.showAll();
+    chart.cursors().setCursor(ChartCursors::A, 100);
+    chart.cursors().setCursor(ChartCursors::B, 400);
     QVERIFY(chart.print(printer));
     QFile pdf(dir.filePath(QStringLiteral("chart.pdf")));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.readAll().startsWith("%PDF"));
+
+    // The cursors' "A" and "B" print at the size of the other words, below the legend (inside
+    // the plot), not giant over it.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf.fileName(), "-"});
+    QVERIFY2(text.waitForFinished(30000), "pdftotext did not finish");
+    const QString html = QString::fromUtf8(text.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QMultiHash<QString, QPair<double, double>> rows; // word: top and bottom, in points
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        rows.insert(m.captured(3), {m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    // Each is there twice: over its cursor line and in the readout table.
+    QVERIFY2(rows.count("A") == 2 && rows.count("B") == 2 && rows.contains("Graph"),
+             qPrintable(html));
+    const double legendBottom = rows.value("Graph").second;
+    for (const QString &cursor : {QStringLiteral("A"), QStringLiteral("B")}) {
+        for (const auto &[top, bottom] : rows.values(cursor)) {
+            QVERIFY2(bottom - top >= 5 && bottom - top <= 14,
+                     qPrintable(cursor + ' ' + QString::number(bottom - top)));
+            QVERIFY2(top > legendBottom, qPrintable(cursor));
+        }
+    }
 }
 
 QTEST_MAIN(tst_TrendChart)
