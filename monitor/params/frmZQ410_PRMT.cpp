@@ -11,12 +11,16 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -86,8 +90,9 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     QGroupBox *functions = buildFunctionPanel();
     m_panels.append(functions);
 
-    lblOffline = new QLabel(QStringLiteral("통신포트가 닫혀 설정을 바꿀 수 없습니다. 포트를 다시 "
-                                           "열면 기기의 값으로 돌아옵니다."));
+    // The window blocks the main window, where the port is opened: say to close it first.
+    lblOffline = new QLabel(QStringLiteral("통신포트가 닫혀 설정을 바꿀 수 없습니다. 이 창을 닫고 "
+                                           "통신포트를 연 뒤 다시 여십시오."));
     lblOffline->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
     lblOffline->hide();
     btnClose = new QPushButton(QStringLiteral("닫기[&C]"));
@@ -102,12 +107,25 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     bottom->addStretch(1);
     bottom->addWidget(btnClose);
 
+    // The panels scroll when the screen is too low for them (1366 x 768 with a desktop panel);
+    // the note and 닫기 stay in sight below them.
+    auto *content = new QWidget;
+    auto *panels = new QVBoxLayout(content);
+    panels->setContentsMargins(0, 0, 0, 0);
+    panels->addWidget(heading(QStringLiteral("SETUP 화면")));
+    panels->addLayout(top);
+    panels->addWidget(heading(QStringLiteral("기능 화면")));
+    panels->addWidget(functions);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("scrPanels"));
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(heading(QStringLiteral("SETUP 화면")));
-    layout->addLayout(top);
-    layout->addWidget(heading(QStringLiteral("기능 화면")));
-    layout->addWidget(functions);
+    layout->addWidget(scroll, 1);
     layout->addLayout(bottom);
+    fitScreen(*content, *scroll);
     nameControls();
 
     loadTimerFile();
@@ -123,6 +141,19 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
 }
 
 frmZQ410_PRMT::~frmZQ410_PRMT() = default;
+
+/// As large as the panels want, but never taller or wider than the screen's free area.
+void frmZQ410_PRMT::fitScreen(const QWidget &content, const QScrollArea &scroll)
+{
+    const QSize wanted =
+        content.sizeHint() + QSize(scroll.verticalScrollBar()->sizeHint().width() + 24,
+                                   btnClose->sizeHint().height() + 32);
+    const QScreen *screen =
+        parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    // Room for the title bar the window manager adds.
+    const QSize room = screen ? screen->availableGeometry().size() - QSize(16, 48) : wanted;
+    resize(wanted.boundedTo(room));
+}
 
 // ---- Building ----------------------------------------------------------------------------
 

@@ -15,6 +15,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QTableWidget;
 
 /// The parameter window "파라메터 설정": the selected controller's 31 parameters as it reports
@@ -31,6 +32,7 @@ public:
     ~frmZQ410_PRMT() override;
 
 private:
+    void fitScreen(const QWidget &content, const QScrollArea &scroll);
     /// A text box of the table: the register it writes (with its field and conversion).
     struct TextParameter
     {

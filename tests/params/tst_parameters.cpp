@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 
@@ -95,6 +98,7 @@ private slots:
     void unitAndUnknownOptionFollowTheController();
     void valueDialogWritesThePAndRefusesAnEmptyEntry();
     void timerDescriptionsLiveInTimerNnn();
+    void windowFitsTheScreenWithCloseInSight();
     void enterOrMovingOnWritesEscapeOrCloseWritesNothing();
     void refusedWriteReturnsTheBoxToTheControllersValue();
 };
@@ -334,6 +338,27 @@ void tst_Parameters::refusedWriteReturnsTheBoxToTheControllersValue()
     QVERIFY(answer.text.contains(QStringLiteral("레지스터 504에 800 쓰기")));
     QCOMPARE(p.box("txtTempH")->text(), shown);
     QVERIFY(p.window->isVisible());
+}
+
+/// On a screen lower than the panels (the test screen is 800 x 600) the window stays within it,
+/// the panels scroll, and 닫기 and the off-line note stay in sight.
+void tst_Parameters::windowFitsTheScreenWithCloseInSight()
+{
+    Parameters p;
+    const QRect screen = p.window->screen()->availableGeometry();
+    QVERIFY2(p.window->height() <= screen.height() && p.window->width() <= screen.width(),
+             qPrintable(QStringLiteral("%1 x %2").arg(p.window->width()).arg(p.window->height())));
+    auto *scroll = control<QScrollArea>(*p.window, QStringLiteral("scrPanels"));
+    QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+    QPushButton *close = control<QPushButton>(*p.window, QStringLiteral("btnClose"));
+    QVERIFY(close->isVisible());
+    QVERIFY(
+        p.window->rect().contains(QRect(close->mapTo(p.window.get(), QPoint()), close->size())));
+    // The bottom of the panels can be scrolled to.
+    QTableWidget *timers = control<QTableWidget>(*p.window, QStringLiteral("sprdTimer"));
+    scroll->ensureWidgetVisible(timers);
+    const QPoint corner = timers->mapTo(scroll->viewport(), QPoint(0, timers->height() - 1));
+    QVERIFY(scroll->viewport()->rect().contains(corner));
 }
 
 QTEST_MAIN(tst_Parameters)
