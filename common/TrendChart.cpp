@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -210,6 +211,42 @@ private:
     const TrendData &m_data;
 };
 
+/// Value ticks as QCustomPlot places them, all labelled with one number of decimals: the fewest
+/// that write every tick exactly ("57.5" and "60.0", never "57.5" beside "60").
+class ValueTicker : public QCPAxisTicker
+{
+public:
+    void generate(const QCPRange &range, const QLocale &locale, QChar formatChar, int precision,
+                  QVector<double> &ticks, QVector<double> *subTicks,
+                  QVector<QString> *tickLabels) override
+    {
+        QCPAxisTicker::generate(range, locale, formatChar, precision, ticks, subTicks, nullptr);
+        if (!tickLabels)
+            return;
+        tickLabels->clear();
+        const int decimals = decimalsFor(ticks);
+        for (double tick : ticks)
+            tickLabels->append(QString::number(tick, 'f', decimals));
+    }
+
+private:
+    static int decimalsFor(const QVector<double> &ticks)
+    {
+        constexpr int MostDecimals = 6;
+        for (int decimals = 0; decimals < MostDecimals; ++decimals) {
+            const double scale = std::pow(10.0, decimals);
+            const bool exact = std::all_of(ticks.cbegin(), ticks.cend(), [scale](double tick) {
+                const double scaled = tick * scale;
+                return std::abs(scaled - std::round(scaled)) <
+                       1e-6 * std::max(1.0, std::abs(scaled));
+            });
+            if (exact)
+                return decimals;
+        }
+        return MostDecimals;
+    }
+};
+
 } // namespace
 
 /// The 3-D look: behind each visible line, the same line drawn again a pixel further back and up
@@ -346,6 +383,7 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     // Lines of thousands of pixel columns draw faster without antialiasing and look the same.
     m_plot->setNotAntialiasedElements(QCP::aePlottables);
     m_plot->xAxis->setTicker(QSharedPointer<TimeTicker>::create(m_data));
+    m_plot->yAxis->setTicker(QSharedPointer<ValueTicker>::create());
     m_plot->legend->setVisible(true);
     m_plot->legend->setBrush(Qt::white);
     for (int s = 0; s < TrendData::SeriesCount; ++s) {

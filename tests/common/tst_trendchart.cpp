@@ -25,6 +25,8 @@ private slots:
     void scrollBarMovesAZoomedView();
     void borderFramesTheChartAndTheLegendStaysOffThePlot();
     void valueAxisFollowsTheDataUnlessFixed();
+    void valueLabelsShareOneNumberOfDecimals_data();
+    void valueLabelsShareOneNumberOfDecimals();
     void printsToPdf();
 };
 
@@ -303,6 +305,42 @@ void tst_TrendChart::valueAxisFollowsTheDataUnlessFixed()
     chart.redraw();
     QCOMPARE(chart.yMin(), -100.0);
     QCOMPARE(chart.yMax(), 200.0);
+}
+
+void tst_TrendChart::valueLabelsShareOneNumberOfDecimals_data()
+{
+    QTest::addColumn<float>("low");
+    QTest::addColumn<float>("high");
+    QTest::newRow("a few degrees") << 57.3f << 61.2f;
+    QTest::newRow("a steady 60") << 59.96f << 60.04f;
+    QTest::newRow("a heating run") << 20.0f << 180.0f;
+}
+
+/// "57.5" never stands beside "60": every label of the value axis has as many decimals as the
+/// finest of them needs, and the point is a point.
+void tst_TrendChart::valueLabelsShareOneNumberOfDecimals()
+{
+    QFETCH(float, low);
+    QFETCH(float, high);
+    TrendChart chart;
+    chart.resize(697, 353);
+    for (int i = 0; i < 100; ++i)
+        chart.data().append(8 * 3600 + i, {low, high, (low + high) / 2});
+    chart.dataChanged();
+    chart.showAll();
+    chart.redraw();
+    const QVector<QString> labels = chart.findChild<QCustomPlot *>()->yAxis->tickVectorLabels();
+    QVERIFY(labels.size() >= 3);
+    const auto decimals = [](const QString &label) {
+        const qsizetype point = label.indexOf(QLatin1Char('.'));
+        return point < 0 ? 0 : label.size() - point - 1;
+    };
+    for (const QString &label : labels) {
+        QVERIFY2(!label.contains(QLatin1Char(',')), qPrintable(label));
+        QVERIFY2(decimals(label) == decimals(labels.first()),
+                 qPrintable(QStringList(labels.begin(), labels.end()).join(' ')));
+        QCOMPARE(QString::number(label.toDouble(), 'f', decimals(label)), label);
+    }
 }
 
 void tst_TrendChart::printsToPdf()
