@@ -404,6 +404,7 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_emptyText->position->setType(QCPItemPosition::ptAxisRectRatio);
     m_emptyText->position->setCoords(0.5, 0.5);
     m_emptyText->setColor(QColor(96, 96, 96));
+    m_emptyText->setText(QString()); // none until the owner says what an empty chart means
     QFont tickFont = font();
     tickFont.setPointSize(tickFont.pointSize() + TickLabelPointsExtra);
     m_plot->xAxis->setTickLabelFont(tickFont);

@@ -35,6 +35,15 @@ QString ViewerSettings::marginPath() const
     return QDir(m_programFolder).filePath(QStringLiteral("PrintMargin.CFG"));
 }
 
+std::optional<QString> ViewerSettings::MonitorDataFolder() const
+{
+    const auto lines =
+        TextFile::readLines(QDir(m_programFolder).filePath(QStringLiteral("CFG/SaveData.INI")));
+    if (!lines || lines->size() < 5 || lines->at(3).isEmpty())
+        return std::nullopt;
+    return lines->at(3);
+}
+
 std::optional<QString> ViewerSettings::ReadFolderConfig() const
 {
     const auto lines = TextFile::readLines(folderConfigPath());

@@ -21,6 +21,9 @@ public:
     /// The first line of Folder.CFG; nullopt when the file is missing, unreadable or empty.
     std::optional<QString> ReadFolderConfig() const;
     bool WriteFolderConfig(const QString &folder) const;
+    /// The folder the monitor of the same program folder records to: line 4 of its
+    /// CFG/SaveData.INI (five lines); nullopt without such a file or with an empty folder line.
+    std::optional<QString> MonitorDataFolder() const;
 
     /// Applies the colours of ChartColor.CFG line by line ("column,colour", column 1 to 3, the
     /// colour red + 256 green + 65536 blue) through apply(series, colour). False at the first

@@ -336,16 +336,22 @@ void frmZQ410_GraphView::buildChart()
             [this] { ChartFX1->setTitle(TrendChart::Title::Top, txtG_Title->text()); });
 }
 
-/// The data folder from Folder.CFG, or the default folder (created when missing) when the file
-/// names none or a folder that no longer exists; then the chart's starting state.
+/// The data folder from Folder.CFG; when the file names none or a folder that no longer exists,
+/// the folder the monitor beside it records to, else the default folder (created when missing).
+/// Then the chart's starting state.
 void frmZQ410_GraphView::startUp()
 {
     const std::optional<QString> configured = m_settings.ReadFolderConfig();
     if (configured)
         lblFolder->setText(*configured);
     if (!configured || lblFolder->text().isEmpty() || !QDir(lblFolder->text()).exists()) {
-        TextFile::ensureFolder(m_defaultDataFolder);
-        lblFolder->setText(m_defaultDataFolder);
+        const std::optional<QString> recorded = m_settings.MonitorDataFolder();
+        if (recorded && QDir(*recorded).exists()) {
+            lblFolder->setText(*recorded);
+        } else {
+            TextFile::ensureFolder(m_defaultDataFolder);
+            lblFolder->setText(m_defaultDataFolder);
+        }
     }
     pointListAt(lblFolder->text());
 
@@ -527,6 +533,8 @@ void frmZQ410_GraphView::ShowEmptyChart()
     ChartFX1->setLegendBackgroundColor(Qt::white);
     ChartFX1->clear();
     ChartFX1->setXRange(0, 299);
+    ChartFX1->setEmptyText(
+        QStringLiteral("왼쪽 파일 목록에서 트렌드 파일을 고르면 여기에 그려집니다."));
 }
 
 void frmZQ410_GraphView::ReadSeriesColorsFromChart()

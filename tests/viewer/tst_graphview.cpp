@@ -119,6 +119,32 @@ void tst_GraphView::folderConfigDecidesTheDataFolder()
         QCOMPARE(v.listed(), QStringList{QStringLiteral("ZQ410_01.DAT")});
         QVERIFY(!QDir(v.defaultData).exists());
     }
+    {
+        // Without a folder of its own, the folder the monitor beside it records to (its
+        // SaveData.INI's fourth line), while that folder exists.
+        Viewer v;
+        const QString recorded = v.dir.filePath(QStringLiteral("kiln line"));
+        v.write(recorded + QStringLiteral("/ZQ410_03.DAT"), Viewer::lines(3));
+        v.write(v.program + QStringLiteral("/CFG/SaveData.INI"),
+                "Yes\r\n1\r\n\xC3\xCA\r\n" + recorded.toLocal8Bit() + "\r\nZQ410\r\n");
+        frmZQ410_GraphView &w = v.start();
+        QCOMPARE(control<GradientLabel>(w, QStringLiteral("lblFolder"))->text(), recorded);
+        QCOMPARE(v.listed(), QStringList{QStringLiteral("ZQ410_03.DAT")});
+        QVERIFY(QDir(recorded).removeRecursively());
+        Viewer again;
+        again.write(again.program + QStringLiteral("/CFG/SaveData.INI"),
+                    "Yes\r\n1\r\n\xC3\xCA\r\n" + recorded.toLocal8Bit() + "\r\nZQ410\r\n");
+        QCOMPARE(control<GradientLabel>(again.start(), QStringLiteral("lblFolder"))->text(),
+                 again.defaultData);
+    }
+    {
+        // The empty chart says what to do, never a placeholder word.
+        Viewer v;
+        QCOMPARE(chartOf(v.start())->emptyText(),
+                 QStringLiteral("왼쪽 파일 목록에서 트렌드 파일을 고르면 여기에 그려집니다."));
+        TrendChart bare;
+        QCOMPARE(bare.emptyText(), QString());
+    }
 }
 
 void tst_GraphView::listShowsDatFilesWhateverTheirCase()
