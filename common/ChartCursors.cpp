@@ -1,6 +1,7 @@
 #include "ChartCursors.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <qcustomplot.h>
 
@@ -222,10 +223,20 @@ void ChartCursors::onMove(QMouseEvent *event)
     m_hoverLine->point1->setCoords(x, 0);
     m_hoverLine->point2->setCoords(x, 1);
     m_hoverText->setText(valuesText(CursorReadout::recordAt(m_data, *index)));
-    m_hoverText->position->setCoords(x, 0);
-    // The text stands on the side of the line with more room.
-    const bool leftHalf = event->position().x() < m_plot->axisRect()->center().x();
-    m_hoverText->setPositionAlignment((leftHalf ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop);
+    // Right of the line while it fits there, else left of it, and never past the plot's edges
+    // (a readout wider than the room on either side is moved over the line).
+    const QRect area = m_plot->axisRect()->rect();
+    const QMargins padding = m_hoverText->padding();
+    const int width = QFontMetrics(m_hoverText->font())
+                          .boundingRect(QRect(), Qt::AlignLeft, m_hoverText->text())
+                          .width() +
+                      padding.left() + padding.right() + 2;
+    const double at = m_plot->xAxis->coordToPixel(x);
+    const double preferred = at + width <= area.right() ? at : at - width;
+    const double left =
+        std::max(double(area.left()), std::min(preferred, double(area.right() - width)));
+    m_hoverText->position->setCoords(m_plot->xAxis->pixelToCoord(left), 0);
+    m_hoverText->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_hoverLine->setVisible(true);
     m_hoverText->setVisible(true);
     m_hoverLayer->replot();

@@ -28,6 +28,7 @@ private slots:
     void valueLabelsShareOneNumberOfDecimals_data();
     void valueLabelsShareOneNumberOfDecimals();
     void printsToPdf();
+    void hoverReadoutStaysInsideThePlot();
 };
 
 static void fill(TrendChart &chart, int count)
@@ -388,6 +389,40 @@ void tst_TrendChart::printsToPdf()
                      qPrintable(cursor + ' ' + QString::number(bottom - top)));
             QVERIFY2(top > legendBottom, qPrintable(cursor));
         }
+    }
+}
+
+/// Wherever the mouse is, the hover readout is drawn whole inside the plot: right of the line
+/// while it fits there, left of it near the right edge, and over the line where it fits on
+/// neither side.
+void tst_TrendChart::hoverReadoutStaysInsideThePlot()
+{
+    TrendChart chart;
+    chart.resize(560, 300); // the readout is wider than half the plot
+    fill(chart, 500);
+    chart.showAll();
+    chart.setReadoutEnabled(true);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    QCustomPlot *plot = chart.findChild<QCustomPlot *>();
+    const QRect area = plot->axisRect()->rect();
+    for (int x = area.left() + 2; x < area.right(); x += 20) {
+        QTest::mouseMove(plot, QPoint(x, area.center().y()));
+        QCPItemText *readout = nullptr;
+        for (int i = 0; i < plot->itemCount(); ++i) {
+            auto *text = qobject_cast<QCPItemText *>(plot->item(i));
+            if (text && text->visible() && text->text().contains(QLatin1Char(':')))
+                readout = text;
+        }
+        QVERIFY2(readout, qPrintable(QStringLiteral("no readout at x %1").arg(x)));
+        const QRectF box(readout->topLeft->pixelPosition(), readout->bottomRight->pixelPosition());
+        QVERIFY2(QRectF(area).adjusted(-1, -1, 1, 1).contains(box),
+                 qPrintable(QStringLiteral("x %1: readout %2..%3 outside %4..%5")
+                                .arg(x)
+                                .arg(box.left())
+                                .arg(box.right())
+                                .arg(area.left())
+                                .arg(area.right())));
     }
 }
 
