@@ -6,6 +6,7 @@
 #include "OverviewModel.h"
 #include "PollingEngine.h"
 #include "RegisterMap.h"
+#include "ScreenFit.h"
 #include "frmZQ410_EditVal.h"
 
 #include <QHBoxLayout>
@@ -44,8 +45,9 @@ frmZQ410_RunMulti::frmZQ410_RunMulti(PollingEngine &engine, QWidget *parent)
     const int gridWidth = sprdMulti->verticalHeader()->width() +
                           sprdMulti->horizontalHeader()->length() + 2 * sprdMulti->frameWidth() +
                           sprdMulti->verticalScrollBar()->sizeHint().width();
-    resize(gridWidth + layout->contentsMargins().left() + layout->contentsMargins().right(),
-           std::min(720, 140 + 28 * m_model->rowCount()));
+    ScreenFit::resizeWithin(*this, QSize(gridWidth + layout->contentsMargins().left() +
+                                             layout->contentsMargins().right(),
+                                         std::min(720, 140 + 28 * m_model->rowCount())));
 
     connect(&m_engine, &PollingEngine::requestFailed, this, [this](const RequestFailure &failure) {
         if (failure.requester == this)

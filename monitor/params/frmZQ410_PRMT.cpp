@@ -3,6 +3,7 @@
 #include "GradientLabel.h"
 #include "Notice.h"
 #include "PollingEngine.h"
+#include "ScreenFit.h"
 #include "frmZQ410_EditVal.h"
 
 #include <QApplication>
@@ -11,14 +12,12 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -145,14 +144,9 @@ frmZQ410_PRMT::~frmZQ410_PRMT() = default;
 /// As large as the panels want, but never taller or wider than the screen's free area.
 void frmZQ410_PRMT::fitScreen(const QWidget &content, const QScrollArea &scroll)
 {
-    const QSize wanted =
-        content.sizeHint() + QSize(scroll.verticalScrollBar()->sizeHint().width() + 24,
-                                   btnClose->sizeHint().height() + 32);
-    const QScreen *screen =
-        parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    // Room for the title bar the window manager adds.
-    const QSize room = screen ? screen->availableGeometry().size() - QSize(16, 48) : wanted;
-    resize(wanted.boundedTo(room));
+    ScreenFit::resizeWithin(*this, content.sizeHint() +
+                                       QSize(scroll.verticalScrollBar()->sizeHint().width() + 24,
+                                             btnClose->sizeHint().height() + 32));
 }
 
 // ---- Building ----------------------------------------------------------------------------
