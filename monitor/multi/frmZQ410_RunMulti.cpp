@@ -1,12 +1,12 @@
 #include "frmZQ410_RunMulti.h"
 
 #include "CommandButtonDelegate.h"
-#include "GroupHeader.h"
 #include "Notice.h"
 #include "OverviewModel.h"
 #include "PollingEngine.h"
 #include "RegisterMap.h"
 #include "ScreenFit.h"
+#include "TwoRowHeader.h"
 #include "frmZQ410_EditVal.h"
 
 #include <QHBoxLayout>
@@ -31,13 +31,6 @@ frmZQ410_RunMulti::frmZQ410_RunMulti(PollingEngine &engine, QWidget *parent)
     bottom->addWidget(btnClose);
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(0);
-    using M = OverviewModel;
-    layout->addWidget(
-        new GroupHeader(*sprdMulti,
-                        {{M::PvColumn, M::AuxColumn, QStringLiteral("PV")},
-                         {M::FirstButtonColumn, M::LastButtonColumn, QStringLiteral("CONTROL")},
-                         {M::RestTimeColumn, M::RestTimeColumn, QStringLiteral("TIMER")}},
-                        QStringLiteral("기기번호"), this));
     layout->addWidget(sprdMulti, 1);
     layout->addSpacing(8);
     layout->addLayout(bottom);
@@ -62,6 +55,13 @@ void frmZQ410_RunMulti::buildGrid()
     sprdMulti = new QTableView(this);
     sprdMulti->setObjectName(QStringLiteral("sprdMulti"));
     sprdMulti->setModel(m_model);
+    using M = OverviewModel;
+    auto *header =
+        new TwoRowHeader({{M::PvColumn, M::AuxColumn, QStringLiteral("PV")},
+                          {M::FirstButtonColumn, M::LastButtonColumn, QStringLiteral("CONTROL")},
+                          {M::RestTimeColumn, M::RestTimeColumn, QStringLiteral("TIMER")}},
+                         sprdMulti);
+    header->install(*sprdMulti, QStringLiteral("기기번호"));
     auto *buttons = new CommandButtonDelegate(sprdMulti);
     for (int column = OverviewModel::FirstButtonColumn; column <= OverviewModel::LastButtonColumn;
          ++column)
@@ -73,7 +73,6 @@ void frmZQ410_RunMulti::buildGrid()
     // Room for the corner's "기기번호" over the device numbers.
     sprdMulti->verticalHeader()->setMinimumWidth(
         sprdMulti->fontMetrics().horizontalAdvance(QStringLiteral("기기번호")) + 16);
-    QHeaderView *header = sprdMulti->horizontalHeader();
     header->setMinimumSectionSize(56);
     for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
         const bool button = OverviewModel::isButton(column);

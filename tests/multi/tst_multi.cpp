@@ -3,6 +3,7 @@
 #include "ModalAnswer.h"
 #include "OverviewModel.h"
 #include "TestFiles.h"
+#include "TwoRowHeader.h"
 #include "frmZQ410_RunMulti.h"
 #include "frmZQ410_SetMulti.h"
 
@@ -132,6 +133,16 @@ void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
     };
     QCOMPARE(model.rowCount(), 3);
     QCOMPARE(model.headerData(1, Qt::Vertical).toInt(), 3);
+    // Two header rows: "PV" over 제어온도 and 보조온도, "SV" alone over both rows.
+    auto *header = qobject_cast<TwoRowHeader *>(grid->horizontalHeader());
+    QVERIFY(header);
+    QCOMPARE(header->groupOf(M::PvColumn)->text, QStringLiteral("PV"));
+    QCOMPARE(header->groupOf(M::AuxColumn)->text, QStringLiteral("PV"));
+    QCOMPARE(header->groupOf(M::FirstButtonColumn + 7)->text, QStringLiteral("CONTROL"));
+    QCOMPARE(header->groupOf(M::RestTimeColumn)->text, QStringLiteral("TIMER"));
+    QCOMPARE(header->groupOf(M::SvColumn), nullptr);
+    QVERIFY(header->height() >= 2 * header->fontMetrics().height());
+    QCOMPARE(model.headerData(M::AuxColumn, Qt::Horizontal).toString(), QStringLiteral("보조온도"));
     // What is known shows at once; controller 4 never answered.
     QCOMPARE(cell(1, M::SvColumn).toString(), QStringLiteral("60.0"));
     QCOMPARE(cell(2, M::SvColumn).toString(), QString());
