@@ -83,11 +83,12 @@ private:
 /// Ticks on round times (1, 2, 5, 10, 15, 30 s; 1, 2, 5, 10, 15, 30 min; 1, 2, 3, 6, 12 h; days)
 /// found from the samples' own times: each tick stands where its time is, at the sample of that
 /// time or between the two samples around it, so a label always names the time of the place it
-/// marks. A round time inside a gap of the recording gets no tick (the axis counts samples, so a
-/// gap takes no room: the line breaks there instead), and the step is chosen for the time the
-/// samples cover, gaps left out. Labels read "HH:MM:SS", or "HH:MM" for whole-minute steps; when
-/// the visible range crosses midnight the first tick and the first tick of each new day carry
-/// "MM-DD" on a second line. A tick never stands left of the one before.
+/// marks. A round time inside a gap of the recording gets no tick of its own (the axis counts
+/// samples, so a gap takes no room: the line breaks there instead); when the recording resumes
+/// before the next round time, the first record after the gap gets a tick with its own time. The
+/// step is chosen for the time the samples cover, gaps left out. Labels read "HH:MM:SS", or "HH:MM"
+/// for whole-minute steps; when the visible range crosses midnight the first tick and the first
+/// tick of each new day carry "MM-DD" on a second line. A tick never stands left of the one before.
 class TimeTicker : public QCPAxisTicker
 {
 public:
@@ -115,15 +116,25 @@ public:
         double previous = -1;
         int previousDay = std::numeric_limits<int>::min();
         for (qint64 round = ceilTo(t0, step); round <= t1; round += step) {
-            const std::optional<double> x = placeOf(qint32(round), from, to, gaps);
-            if (!x || *x <= previous)
+            std::optional<double> x = placeOf(qint32(round), from, to, gaps);
+            qint32 time = qint32(round);
+            if (!x) {
+                // In a gap that ends before the next round time: the tick goes to the first
+                // record after the gap, with that record's own time.
+                const std::optional<qsizetype> resumed = resumptionAfter(time, from, to, gaps);
+                if (!resumed || m_data.time(*resumed) - qint64(round) >= step)
+                    continue;
+                x = double(*resumed);
+                time = m_data.time(*resumed);
+            }
+            if (*x <= previous)
                 continue;
             previous = *x;
-            QString label = step % 60 == 0 ? TrendData::timeText(qint32(round)).left(5)
-                                           : TrendData::timeText(qint32(round));
-            const int day = TrendData::dayOf(qint32(round));
+            const bool whole = step % 60 == 0 && TrendData::secondOfDay(time) % 60 == 0;
+            QString label = whole ? TrendData::timeText(time).left(5) : TrendData::timeText(time);
+            const int day = TrendData::dayOf(time);
             if (crossesMidnight && day != previousDay)
-                label += QLatin1Char('\n') + TrendData::dateText(qint32(round));
+                label += QLatin1Char('\n') + TrendData::dateText(time);
             previousDay = day;
             ticks.append(*x);
             if (tickLabels)
@@ -157,6 +168,16 @@ private:
         if (beforeTime == TrendData::NoTime || afterTime == TrendData::NoTime || beforeTime > t)
             return std::nullopt;
         return double(after - 1) + double(t - beforeTime) / double(afterTime - beforeTime);
+    }
+
+    /// The first record after the gap that time t falls in; nullopt when t is in no gap.
+    std::optional<qsizetype> resumptionAfter(qint32 t, qsizetype from, qsizetype to,
+                                             const std::vector<qsizetype> &gaps) const
+    {
+        const qsizetype after = firstAtOrAfter(t, from, to);
+        if (m_data.time(after) <= t || !std::binary_search(gaps.cbegin(), gaps.cend(), after))
+            return std::nullopt;
+        return after;
     }
 
     /// The seconds the samples between t0 and t1 cover, the gaps left out.

@@ -19,6 +19,7 @@ private slots:
     void timeAxisTicksFallOnRoundTimes_data();
     void timeAxisTicksFallOnRoundTimes();
     void timeLabelsNeverRunBackwards();
+    void ticksStandAtTheirTimesAndGapsBreakTheLine_data();
     void ticksStandAtTheirTimesAndGapsBreakTheLine();
     void threeDChangesTheDrawing();
     void seriesColourVisibilityAndWidthShowInThePicture();
@@ -108,29 +109,51 @@ void tst_TrendChart::timeLabelsNeverRunBackwards()
     }
 }
 
-/// Records a second from 19:18:00 to 19:19:48, none for 76 s, then on from 19:21:04: every label
-/// names the time of the place where it stands, none stands in the gap, and no line crosses it.
+void tst_TrendChart::ticksStandAtTheirTimesAndGapsBreakTheLine_data()
+{
+    QTest::addColumn<QTime>("start");
+    QTest::addColumn<int>("stoppedAfter");
+    QTest::addColumn<int>("resumedAt");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("resumptionLabel");
+    // 19:18:00 to 19:19:48, none for 76 s, then on from 19:21:04.
+    QTest::newRow("76 s without records") << QTime(19, 18) << 108 << 184 << 300 << QString();
+    // The round 19:20 falls in the gap and the records resume before 19:25: a tick of their own.
+    QTest::newRow("resumed within the step")
+        << QTime(19, 10) << 560 << 636 << 1500 << QStringLiteral("19:20:36");
+}
+
+/// Records a second with a stop: every label names the time of the place where it stands, none
+/// stands in the gap, no line crosses it, and records resuming between two round times get a
+/// tick of their own.
 void tst_TrendChart::ticksStandAtTheirTimesAndGapsBreakTheLine()
 {
+    QFETCH(QTime, start);
+    QFETCH(int, stoppedAfter);
+    QFETCH(int, resumedAt);
+    QFETCH(int, end);
+    QFETCH(QString, resumptionLabel);
     TrendChart chart;
     chart.resize(697, 353);
-    const QDateTime start(QDate(2024, 5, 1), QTime(19, 18, 0));
+    const QDateTime first(QDate(2024, 5, 1), start);
     QList<qint32> times;
-    for (int second = 0; second <= 300; ++second) {
-        if (second <= 108 || second >= 184)
-            times.append(TrendData::timeOf(start.addSecs(second)));
+    for (int second = 0; second <= end; ++second) {
+        if (second <= stoppedAfter || second >= resumedAt)
+            times.append(TrendData::timeOf(first.addSecs(second)));
     }
     for (qint32 t : times)
         chart.data().append(t, {60.0f, 25.0f, 20.0f});
     chart.dataChanged();
-    const qsizetype lastBefore = 108; // 19:19:48; sample 109 is 19:21:04
-    for (const auto &[from, to] :
-         {std::pair<double, double>{0, double(times.size() - 1)}, {60, 200}}) {
+    const qsizetype lastBefore = stoppedAfter;
+    QStringList allLabels;
+    for (const auto &[from, to] : {std::pair<double, double>{0, double(times.size() - 1)},
+                                   {double(lastBefore - 48), double(lastBefore + 92)}}) {
         chart.setXRange(from, to);
         chart.redraw();
         QCustomPlot *plot = chart.findChild<QCustomPlot *>();
         const QVector<double> ticks = plot->xAxis->tickVector();
         const QVector<QString> labels = plot->xAxis->tickVectorLabels();
+        allLabels += QStringList(labels.begin(), labels.end());
         QVERIFY2(ticks.size() >= 3,
                  qPrintable(QStringList(labels.begin(), labels.end()).join(' ')));
         for (int k = 0; k < ticks.size(); ++k) {
@@ -142,7 +165,7 @@ void tst_TrendChart::ticksStandAtTheirTimesAndGapsBreakTheLine()
             const QString format = labels[k].size() == 5 ? "HH:mm" : "HH:mm:ss";
             const QTime named = QTime::fromString(labels[k], format);
             QVERIFY2(named.isValid(), qPrintable(labels[k]));
-            const double namedTime = TrendData::timeOf(QDateTime(start.date(), named));
+            const double namedTime = TrendData::timeOf(QDateTime(first.date(), named));
             QVERIFY2(
                 std::abs(at - namedTime) < 0.5,
                 qPrintable(
@@ -160,6 +183,8 @@ void tst_TrendChart::ticksStandAtTheirTimesAndGapsBreakTheLine()
             QVERIFY2(broken, qPrintable(QStringLiteral("series %1 crosses the gap").arg(g)));
         }
     }
+    if (!resumptionLabel.isEmpty())
+        QVERIFY2(allLabels.contains(resumptionLabel), qPrintable(allLabels.join(' ')));
 }
 
 void tst_TrendChart::threeDChangesTheDrawing()
