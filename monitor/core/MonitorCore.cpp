@@ -11,13 +11,15 @@ MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDat
     m_engine =
         std::make_unique<PollingEngine>(*m_ownLink, *m_ownClock, programFolder, defaultDataFolder);
     m_ticker = std::make_unique<DisplayTicker>(*m_engine);
+    m_publisher = std::make_unique<MqttPublisher>(*m_engine);
 }
 
 MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
                          const QString &defaultDataFolder, QObject *parent)
     : QObject(parent),
       m_engine(std::make_unique<PollingEngine>(link, clock, programFolder, defaultDataFolder)),
-      m_ticker(std::make_unique<DisplayTicker>(*m_engine))
+      m_ticker(std::make_unique<DisplayTicker>(*m_engine)),
+      m_publisher(std::make_unique<MqttPublisher>(*m_engine))
 {}
 
 MonitorCore::~MonitorCore() = default;
@@ -26,4 +28,5 @@ void MonitorCore::start()
 {
     m_engine->startUp();
     m_ticker->start();
+    m_publisher->start();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DisplayTicker.h"
+#include "MqttPublisher.h"
 #include "PollingEngine.h"
 
 #include <QObject>
@@ -9,10 +10,11 @@
 class Clock;
 class Link;
 
-/// The monitor without its windows: the clock, the serial link, the polling engine and the
-/// display ticker with the trend recorder. start() reads the settings files and starts the
-/// display tick, so polling (once the port is opened) and recording run whether or not a window
-/// shows them. The main window is handed its engine and ticker; a service uses it alone.
+/// The monitor without its windows: the clock, the serial link, the polling engine, the
+/// display ticker with the trend recorder and the MQTT publisher. start() reads the settings
+/// files, starts the display tick and the publisher, so polling (once the port is opened),
+/// recording and publishing run whether or not a window shows them. The main window is handed
+/// its engine, ticker and publisher; a service uses it alone.
 class MonitorCore : public QObject
 {
     Q_OBJECT
@@ -26,17 +28,19 @@ public:
                 const QString &defaultDataFolder, QObject *parent = nullptr);
     ~MonitorCore() override;
 
-    /// Start-up: the settings files in their order, then the display tick. The port stays
-    /// closed until it is opened (engine().openPort()).
+    /// Start-up: the settings files in their order, then the display tick and the publisher's
+    /// connection. The port stays closed until it is opened (engine().openPort()).
     void start();
 
     PollingEngine &engine() { return *m_engine; }
     DisplayTicker &ticker() { return *m_ticker; }
+    MqttPublisher &publisher() { return *m_publisher; }
 
 private:
-    // Declared in the order of use: the ticker goes first, the clock last.
+    // Declared in the order of use: the publisher and the ticker go first, the clock last.
     std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<Link> m_ownLink;
     std::unique_ptr<PollingEngine> m_engine;
     std::unique_ptr<DisplayTicker> m_ticker;
+    std::unique_ptr<MqttPublisher> m_publisher;
 };

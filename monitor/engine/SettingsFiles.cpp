@@ -5,6 +5,8 @@
 #include "TextFile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QSettings>
 
 namespace {
 
@@ -39,6 +41,11 @@ QString SettingsFiles::setMultiPath() const
 QString SettingsFiles::logSwitchPath() const
 {
     return QDir(cfgFolder()).filePath(QStringLiteral("LogSaveF.INI"));
+}
+
+QString SettingsFiles::mqttPath() const
+{
+    return QDir(cfgFolder()).filePath(QStringLiteral("Mqtt.INI"));
 }
 
 PortSettings SettingsFiles::LoadPortSettings() const
@@ -244,4 +251,35 @@ QList<int> SettingsFiles::devicesOf(const QStringList &lines)
             devices.append(n);
     }
     return devices;
+}
+
+MqttSettings::Read SettingsFiles::LoadMqttSettings() const
+{
+    if (!QFile::exists(mqttPath()))
+        return {};
+    QSettings file(mqttPath(), QSettings::IniFormat);
+    if (file.status() != QSettings::NoError)
+        return {{}, QStringLiteral("Mqtt.INI를 읽을 수 없습니다 (형식 오류).")};
+    return MqttSettings::read(file);
+}
+
+bool SettingsFiles::SaveMqttSettings(const MqttSettings &settings) const
+{
+    constexpr auto OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!QDir().mkpath(cfgFolder()))
+        return false;
+    // The file exists with owner-only rights before the password goes in: QSettings replaces
+    // it through a new file that takes over the rights of the one it replaces.
+    QFile file(mqttPath());
+    if (!file.open(QIODevice::Append) || !file.setPermissions(OwnerOnly))
+        return false;
+    file.close();
+    QSettings ini(mqttPath(), QSettings::IniFormat);
+    ini.clear();
+    settings.write(ini);
+    ini.sync();
+    constexpr auto Others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    return ini.status() == QSettings::NoError && !(QFile::permissions(mqttPath()) & Others);
 }

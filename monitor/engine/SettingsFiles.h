@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MqttSettings.h"
 #include "SharedState.h"
 
 #include <QList>
@@ -29,6 +30,7 @@ public:
     QString saveDataPath() const;
     QString setMultiPath() const;
     QString logSwitchPath() const;
+    QString mqttPath() const;
 
     /// Six lines into the port settings. A missing or short file gives the defaults for all six,
     /// which are written back so that the file exists from then on.
@@ -59,6 +61,11 @@ public:
     QString timerPath(int deviceNo) const;
     std::optional<QList<QStringList>> LoadTimerDescriptions(int deviceNo) const;
     bool SaveTimerDescriptions(int deviceNo, const QList<QStringList> &rows) const;
+
+    /// CFG/Mqtt.INI; a missing file gives the defaults (publishing off) without an error.
+    MqttSettings::Read LoadMqttSettings() const;
+    /// Writes Mqtt.INI readable and writable by its owner only: it holds the broker's password.
+    bool SaveMqttSettings(const MqttSettings &settings) const;
 
     /// True when the first line of LogSaveF.INI starts with a number greater than 0.
     bool LoadTraceSwitch() const;

@@ -1,0 +1,127 @@
+#include "MqttSettings.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <QSysInfo>
+
+namespace {
+
+constexpr int MinKeepAlive = 5;
+constexpr int MaxKeepAlive = 65535;
+constexpr int MaxPort = 65535;
+
+QString badValue(const QString &key, const QString &value, const QString &expected)
+{
+    return QStringLiteral("Mqtt.INI의 %1 값 \"%2\"이(가) 올바르지 않습니다 (%3).")
+        .arg(key, value, expected);
+}
+
+/// The text of a key. QSettings splits an unquoted value at its commas; they are put back.
+QString textOf(const QSettings &file, const QString &key, const QString &fallback)
+{
+    const QVariant value = file.value(key);
+    if (!value.isValid())
+        return fallback;
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+/// Reads key into target when present and well formed; otherwise records the first problem.
+void readBool(const QSettings &file, const QString &key, bool &target, QString &error)
+{
+    if (!file.contains(key))
+        return;
+    const QString text = textOf(file, key, {}).trimmed().toLower();
+    if (text == QLatin1String("true") || text == QLatin1String("false"))
+        target = text == QLatin1String("true");
+    else if (error.isEmpty())
+        error = badValue(key, textOf(file, key, {}), QStringLiteral("true 또는 false"));
+}
+
+void readInt(const QSettings &file, const QString &key, int low, int high, int &target,
+             QString &error)
+{
+    if (!file.contains(key))
+        return;
+    bool ok = false;
+    const int value = textOf(file, key, {}).trimmed().toInt(&ok);
+    if (ok && value >= low && value <= high)
+        target = value;
+    else if (error.isEmpty())
+        error = badValue(key, textOf(file, key, {}), QStringLiteral("%1~%2").arg(low).arg(high));
+}
+
+} // namespace
+
+QString MqttSettings::defaultPrefix()
+{
+    return QStringLiteral("zq410/") + QSysInfo::machineHostName();
+}
+
+QString MqttSettings::topicPrefix() const
+{
+    QString prefix = Prefix.trimmed();
+    while (prefix.endsWith(QLatin1Char('/')))
+        prefix.chop(1);
+    return prefix.isEmpty() ? defaultPrefix() : prefix;
+}
+
+QString MqttSettings::clientId() const
+{
+    if (!ClientId.trimmed().isEmpty())
+        return ClientId.trimmed();
+    return QString(topicPrefix()).replace(QLatin1Char('/'), QLatin1Char('-'));
+}
+
+MqttSettings::Read MqttSettings::read(QSettings &file)
+{
+    Read read;
+    MqttSettings &s = read.settings;
+    QString &error = read.error;
+    readBool(file, QStringLiteral("Enabled"), s.Enabled, error);
+    s.Host = textOf(file, QStringLiteral("Host"), s.Host).trimmed();
+    readInt(file, QStringLiteral("Port"), 1, MaxPort, s.Port, error);
+    s.Prefix = textOf(file, QStringLiteral("Prefix"), s.Prefix).trimmed();
+    s.ClientId = textOf(file, QStringLiteral("ClientId"), s.ClientId).trimmed();
+    s.Username = textOf(file, QStringLiteral("Username"), s.Username);
+    s.Password = textOf(file, QStringLiteral("Password"), s.Password);
+    readBool(file, QStringLiteral("Tls"), s.Tls, error);
+    s.CaFile = textOf(file, QStringLiteral("CaFile"), s.CaFile).trimmed();
+    readInt(file, QStringLiteral("KeepAlive"), MinKeepAlive, MaxKeepAlive, s.KeepAlive, error);
+    readBool(file, QStringLiteral("Discovery"), s.Discovery, error);
+    if (error.isEmpty())
+        error = s.problem();
+    return read;
+}
+
+void MqttSettings::write(QSettings &file) const
+{
+    file.setValue(QStringLiteral("Enabled"), Enabled ? "true" : "false");
+    file.setValue(QStringLiteral("Host"), Host);
+    file.setValue(QStringLiteral("Port"), Port);
+    file.setValue(QStringLiteral("Prefix"), Prefix);
+    file.setValue(QStringLiteral("ClientId"), ClientId);
+    file.setValue(QStringLiteral("Username"), Username);
+    file.setValue(QStringLiteral("Password"), Password);
+    file.setValue(QStringLiteral("Tls"), Tls ? "true" : "false");
+    file.setValue(QStringLiteral("CaFile"), CaFile);
+    file.setValue(QStringLiteral("KeepAlive"), KeepAlive);
+    file.setValue(QStringLiteral("Discovery"), Discovery ? "true" : "false");
+}
+
+QString MqttSettings::problem() const
+{
+    if (Enabled && Host.trimmed().isEmpty())
+        return QStringLiteral("Mqtt.INI의 Host 값이 비어 있습니다 (브로커의 주소).");
+    if (Port < 1 || Port > MaxPort)
+        return badValue(QStringLiteral("Port"), QString::number(Port), QStringLiteral("1~65535"));
+    if (KeepAlive < MinKeepAlive || KeepAlive > MaxKeepAlive)
+        return badValue(QStringLiteral("KeepAlive"), QString::number(KeepAlive),
+                        QStringLiteral("%1~%2").arg(MinKeepAlive).arg(MaxKeepAlive));
+    if (Prefix.contains(QLatin1Char('+')) || Prefix.contains(QLatin1Char('#')))
+        return badValue(QStringLiteral("Prefix"), Prefix, QStringLiteral("+, # 없이"));
+    if (ClientId.contains(QLatin1Char(' ')))
+        return badValue(QStringLiteral("ClientId"), ClientId, QStringLiteral("빈칸 없이"));
+    return {};
+}

@@ -1,0 +1,187 @@
+#include "MqttPublisher.h"
+
+#include "PollingEngine.h"
+
+#include <QDir>
+
+MqttPublisher::MqttPublisher(PollingEngine &engine, QObject *parent)
+    : QObject(parent), m_engine(engine)
+{
+    connect(&m_engine, &PollingEngine::statusBlockDecoded, this, &MqttPublisher::onStatusBlock);
+    connect(&m_engine.table(), &QAbstractItemModel::modelReset, this,
+            &MqttPublisher::onDeviceListReset);
+    connect(&m_connection, &MqttConnection::connected, this, &MqttPublisher::onConnected);
+    connect(&m_connection, &MqttConnection::statusChanged, this,
+            [this] { emit statusChanged(status()); });
+    m_linkTimer = m_engine.clock().createTimer([this] {
+        onLinkCheck();
+        m_linkTimer->start(LinkCheckMs);
+    });
+}
+
+MqttPublisher::~MqttPublisher() = default;
+
+void MqttPublisher::start()
+{
+    const MqttSettings::Read read = m_engine.settingsFiles().LoadMqttSettings();
+    use(read.settings, read.error);
+}
+
+bool MqttPublisher::apply(const MqttSettings &settings)
+{
+    const bool saved = m_engine.settingsFiles().SaveMqttSettings(settings);
+    use(settings, settings.problem());
+    return saved;
+}
+
+MqttStatus MqttPublisher::status() const
+{
+    if (!m_settingsError.isEmpty())
+        return {MqttState::SettingsError, m_settingsError, 0};
+    return m_connection.status();
+}
+
+/// Takes settings: connects with them when they switch publishing on and can be used.
+void MqttPublisher::use(const MqttSettings &settings, const QString &error)
+{
+    m_settings = settings;
+    m_settingsError = error;
+    m_connection.close();
+    m_announced.clear();
+    m_linkTimer->stop();
+    onDeviceListReset();
+    if (error.isEmpty() && settings.Enabled) {
+        MqttSettings connection = settings;
+        if (!connection.CaFile.isEmpty())
+            connection.CaFile = QDir(m_engine.programFolder()).absoluteFilePath(settings.CaFile);
+        m_topics = ControllerTopics(settings.topicPrefix());
+        m_connection.open(connection, m_topics.status());
+        m_linkTimer->start(LinkCheckMs);
+    }
+    emit statusChanged(status());
+}
+
+void MqttPublisher::onStatusBlock(int row)
+{
+    if (m_connection.isConnected())
+        publishRow(row, false);
+}
+
+/// The link of every controller follows the engine: lost once it stops answering, unknown when
+/// the port closes.
+void MqttPublisher::onLinkCheck()
+{
+    if (!m_connection.isConnected())
+        return;
+    const DeviceTable &table = m_engine.table();
+    for (int row = 0; row < table.rowCount(); ++row) {
+        if (const auto link = linkOf(row))
+            send(table.deviceNo(row), QStringLiteral("link"), *link, false);
+    }
+}
+
+/// A new connection: every topic is brought up to date once. A controller that answers has
+/// all of them published; one that no longer does (or the port is closed) its link and its
+/// last state, which carries its time, so no old value is passed off as new.
+void MqttPublisher::onConnected()
+{
+    m_announced.clear();
+    const DeviceTable &table = m_engine.table();
+    QSet<int> published;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        if (!m_engine.isCurrent(row))
+            continue;
+        publishRow(row, true);
+        published.insert(table.deviceNo(row));
+    }
+    const QList<int> known = m_sent.keys();
+    for (const int deviceNo : known) {
+        if (published.contains(deviceNo))
+            continue;
+        const int row = m_engine.state().DeviceList.indexOf(deviceNo);
+        const QByteArray link =
+            (row >= 0 ? linkOf(row) : std::nullopt).value_or(ControllerTopics::LinkUnknown);
+        const QByteArray state = m_sent.value(deviceNo).value(QStringLiteral("state")).payload;
+        send(deviceNo, QStringLiteral("link"), link, true);
+        if (!state.isEmpty())
+            send(deviceNo, QStringLiteral("state"), state, true);
+    }
+}
+
+/// The device list changed: names are read again; a controller no longer in it is unknown.
+void MqttPublisher::onDeviceListReset()
+{
+    m_names.clear();
+    const QList<DeviceListRow> rows = m_engine.settingsFiles().LoadDeviceListRows();
+    for (int i = 0; i < rows.size(); ++i)
+        m_names.insert(i + 1, rows.at(i).name);
+    if (!m_connection.isConnected())
+        return;
+    const QList<int> known = m_sent.keys();
+    for (const int deviceNo : known) {
+        if (!m_engine.state().DeviceList.contains(deviceNo))
+            send(deviceNo, QStringLiteral("link"), ControllerTopics::LinkUnknown, false);
+    }
+}
+
+void MqttPublisher::publishRow(int row, bool force)
+{
+    const DeviceTable &table = m_engine.table();
+    const int deviceNo = table.deviceNo(row);
+    const auto link = linkOf(row);
+    if (!link)
+        return;
+    if (m_settings.Discovery && !m_announced.contains(deviceNo))
+        announce(row);
+    for (const auto &[suffix, payload] : ControllerTopics::plainPayloads(table, row))
+        send(deviceNo, suffix, payload, force);
+    send(deviceNo, QStringLiteral("link"), *link, force);
+    send(deviceNo, QStringLiteral("state"),
+         ControllerTopics::stateJson(table, row, nameOf(deviceNo), *link,
+                                     m_engine.lastStatusTime(row)),
+         true);
+}
+
+void MqttPublisher::announce(int row)
+{
+    const DeviceTable &table = m_engine.table();
+    const int deviceNo = table.deviceNo(row);
+    const bool fahrenheit = table.value(row, DeviceTable::Field::Unit).value_or(0) > 0;
+    bool sent = true;
+    for (const auto &[topic, payload] : m_topics.discovery(deviceNo, nameOf(deviceNo), fahrenheit))
+        sent = m_connection.publish(topic, payload) && sent;
+    if (sent)
+        m_announced.insert(deviceNo);
+}
+
+bool MqttPublisher::send(int deviceNo, const QString &suffix, const QByteArray &payload, bool force)
+{
+    const qint64 now = m_engine.clock().elapsedMs();
+    const auto device = m_sent.constFind(deviceNo);
+    const Sent last = device != m_sent.cend() ? device->value(suffix) : Sent{};
+    const bool due = force || last.payload != payload || now - last.atMs >= RefreshMs;
+    if (!due || !m_connection.publish(m_topics.of(deviceNo, suffix), payload))
+        return false;
+    m_sent[deviceNo][suffix] = {payload, now};
+    return true;
+}
+
+/// The link topic of a row: ok while it answers, lost once it no longer does, unknown with the
+/// port closed; nothing for a controller that has not answered since the port opened and was
+/// never published.
+std::optional<QByteArray> MqttPublisher::linkOf(int row) const
+{
+    const DeviceTable &table = m_engine.table();
+    const bool published = m_sent.contains(table.deviceNo(row));
+    if (!m_engine.isPortOpen() || table.lastStatusMs(row) < 0) {
+        if (published)
+            return ControllerTopics::LinkUnknown;
+        return std::nullopt;
+    }
+    return m_engine.isCurrent(row) ? ControllerTopics::LinkOk : ControllerTopics::LinkLost;
+}
+
+QString MqttPublisher::nameOf(int deviceNo) const
+{
+    return m_names.value(deviceNo);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ControllerTopics.h"
+#include "MqttConnection.h"
+#include "MqttSettings.h"
+#include "MqttStatus.h"
+#include "Timer.h"
+
+#include <QHash>
+#include <QObject>
+#include <memory>
+#include <optional>
+
+class PollingEngine;
+
+/// Publishes the line to an MQTT broker: it listens to the engine and reads the device table,
+/// never a window. A controller's values, run and link go out retained when a fresh status
+/// block of it changed them, and each again at least once a minute while it answers, so a flat
+/// line is still seen alive; its state JSON goes out with every block. Its link follows
+/// ("lost" once it no longer answers, "unknown" when the port closes). A controller that has not
+/// answered since the port opened is not published. After each (re)connection every topic is
+/// brought up to date once; while the broker is away nothing is kept to send.
+class MqttPublisher : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int RefreshMs = 60000;
+    static constexpr int LinkCheckMs = 1000;
+
+    explicit MqttPublisher(PollingEngine &engine, QObject *parent = nullptr);
+    ~MqttPublisher() override;
+
+    /// Reads CFG/Mqtt.INI and connects when it switches publishing on.
+    void start();
+    /// Stores the settings in Mqtt.INI and connects anew with them (or stops publishing).
+    /// Returns false when the file could not be written; the settings apply to this run.
+    bool apply(const MqttSettings &settings);
+
+    const MqttSettings &settings() const { return m_settings; }
+    MqttStatus status() const;
+
+signals:
+    void statusChanged(const MqttStatus &status);
+
+private:
+    struct Sent
+    {
+        QByteArray payload;
+        qint64 atMs = 0;
+    };
+
+    void use(const MqttSettings &settings, const QString &error);
+    void onStatusBlock(int row);
+    void onLinkCheck();
+    void onConnected();
+    void onDeviceListReset();
+
+    void publishRow(int row, bool force);
+    void announce(int row);
+    /// Sends P/NN/suffix when forced, changed or a minute old; false when it did not go out.
+    bool send(int deviceNo, const QString &suffix, const QByteArray &payload, bool force);
+    std::optional<QByteArray> linkOf(int row) const;
+    QString nameOf(int deviceNo) const;
+
+    PollingEngine &m_engine;
+    MqttConnection m_connection;
+    MqttSettings m_settings;
+    QString m_settingsError;
+    ControllerTopics m_topics{MqttSettings().topicPrefix()};
+    /// What went out last on each topic of each controller published in this run.
+    QHash<int, QHash<QString, Sent>> m_sent;
+    /// Controllers whose discovery configurations went out on this connection.
+    QSet<int> m_announced;
+    QHash<int, QString> m_names;
+    std::unique_ptr<Timer> m_linkTimer;
+};
