@@ -39,6 +39,19 @@ QByteArray quoted(const QString &text)
     return array.mid(1, array.size() - 2);
 }
 
+/// ISO 8601 with the offset from UTC always written out (+09:00, +00:00), so a consumer
+/// never has to guess the monitor's time zone.
+QString isoWithOffset(const QDateTime &time)
+{
+    const int offset = time.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
 QJsonObject sensorConfig(const Value &value, bool fahrenheit)
 {
     QJsonObject config;
@@ -94,11 +107,10 @@ QByteArray ControllerTopics::stateJson(const DeviceTable &table, int row, const 
                                        const QByteArray &link, const QDateTime &time)
 {
     const bool fahrenheit = table.value(row, F::Unit).value_or(0) > 0;
-    const QDateTime withOffset = time.toOffsetFromUtc(time.offsetFromUtc());
     QByteArray json =
         "{\"device\":" + QByteArray::number(table.deviceNo(row)) + ",\"name\":" + quoted(name) +
         ",\"unit\":" + quoted(fahrenheit ? QStringLiteral("℉") : QStringLiteral("℃")) +
-        ",\"time\":" + quoted(withOffset.toString(Qt::ISODate)) +
+        ",\"time\":" + quoted(isoWithOffset(time)) +
         ",\"link\":" + quoted(QString::fromLatin1(link));
     for (const auto &[suffix, payload] : plainPayloads(table, row))
         json += ",\"" + suffix.toLatin1() + "\":" + payload;

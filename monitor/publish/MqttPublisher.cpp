@@ -34,6 +34,11 @@ bool MqttPublisher::apply(const MqttSettings &settings)
     return saved;
 }
 
+QString MqttPublisher::settingsPath() const
+{
+    return m_engine.settingsFiles().mqttPath();
+}
+
 MqttStatus MqttPublisher::status() const
 {
     if (!m_settingsError.isEmpty())

@@ -38,6 +38,8 @@ public:
     bool apply(const MqttSettings &settings);
 
     const MqttSettings &settings() const { return m_settings; }
+    /// Where apply() stores them: CFG/Mqtt.INI.
+    QString settingsPath() const;
     MqttStatus status() const;
 
 signals:

@@ -5,6 +5,8 @@
 #include "DisplayTicker.h"
 #include "GradientLabel.h"
 #include "LiveTrend.h"
+#include "MqttPublisher.h"
+#include "MqttStatusLabel.h"
 #include "Notice.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
@@ -13,6 +15,7 @@
 #include "frmAbout.h"
 #include "frmZQ410_ErrList.h"
 #include "frmZQ410_Memory.h"
+#include "frmZQ410_Mqtt.h"
 #include "frmZQ410_PRMT.h"
 #include "frmZQ410_RunMulti.h"
 #include "frmZQ410_SetMulti.h"
@@ -44,8 +47,9 @@ const QColor ButtonBlue(192, 192, 255);
 
 } // namespace
 
-frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent)
-    : QMainWindow(parent), m_engine(engine), m_ticker(ticker),
+frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, MqttPublisher &publisher,
+                             QWidget *parent)
+    : QMainWindow(parent), m_engine(engine), m_ticker(ticker), m_publisher(publisher),
       m_documentFolder(QCoreApplication::applicationDirPath()),
       m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
@@ -99,6 +103,7 @@ void frmZQ410_Main::buildMenus()
         mSet->addAction(QStringLiteral("멀티 설정[&M]"), this, &frmZQ410_Main::openDeviceList);
     mSetDSave =
         mSet->addAction(QStringLiteral("데이터저장 설정[&D]"), this, &frmZQ410_Main::openSetDSave);
+    mSetMqtt = mSet->addAction(QStringLiteral("MQTT 설정[&Q]"), this, &frmZQ410_Main::openMqtt);
     mSet->addSeparator();
     mSetPort =
         mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this, &frmZQ410_Main::openSetPort);
@@ -259,6 +264,12 @@ void frmZQ410_Main::buildStatusBar()
         StatusBar1[i]->setFrameShadow(QFrame::Sunken);
         statusBar()->addWidget(StatusBar1[i], 1);
     }
+    lblMqtt = new MqttStatusLabel(MqttStatusLabel::Form::Compact);
+    lblMqtt->setFrameShape(QFrame::Panel);
+    lblMqtt->setFrameShadow(QFrame::Sunken);
+    statusBar()->addPermanentWidget(lblMqtt);
+    lblMqtt->showStatus(m_publisher.status());
+    connect(&m_publisher, &MqttPublisher::statusChanged, lblMqtt, &MqttStatusLabel::showStatus);
     statusBar()->setSizeGripEnabled(false);
 }
 
@@ -272,6 +283,7 @@ void frmZQ410_Main::nameControls()
         {mHelp, "mHelp"},
         {mSetMulti, "mSetMulti"},
         {mSetDSave, "mSetDSave"},
+        {mSetMqtt, "mSetMqtt"},
         {mSetPort, "mSetPort"},
         {mSetPortOpen, "mSetPortOpen"},
         {mSetExit, "mSetExit"},
@@ -293,6 +305,7 @@ void frmZQ410_Main::nameControls()
         {lblDSave_Intv, "lblDSave_Intv"},
         {lblDSave_Unit, "lblDSave_Unit"},
         {lblDSave_Fault, "lblDSave_Fault"},
+        {lblMqtt, "lblMqtt"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));
@@ -368,6 +381,12 @@ void frmZQ410_Main::openSetDSave()
     if (!saved)
         showMessage(SettingsFiles::notSavedMessage(QStringLiteral("데이터저장 설정"),
                                                    m_engine.settingsFiles().saveDataPath()));
+}
+
+void frmZQ410_Main::openMqtt()
+{
+    frmZQ410_Mqtt dialog(m_publisher, this);
+    dialog.exec();
 }
 
 /// The trend viewer beside the monitor's executable, started on its own; it then runs

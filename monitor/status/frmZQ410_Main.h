@@ -8,6 +8,8 @@
 class CommIndicator;
 class DisplayTicker;
 class LiveTrend;
+class MqttPublisher;
+class MqttStatusLabel;
 class PanelArtwork;
 class PollingEngine;
 class QAction;
@@ -29,9 +31,10 @@ public:
     static inline const QString PortOpenCaption = QStringLiteral("통신포트 열기[&O]");
     static inline const QString PortCloseCaption = QStringLiteral("통신포트 닫기[&C]");
 
-    /// Shows the engine and ticker of a core that has started (MonitorCore::start: settings
-    /// read, display tick running). The port stays closed until the operator opens it.
-    frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, QWidget *parent = nullptr);
+    /// Shows the engine, ticker and publisher of a core that has started (MonitorCore::start:
+    /// settings read, display tick running). The port stays closed until the operator opens it.
+    frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, MqttPublisher &publisher,
+                  QWidget *parent = nullptr);
 
     /// Where the help and the manual are looked for (beside the executable) and how they are
     /// opened (the platform's default program); tests replace both.
@@ -55,6 +58,7 @@ private:
 
     void openSetPort();
     void openSetDSave();
+    void openMqtt();
     void openAbout();
     void openParameters();
     void openDeviceList();
@@ -81,6 +85,7 @@ private:
     QMenu *mHelp = nullptr;
     QAction *mSetMulti = nullptr;
     QAction *mSetDSave = nullptr;
+    QAction *mSetMqtt = nullptr;
     QAction *mSetPort = nullptr;
     QAction *mSetPortOpen = nullptr;
     QAction *mSetExit = nullptr;
@@ -111,6 +116,9 @@ private:
 
     PollingEngine &m_engine;
     DisplayTicker &m_ticker;
+    MqttPublisher &m_publisher;
+    /// The broker connection at a glance, in the status bar (hidden while publishing is off).
+    MqttStatusLabel *lblMqtt = nullptr;
     LiveTrend *m_liveTrend = nullptr;
     QString m_documentFolder;
     ShippedDocument::Opener m_openDocument;

@@ -5,6 +5,7 @@
 #include "GradientLabel.h"
 #include "Lamp.h"
 #include "ModalAnswer.h"
+#include "MqttPublisher.h"
 #include "NumberEdit.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
@@ -36,16 +37,19 @@
 struct Fixture : EngineHarness
 {
     std::unique_ptr<DisplayTicker> ticker;
+    std::unique_ptr<MqttPublisher> publisher;
     std::unique_ptr<frmZQ410_Main> window;
 
     explicit Fixture(const QList<int> &present, const QList<int> &listed = {1, 2, 3})
         : EngineHarness({listed, {}, false}, present)
     {
         ticker = std::make_unique<DisplayTicker>(*engine);
+        publisher = std::make_unique<MqttPublisher>(*engine);
         // Start-up as the program's core runs it, before the window.
         engine->startUp();
         ticker->start();
-        window = std::make_unique<frmZQ410_Main>(*engine, *ticker);
+        publisher->start();
+        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *publisher);
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -53,6 +57,7 @@ struct Fixture : EngineHarness
     ~Fixture()
     {
         window.reset(); // before the engine it shows
+        publisher.reset();
         ticker.reset();
     }
 
