@@ -193,6 +193,9 @@ bool writePdf(const QList<Chapter> &chapters, const QString &chapterFolder, cons
         document.setPageSize(QSizeF(area.width(), area.height() - FooterHeight));
         fitPictures(document, chapterFolder, area.width() * 0.95);
         breakBeforeChapters(document);
+        // Laid out again from the start: after the edits above, the incremental layout leaves
+        // the blocks that follow a table without lines, and they would not be printed.
+        document.markContentsDirty(0, document.characterCount());
         pages = chapterPages(document);
     }
     return drawPages(document, printer);

@@ -1,0 +1,151 @@
+// The monitor's core polling 99 controllers of zq410-sim at 9600 baud, measured three times in
+// child processes of its own: publishing off, publishing on (CPU per core for each), and on
+// with a subscriber that times each controller's state from the decoded status reply to its
+// arrival through the broker.
+//
+//   bench_publish [SECONDS]     (default 60 per run, after the line is on line)
+
+#include "MonitorCore.h"
+#include "MqttBroker.h"
+#include "MqttProbe.h"
+#include "ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int Controllers = 99;
+const QString Prefix = QStringLiteral("bench/line");
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+/// One measured run: mode "off", "on" or "latency", on the pseudo-terminal, with the broker.
+int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
+{
+    QTemporaryDir dir;
+    const ProgramFolder folder(dir.path());
+    QList<int> all;
+    for (int n = 1; n <= Controllers; ++n)
+        all.append(n);
+    folder.writeDeviceList(all);
+    folder.writePort(pty.toLocal8Bit(), "SUM");
+    if (mode != QLatin1String("off"))
+        folder.write(QStringLiteral("CFG/Mqtt.INI"),
+                     "Enabled=true\nHost=127.0.0.1\nPort=" + QByteArray::number(brokerPort) +
+                         "\nPrefix=" + Prefix.toLatin1() + "\n");
+    MonitorCore core(dir.path(), dir.filePath(QStringLiteral("data")));
+    core.start();
+    if (!core.engine().openPort().ok()) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(pty));
+        return 1;
+    }
+
+    std::unique_ptr<MqttProbe> probe;
+    if (mode == QLatin1String("latency"))
+        probe = std::make_unique<MqttProbe>(brokerPort);
+    QHash<int, qint64> decodedMs;
+    QList<qint64> latencies;
+    QObject::connect(&core.engine(), &PollingEngine::statusBlockDecoded, [&](int row) {
+        const int deviceNo = core.engine().table().deviceNo(row);
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (probe && decodedMs.contains(deviceNo)) {
+            const QString topic = QStringLiteral("%1/%2/state")
+                                      .arg(Prefix)
+                                      .arg(deviceNo, 2, 10, QLatin1Char('0'));
+            const qint64 arrived = probe->arrivedMs(topic);
+            if (arrived >= decodedMs.value(deviceNo))
+                latencies.append(arrived - decodedMs.value(deviceNo));
+        }
+        decodedMs.insert(deviceNo, now);
+    });
+
+    // Measured from the moment the line is on line with every controller identified.
+    double cpuStart = 0;
+    QElapsedTimer wall;
+    QTimer finish;
+    finish.setSingleShot(true);
+    QObject::connect(&core.engine(), &PollingEngine::onlineChanged, [&](bool online) {
+        if (!online)
+            return;
+        cpuStart = cpuSeconds();
+        wall.start();
+        finish.start(seconds * 1000);
+    });
+    QObject::connect(&finish, &QTimer::timeout, [&] {
+        const double cpu = cpuSeconds() - cpuStart;
+        const double percent = 100.0 * cpu / (double(wall.elapsed()) / 1000.0);
+        std::printf("%-8s CPU %.2f %% of a core (%.2f s in %lld s), %d status blocks published "
+                    "state: %s\n",
+                    qPrintable(mode), percent, cpu, wall.elapsed() / 1000,
+                    int(decodedMs.size()), qPrintable(core.publisher().status().text()));
+        if (!latencies.isEmpty()) {
+            std::sort(latencies.begin(), latencies.end());
+            std::printf("latency  decoded reply -> subscriber: median %lld ms, 95 %% %lld ms, "
+                        "max %lld ms over %d replies\n",
+                        latencies.at(latencies.size() / 2),
+                        latencies.at(latencies.size() * 95 / 100), latencies.last(),
+                        int(latencies.size()));
+        }
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 6 && args.at(1) == QLatin1String("--child"))
+        return child(args.at(2), args.at(3), args.at(4).toInt(), args.at(5).toInt());
+    const int seconds = args.size() > 1 ? args.at(1).toInt() : 60;
+
+    QTemporaryDir dir;
+    MqttBroker broker(dir.path());
+    if (!broker.start()) {
+        std::fprintf(stderr, "%s\n", qPrintable(broker.error()));
+        return 1;
+    }
+    QStringList devices;
+    for (int n = 1; n <= Controllers; ++n)
+        devices.append(QString::number(n));
+    const QString link = dir.filePath(QStringLiteral("line"));
+    QProcess simulator;
+    simulator.start(QDir(app.applicationDirPath()).filePath(QStringLiteral("zq410-sim")),
+                    {QStringLiteral("--devices"), devices.join(','), QStringLiteral("--link"),
+                     link});
+    if (!simulator.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "zq410-sim did not start\n");
+        return 1;
+    }
+    std::printf("%d controllers on zq410-sim at 9600 baud, %d s a run\n", Controllers, seconds);
+    std::fflush(stdout);
+    for (const char *mode : {"off", "on", "latency"}) {
+        QProcess run;
+        run.setProcessChannelMode(QProcess::ForwardedChannels);
+        run.start(app.applicationFilePath(),
+                  {QStringLiteral("--child"), QLatin1String(mode), link,
+                   QString::number(broker.port()), QString::number(seconds)});
+        run.waitForFinished(-1);
+    }
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+    return 0;
+}
