@@ -89,8 +89,8 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
     QObject::connect(&finish, &QTimer::timeout, [&] {
         const double cpu = cpuSeconds() - cpuStart;
         const double percent = 100.0 * cpu / (double(wall.elapsed()) / 1000.0);
-        std::printf("%-8s CPU %.2f %% of a core (%.2f s in %lld s), %d status blocks published "
-                    "state: %s\n",
+        std::printf("%-8s CPU %.2f %% of a core (%.2f s in %lld s), %d controllers answered, "
+                    "broker: %s\n",
                     qPrintable(mode), percent, cpu, wall.elapsed() / 1000,
                     int(decodedMs.size()), qPrintable(core.publisher().status().text()));
         if (!latencies.isEmpty()) {
