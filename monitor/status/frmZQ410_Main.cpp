@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -94,6 +95,10 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, MqttP
     m_liveTrend->ResetChart();
     m_liveTrend->PrepareChart();
     adjustSize();
+    // Mqtt.INI that cannot be used is said once at the start, naming its key; the status bar
+    // keeps showing it.
+    if (m_publisher.status().state == MqttState::SettingsError)
+        QTimer::singleShot(0, this, [this] { Notice::post(this, m_publisher.status().text()); });
 }
 
 void frmZQ410_Main::buildMenus()

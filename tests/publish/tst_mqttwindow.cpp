@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,8 +41,15 @@ struct Monitor : EngineHarness
     std::unique_ptr<frmZQ410_Main> window;
     MqttBroker broker{dir.path()};
 
-    Monitor() : EngineHarness({{1, 2}, {}, false}, {1, 2})
+    /// mqttIni: CFG/Mqtt.INI as the program folder has it at the start (none when empty).
+    explicit Monitor(const QByteArray &mqttIni = {}) : EngineHarness({{1, 2}, {}, false}, {1, 2})
     {
+        if (!mqttIni.isEmpty()) {
+            QDir().mkpath(dir.filePath("CFG"));
+            QFile file(dir.filePath("CFG/Mqtt.INI"));
+            file.open(QIODevice::WriteOnly);
+            file.write(mqttIni);
+        }
         ticker = std::make_unique<DisplayTicker>(*engine);
         publisher = std::make_unique<MqttPublisher>(*engine);
         engine->startUp();
@@ -78,6 +86,7 @@ class tst_MqttWindow : public QObject
 private slots:
     void settingsEnteredConnectAndTheStateShowsLive();
     void unusableInputIsRefusedWithTheKeyNamed();
+    void unusableFileIsSaidAtTheStart();
 };
 
 /// The operator types the broker into the window and presses 적용: the file is written for
@@ -150,6 +159,22 @@ void tst_MqttWindow::unusableInputIsRefusedWithTheKeyNamed()
     QVERIFY2(refusal.contains(QStringLiteral("Prefix")), qPrintable(refusal));
     QVERIFY(!QFile::exists(monitor.engine->settingsFiles().mqttPath()));
     QCOMPARE(monitor.publisher->status().state, MqttState::Off);
+}
+
+/// A Mqtt.INI that cannot be used: a message at the start names the key, the status bar shows
+/// the fault in red, and nothing connects.
+void tst_MqttWindow::unusableFileIsSaidAtTheStart()
+{
+    Monitor monitor("Enabled=true\nHost=127.0.0.1\nPort=mqtt\n");
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((box = monitor.window->findChild<QMessageBox *>()) && box->isVisible(),
+                             WaitMs);
+    QVERIFY2(box->text().contains(QStringLiteral("Port")), qPrintable(box->text()));
+    box->accept();
+    auto *status = control<MqttStatusLabel>(*monitor.window, QStringLiteral("lblMqtt"));
+    QCOMPARE(status->text(), QStringLiteral("MQTT: 설정 오류"));
+    QVERIFY(status->toolTip().contains(QStringLiteral("Port")));
+    QCOMPARE(monitor.publisher->status().state, MqttState::SettingsError);
 }
 
 QTEST_MAIN(tst_MqttWindow)
