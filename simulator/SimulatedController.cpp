@@ -147,6 +147,16 @@ bool SimulatedController::writeRegister(int address, int value)
     return true;
 }
 
+void SimulatedController::pinTemperature(std::optional<double> degrees)
+{
+    m_pinned = degrees.has_value();
+    if (degrees) {
+        m_pv = *degrees;
+        m_aux = *degrees;
+    }
+    updateDerivedRegisters();
+}
+
 void SimulatedController::toggleBit(int address, int bit)
 {
     m_registers[address] ^= (1 << bit);
@@ -158,8 +168,10 @@ void SimulatedController::advance(int ms)
     const int decimals = std::clamp(m_registers.value(RegDecimals), 0, 3);
     const double sv = m_registers.value(RegSv) / std::pow(10.0, decimals);
     const double target = running() ? sv : Ambient;
-    m_pv += (target - m_pv) * (1.0 - std::exp(-seconds / HeatingTimeConstant));
-    m_aux += (m_pv - m_aux) * (1.0 - std::exp(-seconds / AuxTimeConstant));
+    if (!m_pinned) {
+        m_pv += (target - m_pv) * (1.0 - std::exp(-seconds / HeatingTimeConstant));
+        m_aux += (m_pv - m_aux) * (1.0 - std::exp(-seconds / AuxTimeConstant));
+    }
     if (running()) {
         m_msIntoMinute += ms;
         while (m_msIntoMinute >= 60000) {

@@ -26,6 +26,9 @@ public:
     void advance(int ms);
 
     bool running() const;
+    /// Holds the control and auxiliary temperatures at degrees (tests and demos of limits);
+    /// nullopt lets the thermal model move them again.
+    void pinTemperature(std::optional<double> degrees);
 
 private:
     void updateDerivedRegisters();
@@ -37,4 +40,5 @@ private:
     double m_pv = 25.0;
     double m_aux = 24.8;
     int m_msIntoMinute = 0;
+    bool m_pinned = false;
 };

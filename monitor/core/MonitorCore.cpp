@@ -11,7 +11,9 @@ MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDat
     m_engine =
         std::make_unique<PollingEngine>(*m_ownLink, *m_ownClock, programFolder, defaultDataFolder);
     m_ticker = std::make_unique<DisplayTicker>(*m_engine);
+    m_alarms = std::make_unique<AlarmEngine>(*m_engine);
     m_publisher = std::make_unique<MqttPublisher>(*m_engine);
+    m_publisher->watchAlarms(*m_alarms);
 }
 
 MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
@@ -19,8 +21,11 @@ MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
     : QObject(parent),
       m_engine(std::make_unique<PollingEngine>(link, clock, programFolder, defaultDataFolder)),
       m_ticker(std::make_unique<DisplayTicker>(*m_engine)),
+      m_alarms(std::make_unique<AlarmEngine>(*m_engine)),
       m_publisher(std::make_unique<MqttPublisher>(*m_engine))
-{}
+{
+    m_publisher->watchAlarms(*m_alarms);
+}
 
 MonitorCore::~MonitorCore() = default;
 
@@ -28,5 +33,6 @@ void MonitorCore::start()
 {
     m_engine->startUp();
     m_ticker->start();
+    m_alarms->start();
     m_publisher->start();
 }

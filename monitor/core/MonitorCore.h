@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AlarmEngine.h"
 #include "DisplayTicker.h"
 #include "MqttPublisher.h"
 #include "PollingEngine.h"
@@ -11,10 +12,10 @@ class Clock;
 class Link;
 
 /// The monitor without its windows: the clock, the serial link, the polling engine, the
-/// display ticker with the trend recorder and the MQTT publisher. start() reads the settings
-/// files, starts the display tick and the publisher, so polling (once the port is opened),
-/// recording and publishing run whether or not a window shows them. The main window is handed
-/// its engine, ticker and publisher; a service uses it alone.
+/// display ticker with the trend recorder, the alarm engine and the MQTT publisher. start() reads
+/// the settings files, starts the display tick, the alarms and the publisher, so polling (once the
+/// port is opened), recording, alarms and publishing run whether or not a window shows them. The
+/// main window is handed its engine, ticker and publisher; a service uses it alone.
 class MonitorCore : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
     PollingEngine &engine() { return *m_engine; }
     DisplayTicker &ticker() { return *m_ticker; }
     MqttPublisher &publisher() { return *m_publisher; }
+    AlarmEngine &alarms() { return *m_alarms; }
 
 private:
     // Declared in the order of use: the publisher and the ticker go first, the clock last.
@@ -42,5 +44,6 @@ private:
     std::unique_ptr<Link> m_ownLink;
     std::unique_ptr<PollingEngine> m_engine;
     std::unique_ptr<DisplayTicker> m_ticker;
+    std::unique_ptr<AlarmEngine> m_alarms;
     std::unique_ptr<MqttPublisher> m_publisher;
 };

@@ -48,6 +48,11 @@ QString SettingsFiles::mqttPath() const
     return QDir(cfgFolder()).filePath(QStringLiteral("Mqtt.INI"));
 }
 
+QString SettingsFiles::alarmPath() const
+{
+    return QDir(cfgFolder()).filePath(QStringLiteral("Alarm.INI"));
+}
+
 PortSettings SettingsFiles::LoadPortSettings() const
 {
     const auto lines = TextFile::readLines(commPath());
@@ -282,4 +287,25 @@ bool SettingsFiles::SaveMqttSettings(const MqttSettings &settings) const
                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
                             QFileDevice::WriteOther | QFileDevice::ExeOther;
     return ini.status() == QSettings::NoError && !(QFile::permissions(mqttPath()) & Others);
+}
+
+AlarmSettings::Read SettingsFiles::LoadAlarmSettings() const
+{
+    if (!QFile::exists(alarmPath()))
+        return {};
+    QSettings file(alarmPath(), QSettings::IniFormat);
+    if (file.status() != QSettings::NoError)
+        return {{}, QStringLiteral("Alarm.INI를 읽을 수 없습니다 (형식 오류).")};
+    return AlarmSettings::read(file);
+}
+
+bool SettingsFiles::SaveAlarmSettings(const AlarmSettings &settings) const
+{
+    if (!QDir().mkpath(cfgFolder()))
+        return false;
+    QSettings file(alarmPath(), QSettings::IniFormat);
+    file.clear();
+    settings.write(file);
+    file.sync();
+    return file.status() == QSettings::NoError;
 }

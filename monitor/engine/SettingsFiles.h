@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AlarmSettings.h"
 #include "MqttSettings.h"
 #include "SharedState.h"
 
@@ -31,6 +32,7 @@ public:
     QString setMultiPath() const;
     QString logSwitchPath() const;
     QString mqttPath() const;
+    QString alarmPath() const;
 
     /// Six lines into the port settings. A missing or short file gives the defaults for all six,
     /// which are written back so that the file exists from then on.
@@ -66,6 +68,10 @@ public:
     MqttSettings::Read LoadMqttSettings() const;
     /// Writes Mqtt.INI readable and writable by its owner only: it holds the broker's password.
     bool SaveMqttSettings(const MqttSettings &settings) const;
+
+    /// CFG/Alarm.INI; a missing file gives no limits and the sound on, without an error.
+    AlarmSettings::Read LoadAlarmSettings() const;
+    bool SaveAlarmSettings(const AlarmSettings &settings) const;
 
     /// True when the first line of LogSaveF.INI starts with a number greater than 0.
     bool LoadTraceSwitch() const;

@@ -39,17 +39,24 @@ QByteArray quoted(const QString &text)
     return array.mid(1, array.size() - 2);
 }
 
-/// ISO 8601 with the offset from UTC always written out (+09:00, +00:00), so a consumer
-/// never has to guess the monitor's time zone.
-QString isoWithOffset(const QDateTime &time)
+/// Alarm kinds, states and steps as consumers match them.
+QString kindKey(AlarmKind kind)
 {
-    const int offset = time.offsetFromUtc();
-    const int minutes = qAbs(offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
-           QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    static const char *const keys[] = {"link", "high", "low", "deviation", "device"};
+    return QLatin1String(keys[int(kind)]);
+}
+
+QString stateKey(AlarmState state)
+{
+    static const char *const keys[] = {"normal", "active_unacknowledged", "active_acknowledged",
+                                       "returned_unacknowledged"};
+    return QLatin1String(keys[int(state)]);
+}
+
+QString stepKey(AlarmStep step)
+{
+    static const char *const keys[] = {"raised", "acknowledged", "cleared"};
+    return QLatin1String(keys[int(step)]);
 }
 
 QJsonObject sensorConfig(const Value &value, bool fahrenheit)
@@ -110,11 +117,59 @@ QByteArray ControllerTopics::stateJson(const DeviceTable &table, int row, const 
     QByteArray json =
         "{\"device\":" + QByteArray::number(table.deviceNo(row)) + ",\"name\":" + quoted(name) +
         ",\"unit\":" + quoted(fahrenheit ? QStringLiteral("℉") : QStringLiteral("℃")) +
-        ",\"time\":" + quoted(isoWithOffset(time)) +
+        ",\"time\":" + quoted(ControllerTopics::isoWithOffset(time)) +
         ",\"link\":" + quoted(QString::fromLatin1(link));
     for (const auto &[suffix, payload] : plainPayloads(table, row))
         json += ",\"" + suffix.toLatin1() + "\":" + payload;
     return json + '}';
+}
+
+QString ControllerTopics::isoWithOffset(const QDateTime &time)
+{
+    const int offset = time.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString ControllerTopics::alarms() const
+{
+    return m_prefix + QStringLiteral("/alarms");
+}
+
+QByteArray ControllerTopics::alarmList(const QList<Alarm> &alarms)
+{
+    QJsonArray list;
+    for (const Alarm &alarm : alarms) {
+        QJsonObject entry{{QStringLiteral("kind"), kindKey(alarm.kind)},
+                          {QStringLiteral("text"), Alarms::kindText(alarm.kind)},
+                          {QStringLiteral("state"), stateKey(alarm.state)},
+                          {QStringLiteral("raised"), isoWithOffset(alarm.raised)},
+                          {QStringLiteral("value"), alarm.value},
+                          {QStringLiteral("limit"), alarm.limit}};
+        if (alarm.acknowledged.isValid())
+            entry[QStringLiteral("acknowledged")] = isoWithOffset(alarm.acknowledged);
+        if (alarm.cleared.isValid())
+            entry[QStringLiteral("cleared")] = isoWithOffset(alarm.cleared);
+        list.append(entry);
+    }
+    return QJsonDocument(list).toJson(QJsonDocument::Compact);
+}
+
+QByteArray ControllerTopics::alarmEvent(const AlarmTransition &transition, const QString &name)
+{
+    const QJsonObject event{{QStringLiteral("device"), transition.deviceNo},
+                            {QStringLiteral("name"), name},
+                            {QStringLiteral("kind"), kindKey(transition.kind)},
+                            {QStringLiteral("text"), Alarms::kindText(transition.kind)},
+                            {QStringLiteral("step"), stepKey(transition.step)},
+                            {QStringLiteral("time"), isoWithOffset(transition.time)},
+                            {QStringLiteral("value"), transition.value},
+                            {QStringLiteral("limit"), transition.limit}};
+    return QJsonDocument(event).toJson(QJsonDocument::Compact);
 }
 
 ControllerTopics::Payloads ControllerTopics::discovery(int deviceNo, const QString &name,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Alarm.h"
 #include "DeviceTable.h"
 
 #include <QByteArray>
@@ -34,6 +35,14 @@ public:
     /// status block (ISO 8601 with the UTC offset).
     static QByteArray stateJson(const DeviceTable &table, int row, const QString &name,
                                 const QByteArray &link, const QDateTime &time);
+    /// P/NN/alarm: the controller's alarms that are not normal, as a JSON list.
+    static QByteArray alarmList(const QList<Alarm> &alarms);
+    /// P/alarms: one transition as a JSON object.
+    static QByteArray alarmEvent(const AlarmTransition &transition, const QString &name);
+    QString alarms() const;
+    /// ISO 8601 with the offset from UTC always written out (+09:00, +00:00).
+    static QString isoWithOffset(const QDateTime &time);
+
     /// Home Assistant's discovery configurations of one controller, by topic: one sensor per
     /// value, run and link, all available while P/status says "online".
     Payloads discovery(int deviceNo, const QString &name, bool fahrenheit) const;

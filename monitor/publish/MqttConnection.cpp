@@ -307,13 +307,13 @@ bool MqttConnection::isConnected() const
     return m_session && m_session->connected;
 }
 
-bool MqttConnection::publish(const QString &topic, const QByteArray &payload)
+bool MqttConnection::publish(const QString &topic, const QByteArray &payload, bool retain)
 {
     if (!isConnected())
         return false;
     const QByteArray name = topic.toUtf8();
     return mosquitto_publish(m_session->mosq, nullptr, name.constData(), int(payload.size()),
-                             payload.constData(), ValueQos, true) == MOSQ_ERR_SUCCESS;
+                             payload.constData(), ValueQos, retain) == MOSQ_ERR_SUCCESS;
 }
 
 void MqttConnection::take(int generation, const MqttStatus &status)

@@ -34,8 +34,8 @@ public:
     void close();
 
     bool isConnected() const;
-    /// Sends one message when connected (retained, at most once); false otherwise.
-    bool publish(const QString &topic, const QByteArray &payload);
+    /// Sends one message when connected (at most once); false otherwise.
+    bool publish(const QString &topic, const QByteArray &payload, bool retain = true);
 
     MqttStatus status() const { return m_status; }
 

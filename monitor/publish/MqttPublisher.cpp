@@ -1,5 +1,6 @@
 #include "MqttPublisher.h"
 
+#include "AlarmEngine.h"
 #include "PollingEngine.h"
 
 #include <QDir>
@@ -32,6 +33,12 @@ bool MqttPublisher::apply(const MqttSettings &settings)
     const bool saved = m_engine.settingsFiles().SaveMqttSettings(settings);
     use(settings, settings.problem());
     return saved;
+}
+
+void MqttPublisher::watchAlarms(const AlarmEngine &alarms)
+{
+    m_alarms = &alarms;
+    connect(&alarms, &AlarmEngine::transitioned, this, &MqttPublisher::onAlarm);
 }
 
 QString MqttPublisher::settingsPath() const
@@ -91,6 +98,13 @@ void MqttPublisher::onLinkCheck()
 void MqttPublisher::onConnected()
 {
     m_announced.clear();
+    if (m_alarms) {
+        QSet<int> devices = m_alarmDevices;
+        for (const Alarm &alarm : m_alarms->alarms())
+            devices.insert(alarm.deviceNo);
+        for (const int deviceNo : devices)
+            publishAlarmList(deviceNo);
+    }
     const DeviceTable &table = m_engine.table();
     QSet<int> published;
     for (int row = 0; row < table.rowCount(); ++row) {
@@ -111,6 +125,28 @@ void MqttPublisher::onConnected()
         if (!state.isEmpty())
             send(deviceNo, QStringLiteral("state"), state, true);
     }
+}
+
+void MqttPublisher::onAlarm(const AlarmTransition &transition)
+{
+    if (!m_connection.isConnected())
+        return;
+    m_connection.publish(m_topics.alarms(),
+                         ControllerTopics::alarmEvent(transition, nameOf(transition.deviceNo)),
+                         false);
+    publishAlarmList(transition.deviceNo);
+}
+
+void MqttPublisher::publishAlarmList(int deviceNo)
+{
+    QList<Alarm> list;
+    for (const Alarm &alarm : m_alarms->alarms()) {
+        if (alarm.deviceNo == deviceNo)
+            list.append(alarm);
+    }
+    if (m_connection.publish(m_topics.of(deviceNo, QStringLiteral("alarm")),
+                             ControllerTopics::alarmList(list)))
+        m_alarmDevices.insert(deviceNo);
 }
 
 /// The device list changed: names are read again; a controller no longer in it is unknown.

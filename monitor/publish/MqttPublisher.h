@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class AlarmEngine;
 class PollingEngine;
 
 /// Publishes the line to an MQTT broker: it listens to the engine and reads the device table,
@@ -33,6 +34,9 @@ public:
 
     /// Reads CFG/Mqtt.INI and connects when it switches publishing on.
     void start();
+    /// Publishes the alarms too: P/NN/alarm (retained, the controller's alarms that are not
+    /// normal) on every change and connection, P/alarms (one event per transition).
+    void watchAlarms(const AlarmEngine &alarms);
     /// Stores the settings in Mqtt.INI and connects anew with them (or stops publishing).
     /// Returns false when the file could not be written; the settings apply to this run.
     bool apply(const MqttSettings &settings);
@@ -57,6 +61,8 @@ private:
     void onLinkCheck();
     void onConnected();
     void onDeviceListReset();
+    void onAlarm(const AlarmTransition &transition);
+    void publishAlarmList(int deviceNo);
 
     void publishRow(int row, bool force);
     void announce(int row);
@@ -76,4 +82,7 @@ private:
     QSet<int> m_announced;
     QHash<int, QString> m_names;
     std::unique_ptr<Timer> m_linkTimer;
+    const AlarmEngine *m_alarms = nullptr;
+    /// Controllers whose alarm list went out in this run (so an empty one follows when cleared).
+    QSet<int> m_alarmDevices;
 };

@@ -1,0 +1,252 @@
+#include "AlarmEngine.h"
+
+#include "AlarmJournal.h"
+#include "PollingEngine.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using F = DeviceTable::Field;
+
+/// The alarm after a transition: its state and the times and values that go with it.
+Alarm advanced(Alarm alarm, const AlarmTransition &transition)
+{
+    switch (transition.step) {
+    case AlarmStep::Raised:
+        alarm.raised = transition.time;
+        alarm.acknowledged = {};
+        alarm.cleared = {};
+        alarm.value = transition.value;
+        alarm.limit = transition.limit;
+        break;
+    case AlarmStep::Acknowledged:
+        alarm.acknowledged = transition.time;
+        break;
+    case AlarmStep::Cleared:
+        alarm.cleared = transition.time;
+        break;
+    }
+    alarm.state = Alarms::after(alarm.state, transition.step);
+    return alarm;
+}
+
+} // namespace
+
+AlarmEngine::AlarmEngine(PollingEngine &engine, QObject *parent) : QObject(parent), m_engine(engine)
+{
+    connect(&m_engine, &PollingEngine::statusBlockDecoded, this, &AlarmEngine::onStatusBlock);
+    connect(&m_engine, &PollingEngine::portLost, this, &AlarmEngine::onPortLost);
+    connect(&m_engine.table(), &QAbstractItemModel::modelReset, this, &AlarmEngine::reloadNames);
+    m_linkTimer = m_engine.clock().createTimer([this] {
+        onLinkCheck();
+        m_linkTimer->start(LinkCheckMs);
+    });
+}
+
+AlarmEngine::~AlarmEngine() = default;
+
+void AlarmEngine::start()
+{
+    const AlarmSettings::Read read = m_engine.settingsFiles().LoadAlarmSettings();
+    m_settings = read.settings;
+    m_settingsError = read.error;
+    reloadNames();
+    restore();
+    m_linkTimer->start(LinkCheckMs);
+}
+
+bool AlarmEngine::apply(const AlarmSettings &settings)
+{
+    m_settings = settings;
+    m_settingsError.clear();
+    return m_engine.settingsFiles().SaveAlarmSettings(settings);
+}
+
+QString AlarmEngine::settingsPath() const
+{
+    return m_engine.settingsFiles().alarmPath();
+}
+
+QList<Alarm> AlarmEngine::alarms() const
+{
+    QList<Alarm> alarms = m_alarms.values();
+    std::stable_sort(alarms.begin(), alarms.end(),
+                     [](const Alarm &a, const Alarm &b) { return a.raised > b.raised; });
+    return alarms;
+}
+
+int AlarmEngine::unacknowledgedCount() const
+{
+    return int(std::count_if(m_alarms.cbegin(), m_alarms.cend(),
+                             [](const Alarm &alarm) { return alarm.isUnacknowledged(); }));
+}
+
+bool AlarmEngine::hasAlarm(int deviceNo) const
+{
+    return std::any_of(m_alarms.cbegin(), m_alarms.cend(),
+                       [deviceNo](const Alarm &alarm) { return alarm.deviceNo == deviceNo; });
+}
+
+QString AlarmEngine::journalFolder() const
+{
+    return m_engine.state().recording.DataFolder;
+}
+
+void AlarmEngine::acknowledge(int deviceNo, AlarmKind kind)
+{
+    const auto alarm = m_alarms.constFind(keyOf(deviceNo, kind));
+    if (alarm != m_alarms.cend() && alarm->isUnacknowledged())
+        step(deviceNo, kind, AlarmStep::Acknowledged, alarm->value, alarm->limit);
+}
+
+void AlarmEngine::acknowledgeAll()
+{
+    const QList<Alarm> all = m_alarms.values();
+    for (const Alarm &alarm : all)
+        acknowledge(alarm.deviceNo, alarm.kind);
+}
+
+/// A fresh status block: the limits and the controller's own alarm of its controller.
+void AlarmEngine::onStatusBlock(int row)
+{
+    const DeviceTable &table = m_engine.table();
+    const int deviceNo = table.deviceNo(row);
+    const AlarmLimits limits = m_settings.of(deviceNo);
+    const auto pv = table.number(row, F::Pv);
+    const auto sv = table.number(row, F::Sv);
+    const int decimals = std::clamp(table.value(row, F::DecimalPlaces).value_or(0), 0, 3);
+    auto text = [decimals](double number) {
+        return QString::number(number, 'f', decimals);
+    };
+    const int status = table.value(row, F::Status).value_or(0);
+    const bool buzzer = status & (1 << BuzzerBit);
+    judge(deviceNo, AlarmKind::Device, buzzer, !buzzer, 0, {}, {});
+    if (!pv)
+        return;
+
+    if (limits.High)
+        judge(deviceNo, AlarmKind::High, *pv > *limits.High, *pv < *limits.High - limits.Deadband,
+              limits.OnDelay, text(*pv), text(*limits.High));
+    else
+        judge(deviceNo, AlarmKind::High, false, true, 0, text(*pv), {});
+    if (limits.Low)
+        judge(deviceNo, AlarmKind::Low, *pv<*limits.Low, *pv> * limits.Low + limits.Deadband,
+              limits.OnDelay, text(*pv), text(*limits.Low));
+    else
+        judge(deviceNo, AlarmKind::Low, false, true, 0, text(*pv), {});
+    const bool running = table.running(row);
+    if (limits.Deviation && sv) {
+        const double deviation = std::abs(*pv - *sv);
+        judge(deviceNo, AlarmKind::Deviation, running && deviation > *limits.Deviation,
+              !running || deviation < *limits.Deviation - limits.Deadband, limits.OnDelay,
+              text(deviation), text(*limits.Deviation));
+    } else {
+        judge(deviceNo, AlarmKind::Deviation, false, true, 0, {}, {});
+    }
+}
+
+/// Links: a controller given up raises its alarm, one that answers again clears it. With the
+/// port closed on purpose nothing is judged.
+void AlarmEngine::onLinkCheck()
+{
+    m_current.clear();
+    if (!m_engine.isPortOpen())
+        return;
+    const DeviceTable &table = m_engine.table();
+    for (int row = 0; row < table.rowCount(); ++row) {
+        const bool current = m_engine.isCurrent(row);
+        if (current)
+            m_current.append(table.deviceNo(row));
+        judge(table.deviceNo(row), AlarmKind::LinkLoss, linkLost(row), current, 0, {}, {});
+    }
+}
+
+/// The port went away (an adapter pulled out): every controller that answered is lost.
+void AlarmEngine::onPortLost()
+{
+    const QList<int> lost = std::exchange(m_current, {});
+    for (const int deviceNo : lost)
+        judge(deviceNo, AlarmKind::LinkLoss, true, false, 0, {}, {});
+}
+
+void AlarmEngine::reloadNames()
+{
+    m_names.clear();
+    const QList<DeviceListRow> rows = m_engine.settingsFiles().LoadDeviceListRows();
+    for (int i = 0; i < rows.size(); ++i)
+        m_names.insert(i + 1, rows.at(i).name);
+}
+
+/// The journal of the last days replayed: what was not normal when the monitor stopped is so
+/// again, with its times.
+void AlarmEngine::restore()
+{
+    const QDate today = m_engine.clock().now().date();
+    const QList<AlarmTransition> transitions =
+        AlarmJournal::read(journalFolder(), today.addDays(1 - AlarmJournal::RestoreDays), today);
+    for (const AlarmTransition &transition : transitions) {
+        const int key = keyOf(transition.deviceNo, transition.kind);
+        Alarm alarm = m_alarms.value(key);
+        alarm.deviceNo = transition.deviceNo;
+        alarm.kind = transition.kind;
+        alarm = advanced(alarm, transition);
+        if (alarm.state == AlarmState::Normal)
+            m_alarms.remove(key);
+        else
+            m_alarms.insert(key, alarm);
+    }
+}
+
+void AlarmEngine::judge(int deviceNo, AlarmKind kind, bool beyond, bool within, int onDelaySeconds,
+                        const QString &value, const QString &limit)
+{
+    const int key = keyOf(deviceNo, kind);
+    Watch &watch = m_watches[key];
+    if (m_alarms.value(key).isActive()) {
+        watch.crossedSinceMs.reset();
+        if (within)
+            step(deviceNo, kind, AlarmStep::Cleared, value, limit);
+        return;
+    }
+    if (!beyond) {
+        watch.crossedSinceMs.reset();
+        return;
+    }
+    const qint64 now = m_engine.clock().elapsedMs();
+    if (!watch.crossedSinceMs)
+        watch.crossedSinceMs = now;
+    if (now - *watch.crossedSinceMs < qint64(onDelaySeconds) * 1000)
+        return;
+    watch.crossedSinceMs.reset();
+    step(deviceNo, kind, AlarmStep::Raised, value, limit);
+}
+
+void AlarmEngine::step(int deviceNo, AlarmKind kind, AlarmStep step, const QString &value,
+                       const QString &limit)
+{
+    const int key = keyOf(deviceNo, kind);
+    Alarm alarm = m_alarms.value(key);
+    alarm.deviceNo = deviceNo;
+    alarm.kind = kind;
+    const AlarmTransition transition{m_engine.clock().now(), deviceNo, kind, step, value, limit};
+    alarm = advanced(alarm, transition);
+    if (alarm.state == AlarmState::Normal)
+        m_alarms.remove(key);
+    else
+        m_alarms.insert(key, alarm);
+    if (AlarmJournal::append(journalFolder(), transition, channelName(deviceNo)))
+        m_journalFailures = 0;
+    else
+        ++m_journalFailures;
+    emit transitioned(transition, alarm);
+}
+
+bool AlarmEngine::linkLost(int row) const
+{
+    const DeviceTable &table = m_engine.table();
+    if (table.lastStatusMs(row) >= 0)
+        return !m_engine.isCurrent(row);
+    return table.pickerState(row) == LinkState::Failed;
+}
