@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -91,6 +92,7 @@ private slots:
     void refusedConnectionsGiveAClearStateWhilePollingGoesOn_data();
     void refusedConnectionsGiveAClearStateWhilePollingGoesOn();
     void homeAssistantDiscovery();
+    void alarmsArePublished();
     void killedMonitorTurnsStatusOfflineWithinTheKeepAlive();
     void settingsFile_data();
     void settingsFile();
@@ -139,8 +141,8 @@ void tst_MqttPublisher::valuesArriveUnderTheirTopicsWithTheControllersDecimals()
     for (const char *suffix :
          {"aux", "deviation", "heat_output", "cool_output", "current_r", "current_s"})
         QVERIFY2(!probe.last(topic(1, suffix)).isEmpty(), suffix);
-    QVERIFY2(probe.topics().filter(QStringLiteral("/04/")).isEmpty(),
-             "an absent controller is not published");
+    // An absent controller's values are not published (only its link-loss alarm is).
+    QCOMPARE(probe.topics().filter(QStringLiteral("/04/")), QStringList{topic(4, "alarm")});
 
     const QJsonObject state = QJsonDocument::fromJson(probe.last(topic(3, "state"))).object();
     QCOMPARE(state.value("device").toInt(), 3);
@@ -318,6 +320,50 @@ void tst_MqttPublisher::homeAssistantDiscovery()
     const QRegularExpression second("^homeassistant/sensor/zq410_test/02_");
     QTRY_COMPARE_WITH_TIMEOUT(probe.topics().filter(second).size(), 12, WaitMs);
     QCOMPARE(probe.count(config), 1); // once per connection
+}
+
+/// An alarm: P/NN/alarm holds the controller's alarms (retained), P/alarms gets each step.
+void tst_MqttPublisher::alarmsArePublished()
+{
+    Plant plant;
+    QVERIFY2(plant.broker->start(), qPrintable(plant.broker->error()));
+    plant.folder.write(QStringLiteral("CFG/Alarm.INI"), "[01]\nHigh=20\nOnDelay=0\n");
+    plant.writeMqtt();
+    plant.startCore();
+    MqttProbe probe(plant.broker->port());
+    QTRY_VERIFY_WITH_TIMEOUT(probe.isSubscribed(), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(plant.publisher().status().state, MqttState::Connected, WaitMs);
+    plant.poll(6000);
+    QVERIFY(plant.core->alarms().hasAlarm(1));
+    QTRY_VERIFY_WITH_TIMEOUT(!probe.last(topic(1, "alarm")).isEmpty(), WaitMs);
+    QJsonArray list = QJsonDocument::fromJson(probe.last(topic(1, "alarm"))).array();
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(list.at(0).toObject().value("kind").toString(), QStringLiteral("high"));
+    QCOMPARE(list.at(0).toObject().value("text").toString(), QStringLiteral("상한 경보"));
+    QCOMPARE(list.at(0).toObject().value("state").toString(),
+             QStringLiteral("active_unacknowledged"));
+    QCOMPARE(list.at(0).toObject().value("limit").toString(), QStringLiteral("20.0"));
+    QTRY_VERIFY_WITH_TIMEOUT(!probe.last(Prefix + "/alarms").isEmpty(), WaitMs);
+    const QJsonObject raised = QJsonDocument::fromJson(probe.last(Prefix + "/alarms")).object();
+    QCOMPARE(raised.value("step").toString(), QStringLiteral("raised"));
+    QCOMPARE(raised.value("device").toInt(), 1);
+    QCOMPARE(raised.value("name").toString(), QStringLiteral("Oven A"));
+
+    plant.core->alarms().acknowledge(1, AlarmKind::High);
+    QTRY_COMPARE_WITH_TIMEOUT(QJsonDocument::fromJson(probe.last(topic(1, "alarm")))
+                                  .array()
+                                  .at(0)
+                                  .toObject()
+                                  .value("state")
+                                  .toString(),
+                              QStringLiteral("active_acknowledged"), WaitMs);
+    QCOMPARE(QJsonDocument::fromJson(probe.last(Prefix + "/alarms")).object().value("step"),
+             QJsonValue("acknowledged"));
+    QVERIFY(probe.last(topic(2, "alarm")).isNull()); // no alarm, nothing published
+
+    MqttProbe late(plant.broker->port()); // the event is not retained, the list is
+    QTRY_VERIFY_WITH_TIMEOUT(!late.last(topic(1, "alarm")).isEmpty(), WaitMs);
+    QVERIFY(late.last(Prefix + "/alarms").isNull());
 }
 
 /// The monitor program killed: the broker publishes its Last Will "offline" well within one
