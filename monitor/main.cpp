@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     // The core runs first: recording does not wait for a window.
     MonitorCore core(programFolder, dataFolder);
     core.start();
-    frmZQ410_Main window(core.engine(), core.ticker(), core.publisher());
+    frmZQ410_Main window(core.engine(), core.ticker(), core.alarms(), core.publisher());
     window.show();
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.center() - window.rect().center());

@@ -94,6 +94,11 @@ QString AlarmEngine::journalFolder() const
     return m_engine.state().recording.DataFolder;
 }
 
+QDate AlarmEngine::today() const
+{
+    return m_engine.clock().now().date();
+}
+
 void AlarmEngine::acknowledge(int deviceNo, AlarmKind kind)
 {
     const auto alarm = m_alarms.constFind(keyOf(deviceNo, kind));

@@ -49,6 +49,8 @@ public:
     QString channelName(int deviceNo) const { return m_names.value(deviceNo); }
     /// The journal's folder: the data folder of the recording settings.
     QString journalFolder() const;
+    /// Today on the engine's clock (whose journal file is being written).
+    QDate today() const;
 
     void acknowledge(int deviceNo, AlarmKind kind);
     void acknowledgeAll();

@@ -1,5 +1,7 @@
 #include "OverviewModel.h"
 
+#include "AlarmEngine.h"
+#include "AlarmMarks.h"
 #include "LinkColours.h"
 #include "RegisterMap.h"
 
@@ -69,6 +71,15 @@ OverviewModel::OverviewModel(const DeviceTable &table, QObject *parent)
     connect(&table, &QAbstractItemModel::dataChanged, this, &OverviewModel::onTableChanged);
 }
 
+void OverviewModel::showAlarms(const AlarmEngine &alarms)
+{
+    m_alarms = &alarms;
+    connect(&alarms, &AlarmEngine::transitioned, this, [this] {
+        if (rowCount() > 0)
+            emit dataChanged(index(0, PvColumn), index(rowCount() - 1, PvColumn));
+    });
+}
+
 /// A change anywhere in a controller's row may change any of its overview cells.
 void OverviewModel::onTableChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
 {
@@ -100,6 +111,14 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const
         return linkData(row, role);
     if (isButton(column))
         return buttonData(row, column - FirstButtonColumn, role);
+    if (column == PvColumn && m_alarms && m_alarms->hasAlarm(m_table.deviceNo(row))) {
+        if (role == Qt::BackgroundRole)
+            return AlarmMarks::background(m_alarms, m_table.deviceNo(row));
+        if (role == Qt::ForegroundRole)
+            return AlarmMarks::foreground(m_alarms, m_table.deviceNo(row));
+        if (role == Qt::ToolTipRole)
+            return AlarmMarks::toolTip(m_alarms, m_table.deviceNo(row));
+    }
     switch (role) {
     case Qt::DisplayRole:
         return m_table.field(row, *fieldOf(column));

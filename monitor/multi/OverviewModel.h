@@ -3,6 +3,8 @@
 #include "DeviceTable.h"
 
 #include <QAbstractTableModel>
+
+class AlarmEngine;
 #include <optional>
 
 /// The overview's view of the device table: per controller its link state, its temperatures,
@@ -43,6 +45,8 @@ public:
     static std::optional<DeviceTable::Field> fieldOf(int column);
 
     explicit OverviewModel(const DeviceTable &table, QObject *parent = nullptr);
+    /// Marks the control temperature of controllers with alarms, following the alarm engine.
+    void showAlarms(const AlarmEngine &alarms);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -57,4 +61,5 @@ private:
     void onTableChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight);
 
     const DeviceTable &m_table;
+    const AlarmEngine *m_alarms = nullptr;
 };

@@ -49,6 +49,11 @@ frmZQ410_RunMulti::frmZQ410_RunMulti(PollingEngine &engine, QWidget *parent)
 }
 
 /// One row per controller, empty until its first status block.
+void frmZQ410_RunMulti::showAlarms(const AlarmEngine &alarms)
+{
+    m_model->showAlarms(alarms);
+}
+
 void frmZQ410_RunMulti::buildGrid()
 {
     m_model = new OverviewModel(m_engine.table(), this);

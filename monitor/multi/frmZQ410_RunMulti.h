@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class AlarmEngine;
 class OverviewModel;
 class PollingEngine;
 class QModelIndex;
@@ -16,6 +17,8 @@ class frmZQ410_RunMulti : public QDialog
 
 public:
     explicit frmZQ410_RunMulti(PollingEngine &engine, QWidget *parent = nullptr);
+    /// Marks the controllers with alarms (their control temperature in red).
+    void showAlarms(const AlarmEngine &alarms);
 
 private:
     void buildGrid();

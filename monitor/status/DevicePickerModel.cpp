@@ -1,5 +1,7 @@
 #include "DevicePickerModel.h"
 
+#include "AlarmEngine.h"
+#include "AlarmMarks.h"
 #include "DeviceTable.h"
 #include "LinkColours.h"
 
@@ -10,6 +12,15 @@ DevicePickerModel::DevicePickerModel(const DeviceTable &table, QObject *parent)
             &DevicePickerModel::beginResetModel);
     connect(&table, &QAbstractItemModel::modelReset, this, &DevicePickerModel::endResetModel);
     connect(&table, &QAbstractItemModel::dataChanged, this, &DevicePickerModel::onTableChanged);
+}
+
+void DevicePickerModel::showAlarms(const AlarmEngine &alarms)
+{
+    m_alarms = &alarms;
+    connect(&alarms, &AlarmEngine::transitioned, this, [this] {
+        if (rowCount() > 0)
+            emit dataChanged(index(0, DeviceNoColumn), index(rowCount() - 1, DeviceNoColumn));
+    });
 }
 
 void DevicePickerModel::onTableChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
@@ -34,8 +45,21 @@ QVariant DevicePickerModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    if (index.column() == DeviceNoColumn)
-        return role == Qt::DisplayRole ? QVariant(m_table.deviceNo(index.row())) : QVariant();
+    if (index.column() == DeviceNoColumn) {
+        const int deviceNo = m_table.deviceNo(index.row());
+        switch (role) {
+        case Qt::DisplayRole:
+            return deviceNo;
+        case Qt::BackgroundRole:
+            return AlarmMarks::background(m_alarms, deviceNo);
+        case Qt::ForegroundRole:
+            return AlarmMarks::foreground(m_alarms, deviceNo);
+        case Qt::ToolTipRole:
+            return AlarmMarks::toolTip(m_alarms, deviceNo);
+        default:
+            return {};
+        }
+    }
     const LinkState state = m_table.pickerState(index.row());
     switch (role) {
     case Qt::DisplayRole:

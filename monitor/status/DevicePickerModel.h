@@ -2,10 +2,12 @@
 
 #include <QAbstractTableModel>
 
+class AlarmEngine;
 class DeviceTable;
 
-/// The device picker's view of the device table: per controller its number and its picker link
-/// cell ("양호" on green, "불량" on black, empty while unknown).
+/// The device picker's view of the device table: per controller its number (red while it has an
+/// alarm that is not normal) and its picker link cell ("양호" on green, "불량" on black, empty
+/// while unknown).
 class DevicePickerModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -14,6 +16,8 @@ public:
     enum Column { DeviceNoColumn, LinkColumn, ColumnCount };
 
     explicit DevicePickerModel(const DeviceTable &table, QObject *parent = nullptr);
+    /// Marks the controllers with alarms, following the alarm engine.
+    void showAlarms(const AlarmEngine &alarms);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -25,4 +29,5 @@ private:
     void onTableChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight);
 
     const DeviceTable &m_table;
+    const AlarmEngine *m_alarms = nullptr;
 };

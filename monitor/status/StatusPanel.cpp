@@ -307,7 +307,10 @@ void StatusPanel::setButtonLit(int index, bool lit)
         QStringLiteral("QPushButton { background-color: %1; border: 1px solid gray; }"
                        "QPushButton:pressed { border: 2px inset gray; }"
                        "QPushButton:disabled { color: gray; }")
-            .arg((!lit ? LightGrey : m_stale ? StaleGrey : Red).name()));
+            .arg((!lit      ? LightGrey
+                  : m_stale ? StaleGrey
+                            : Red)
+                     .name()));
     btnCMD[index]->setProperty("lit", lit);
 }
 

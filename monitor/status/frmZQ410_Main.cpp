@@ -1,5 +1,8 @@
 #include "frmZQ410_Main.h"
 
+#include "AlarmAnnouncer.h"
+#include "AlarmBanner.h"
+#include "AlarmEngine.h"
 #include "CommIndicator.h"
 #include "DevicePickerModel.h"
 #include "DisplayTicker.h"
@@ -13,6 +16,8 @@
 #include "RegisterMap.h"
 #include "StatusPanel.h"
 #include "frmAbout.h"
+#include "frmZQ410_AlarmList.h"
+#include "frmZQ410_AlarmSettings.h"
 #include "frmZQ410_ErrList.h"
 #include "frmZQ410_Memory.h"
 #include "frmZQ410_Mqtt.h"
@@ -37,6 +42,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
 
 namespace {
 
@@ -48,10 +54,10 @@ const QColor ButtonBlue(192, 192, 255);
 
 } // namespace
 
-frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, MqttPublisher &publisher,
-                             QWidget *parent)
-    : QMainWindow(parent), m_engine(engine), m_ticker(ticker), m_publisher(publisher),
-      m_documentFolder(QCoreApplication::applicationDirPath()),
+frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, AlarmEngine &alarms,
+                             MqttPublisher &publisher, QWidget *parent)
+    : QMainWindow(parent), m_engine(engine), m_ticker(ticker), m_alarms(alarms),
+      m_publisher(publisher), m_documentFolder(QCoreApplication::applicationDirPath()),
       m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setWindowTitle(QStringLiteral("ZQ410 %1").arg(QLatin1String(Version::Caption)));
@@ -83,6 +89,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, MqttP
     buildCommandColumn();
     buildRightColumn();
     buildStatusBar();
+    buildAlarmBanner();
     nameControls();
     connectEngine();
 
@@ -109,6 +116,11 @@ void frmZQ410_Main::buildMenus()
     mSetDSave =
         mSet->addAction(QStringLiteral("데이터저장 설정[&D]"), this, &frmZQ410_Main::openSetDSave);
     mSetMqtt = mSet->addAction(QStringLiteral("MQTT 설정[&Q]"), this, &frmZQ410_Main::openMqtt);
+    mSetAlarm =
+        mSet->addAction(QStringLiteral("경보 설정[&A]"), this, &frmZQ410_Main::openAlarmSettings);
+    // In this menu, not 온라인: the alarms of a line that went away must stay reachable.
+    mSetAlarmList =
+        mSet->addAction(QStringLiteral("경보 목록[&L]"), this, &frmZQ410_Main::openAlarmList);
     mSet->addSeparator();
     mSetPort =
         mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this, &frmZQ410_Main::openSetPort);
@@ -208,7 +220,9 @@ void frmZQ410_Main::buildRightColumn()
     numberPalette.setColor(QPalette::WindowText, Qt::red);
     lblMC_No->setPalette(numberPalette);
     sprdStatus = new QTableView(picker);
-    sprdStatus->setModel(new DevicePickerModel(m_engine.table(), sprdStatus));
+    auto *pickerModel = new DevicePickerModel(m_engine.table(), sprdStatus);
+    pickerModel->showAlarms(m_alarms);
+    sprdStatus->setModel(pickerModel);
     sprdStatus->setGeometry(4, 58, 121, 313);
     sprdStatus->verticalHeader()->hide();
     sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -289,6 +303,8 @@ void frmZQ410_Main::nameControls()
         {mSetMulti, "mSetMulti"},
         {mSetDSave, "mSetDSave"},
         {mSetMqtt, "mSetMqtt"},
+        {mSetAlarm, "mSetAlarm"},
+        {mSetAlarmList, "mSetAlarmList"},
         {mSetPort, "mSetPort"},
         {mSetPortOpen, "mSetPortOpen"},
         {mSetExit, "mSetExit"},
@@ -311,6 +327,7 @@ void frmZQ410_Main::nameControls()
         {lblDSave_Unit, "lblDSave_Unit"},
         {lblDSave_Fault, "lblDSave_Fault"},
         {lblMqtt, "lblMqtt"},
+        {lblAlarm, "lblAlarm"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));
@@ -388,6 +405,40 @@ void frmZQ410_Main::openSetDSave()
                                                    m_engine.settingsFiles().saveDataPath()));
 }
 
+/// The alarm banner across the top of the window, shown while an alarm is not normal; the
+/// announcer sounds and notifies from here, as this is the session's window.
+void frmZQ410_Main::buildAlarmBanner()
+{
+    auto *bar = new QToolBar(QStringLiteral("경보"), this);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->toggleViewAction()->setVisible(false);
+    lblAlarm = new AlarmBanner(m_alarms, bar);
+    lblAlarm->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(lblAlarm);
+    addToolBar(Qt::TopToolBarArea, bar);
+    m_alarmBar = bar;
+    auto showBar = [this] {
+        m_alarmBar->setVisible(!m_alarms.alarms().isEmpty());
+    };
+    connect(&m_alarms, &AlarmEngine::transitioned, this, showBar);
+    showBar();
+    connect(lblAlarm, &AlarmBanner::clicked, this, &frmZQ410_Main::openAlarmList);
+    m_announcer = new AlarmAnnouncer(m_alarms, this);
+}
+
+void frmZQ410_Main::openAlarmList()
+{
+    frmZQ410_AlarmList window(m_alarms, this);
+    window.exec();
+}
+
+void frmZQ410_Main::openAlarmSettings()
+{
+    frmZQ410_AlarmSettings window(m_alarms, m_engine, this);
+    window.exec();
+}
+
 void frmZQ410_Main::openMqtt()
 {
     frmZQ410_Mqtt dialog(m_publisher, this);
@@ -429,6 +480,7 @@ void frmZQ410_Main::openDeviceList()
 void frmZQ410_Main::openOverview()
 {
     frmZQ410_RunMulti window(m_engine, this);
+    window.showAlarms(m_alarms);
     window.exec();
 }
 

@@ -5,6 +5,9 @@
 #include <QMainWindow>
 #include <array>
 
+class AlarmAnnouncer;
+class AlarmBanner;
+class AlarmEngine;
 class CommIndicator;
 class DisplayTicker;
 class LiveTrend;
@@ -31,10 +34,11 @@ public:
     static inline const QString PortOpenCaption = QStringLiteral("통신포트 열기[&O]");
     static inline const QString PortCloseCaption = QStringLiteral("통신포트 닫기[&C]");
 
-    /// Shows the engine, ticker and publisher of a core that has started (MonitorCore::start:
-    /// settings read, display tick running). The port stays closed until the operator opens it.
-    frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, MqttPublisher &publisher,
-                  QWidget *parent = nullptr);
+    /// Shows the engine, ticker, alarms and publisher of a core that has started
+    /// (MonitorCore::start: settings read, display tick running). The port stays closed until
+    /// the operator opens it.
+    frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, AlarmEngine &alarms,
+                  MqttPublisher &publisher, QWidget *parent = nullptr);
 
     /// Where the help and the manual are looked for (beside the executable) and how they are
     /// opened (the platform's default program); tests replace both.
@@ -49,6 +53,7 @@ private:
     void buildCommandColumn();
     void buildRightColumn();
     void buildStatusBar();
+    void buildAlarmBanner();
     void nameControls();
     void connectEngine();
 
@@ -59,6 +64,8 @@ private:
     void openSetPort();
     void openSetDSave();
     void openMqtt();
+    void openAlarmList();
+    void openAlarmSettings();
     void openAbout();
     void openParameters();
     void openDeviceList();
@@ -86,6 +93,8 @@ private:
     QAction *mSetMulti = nullptr;
     QAction *mSetDSave = nullptr;
     QAction *mSetMqtt = nullptr;
+    QAction *mSetAlarm = nullptr;
+    QAction *mSetAlarmList = nullptr;
     QAction *mSetPort = nullptr;
     QAction *mSetPortOpen = nullptr;
     QAction *mSetExit = nullptr;
@@ -116,7 +125,12 @@ private:
 
     PollingEngine &m_engine;
     DisplayTicker &m_ticker;
+    AlarmEngine &m_alarms;
     MqttPublisher &m_publisher;
+    /// Unacknowledged alarms at a glance, above the panels (hidden while all are normal).
+    AlarmBanner *lblAlarm = nullptr;
+    QWidget *m_alarmBar = nullptr;
+    AlarmAnnouncer *m_announcer = nullptr;
     /// The broker connection at a glance, in the status bar (hidden while publishing is off).
     MqttStatusLabel *lblMqtt = nullptr;
     LiveTrend *m_liveTrend = nullptr;

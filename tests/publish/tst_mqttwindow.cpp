@@ -1,3 +1,4 @@
+#include "AlarmEngine.h"
 #include "DisplayTicker.h"
 #include "EngineHarness.h"
 #include "FindControl.h"
@@ -37,6 +38,7 @@ void retype(QLineEdit *edit, const QString &text)
 struct Monitor : EngineHarness
 {
     std::unique_ptr<DisplayTicker> ticker;
+    std::unique_ptr<AlarmEngine> alarms;
     std::unique_ptr<MqttPublisher> publisher;
     std::unique_ptr<frmZQ410_Main> window;
     MqttBroker broker{dir.path()};
@@ -51,17 +53,20 @@ struct Monitor : EngineHarness
             file.write(mqttIni);
         }
         ticker = std::make_unique<DisplayTicker>(*engine);
+        alarms = std::make_unique<AlarmEngine>(*engine);
         publisher = std::make_unique<MqttPublisher>(*engine);
         engine->startUp();
         ticker->start();
+        alarms->start();
         publisher->start();
-        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *publisher);
+        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
         window->show();
     }
     ~Monitor()
     {
         window.reset();
         publisher.reset();
+        alarms.reset();
         ticker.reset();
     }
 

@@ -1,3 +1,4 @@
+#include "AlarmEngine.h"
 #include "CommIndicator.h"
 #include "DisplayTicker.h"
 #include "EngineHarness.h"
@@ -37,6 +38,7 @@
 struct Fixture : EngineHarness
 {
     std::unique_ptr<DisplayTicker> ticker;
+    std::unique_ptr<AlarmEngine> alarms;
     std::unique_ptr<MqttPublisher> publisher;
     std::unique_ptr<frmZQ410_Main> window;
 
@@ -44,12 +46,14 @@ struct Fixture : EngineHarness
         : EngineHarness({listed, {}, false}, present)
     {
         ticker = std::make_unique<DisplayTicker>(*engine);
+        alarms = std::make_unique<AlarmEngine>(*engine);
         publisher = std::make_unique<MqttPublisher>(*engine);
         // Start-up as the program's core runs it, before the window.
         engine->startUp();
         ticker->start();
+        alarms->start();
         publisher->start();
-        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *publisher);
+        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -58,6 +62,7 @@ struct Fixture : EngineHarness
     {
         window.reset(); // before the engine it shows
         publisher.reset();
+        alarms.reset();
         ticker.reset();
     }
 
