@@ -21,6 +21,8 @@ public:
 
     explicit AlarmAnnouncer(const AlarmEngine &alarms, QObject *parent = nullptr);
 
+    /// How often the sound repeats (tests shorten it).
+    void setRepeatInterval(int ms) { m_repeat.setInterval(ms); }
     /// What plays the sound and what shows a notification (tests hear and see them).
     void setSound(std::function<void()> sound) { m_sound = std::move(sound); }
     void setNotifier(std::function<void(const QString &title, const QString &body)> notifier)

@@ -37,7 +37,7 @@ frmZQ410_AlarmSettings::frmZQ410_AlarmSettings(AlarmEngine &alarms, PollingEngin
 {
     setWindowTitle(QStringLiteral("경보 설정"));
     build();
-    show(m_alarms.settings());
+    showSettings(m_alarms.settings());
     connect(btnFromController, &QPushButton::clicked, this,
             &frmZQ410_AlarmSettings::readFromController);
     connect(&m_engine, &PollingEngine::parameterBlockDecoded, this,
@@ -94,7 +94,7 @@ void frmZQ410_AlarmSettings::build()
     resize(720, 480);
 }
 
-void frmZQ410_AlarmSettings::show(const AlarmSettings &settings)
+void frmZQ410_AlarmSettings::showSettings(const AlarmSettings &settings)
 {
     chkSound->setChecked(settings.Sound);
     const QList<int> devices = m_engine.state().DeviceList;

@@ -39,7 +39,7 @@ private:
     };
 
     void build();
-    void show(const AlarmSettings &settings);
+    void showSettings(const AlarmSettings &settings);
     void readFromController();
     void fillFromController(int row);
     void confirm();

@@ -42,7 +42,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
-#include <QToolBar>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -405,24 +405,20 @@ void frmZQ410_Main::openSetDSave()
                                                    m_engine.settingsFiles().saveDataPath()));
 }
 
-/// The alarm banner across the top of the window, shown while an alarm is not normal; the
-/// announcer sounds and notifies from here, as this is the session's window.
+/// The alarm banner across the top of the window, above the panels, shown while an alarm is not
+/// normal; the announcer sounds and notifies from here, as this is the session's window.
 void frmZQ410_Main::buildAlarmBanner()
 {
-    auto *bar = new QToolBar(QStringLiteral("경보"), this);
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->toggleViewAction()->setVisible(false);
-    lblAlarm = new AlarmBanner(m_alarms, bar);
-    lblAlarm->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    bar->addWidget(lblAlarm);
-    addToolBar(Qt::TopToolBarArea, bar);
-    m_alarmBar = bar;
-    auto showBar = [this] {
-        m_alarmBar->setVisible(!m_alarms.alarms().isEmpty());
-    };
-    connect(&m_alarms, &AlarmEngine::transitioned, this, showBar);
-    showBar();
+    QWidget *panels = takeCentralWidget();
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    lblAlarm = new AlarmBanner(m_alarms, central);
+    layout->addWidget(lblAlarm);
+    layout->addWidget(panels);
+    setCentralWidget(central);
     connect(lblAlarm, &AlarmBanner::clicked, this, &frmZQ410_Main::openAlarmList);
     m_announcer = new AlarmAnnouncer(m_alarms, this);
 }

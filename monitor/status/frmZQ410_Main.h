@@ -44,6 +44,8 @@ public:
     /// opened (the platform's default program); tests replace both.
     void setDocumentFolder(const QString &folder) { m_documentFolder = folder; }
     void setDocumentOpener(ShippedDocument::Opener opener) { m_openDocument = std::move(opener); }
+    /// What sounds and announces the alarms (tests replace its sound and notifier).
+    AlarmAnnouncer &alarmAnnouncer() { return *m_announcer; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -129,7 +131,6 @@ private:
     MqttPublisher &m_publisher;
     /// Unacknowledged alarms at a glance, above the panels (hidden while all are normal).
     AlarmBanner *lblAlarm = nullptr;
-    QWidget *m_alarmBar = nullptr;
     AlarmAnnouncer *m_announcer = nullptr;
     /// The broker connection at a glance, in the status bar (hidden while publishing is off).
     MqttStatusLabel *lblMqtt = nullptr;

@@ -1,0 +1,207 @@
+#include "AlarmAnnouncer.h"
+#include "AlarmBanner.h"
+#include "AlarmEngine.h"
+#include "DisplayTicker.h"
+#include "EngineHarness.h"
+#include "FindControl.h"
+#include "ModalAnswer.h"
+#include "MqttPublisher.h"
+#include "frmZQ410_AlarmList.h"
+#include "frmZQ410_AlarmSettings.h"
+#include "frmZQ410_Main.h"
+#include "frmZQ410_RunMulti.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+constexpr int WaitMs = 5000;
+
+/// The main window on controllers 1 and 2 (both present), with an Alarm.INI of the test's.
+struct Monitor : EngineHarness
+{
+    std::unique_ptr<DisplayTicker> ticker;
+    std::unique_ptr<AlarmEngine> alarms;
+    std::unique_ptr<MqttPublisher> publisher;
+    std::unique_ptr<frmZQ410_Main> window;
+    int sounds = 0;
+    QStringList notices;
+
+    explicit Monitor(const QByteArray &alarmIni) : EngineHarness({{1, 2}, {}, false}, {1, 2})
+    {
+        QDir().mkpath(dir.filePath("CFG"));
+        QFile ini(dir.filePath("CFG/Alarm.INI"));
+        if (!alarmIni.isEmpty() && ini.open(QIODevice::WriteOnly))
+            ini.write(alarmIni);
+        ini.close();
+        ticker = std::make_unique<DisplayTicker>(*engine);
+        alarms = std::make_unique<AlarmEngine>(*engine);
+        publisher = std::make_unique<MqttPublisher>(*engine);
+        engine->startUp();
+        ticker->start();
+        alarms->start();
+        publisher->start();
+        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
+        window->alarmAnnouncer().setSound([this] { ++sounds; });
+        window->alarmAnnouncer().setNotifier(
+            [this](const QString &title, const QString &) { notices.append(title); });
+        window->alarmAnnouncer().setRepeatInterval(100);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+    ~Monitor()
+    {
+        window.reset();
+        publisher.reset();
+        alarms.reset();
+        ticker.reset();
+    }
+
+    AlarmBanner *banner() const { return control<AlarmBanner>(*window, "lblAlarm"); }
+};
+
+QTableWidget *table(const QWidget &window, const char *name)
+{
+    return control<QTableWidget>(window, QLatin1String(name));
+}
+
+} // namespace
+
+class tst_AlarmWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bannerListAndMarksFollowTheAlarms();
+    void soundRepeatsUntilAcknowledged();
+    void settingsWindowTakesLimitsAndRefusesBadCells();
+};
+
+/// An alarm raised: the banner shows it on red, the picker and the overview mark the
+/// controller; a click on the banner opens the list, where one alarm and then all are
+/// acknowledged; the banner turns amber, and goes when the alarm clears.
+void tst_AlarmWindows::bannerListAndMarksFollowTheAlarms()
+{
+    Monitor monitor("[01]\nHigh=20\nOnDelay=0\n[02]\nLow=30\nOnDelay=0\n");
+    QVERIFY(monitor.banner()->isHidden());
+    monitor.line.controller(1)->pinTemperature(25);
+    monitor.line.controller(2)->pinTemperature(25);
+    QTest::keyClick(monitor.window.get(), Qt::Key_F5);
+    QVERIFY(monitor.runUntil([&] { return monitor.alarms->alarms().size() == 2; }, 10000));
+    QVERIFY(monitor.banner()->isVisibleTo(monitor.window.get()));
+    QVERIFY2(monitor.banner()->text().startsWith(QStringLiteral("경보 2건 미확인")),
+             qPrintable(monitor.banner()->text()));
+    QVERIFY(monitor.banner()->styleSheet().contains("#d00000"));
+    QCOMPARE(monitor.notices.size(), 2);
+
+    auto *picker = control<QTableView>(*monitor.window, "sprdStatus");
+    QVERIFY(picker->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
+    QVERIFY(picker->model()->index(0, 0).data(Qt::ToolTipRole).toString().contains("상한 경보"));
+    frmZQ410_RunMulti overview(*monitor.engine);
+    overview.showAlarms(*monitor.alarms);
+    auto *grid = control<QTableView>(overview, "sprdMulti");
+    QVERIFY(grid->model()->index(1, 1).data(Qt::ToolTipRole).toString().contains("하한 경보"));
+
+    whenModal([&](QWidget *modal) {
+        auto *list = qobject_cast<frmZQ410_AlarmList *>(modal);
+        QVERIFY2(list, "the banner opens the alarm list");
+        QTableWidget *active = table(*list, "tblActive");
+        QCOMPARE(active->rowCount(), 2);
+        QCOMPARE(table(*list, "tblJournal")->rowCount(), 2);
+        const int row = active->item(0, 3)->text() == QStringLiteral("상한 경보") ? 0 : 1;
+        QTest::mouseClick(active->viewport(), Qt::LeftButton, {},
+                          active->visualItemRect(active->item(row, 0)).center());
+        QTest::mouseClick(control<QPushButton>(*list, "btnAck"), Qt::LeftButton);
+        QCOMPARE(monitor.alarms->unacknowledgedCount(), 1);
+        QCOMPARE(table(*list, "tblJournal")->rowCount(), 3);
+        QCOMPARE(table(*list, "tblJournal")->item(0, 5)->text(), QStringLiteral("확인"));
+        QTest::mouseClick(control<QPushButton>(*list, "btnAckAll"), Qt::LeftButton);
+        QCOMPARE(monitor.alarms->unacknowledgedCount(), 0);
+        QCOMPARE(active->item(0, 4)->text(), QStringLiteral("발생 (확인)"));
+        QTest::mouseClick(control<QPushButton>(*list, "btnClose"), Qt::LeftButton);
+    });
+    QTest::mouseClick(monitor.banner(), Qt::LeftButton);
+    QVERIFY(monitor.banner()->text().contains(QStringLiteral("확인됨")));
+    QVERIFY(monitor.banner()->styleSheet().contains("#ffc000"));
+
+    monitor.line.controller(1)->pinTemperature(15);
+    monitor.line.controller(2)->pinTemperature(35);
+    QVERIFY(monitor.runUntil([&] { return monitor.alarms->alarms().isEmpty(); }, 10000));
+    QVERIFY(monitor.banner()->isHidden());
+    QVERIFY(!picker->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
+}
+
+/// The sound repeats while an alarm is unacknowledged, stops once it is, and is never heard
+/// with Sound=false.
+void tst_AlarmWindows::soundRepeatsUntilAcknowledged()
+{
+    for (const bool sound : {true, false}) {
+        Monitor monitor(QByteArray("[General]\nSound=") + (sound ? "true" : "false") +
+                        "\n[01]\nHigh=20\nOnDelay=0\n");
+        monitor.line.controller(1)->pinTemperature(25);
+        QTest::keyClick(monitor.window.get(), Qt::Key_F5);
+        QVERIFY(monitor.runUntil([&] { return monitor.alarms->unacknowledgedCount() == 1; }, 10000));
+        QTest::qWait(450);
+        if (!sound) {
+            QCOMPARE(monitor.sounds, 0);
+            continue;
+        }
+        QVERIFY2(monitor.sounds >= 3, QByteArray::number(monitor.sounds));
+        monitor.alarms->acknowledgeAll();
+        const int heard = monitor.sounds;
+        QTest::qWait(350);
+        QCOMPARE(monitor.sounds, heard);
+    }
+}
+
+/// "경보 설정": the controller's own alarm values fill its row, a cell that is not a number is
+/// refused naming its controller and key, 확인 stores Alarm.INI and the engine takes it.
+void tst_AlarmWindows::settingsWindowTakesLimitsAndRefusesBadCells()
+{
+    Monitor monitor("");
+    QTest::keyClick(monitor.window.get(), Qt::Key_F5);
+    QVERIFY(monitor.untilOnline());
+    monitor.clock.advance(1000);
+    frmZQ410_AlarmSettings window(*monitor.alarms, *monitor.engine);
+    window.show();
+    QTableWidget *limits = table(window, "tblLimits");
+    QCOMPARE(limits->rowCount(), 2);
+    limits->selectRow(0);
+    QTest::mouseClick(control<QPushButton>(window, "btnFromController"), Qt::LeftButton);
+    QVERIFY(monitor.runUntil([&] { return !limits->item(0, 2)->text().isEmpty(); }, 5000));
+    QCOMPARE(limits->item(0, 2)->text(), QStringLiteral("150.0")); // register 304
+    QCOMPARE(limits->item(0, 3)->text(), QStringLiteral("0.0"));   // 305
+    QCOMPARE(limits->item(0, 4)->text(), QStringLiteral("10.0"));  // 306
+
+    limits->item(1, 2)->setText(QStringLiteral("hot"));
+    {
+        const MessageBoxAnswer refusal(QMessageBox::Ok);
+        QTest::mouseClick(control<QPushButton>(window, "btnOK"), Qt::LeftButton);
+        QVERIFY2(refusal.text.contains(QStringLiteral("기기 02의 상한")), qPrintable(refusal.text));
+    }
+    QVERIFY(window.isVisible());
+    QVERIFY(!QFile::exists(monitor.alarms->settingsPath()));
+
+    limits->item(1, 2)->setText(QStringLiteral("80.5"));
+    limits->item(1, 6)->setText(QStringLiteral("3"));
+    QTest::mouseClick(control<QCheckBox>(window, "chkSound"), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(control<QPushButton>(window, "btnOK"), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    const AlarmSettings::Read stored = monitor.engine->settingsFiles().LoadAlarmSettings();
+    QCOMPARE(stored.error, QString());
+    QVERIFY(!stored.settings.Sound);
+    QCOMPARE(stored.settings.of(1).High, std::optional<double>(150.0));
+    QCOMPARE(stored.settings.of(2).High, std::optional<double>(80.5));
+    QCOMPARE(stored.settings.of(2).OnDelay, 3);
+    QVERIFY(monitor.alarms->settings() == stored.settings);
+}
+
+QTEST_MAIN(tst_AlarmWindows)
+#include "tst_alarmwindows.moc"
