@@ -362,6 +362,70 @@ private:
     const std::vector<qsizetype> &m_gaps;
 };
 
+/// Marked moments over the trend: a thin line at the first sample at or after each mark's time
+/// (samples ascend in time; a mark after the last sample is not drawn), its text at the top.
+class TrendChart::EventMarks : public QCPLayerable
+{
+public:
+    /// The marks' text is this share of the legend's (whose font printing sizes in pixels).
+    static constexpr double TextScale = 0.85;
+
+    EventMarks(QCustomPlot *plot, const TrendData &data, const std::vector<EventMark> &marks)
+        : QCPLayerable(plot, QStringLiteral("overlay")), m_data(data), m_marks(marks)
+    {}
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
+    {
+        applyAntialiasingHint(painter, false, QCP::aeOther);
+    }
+    void draw(QCPPainter *painter) override
+    {
+        const QRect area = parentPlot()->axisRect()->rect();
+        QCPAxis *axis = parentPlot()->xAxis;
+        QFont font = parentPlot()->legend->font();
+        if (font.pixelSize() > 0)
+            font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * TextScale))));
+        else
+            font.setPointSizeF(font.pointSizeF() * TextScale);
+        painter->setFont(font);
+        const QFontMetrics metrics(font);
+        for (const EventMark &mark : m_marks) {
+            const std::optional<qsizetype> index = sampleAt(mark.time);
+            if (!index || !axis->range().contains(double(*index)))
+                continue;
+            const double x = axis->coordToPixel(double(*index));
+            painter->setPen(QPen(mark.color, 1));
+            painter->drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+            const QRectF text(x + 2, area.top() + 1, metrics.horizontalAdvance(mark.text) + 2,
+                              metrics.height());
+            painter->fillRect(text, QColor(255, 255, 255, 200));
+            painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, mark.text);
+        }
+    }
+
+private:
+    std::optional<qsizetype> sampleAt(qint32 time) const
+    {
+        qsizetype low = 0;
+        qsizetype high = m_data.size();
+        while (low < high) {
+            const qsizetype middle = low + (high - low) / 2;
+            const qint32 t = m_data.time(middle);
+            if (t != TrendData::NoTime && t < time)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        if (low >= m_data.size())
+            return std::nullopt;
+        return low;
+    }
+
+    const TrendData &m_data;
+    const std::vector<EventMark> &m_marks;
+};
+
 /// The border: a frame of the chosen colour around the whole chart, drawn above everything, so
 /// it shows on screen, in pictures and on paper alike.
 class TrendChart::Frame : public QCPLayerable
@@ -416,6 +480,7 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_ribbons = new Ribbons(m_plot, m_graphs);
     m_ribbons->setVisible(false);
     new GapMarks(m_plot, m_visibleGaps);
+    new EventMarks(m_plot, m_data, m_eventMarks);
     m_frame = new Frame(m_plot);
     m_frame->setVisible(false);
     m_cursors = new ChartCursors(m_plot, m_data, m_graphs);
@@ -468,6 +533,12 @@ void TrendChart::dataChanged()
 {
     showEmptyText();
     updateScrollBar();
+    scheduleRedraw();
+}
+
+void TrendChart::setEventMarks(std::vector<EventMark> marks)
+{
+    m_eventMarks = std::move(marks);
     scheduleRedraw();
 }
 

@@ -106,6 +106,18 @@ public:
     /// Redraws now (otherwise redraws are coalesced to the next event loop pass).
     void redraw();
 
+    /// A moment marked over the trend (an alarm raised or cleared): a thin vertical line at the
+    /// first sample at or after its time, with a short text at its top; drawn on screen, in
+    /// pictures and on paper.
+    struct EventMark
+    {
+        qint32 time = 0;
+        QString text;
+        QColor color;
+    };
+    void setEventMarks(std::vector<EventMark> marks);
+    const std::vector<EventMark> &eventMarks() const { return m_eventMarks; }
+
     /// The labels currently on the time axis, for tests and printing checks.
     QStringList timeAxisLabels() const;
 
@@ -138,6 +150,8 @@ private:
     class Frame;
     Frame *m_frame = nullptr;
     class GapMarks;
+    class EventMarks;
+    std::vector<EventMark> m_eventMarks;
     /// Gaps of the recording in the visible range, found at each redraw.
     std::vector<qsizetype> m_visibleGaps;
     ChartCursors *m_cursors = nullptr;

@@ -4,6 +4,7 @@
 // default those of PrintMargin.CFG, else 0); any other name gets a PNG picture (default size
 // 1001x545). Prints the line count, the times and the peak memory to standard error.
 
+#include "AlarmChartMarks.h"
 #include "KoreanUi.h"
 #include "PeakMemory.h"
 #include "PrintPage.h"
@@ -127,6 +128,7 @@ int main(int argc, char *argv[])
     chart.resize(size);
     applyViewerSettings(chart, settings);
     chart.setData(std::move(contents->samples));
+    chart.setEventMarks(AlarmChartMarks::forTrendFile(files[0], chart.data()));
     bool written = false;
     if (files[1].endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         QPrinter printer(QPrinter::HighResolution);

@@ -1,5 +1,6 @@
 #include "frmZQ410_GraphView.h"
 
+#include "AlarmChartMarks.h"
 #include "FolderPicker.h"
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
@@ -461,6 +462,7 @@ void frmZQ410_GraphView::finishLoading()
     const qsizetype untimed = contents->samples.untimedCount();
     const qsizetype lines = contents->samples.size();
     ChartFX1->setData(std::move(contents->samples));
+    ChartFX1->setEventMarks(AlarmChartMarks::forTrendFile(m_loadingPath, ChartFX1->data()));
     m_follower.follow(m_loadingPath, contents->size, &ChartFX1->data());
     ApplySeriesNames();
     emit loadFinished(true);

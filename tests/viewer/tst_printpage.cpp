@@ -1,3 +1,4 @@
+#include "Cp949.h"
 #include "PrintPage.h"
 
 #include <QFile>
@@ -65,21 +66,41 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("step");
     QTest::addColumn<QStringList>("dates");
-    QTest::newRow("an hour of seconds") << 3600 << 1 << QStringList();
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<int>("alarmMarks");
+    QTest::newRow("an hour of seconds") << 3600 << 1 << QStringList() << QByteArray() << 0;
     QTest::newRow("three days of seconds")
-        << 3 * 86400 << 1 << QStringList{"05-01", "05-02", "05-03"};
+        << 3 * 86400 << 1 << QStringList{"05-01", "05-02", "05-03"} << QByteArray() << 0;
+    // Controller 01's high alarm raised at 00:20 and cleared at 00:40 is marked twice; its
+    // acknowledgement and controller 02's alarm are not.
+    QTest::newRow("an hour with alarms")
+        << 3600 << 1 << QStringList()
+        << QString("2024-05-01\t00:20:00\t01\tOven\t상한 경보\t발생\t45.1\t45.0\r\n"
+                   "2024-05-01\t00:21:00\t01\tOven\t상한 경보\t확인\t45.1\t45.0\r\n"
+                   "2024-05-01\t00:30:00\t02\tOther\t통신 이상\t발생\t\t\r\n"
+                   "2024-05-01\t00:40:00\t01\tOven\t상한 경보\t해제\t43.9\t45.0\r\n")
+               .toLocal8Bit()
+        << 2;
 }
 
 /// zq410-render prints as the Print button does: one landscape page, every word inside the
-/// 10/10/15/15 mm margins at 6 to 14 points, the legend's names, round times left to right.
+/// 10/10/15/15 mm margins at 6 to 14 points, the legend's names, round times left to right,
+/// and the journaled alarms of the file's controller marked with their short names.
 void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
 {
     QFETCH(int, count);
     QFETCH(int, step);
     QFETCH(QStringList, dates);
+    QFETCH(QByteArray, journal);
+    QFETCH(int, alarmMarks);
     QTemporaryDir dir;
     const QString trend = dir.filePath(QStringLiteral("ZQ410_01.DAT"));
     writeTrendFile(trend, count, step);
+    if (!journal.isEmpty()) {
+        QFile log(dir.filePath(QStringLiteral("ALARM_20240501.LOG")));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write(Cp949::fromUnicode(QString::fromLocal8Bit(journal)));
+    }
     const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
     QProcess render;
     render.start(QStringLiteral(ZQ410_RENDER),
@@ -114,6 +135,8 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
         QVERIFY2(all.contains(name), qPrintable(all.join(' ')));
     for (const QString &date : dates)
         QVERIFY2(all.contains(date), qPrintable(all.join(' ')));
+    QCOMPARE(all.count(QStringLiteral("상한")), alarmMarks);
+    QVERIFY(!all.contains(QStringLiteral("통신")));
 
     // The time labels: round, evenly spaced, rising from left to right.
     QList<Word> times;
