@@ -1,7 +1,7 @@
-// The monitor's core polling 99 controllers of zq410-sim at 9600 baud, measured three times in
-// child processes of its own: publishing off, publishing on (CPU per core for each), and on
-// with a subscriber that times each controller's state from the decoded status reply to its
-// arrival through the broker.
+// The monitor's core polling 99 controllers of zq410-sim at 9600 baud, measured in child
+// processes of its own: publishing off, publishing on, alarm limits set on all 99 controllers
+// (CPU per core for each), and publishing on with a subscriber that times each controller's
+// state from the decoded status reply to its arrival through the broker.
 //
 //   bench_publish [SECONDS]     (default 60 per run, after the line is on line)
 
@@ -34,7 +34,8 @@ double cpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-/// One measured run: mode "off", "on" or "latency", on the pseudo-terminal, with the broker.
+/// One measured run: mode "off", "on", "alarms" or "latency", on the pseudo-terminal, with the
+/// broker.
 int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
 {
     QTemporaryDir dir;
@@ -44,7 +45,15 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
         all.append(n);
     folder.writeDeviceList(all);
     folder.writePort(pty.toLocal8Bit(), "SUM");
-    if (mode != QLatin1String("off"))
+    if (mode == QLatin1String("alarms")) {
+        QByteArray limits;
+        for (int n = 1; n <= Controllers; ++n)
+            limits += QStringLiteral("[%1]\nHigh=500\nLow=-50\nDeviation=900\nOnDelay=10\n")
+                          .arg(n, 2, 10, QLatin1Char('0'))
+                          .toLatin1();
+        folder.write(QStringLiteral("CFG/Alarm.INI"), limits);
+    }
+    if (mode == QLatin1String("on") || mode == QLatin1String("latency"))
         folder.write(QStringLiteral("CFG/Mqtt.INI"),
                      "Enabled=true\nHost=127.0.0.1\nPort=" + QByteArray::number(brokerPort) +
                          "\nPrefix=" + Prefix.toLatin1() + "\n");
@@ -137,7 +146,7 @@ int main(int argc, char *argv[])
     }
     std::printf("%d controllers on zq410-sim at 9600 baud, %d s a run\n", Controllers, seconds);
     std::fflush(stdout);
-    for (const char *mode : {"off", "on", "latency"}) {
+    for (const char *mode : {"off", "on", "alarms", "latency"}) {
         QProcess run;
         run.setProcessChannelMode(QProcess::ForwardedChannels);
         run.start(app.applicationFilePath(),

@@ -132,8 +132,11 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     connect(&m_loader, &QFutureWatcher<std::optional<TrendFileReader::Contents>>::finished, this,
             &frmZQ410_GraphView::finishLoading);
     // The shown file grows while the monitor records it; new trend files join the list.
-    connect(&m_follower, &TrendFileFollower::appended, this,
-            [this](qsizetype count) { ChartFX1->samplesAppended(count); });
+    // Alarms the monitor journals meanwhile are marked as their records come in.
+    connect(&m_follower, &TrendFileFollower::appended, this, [this](qsizetype count) {
+        ChartFX1->samplesAppended(count);
+        ChartFX1->setEventMarks(AlarmChartMarks::forTrendFile(m_loadingPath, ChartFX1->data()));
+    });
     connect(&m_follower, &TrendFileFollower::replaced, this, [this] {
         if (!isLoading())
             startLoading(m_loadingPath);

@@ -1,4 +1,5 @@
 #include "ChartCursors.h"
+#include "Cp949.h"
 #include "FindControl.h"
 #include "TrendChart.h"
 #include "frmZQ410_GraphView.h"
@@ -105,6 +106,18 @@ void tst_Following::appendedRecordsAppearWithTheViewAtTheEnd()
     QTRY_COMPARE(chart().data().size(), qsizetype(115));
     QCOMPARE(chart().xFirst(), 65.0);
     QCOMPARE(chart().xLast(), 114.0);
+
+    // An alarm the monitor journals meanwhile is marked as the records come in.
+    QVERIFY(chart().eventMarks().empty());
+    QFile journal(QFileInfo(m_path).dir().filePath(QStringLiteral("ALARM_20240501.LOG")));
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write(Cp949::fromUnicode(
+        QStringLiteral("2024-05-01\t12:01:56\t01\t\t상한 경보\t발생\t78.0\t75.0\r\n")));
+    journal.close();
+    append(records(115, 3));
+    QTRY_COMPARE(chart().eventMarks().size(), size_t(1));
+    QCOMPARE(chart().eventMarks().front().text, QStringLiteral("상한"));
+    QCOMPARE(chart().eventMarks().front().color, QColor(220, 0, 0));
 }
 
 void tst_Following::zoomedViewStaysAndAShrunkFileReloads()
