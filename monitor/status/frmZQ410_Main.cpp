@@ -102,10 +102,17 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, Alarm
     m_liveTrend->ResetChart();
     m_liveTrend->PrepareChart();
     adjustSize();
-    // Mqtt.INI that cannot be used is said once at the start, naming its key; the status bar
-    // keeps showing it.
+    // Mqtt.INI or Alarm.INI that cannot be used is said once at the start, naming the key; the
+    // status bar keeps showing the broker's.
+    QStringList problems;
     if (m_publisher.status().state == MqttState::SettingsError)
-        QTimer::singleShot(0, this, [this] { Notice::post(this, m_publisher.status().text()); });
+        problems.append(m_publisher.status().text());
+    if (!m_alarms.settingsError().isEmpty())
+        problems.append(m_alarms.settingsError());
+    if (!problems.isEmpty())
+        QTimer::singleShot(0, this, [this, problems] {
+            Notice::post(this, problems.join(QStringLiteral("\n\n")));
+        });
 }
 
 void frmZQ410_Main::buildMenus()

@@ -82,6 +82,7 @@ private slots:
     void bannerListAndMarksFollowTheAlarms();
     void soundRepeatsUntilAcknowledged();
     void settingsWindowTakesLimitsAndRefusesBadCells();
+    void unusableFileIsSaidAtTheStart();
 };
 
 /// An alarm raised: the banner shows it on red, the picker and the overview mark the
@@ -201,6 +202,18 @@ void tst_AlarmWindows::settingsWindowTakesLimitsAndRefusesBadCells()
     QCOMPARE(stored.settings.of(2).High, std::optional<double>(80.5));
     QCOMPARE(stored.settings.of(2).OnDelay, 3);
     QVERIFY(monitor.alarms->settings() == stored.settings);
+}
+
+/// An Alarm.INI value that cannot be taken is said at the start, naming controller and key.
+void tst_AlarmWindows::unusableFileIsSaidAtTheStart()
+{
+    Monitor monitor("[05]\nHigh=hot\n");
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((box = monitor.window->findChild<QMessageBox *>()) &&
+                                 box->isVisible(),
+                             WaitMs);
+    QVERIFY2(box->text().contains(QStringLiteral("[05]의 High")), qPrintable(box->text()));
+    box->accept();
 }
 
 QTEST_MAIN(tst_AlarmWindows)
