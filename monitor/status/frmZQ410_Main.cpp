@@ -42,7 +42,6 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -412,20 +411,15 @@ void frmZQ410_Main::openSetDSave()
                                                    m_engine.settingsFiles().saveDataPath()));
 }
 
-/// The alarm banner across the top of the window, above the panels, shown while an alarm is not
-/// normal; the announcer sounds and notifies from here, as this is the session's window.
+/// The alarm banner in the menu bar's free right-hand part, shown while an alarm is not normal:
+/// at the top where the eye goes first, without making the window taller (it has to fit a
+/// 1366x768 screen). The announcer sounds and notifies from here, as this is the session's
+/// window.
 void frmZQ410_Main::buildAlarmBanner()
 {
-    QWidget *panels = takeCentralWidget();
-    auto *central = new QWidget(this);
-    auto *layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    lblAlarm = new AlarmBanner(m_alarms, central);
-    layout->addWidget(lblAlarm);
-    layout->addWidget(panels);
-    setCentralWidget(central);
+    lblAlarm = new AlarmBanner(m_alarms, menuBar());
+    menuBar()->setCornerWidget(lblAlarm, Qt::TopRightCorner);
+    lblAlarm->refresh();
     connect(lblAlarm, &AlarmBanner::clicked, this, &frmZQ410_Main::openAlarmList);
     m_announcer = new AlarmAnnouncer(m_alarms, this);
 }
