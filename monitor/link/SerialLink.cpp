@@ -2,8 +2,10 @@
 
 #include "NumberText.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <cerrno>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -20,6 +22,48 @@ const QString InUseText = QStringLiteral("포트가 이미 사용 중입니다."
 LinkOpenResult failure(LinkOpenResult::Failure kind, const QString &description)
 {
     return LinkOpenResult{kind, description};
+}
+
+/// Who holds the port, from the lock file QSerialPort keeps for it (LCK.. and its port name with
+/// '_' for '/', in the first lock folder that has it): "서비스 zq410d(PID 812)" or
+/// "ZQ410(PID 4711)"; empty when unknown.
+QString holderOf(const QString &portName)
+{
+    const QString name =
+        QStringLiteral("LCK..") + QString(portName).replace(QLatin1Char('/'), QLatin1Char('_'));
+    for (const QString &folder : {QStringLiteral("/var/lock"), QStringLiteral("/etc/locks"),
+                                  QStringLiteral("/var/spool/locks"),
+                                  QStringLiteral("/var/spool/uucp"), QDir::tempPath()}) {
+        const QString path = QDir(folder).filePath(name);
+        if (!QFileInfo::exists(path))
+            continue;
+        qint64 pid = 0;
+        QString host;
+        QString program;
+        if (!QLockFile(path).getLockInfo(&pid, &host, &program))
+            return {};
+        if (program == QLatin1String("zq410d"))
+            return QStringLiteral("서비스 zq410d(PID %1)").arg(pid);
+        return QStringLiteral("%1(PID %2)")
+            .arg(program.isEmpty() ? QStringLiteral("다른 프로그램") : program)
+            .arg(pid);
+    }
+    return {};
+}
+
+/// A port in use, with who uses it when the lock file says: one line has one master.
+QString inUseText(const QString &portName, const QString &device)
+{
+    const QString holder = holderOf(portName);
+    if (holder.isEmpty())
+        return InUseText;
+    QString text = QStringLiteral("포트가 이미 사용 중입니다: %1이(가) %2을(를) 쓰고 있습니다. 한 "
+                                  "라인은 한 프로그램만 폴링할 수 있습니다.")
+                       .arg(holder, device);
+    if (holder.startsWith(QStringLiteral("서비스")))
+        text += QStringLiteral(" 서비스를 멈추거나(sudo systemctl stop zq410d) 다른 포트를 "
+                               "고르십시오.");
+    return text;
 }
 
 } // namespace
@@ -66,7 +110,7 @@ LinkOpenResult SerialLink::open(const LinkSettings &settings)
         if (error == QSerialPort::DeviceNotFoundError)
             return failure(LinkOpenResult::Failure::NotFound, NotFoundText);
         if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError)
-            return failure(LinkOpenResult::Failure::InUse, InUseText);
+            return failure(LinkOpenResult::Failure::InUse, inUseText(m_port.portName(), device));
         return failure(LinkOpenResult::Failure::Other, m_port.errorString());
     }
     const LinkOpenResult applied = applyLineSettings(settings);

@@ -90,6 +90,14 @@ void tst_SerialLink::openFailuresAreReportedByKind()
     // A pseudo-terminal takes 8 data bits without parity only; a real port takes them all.
     const LinkOpenResult opened = link.open({pty, "4800", "n", "8", "2"});
     QVERIFY2(opened.ok(), qPrintable(opened.description));
+    // A second opener is told who holds the port (its lock file names the program).
+    SerialLink second;
+    const LinkOpenResult taken = second.open({pty, "9600", "N", "8", "1"});
+    QCOMPARE(taken.failure, LinkOpenResult::Failure::InUse);
+    QVERIFY2(taken.description.contains(QStringLiteral("%1(PID %2)")
+                                            .arg(QCoreApplication::applicationName())
+                                            .arg(QCoreApplication::applicationPid())),
+             qPrintable(taken.description));
     link.close();
     ::close(master);
 }

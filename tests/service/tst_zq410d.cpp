@@ -1,21 +1,24 @@
 #include "ProgramFolder.h"
+#include "SerialLink.h"
+#include "SimulatorProcess.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-/// zq410d --check on program folders, good and broken.
-class tst_Zq410dCheck : public QObject
+/// zq410d as a process: --check on program folders good and broken, and one master per line.
+class tst_Zq410d : public QObject
 {
     Q_OBJECT
 
 private slots:
     void check_data();
     void check();
+    void monitorIsToldTheServiceHoldsThePort();
 };
 
-void tst_Zq410dCheck::check_data()
+void tst_Zq410d::check_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("contents");
@@ -47,7 +50,7 @@ void tst_Zq410dCheck::check_data()
 
 /// The plan goes to standard output, each problem to standard error naming file and line or
 /// key; the exit code says whether the folder is fit to run. Nothing is written.
-void tst_Zq410dCheck::check()
+void tst_Zq410d::check()
 {
     QFETCH(QString, file);
     QFETCH(QByteArray, contents);
@@ -79,5 +82,39 @@ void tst_Zq410dCheck::check()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
-QTEST_GUILESS_MAIN(tst_Zq410dCheck)
-#include "tst_zq410d_check.moc"
+/// The service holds the line's port: the monitor opening it is told, in Korean, that the
+/// service zq410d holds it, instead of a bare "in use".
+void tst_Zq410d::monitorIsToldTheServiceHoldsThePort()
+{
+    QTemporaryDir dir;
+    const QString linkPath = dir.filePath("line");
+    SimulatorProcess simulator(QStringLiteral(ZQ410_SIM), linkPath, {"--devices", "1"});
+    QVERIFY2(!simulator.ptyPath().isEmpty(), "zq410-sim did not start");
+    const ProgramFolder folder(dir.path());
+    folder.writePort(linkPath.toLocal8Bit(), "SUM");
+    folder.writeDeviceList({1});
+    QProcess service;
+    service.setProcessChannelMode(QProcess::MergedChannels);
+    service.start(QStringLiteral(ZQ410D), {"--folder", dir.path()});
+    QVERIFY(service.waitForStarted(5000));
+    QByteArray log;
+    QTRY_VERIFY2_WITH_TIMEOUT((log += service.readAll()).contains("통신포트 열림"), log.constData(),
+                              10000);
+
+    SerialLink monitor;
+    const LinkOpenResult result = monitor.open({linkPath, "9600", "N", "8", "1"});
+    QCOMPARE(result.failure, LinkOpenResult::Failure::InUse);
+    QVERIFY2(result.description.contains(
+                 QStringLiteral("서비스 zq410d(PID %1)").arg(service.processId())),
+             qPrintable(result.description));
+    QVERIFY(result.description.contains(QStringLiteral("systemctl stop zq410d")));
+
+    service.terminate();
+    QVERIFY(service.waitForFinished(5000));
+    QCOMPARE(service.exitCode(), 0);
+    QVERIFY2(monitor.open({linkPath, "9600", "N", "8", "1"}).ok(),
+             "the port is free once the service stopped");
+}
+
+QTEST_GUILESS_MAIN(tst_Zq410d)
+#include "tst_zq410d.moc"
