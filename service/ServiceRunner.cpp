@@ -10,6 +10,18 @@ ServiceRunner::ServiceRunner(const QString &programFolder, const QString &defaul
                              QObject *parent)
     : QObject(parent), m_core(programFolder, defaultDataFolder)
 {
+    connectCore();
+}
+
+ServiceRunner::ServiceRunner(Clock &clock, Link &link, const QString &programFolder,
+                             const QString &defaultDataFolder, QObject *parent)
+    : QObject(parent), m_core(clock, link, programFolder, defaultDataFolder)
+{
+    connectCore();
+}
+
+void ServiceRunner::connectCore()
+{
     PollingEngine &engine = m_core.engine();
     connect(&engine, &PollingEngine::portLost, this, &ServiceRunner::onPortLost);
     connect(&engine, &PollingEngine::sendIndicatorChanged, this, [this](bool lit) {

@@ -21,6 +21,9 @@ public:
 
     ServiceRunner(const QString &programFolder, const QString &defaultDataFolder,
                   QObject *parent = nullptr);
+    /// On a clock and a link of the caller's (tests: virtual time, a line in memory).
+    ServiceRunner(Clock &clock, Link &link, const QString &programFolder,
+                  const QString &defaultDataFolder, QObject *parent = nullptr);
     ~ServiceRunner() override;
 
     /// Start-up: the settings files, the publisher, then the port.
@@ -28,7 +31,10 @@ public:
     /// Closes the port and the broker connection ("offline").
     void stop();
 
+    MonitorCore &core() { return m_core; }
+
 private:
+    void connectCore();
     void openPort();
     void onPortLost(const QString &reason);
     void onWatchdogTick();
