@@ -4,6 +4,8 @@
 #include "SimulatedLine.h"
 #include "VirtualClock.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +70,8 @@ class tst_ServiceRunner : public QObject
 
 private slots:
     void watchdogIsFedOnlyWhilePollingAdvances();
+    void recordsAndJournalAsTheMonitorDoes_data();
+    void recordsAndJournalAsTheMonitorDoes();
 };
 
 /// READY=1 once the port is open; WATCHDOG=1 while requests go out (also while the port is
@@ -106,6 +110,71 @@ void tst_ServiceRunner::watchdogIsFedOnlyWhilePollingAdvances()
     manager.take();
     QTest::qWait(600);
     QCOMPARE(count(manager.take(), "WATCHDOG=1"), 0);
+}
+
+void tst_ServiceRunner::recordsAndJournalAsTheMonitorDoes_data()
+{
+    QTest::addColumn<QByteArray>("alarms");
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("two running controllers") << QByteArray() << QString();
+    QTest::newRow("a high limit raised") << QByteArray("[01]\nHigh=20\nOnDelay=2\n") << QString();
+    QTest::newRow("late replies") << QByteArray("[03]\nLow=30\nOnDelay=0\n") << "late";
+    QTest::newRow("a controller going silent") << QByteArray() << "silence";
+}
+
+/// The same line and the same settings files, once under the monitor's core and once under the
+/// service: the same trend records and the same alarm journal, byte for byte.
+void tst_ServiceRunner::recordsAndJournalAsTheMonitorDoes()
+{
+    QFETCH(QByteArray, alarms);
+    QFETCH(QString, fault);
+    QMap<QString, QByteArray> outputs[2];
+    for (const bool service : {false, true}) {
+        QTemporaryDir dir;
+        const ProgramFolder folder(dir.path());
+        const QString data = dir.filePath("data");
+        QVERIFY(QDir().mkpath(data));
+        folder.writePort("COM1", "SUM");
+        folder.writeDeviceList({1, 3});
+        folder.write("CFG/SaveData.INI",
+                     "Yes\r\n1\r\n\xC3\xCA\r\n" + data.toLocal8Bit() + "\r\nZQ410\r\n");
+        if (!alarms.isEmpty())
+            folder.write("CFG/Alarm.INI", alarms);
+        VirtualClock clock(QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5)));
+        MemoryLink link(clock);
+        SimulatedLine line({1, 3}, Frames::ChecksumMode::Sum);
+        line.controller(1)->writeRegister(102, 1);
+        line.controller(3)->writeRegister(102, 1);
+        link.attach(&line);
+        std::unique_ptr<ServiceRunner> runner;
+        std::unique_ptr<MonitorCore> core;
+        if (service) {
+            runner = std::make_unique<ServiceRunner>(clock, link, dir.path(), data);
+            runner->start();
+        } else {
+            core = std::make_unique<MonitorCore>(clock, link, dir.path(), data);
+            core->start();
+            QVERIFY(core->engine().openPort().ok());
+        }
+        clock.advance(20000);
+        if (fault == "late")
+            line.setFault(SimulatedLine::Fault::Late, 0.3);
+        if (fault == "silence")
+            line.setDeviceLatency(3, SimulatedLine::NoReply);
+        clock.advance(20000);
+        for (const QString &name : QDir(data).entryList(QDir::Files)) {
+            QFile file(QDir(data).filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            outputs[service].insert(name, file.readAll());
+        }
+    }
+    QVERIFY(outputs[0].contains("ZQ410_01.DAT") && outputs[0].contains("ZQ410_03.DAT"));
+    QVERIFY(outputs[0].value("ZQ410_01.DAT").count('\n') >= 30);
+    if (!alarms.isEmpty() || fault == "silence")
+        QVERIFY(outputs[0].contains("ALARM_20240501.LOG"));
+    QCOMPARE(outputs[1].keys(), outputs[0].keys());
+    for (auto it = outputs[0].cbegin(); it != outputs[0].cend(); ++it)
+        QVERIFY2(outputs[1].value(it.key()) == it.value(), qPrintable(it.key()));
 }
 
 QTEST_GUILESS_MAIN(tst_ServiceRunner)
