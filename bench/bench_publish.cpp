@@ -1,14 +1,17 @@
 // The monitor's core polling 99 controllers of zq410-sim at 9600 baud, measured in child
-// processes of its own: publishing off, publishing on, alarm limits set on all 99 controllers
-// (CPU per core for each), and publishing on with a subscriber that times each controller's
-// state from the decoded status reply to its arrival through the broker.
+// processes of its own: publishing off, publishing on, alarm limits set on all 99 controllers,
+// the core under zq410d's service runner (CPU per core for each), and publishing on with a
+// subscriber that times each controller's state from the decoded status reply to its arrival
+// through the broker.
 //
-//   bench_publish [SECONDS]     (default 60 per run, after the line is on line)
+//   bench_publish [SECONDS [MODE...]]   (default 60 s per run, after the line is on line;
+//                                       modes off, on, alarms, service, latency)
 
 #include "MonitorCore.h"
 #include "MqttBroker.h"
 #include "MqttProbe.h"
 #include "ProgramFolder.h"
+#include "ServiceRunner.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -57,12 +60,21 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
         folder.write(QStringLiteral("CFG/Mqtt.INI"),
                      "Enabled=true\nHost=127.0.0.1\nPort=" + QByteArray::number(brokerPort) +
                          "\nPrefix=" + Prefix.toLatin1() + "\n");
-    MonitorCore core(dir.path(), dir.filePath(QStringLiteral("data")));
-    core.start();
-    if (!core.engine().openPort().ok()) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(pty));
-        return 1;
+    // "service": the same core under zq410d's runner (which opens the port itself).
+    std::unique_ptr<ServiceRunner> runner;
+    std::unique_ptr<MonitorCore> ownCore;
+    if (mode == QLatin1String("service")) {
+        runner = std::make_unique<ServiceRunner>(dir.path(), dir.filePath(QStringLiteral("data")));
+        runner->start();
+    } else {
+        ownCore = std::make_unique<MonitorCore>(dir.path(), dir.filePath(QStringLiteral("data")));
+        ownCore->start();
+        if (!ownCore->engine().openPort().ok()) {
+            std::fprintf(stderr, "cannot open %s\n", qPrintable(pty));
+            return 1;
+        }
     }
+    MonitorCore &core = runner ? runner->core() : *ownCore;
 
     std::unique_ptr<MqttProbe> probe;
     if (mode == QLatin1String("latency"))
@@ -146,11 +158,14 @@ int main(int argc, char *argv[])
     }
     std::printf("%d controllers on zq410-sim at 9600 baud, %d s a run\n", Controllers, seconds);
     std::fflush(stdout);
-    for (const char *mode : {"off", "on", "alarms", "latency"}) {
+    const QStringList modes = args.size() > 2 ? args.mid(2)
+                                              : QStringList{"off", "on", "alarms", "service",
+                                                            "latency"};
+    for (const QString &mode : modes) {
         QProcess run;
         run.setProcessChannelMode(QProcess::ForwardedChannels);
         run.start(app.applicationFilePath(),
-                  {QStringLiteral("--child"), QLatin1String(mode), link,
+                  {QStringLiteral("--child"), mode, link,
                    QString::number(broker.port()), QString::number(seconds)});
         run.waitForFinished(-1);
     }
