@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
+#include <malloc.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -72,6 +73,7 @@ private slots:
     void watchdogIsFedOnlyWhilePollingAdvances();
     void recordsAndJournalAsTheMonitorDoes_data();
     void recordsAndJournalAsTheMonitorDoes();
+    void aDayOfLineFaultsLeavesMemoryAndDescriptorsFlat();
 };
 
 /// READY=1 once the port is open; WATCHDOG=1 while requests go out (also while the port is
@@ -175,6 +177,63 @@ void tst_ServiceRunner::recordsAndJournalAsTheMonitorDoes()
     QCOMPARE(outputs[1].keys(), outputs[0].keys());
     for (auto it = outputs[0].cbegin(); it != outputs[0].cend(); ++it)
         QVERIFY2(outputs[1].value(it.key()) == it.value(), qPrintable(it.key()));
+}
+
+/// A virtual day of the service on a faulty line (every fault of the simulator at rates that
+/// shift every hour), recording three running controllers and journaling alarms: the heap and
+/// the open descriptors after the day are those after its first hour.
+void tst_ServiceRunner::aDayOfLineFaultsLeavesMemoryAndDescriptorsFlat()
+{
+    QTemporaryDir dir;
+    const ProgramFolder folder(dir.path());
+    const QString data = dir.filePath("data");
+    QVERIFY(QDir().mkpath(data));
+    QList<int> all;
+    for (int n = 1; n <= 20; ++n)
+        all.append(n);
+    folder.writePort("COM1", "SUM");
+    folder.writeDeviceList(all);
+    folder.write("CFG/SaveData.INI",
+                 "Yes\r\n10\r\n\xC3\xCA\r\n" + data.toLocal8Bit() + "\r\nZQ410\r\n");
+    folder.write("CFG/Alarm.INI", "[01]\nHigh=40\nOnDelay=5\n[02]\nDeviation=3\nOnDelay=5\n");
+    VirtualClock clock(QDateTime(QDate(2024, 5, 1), QTime(0, 0)));
+    MemoryLink link(clock);
+    SimulatedLine line(all, Frames::ChecksumMode::Sum);
+    for (const int n : {1, 2, 3})
+        line.controller(n)->writeRegister(102, 1);
+    link.attach(&line);
+    ServiceRunner runner(clock, link, dir.path(), data);
+    runner.start();
+
+    using Fault = SimulatedLine::Fault;
+    const QList<Fault> faults = {Fault::Silence,     Fault::Late, Fault::Split, Fault::Noise,
+                                 Fault::BadChecksum, Fault::Ng,   Fault::Cut};
+    auto openDescriptors = [] {
+        return QDir("/proc/self/fd").entryList(QDir::Files).size();
+    };
+    size_t heapAfterFirstHour = 0;
+    qsizetype descriptorsAfterFirstHour = 0;
+    for (int hour = 0; hour < 24; ++hour) {
+        for (int f = 0; f < faults.size(); ++f)
+            line.setFault(faults[f], 0.02 * ((hour + 3 * f) % 8));
+        for (int second = 0; second < 3600; ++second) {
+            clock.advance(1000);
+            link.clearSent();
+        }
+        if (hour == 0) {
+            heapAfterFirstHour = mallinfo2().uordblks;
+            descriptorsAfterFirstHour = openDescriptors();
+        }
+    }
+    const size_t heapAfterDay = mallinfo2().uordblks;
+    QVERIFY2(
+        heapAfterDay < heapAfterFirstHour + 512 * 1024,
+        qPrintable(QStringLiteral("%1 -> %2 bytes").arg(heapAfterFirstHour).arg(heapAfterDay)));
+    QCOMPARE(openDescriptors(), descriptorsAfterFirstHour);
+    QFile one(QDir(data).filePath("ZQ410_01.DAT"));
+    QVERIFY(one.open(QIODevice::ReadOnly));
+    QVERIFY2(one.readAll().count('\n') > 5000, "controller 1 recorded through the day");
+    QVERIFY(QFile::exists(QDir(data).filePath("ALARM_20240501.LOG")));
 }
 
 QTEST_GUILESS_MAIN(tst_ServiceRunner)
