@@ -1,19 +1,15 @@
 #include "AlarmAnnouncer.h"
 #include "AlarmBanner.h"
 #include "AlarmEngine.h"
-#include "DisplayTicker.h"
-#include "EngineHarness.h"
 #include "FindControl.h"
+#include "MainWindowHarness.h"
 #include "ModalAnswer.h"
-#include "MqttPublisher.h"
 #include "frmZQ410_AlarmList.h"
 #include "frmZQ410_AlarmSettings.h"
-#include "frmZQ410_Main.h"
 #include "frmZQ410_RunMulti.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTableView>
@@ -24,44 +20,23 @@ namespace {
 
 constexpr int WaitMs = 5000;
 
-/// The main window on controllers 1 and 2 (both present), with an Alarm.INI of the test's.
-struct Monitor : EngineHarness
+/// The main window on controllers 1 and 2 (both present), with an Alarm.INI of the test's; the
+/// sound and the desktop notification are counted, the sound repeats every 100 ms.
+struct Monitor : MainWindowHarness
 {
-    std::unique_ptr<DisplayTicker> ticker;
-    std::unique_ptr<AlarmEngine> alarms;
-    std::unique_ptr<MqttPublisher> publisher;
-    std::unique_ptr<frmZQ410_Main> window;
     int sounds = 0;
     QStringList notices;
 
-    explicit Monitor(const QByteArray &alarmIni) : EngineHarness({{1, 2}, {}, false}, {1, 2})
+    explicit Monitor(const QByteArray &alarmIni)
+        : MainWindowHarness({1, 2}, {1, 2},
+                            alarmIni.isEmpty()
+                                ? QMap<QString, QByteArray>()
+                                : QMap<QString, QByteArray>{{"CFG/Alarm.INI", alarmIni}})
     {
-        QDir().mkpath(dir.filePath("CFG"));
-        QFile ini(dir.filePath("CFG/Alarm.INI"));
-        if (!alarmIni.isEmpty() && ini.open(QIODevice::WriteOnly))
-            ini.write(alarmIni);
-        ini.close();
-        ticker = std::make_unique<DisplayTicker>(*engine);
-        alarms = std::make_unique<AlarmEngine>(*engine);
-        publisher = std::make_unique<MqttPublisher>(*engine);
-        engine->startUp();
-        ticker->start();
-        alarms->start();
-        publisher->start();
-        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
         window->alarmAnnouncer().setSound([this] { ++sounds; });
         window->alarmAnnouncer().setNotifier(
             [this](const QString &title, const QString &) { notices.append(title); });
         window->alarmAnnouncer().setRepeatInterval(100);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-    }
-    ~Monitor()
-    {
-        window.reset();
-        publisher.reset();
-        alarms.reset();
-        ticker.reset();
     }
 
     AlarmBanner *banner() const { return control<AlarmBanner>(*window, "lblAlarm"); }
@@ -148,7 +123,8 @@ void tst_AlarmWindows::soundRepeatsUntilAcknowledged()
                         "\n[01]\nHigh=20\nOnDelay=0\n");
         monitor.line.controller(1)->pinTemperature(25);
         QTest::keyClick(monitor.window.get(), Qt::Key_F5);
-        QVERIFY(monitor.runUntil([&] { return monitor.alarms->unacknowledgedCount() == 1; }, 10000));
+        QVERIFY(
+            monitor.runUntil([&] { return monitor.alarms->unacknowledgedCount() == 1; }, 10000));
         QTest::qWait(450);
         if (!sound) {
             QCOMPARE(monitor.sounds, 0);
@@ -209,8 +185,7 @@ void tst_AlarmWindows::unusableFileIsSaidAtTheStart()
 {
     Monitor monitor("[05]\nHigh=hot\n");
     QMessageBox *box = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((box = monitor.window->findChild<QMessageBox *>()) &&
-                                 box->isVisible(),
+    QTRY_VERIFY_WITH_TIMEOUT((box = monitor.window->findChild<QMessageBox *>()) && box->isVisible(),
                              WaitMs);
     QVERIFY2(box->text().contains(QStringLiteral("[05]의 High")), qPrintable(box->text()));
     box->accept();

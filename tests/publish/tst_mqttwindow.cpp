@@ -1,18 +1,13 @@
-#include "AlarmEngine.h"
-#include "DisplayTicker.h"
-#include "EngineHarness.h"
 #include "FindControl.h"
+#include "MainWindowHarness.h"
 #include "ModalAnswer.h"
 #include "MqttBroker.h"
 #include "MqttProbe.h"
-#include "MqttPublisher.h"
 #include "MqttStatusLabel.h"
-#include "frmZQ410_Main.h"
 #include "frmZQ410_Mqtt.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,41 +29,18 @@ void retype(QLineEdit *edit, const QString &text)
     QTest::keyClicks(edit, text);
 }
 
-/// The main window on a line of two controllers, its core's publisher off at first.
-struct Monitor : EngineHarness
+/// The main window on a line of two controllers, with a broker of the test's (not started) and
+/// CFG/Mqtt.INI as given (none when empty).
+struct Monitor : MainWindowHarness
 {
-    std::unique_ptr<DisplayTicker> ticker;
-    std::unique_ptr<AlarmEngine> alarms;
-    std::unique_ptr<MqttPublisher> publisher;
-    std::unique_ptr<frmZQ410_Main> window;
     MqttBroker broker{dir.path()};
 
-    /// mqttIni: CFG/Mqtt.INI as the program folder has it at the start (none when empty).
-    explicit Monitor(const QByteArray &mqttIni = {}) : EngineHarness({{1, 2}, {}, false}, {1, 2})
-    {
-        if (!mqttIni.isEmpty()) {
-            QDir().mkpath(dir.filePath("CFG"));
-            QFile file(dir.filePath("CFG/Mqtt.INI"));
-            file.open(QIODevice::WriteOnly);
-            file.write(mqttIni);
-        }
-        ticker = std::make_unique<DisplayTicker>(*engine);
-        alarms = std::make_unique<AlarmEngine>(*engine);
-        publisher = std::make_unique<MqttPublisher>(*engine);
-        engine->startUp();
-        ticker->start();
-        alarms->start();
-        publisher->start();
-        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
-        window->show();
-    }
-    ~Monitor()
-    {
-        window.reset();
-        publisher.reset();
-        alarms.reset();
-        ticker.reset();
-    }
+    explicit Monitor(const QByteArray &mqttIni = {})
+        : MainWindowHarness({1, 2}, {1, 2},
+                            mqttIni.isEmpty()
+                                ? QMap<QString, QByteArray>()
+                                : QMap<QString, QByteArray>{{"CFG/Mqtt.INI", mqttIni}})
+    {}
 
     /// Opens "MQTT 설정" from the 설정 menu; action runs on it while it is up.
     void openMqttWindow(const std::function<void(frmZQ410_Mqtt *)> &action)

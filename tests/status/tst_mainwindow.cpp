@@ -1,12 +1,9 @@
-#include "AlarmEngine.h"
 #include "CommIndicator.h"
-#include "DisplayTicker.h"
-#include "EngineHarness.h"
 #include "FindControl.h"
 #include "GradientLabel.h"
 #include "Lamp.h"
+#include "MainWindowHarness.h"
 #include "ModalAnswer.h"
-#include "MqttPublisher.h"
 #include "NumberEdit.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
@@ -34,37 +31,12 @@
 #include <QTimer>
 #include <QToolTip>
 
-/// The main window on the engine harness (SUM framing, no port file), started up by the window.
-struct Fixture : EngineHarness
+/// The main window on the engine harness (SUM framing, no port file).
+struct Fixture : MainWindowHarness
 {
-    std::unique_ptr<DisplayTicker> ticker;
-    std::unique_ptr<AlarmEngine> alarms;
-    std::unique_ptr<MqttPublisher> publisher;
-    std::unique_ptr<frmZQ410_Main> window;
-
     explicit Fixture(const QList<int> &present, const QList<int> &listed = {1, 2, 3})
-        : EngineHarness({listed, {}, false}, present)
-    {
-        ticker = std::make_unique<DisplayTicker>(*engine);
-        alarms = std::make_unique<AlarmEngine>(*engine);
-        publisher = std::make_unique<MqttPublisher>(*engine);
-        // Start-up as the program's core runs it, before the window.
-        engine->startUp();
-        ticker->start();
-        alarms->start();
-        publisher->start();
-        window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    }
-    ~Fixture()
-    {
-        window.reset(); // before the engine it shows
-        publisher.reset();
-        alarms.reset();
-        ticker.reset();
-    }
+        : MainWindowHarness(present, listed)
+    {}
 
     void pressF5()
     {

@@ -1,0 +1,34 @@
+#include "MainWindowHarness.h"
+
+#include "ProgramFolder.h"
+
+#include <QApplication>
+#include <QTest>
+
+MainWindowHarness::MainWindowHarness(const QList<int> &present, const QList<int> &listed,
+                                     const QMap<QString, QByteArray> &files)
+    : EngineHarness({listed, {}, false}, present)
+{
+    for (auto file = files.cbegin(); file != files.cend(); ++file)
+        ProgramFolder(dir.path()).write(file.key(), file.value());
+    ticker = std::make_unique<DisplayTicker>(*engine);
+    alarms = std::make_unique<AlarmEngine>(*engine);
+    publisher = std::make_unique<MqttPublisher>(*engine);
+    engine->startUp();
+    ticker->start();
+    alarms->start();
+    publisher->start();
+    window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the main window did not become active");
+}
+
+MainWindowHarness::~MainWindowHarness()
+{
+    window.reset(); // before what it shows
+    publisher.reset();
+    alarms.reset();
+    ticker.reset();
+}
