@@ -10,8 +10,8 @@ import os
 import sys
 import time
 
-from monitor_session import MonitorSession
-from mqtt_on_pty import serve
+from monitor_session import MonitorSession, StatusLine, serve
+from mqtt_on_pty import STATUS
 
 
 def journal(session):
@@ -31,7 +31,7 @@ def main():
 
     with MonitorSession(sys.argv[1], 130, alarm_ini) as m:
         frames = []
-        serve(m.master, 10.0, frames)
+        serve(m.master, 10.0, StatusLine(STATUS).answer, frames)
         on_line = next(t for t, f in frames if b"DRR" in f)
         raised = [l for l in journal(m) if l[2:6] == ["01", "", "상한 경보", "발생"]]
         assert raised, "no high alarm of 01 in the journal: %r" % journal(m)

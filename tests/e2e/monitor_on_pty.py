@@ -9,9 +9,8 @@ import os
 import sys
 import time
 
-from monitor_session import CR, LF, STX, MonitorSession, addressed, checksum, reply
+from monitor_session import CR, LF, STX, MonitorSession, addressed, checksum, reply, serve
 
-BYTE_TIME = 10 / 9600  # start bit, 8 data bits, stop bit
 PRESENT = {1, 3}  # device 2 is listed but absent
 STATUS_REGS = b",16,0507,0506,0001,0002,0003,0006,0007,0016,0031,0032,0131,0201,0202,0205,0207,0208"
 
@@ -41,29 +40,9 @@ def main():
         session.write(os.path.join("CFG", "LogSaveF.INI"), b"1\r\n")
 
     with MonitorSession(sys.argv[1], 90, trace_on) as m:
-        master = m.master
-        frames, buffer, raw, start = [], b"", b"", time.monotonic()
-        while time.monotonic() - start < 5.0:
-            try:
-                chunk = os.read(master, 4096)
-            except (BlockingIOError, OSError):
-                time.sleep(0.002)
-                continue
-            raw += chunk
-            buffer += chunk
-            while LF in buffer:
-                line, buffer = buffer.split(LF, 1)
-                frame = line[line.find(STX):] + LF
-                frames.append((time.monotonic(), frame))
-                out = answer(frame)
-                if out:
-                    time.sleep(0.01)
-                    # byte by byte at the pace of 9600 baud, as a real UART delivers a reply
-                    for byte in out:
-                        os.write(master, bytes([byte]))
-                        time.sleep(BYTE_TIME)
-            # the 0x00 after each request is checked on the raw bytes below
-            buffer = buffer.lstrip(b"\x00")
+        frames, raw = [], bytearray()
+        # the 0x00 after each request is checked on the raw bytes below
+        serve(m.master, 5.0, answer, frames, raw)
 
         got = [f for _, f in frames]
         on_line = b"".join(f + b"\x00" for f in got)

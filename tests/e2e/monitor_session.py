@@ -29,6 +29,59 @@ def addressed(frame, present):
     return (device, body) if device in present else None
 
 
+BYTE_TIME = 10 / 9600  # start bit, 8 data bits, stop bit
+
+
+def serve(master, seconds, answer, frames=None, raw=None):
+    """Plays the controller line on the pseudo-terminal's master end for seconds: each request
+    (its time and frame appended to frames) gets answer(frame), byte by byte at the pace of 9600
+    baud as a real UART delivers it; None stays silent. raw, a bytearray, gets every byte read."""
+    buffer, start = b"", time.monotonic()
+    while time.monotonic() - start < seconds:
+        try:
+            chunk = os.read(master, 4096)
+        except (BlockingIOError, OSError):
+            time.sleep(0.002)
+            continue
+        if raw is not None:
+            raw += chunk
+        buffer += chunk
+        while LF in buffer:
+            line, buffer = buffer.split(LF, 1)
+            frame = line[line.find(STX):] + LF
+            if frames is not None:
+                frames.append((time.monotonic(), frame))
+            out = answer(frame)
+            if out:
+                time.sleep(0.01)
+                for byte in out:
+                    os.write(master, bytes([byte]))
+                    time.sleep(BYTE_TIME)
+        buffer = buffer.lstrip(b"\x00")
+
+
+class StatusLine:
+    """Controllers that answer identification and status reads with fixed registers 507, 506,
+    1, 2, 3, 6, 7, 16, 31, 32, 131, 201, 202, 205, 207, 208 (by device number); the others stay
+    silent."""
+
+    def __init__(self, registers):
+        self.registers = registers
+
+    def answer(self, frame):
+        request = addressed(frame, set(self.registers))
+        if not request:
+            return None
+        device, body = request
+        if body[2:5] == b"WHO":
+            return reply(body[0:2] + b"WHO,OK,ZQ500")
+        if body[2:5] == b"DRR":
+            count = int(body[6:8])
+            values = b"".join(b",%04X" % v for v in self.registers[device][:count])
+            return reply(body[0:2] + b"DRR,OK" + values)
+        return None
+
+
 def free_display(first):
     for n in range(first, first + 30):
         if not os.path.exists("/tmp/.X%d-lock" % n):

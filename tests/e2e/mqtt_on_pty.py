@@ -18,10 +18,8 @@ import tempfile
 import threading
 import time
 
-from monitor_session import LF, STX, MonitorSession, addressed, reply
+from monitor_session import MonitorSession, StatusLine, serve
 
-BYTE_TIME = 10 / 9600
-PRESENT = {1, 3}
 KEEP_ALIVE = 5
 PREFIX = "e2e/line"
 # Registers 507, 506, 1, 2, 3, 6, 7, 16, 31, 32, 131, 201, 202, 205, 207, 208 of each controller.
@@ -33,20 +31,6 @@ EXPECTED = {
     1: {"pv": "25.1", "aux": "24.8", "sv": "60.0", "run": "1", "link": "ok"},
     3: {"pv": "25", "aux": "24", "sv": "80", "run": "0", "link": "ok"},
 }
-
-
-def answer(frame):
-    request = addressed(frame, PRESENT)
-    if not request:
-        return None
-    device, body = request
-    if body[2:5] == b"WHO":
-        return reply(body[0:2] + b"WHO,OK,ZQ500")
-    if body[2:5] == b"DRR":
-        count = int(body[6:8])
-        values = b"".join(b",%04X" % v for v in STATUS[device][:count])
-        return reply(body[0:2] + b"DRR,OK" + values)
-    return None
 
 
 def free_port():
@@ -117,29 +101,6 @@ class Broker:
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
-def serve(master, seconds, frames):
-    """Answers the monitor for seconds; frames gets (time, frame) of every request."""
-    buffer, start = b"", time.monotonic()
-    while time.monotonic() - start < seconds:
-        try:
-            chunk = os.read(master, 4096)
-        except (BlockingIOError, OSError):
-            time.sleep(0.002)
-            continue
-        buffer += chunk
-        while LF in buffer:
-            line, buffer = buffer.split(LF, 1)
-            frame = line[line.find(STX):] + LF
-            frames.append((time.monotonic(), frame))
-            out = answer(frame)
-            if out:
-                time.sleep(0.01)
-                for byte in out:
-                    os.write(master, bytes([byte]))
-                    time.sleep(BYTE_TIME)
-        buffer = buffer.lstrip(b"\x00")
-
-
 def main():
     broker = Broker()
     try:
@@ -151,7 +112,7 @@ def main():
         with MonitorSession(sys.argv[1], 110, mqtt_ini) as m:
             assert broker.wait(PREFIX + "/status", "online", 10), "no online from the monitor"
             frames = []
-            serve(m.master, 6.0, frames)
+            serve(m.master, 6.0, StatusLine(STATUS).answer, frames)
             status_reads = [t for t, f in frames if b"DRR" in f and f[1:3] == b"01"]
             assert len(status_reads) >= 3, "the monitor did not poll controller 1"
             on_line, cycle = status_reads[0], status_reads[1] - status_reads[0]

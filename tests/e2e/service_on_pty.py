@@ -18,7 +18,8 @@ import threading
 import time
 import tty
 
-from mqtt_on_pty import serve
+from monitor_session import StatusLine, serve
+from mqtt_on_pty import STATUS
 
 WATCHDOG_USEC = 2000000  # pings every second
 
@@ -80,14 +81,15 @@ def main():
     notify_path = os.path.join(work, "notify")
     manager = Manager(notify_path)
 
-    # Controllers 1 and 3 run (STATUS bit 0).
-    import mqtt_on_pty
-    mqtt_on_pty.STATUS[1][5] = 1
-    mqtt_on_pty.STATUS[3][5] = 1
+    # Controllers 1 and 3 run (STATUS, register 6, bit 0).
+    registers = {n: list(STATUS[n]) for n in (1, 3)}
+    for n in (1, 3):
+        registers[n][5] |= 1
+    answer = StatusLine(registers).answer
 
     service = start(program, work, notify_path)
     try:
-        serve(master, 6.0, [])
+        serve(master, 6.0, answer)
         got = list(manager.got)
         assert any("READY=1" in m for m in got), got
         ready = next(i for i, m in enumerate(got) if "READY=1" in m)
@@ -112,11 +114,11 @@ def main():
 
         # Killed and started again: the same files go on, each record on its own line.
         service = start(program, work, notify_path)
-        serve(master, 6.0, [])
+        serve(master, 6.0, answer)
         service.send_signal(signal.SIGKILL)
         service.wait(timeout=5)
         service = start(program, work, notify_path)
-        serve(master, 6.0, [])
+        serve(master, 6.0, answer)
         service.send_signal(signal.SIGTERM)
         assert service.wait(timeout=5) == 0
         for n in (1, 3):
