@@ -15,3 +15,10 @@ QString TrendFile::recordLine(const QDateTime &time, const QString &sv, const QS
     return time.toString(QStringLiteral("yyyy-MM-dd")) + tab +
            time.toString(QStringLiteral("HH:mm:ss")) + tab + sv + tab + pv + tab + aux;
 }
+
+const QStringList &TrendFile::seriesNames()
+{
+    static const QStringList names = {QStringLiteral("SV"), QStringLiteral("제어온도"),
+                                      QStringLiteral("보조온도")};
+    return names;
+}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 /// The trend data file both programs share: one file per controller,
 /// <folder>/<prefix>_<nn>.DAT, one record per line: date, time, SV, control temperature and
@@ -15,4 +16,7 @@ public:
     /// One record without its line end: "YYYY-MM-DD", TAB, "HH:MM:SS", TAB, sv, TAB, pv, TAB, aux.
     static QString recordLine(const QDateTime &time, const QString &sv, const QString &pv,
                               const QString &aux);
+    /// The names of the three series as the charts' legends show them: "SV", "제어온도",
+    /// "보조온도".
+    static const QStringList &seriesNames();
 };

@@ -3,15 +3,9 @@
 #include "GridFile.h"
 #include "NumberText.h"
 #include "TextFile.h"
+#include "TrendFile.h"
 
 #include <QDir>
-
-namespace {
-
-const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
-                                 QStringLiteral("보조온도")};
-
-} // namespace
 
 ViewerSettings::ViewerSettings(const QString &programFolder) : m_programFolder(programFolder) {}
 
@@ -116,7 +110,7 @@ bool ViewerSettings::SaveUseItems(const std::array<bool, 3> &shown) const
     QStringList states;
     for (bool s : shown)
         states.append(s ? QStringLiteral("1") : QStringLiteral("0"));
-    return GridFile::save(useItemPath(), {SeriesNames, states});
+    return GridFile::save(useItemPath(), {TrendFile::seriesNames(), states});
 }
 
 qint64 ViewerSettings::colorValue(const QColor &color)

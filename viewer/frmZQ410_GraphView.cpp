@@ -10,6 +10,7 @@
 #include "PrintPage.h"
 #include "TextFile.h"
 #include "TrendChart.h"
+#include "TrendFile.h"
 #include "TrendFileReader.h"
 #include "Version.h"
 
@@ -42,8 +43,6 @@ namespace {
 constexpr int MarginGridPoints = 7;
 
 const QColor ButtonBlue(192, 192, 255);
-const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
-                                 QStringLiteral("보조온도")};
 constexpr int RefreshDelayMs = 50;
 constexpr int FolderPollMs = 5000;
 /// The help's page on this window.
@@ -94,7 +93,7 @@ QTableWidget *seriesGrid(QWidget *parent, const QRect &geometry)
 {
     auto *grid = new QTableWidget(1, 3, parent);
     grid->setGeometry(geometry);
-    grid->setHorizontalHeaderLabels(SeriesNames);
+    grid->setHorizontalHeaderLabels(TrendFile::seriesNames());
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch); // no empty band below
@@ -526,7 +525,7 @@ void frmZQ410_GraphView::ApplySeriesNames()
 {
     ChartFX1->setLegendVisible(true);
     for (int s = 0; s < 3; ++s)
-        ChartFX1->setSeriesName(s, SeriesNames[s]);
+        ChartFX1->setSeriesName(s, TrendFile::seriesNames()[s]);
     ChartFX1->setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
     ChartFX1->setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
 }

@@ -1,0 +1,185 @@
+#include "TrendFileReader.h"
+#include "TrendStatistics.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+/// Samples of one second each from 2024-05-01 08:00:00 (skipping `gapSeconds` after sample
+/// `gapAt`, when given), the control temperature given by value(i); SV 60.0, aux 20.0.
+struct Generated
+{
+    QByteArray file;
+    std::vector<double> values;
+};
+
+Generated generate(int count, const std::function<double(int)> &value, int gapAt = -1,
+                   int gapSeconds = 0)
+{
+    Generated g;
+    QDateTime t(QDate(2024, 5, 1), QTime(8, 0));
+    for (int i = 0; i < count; ++i) {
+        if (i == gapAt)
+            t = t.addSecs(gapSeconds);
+        const double v = std::round(value(i) * 10) / 10;
+        g.values.push_back(v);
+        g.file += t.toString("yyyy-MM-dd\tHH:mm:ss").toLatin1() + "\t60.0\t" +
+                  QByteArray::number(v, 'f', 1) + "\t20.0\r\n";
+        t = t.addSecs(1);
+    }
+    return g;
+}
+
+/// Mean and population standard deviation, two passes, long double.
+std::pair<double, double> independent(const std::vector<double> &values)
+{
+    long double sum = 0;
+    for (const double v : values)
+        sum += v;
+    const long double mean = sum / values.size();
+    long double squares = 0;
+    for (const double v : values)
+        squares += (v - mean) * (v - mean);
+    return {double(mean), double(std::sqrt(squares / values.size()))};
+}
+
+bool close(double a, double b)
+{
+    return std::abs(a - b) <= 1e-6 * std::max(1.0, std::abs(b));
+}
+
+} // namespace
+
+class tst_TrendStatistics : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void figuresMatchAnIndependentComputation_data();
+    void figuresMatchAnIndependentComputation();
+    void minutesAboveAndBelowALimit();
+    void commandLine();
+};
+
+void tst_TrendStatistics::figuresMatchAnIndependentComputation_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<int>("gapAt");
+    QTest::newRow("constant") << 5000 << 0 << -1;
+    QTest::newRow("ramp") << 20000 << 1 << -1;
+    QTest::newRow("noisy") << 50000 << 2 << -1;
+    QTest::newRow("noisy with a gap") << 30000 << 2 << 12000;
+    QTest::newRow("one sample") << 1 << 1 << -1;
+}
+
+/// Count, extremes and where they are, mean and spread of a file's control temperature, read
+/// through the viewer's loading code, against a computation of their own.
+void tst_TrendStatistics::figuresMatchAnIndependentComputation()
+{
+    QFETCH(int, count);
+    QFETCH(int, shape);
+    QFETCH(int, gapAt);
+    QRandomGenerator random(7);
+    const std::function<double(int)> shapes[] = {
+        [](int) { return 250.0; },
+        [](int i) { return 20.0 + i * 0.01; },
+        [&random](int i) { return 100.0 + 30 * std::sin(i / 500.0) + random.bounded(5.0); },
+    };
+    const Generated g = generate(count, shapes[shape], gapAt, 3600);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("ZQ410_01.DAT"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(g.file);
+    file.close();
+    const auto contents = TrendFileReader::read(file.fileName());
+    QVERIFY(contents);
+    const TrendStatistics::All all =
+        TrendStatistics::over(contents->samples, 0, contents->samples.size(), std::nullopt);
+    const SeriesStatistics &pv = all[1];
+    QCOMPARE(pv.count, qsizetype(count));
+    const auto [mean, stddev] = independent(g.values);
+    QVERIFY2(close(pv.mean, mean), qPrintable(QString::number(pv.mean - mean)));
+    QVERIFY2(close(pv.stddev, stddev), qPrintable(QString::number(pv.stddev - stddev)));
+    // The extremes where they are first reached.
+    const auto low = std::min_element(g.values.begin(), g.values.end());
+    const auto high = std::max_element(g.values.begin(), g.values.end());
+    QCOMPARE(double(pv.min), double(float(*low)));
+    QCOMPARE(double(pv.max), double(float(*high)));
+    QCOMPARE(pv.minIndex, qsizetype(low - g.values.begin()));
+    QCOMPARE(pv.maxIndex, qsizetype(high - g.values.begin()));
+    QCOMPARE(all[0].mean, 60.0);
+    QCOMPARE(all[0].stddev, 0.0);
+}
+
+/// A ramp from 20.0 crossing 50.0 after 300 s: 300 s below, the rest above; a gap of an hour in
+/// the recording counts for neither; a value on the limit for neither.
+void tst_TrendStatistics::minutesAboveAndBelowALimit()
+{
+    const Generated g = generate(
+        900, [](int i) { return 20.0 + i * 0.1; }, 600, 3600);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("ZQ410_01.DAT"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(g.file);
+    file.close();
+    const auto contents = TrendFileReader::read(file.fileName());
+    QVERIFY(contents);
+    const TrendData &data = contents->samples;
+    const SeriesStatistics pv = TrendStatistics::over(data, 0, data.size(), 50.0)[1];
+    QCOMPARE(pv.secondsBelow, 300.0); // samples 0..299, each held a second; 300 is on the limit
+    QCOMPARE(pv.secondsAbove, 597.0); // 301..898 (899 is the last) less the one across the gap
+    const auto range = TrendStatistics::samplesBetween(
+        data, TrendData::timeOf(QDateTime(QDate(2024, 5, 1), QTime(8, 1, 0))),
+        TrendData::timeOf(QDateTime(QDate(2024, 5, 1), QTime(8, 1, 9))));
+    QVERIFY(range);
+    QCOMPARE(range->first, qsizetype(60));
+    QCOMPARE(range->second, qsizetype(70));
+    QVERIFY(!TrendStatistics::samplesBetween(
+        data, TrendData::timeOf(QDateTime(QDate(2025, 1, 1), QTime(0, 0))),
+        std::numeric_limits<qint32>::max()));
+}
+
+/// zq410-stats prints the header and a row per series named as in the legend; an empty range
+/// the header alone, a message and exit code 1; a bad option exit code 2.
+void tst_TrendStatistics::commandLine()
+{
+    const Generated g = generate(600, [](int i) { return 40.0 + i * 0.1; });
+    QTemporaryDir dir;
+    QFile file(dir.filePath("ZQ410_01.DAT"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(g.file);
+    file.close();
+    auto run = [&](const QStringList &arguments, QByteArray *out) {
+        QProcess stats;
+        stats.start(QStringLiteral(ZQ410_STATS), QStringList{file.fileName()} + arguments);
+        if (!stats.waitForFinished(10000))
+            return -1;
+        *out = stats.readAllStandardOutput();
+        return stats.exitCode();
+    };
+    QByteArray out;
+    // 70.0 to 75.9 over a minute: 30 records below 72.95, 30 above (the last held for nothing).
+    QCOMPARE(
+        run({"--from", "2024-05-01 08:05:00", "--to", "2024-05-01 08:05:59", "--limit", "72.95"},
+            &out),
+        0);
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0],
+             QByteArray("series\tcount\tmin\tmax\tmean\tstddev\tminutes_above\tminutes_below"));
+    QCOMPARE(lines[2].split('\t'), QList<QByteArray>({"제어온도", "60", "70.0", "75.9", "72.950000",
+                                                      "1.731810", "0.5", "0.5"}));
+    QCOMPARE(lines[1], QByteArray("SV\t60\t60.0\t60.0\t60.000000\t0.000000\t0.0\t1.0"));
+    QCOMPARE(run({"--from", "2030-01-01 00:00:00"}, &out), 1);
+    QCOMPARE(out.trimmed().split('\n').size(), 1);
+    QCOMPARE(run({"--from", "yesterday"}, &out), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_TrendStatistics)
+#include "tst_trendstatistics.moc"
