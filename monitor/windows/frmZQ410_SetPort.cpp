@@ -53,18 +53,30 @@ PortSettings frmZQ410_SetPort::settings() const
                         ui->cmbStop->currentText(),   ui->cmbProtocol->currentText()};
 }
 
-QString frmZQ410_SetPort::testPort(const QString &portText)
+QString frmZQ410_SetPort::testPort(const QString &portText, QString *holder)
 {
     SerialLink probe;
     const LinkOpenResult result = probe.open({portText, QStringLiteral("9600"), QStringLiteral("N"),
                                               QStringLiteral("8"), QStringLiteral("1")});
     probe.close();
-    const bool reported = result.failure == LinkOpenResult::Failure::NotFound ||
-                          result.failure == LinkOpenResult::Failure::InUse;
-    return reported ? result.description : QString();
+    switch (result.failure) {
+    case LinkOpenResult::Failure::NotFound:
+        return result.description;
+    case LinkOpenResult::Failure::InUse:
+        // The window's line is short; who holds the port is in its tool tip.
+        if (holder)
+            *holder = result.description;
+        return QStringLiteral("포트가 이미 사용 중입니다.");
+    case LinkOpenResult::Failure::None:
+    case LinkOpenResult::Failure::Other:
+        break;
+    }
+    return {};
 }
 
 void frmZQ410_SetPort::runPortTest(const QString &portText)
 {
-    ui->lblMsg->setText(testPort(portText));
+    QString holder;
+    ui->lblMsg->setText(testPort(portText, &holder));
+    ui->lblMsg->setToolTip(holder);
 }

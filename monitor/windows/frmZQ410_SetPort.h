@@ -24,8 +24,9 @@ public:
     PortSettings settings() const;
 
     /// The port test: opens the port and closes it again; the message names a port that does not
-    /// exist or is in use, and is empty otherwise.
-    static QString testPort(const QString &portText);
+    /// exist or is in use, and is empty otherwise. holder, when given, gets who holds a port in
+    /// use (from its lock file), as the monitor says it when the port is opened.
+    static QString testPort(const QString &portText, QString *holder = nullptr);
 
 private:
     void fillLists();

@@ -16,8 +16,9 @@
 
 namespace {
 
-/// The service manager's end of NOTIFY_SOCKET: a datagram socket of the test's, read as
-/// systemd reads it; WATCHDOG_USEC asks for a ping every 100 ms.
+/// The service manager's end of NOTIFY_SOCKET: a datagram socket of the test's, read whenever
+/// something arrives, as systemd reads it (left unread, it would block the service's next
+/// notification); WATCHDOG_USEC asks for a ping every 100 ms.
 class Manager
 {
 public:
@@ -29,6 +30,8 @@ public:
         const QByteArray name = path.toLocal8Bit();
         std::memcpy(address.sun_path, name.constData(), size_t(name.size()) + 1);
         m_bound = ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        m_reader = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+        QObject::connect(m_reader.get(), &QSocketNotifier::activated, [this] { read(); });
         qputenv("NOTIFY_SOCKET", name);
         qputenv("WATCHDOG_USEC", "200000");
         qputenv("WATCHDOG_PID", QByteArray::number(::getpid()));
@@ -38,6 +41,7 @@ public:
         qunsetenv("NOTIFY_SOCKET");
         qunsetenv("WATCHDOG_USEC");
         qunsetenv("WATCHDOG_PID");
+        m_reader.reset();
         ::close(m_fd);
     }
 
@@ -45,17 +49,23 @@ public:
     /// The messages that came since the last call.
     QStringList take()
     {
-        QStringList got;
-        char buffer[4096];
-        ssize_t n = 0;
-        while ((n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
-            got.append(QString::fromUtf8(buffer, int(n)));
-        return got;
+        read();
+        return std::exchange(m_got, {});
     }
 
 private:
+    void read()
+    {
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
+            m_got.append(QString::fromUtf8(buffer, int(n)));
+    }
+
     int m_fd = -1;
     bool m_bound = false;
+    std::unique_ptr<QSocketNotifier> m_reader;
+    QStringList m_got;
 };
 
 int count(const QStringList &messages, const char *what)

@@ -64,7 +64,10 @@ void tst_SetPort::portTestPassesForAFreePortAndFailsForOneInUse()
     QCOMPARE(frmZQ410_SetPort::testPort(path), QString());
     SerialLink inUse;
     QVERIFY(inUse.open({path, "9600", "N", "8", "1"}).ok());
-    QCOMPARE(frmZQ410_SetPort::testPort(path), QStringLiteral("포트가 이미 사용 중입니다."));
+    QString holder;
+    QCOMPARE(frmZQ410_SetPort::testPort(path, &holder),
+             QStringLiteral("포트가 이미 사용 중입니다."));
+    QVERIFY2(holder.contains(QStringLiteral("tst_setport(PID ")), qPrintable(holder));
     inUse.close();
     QCOMPARE(frmZQ410_SetPort::testPort(path), QString());
     ::close(master);
