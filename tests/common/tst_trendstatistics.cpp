@@ -35,6 +35,16 @@ Generated generate(int count, const std::function<double(int)> &value, int gapAt
     return g;
 }
 
+/// The generated file written into dir and read through the viewer's loading code.
+std::optional<TrendFileReader::Contents> readBack(const Generated &g, const QTemporaryDir &dir)
+{
+    QFile file(dir.filePath("ZQ410_01.DAT"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(g.file) != g.file.size())
+        return std::nullopt;
+    file.close();
+    return TrendFileReader::read(file.fileName());
+}
+
 /// Mean and population standard deviation, two passes, long double.
 std::pair<double, double> independent(const std::vector<double> &values)
 {
@@ -93,11 +103,7 @@ void tst_TrendStatistics::figuresMatchAnIndependentComputation()
     };
     const Generated g = generate(count, shapes[shape], gapAt, 3600);
     QTemporaryDir dir;
-    QFile file(dir.filePath("ZQ410_01.DAT"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(g.file);
-    file.close();
-    const auto contents = TrendFileReader::read(file.fileName());
+    const auto contents = readBack(g, dir);
     QVERIFY(contents);
     const TrendStatistics::All all =
         TrendStatistics::over(contents->samples, 0, contents->samples.size(), std::nullopt);
@@ -124,11 +130,7 @@ void tst_TrendStatistics::minutesAboveAndBelowALimit()
     const Generated g = generate(
         900, [](int i) { return 20.0 + i * 0.1; }, 600, 3600);
     QTemporaryDir dir;
-    QFile file(dir.filePath("ZQ410_01.DAT"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(g.file);
-    file.close();
-    const auto contents = TrendFileReader::read(file.fileName());
+    const auto contents = readBack(g, dir);
     QVERIFY(contents);
     const TrendData &data = contents->samples;
     const SeriesStatistics pv = TrendStatistics::over(data, 0, data.size(), 50.0)[1];

@@ -9,7 +9,7 @@ import os
 import sys
 import time
 
-from monitor_session import CR, LF, STX, MonitorSession, addressed, checksum, reply, serve
+from monitor_session import CR, LF, STX, MonitorSession, StatusLine, checksum, serve
 
 PRESENT = {1, 3}  # device 2 is listed but absent
 STATUS_REGS = b",16,0507,0506,0001,0002,0003,0006,0007,0016,0031,0032,0131,0201,0202,0205,0207,0208"
@@ -20,19 +20,9 @@ def request(device, command, tail=b""):
     return STX + body + checksum(body) + CR + LF
 
 
-def answer(frame):
-    request = addressed(frame, PRESENT)
-    if not request:
-        return None
-    device, body = request
-    if body[2:5] == b"WHO":
-        return reply(body[0:2] + b"WHO,OK,ZQ500")
-    if body[2:5] == b"DRR":
-        count = int(body[6:8])
-        values = [b"0001", b"0001", b"00FA", b"00F8", b"0000", b"0000", b"0258", b"0078",
-                  b"0400", b"0000", b"0001", b"0000", b"0000", b"%04X" % device, b"0000", b"0000"]
-        return reply(body[0:2] + b"DRR,OK" + b"".join(b"," + v for v in values[:count]))
-    return None
+# Registers 507, 506, 1, 2, 3, 6, 7, 16, 31, 32, 131, 201, 202, 205 (the device number), 207, 208.
+answer = StatusLine({n: [1, 1, 0xFA, 0xF8, 0, 0, 0x258, 0x78, 0x400, 0, 1, 0, 0, n, 0, 0]
+                     for n in PRESENT}).answer
 
 
 def main():
