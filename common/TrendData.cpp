@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <sys/mman.h>
 
@@ -50,6 +52,47 @@ public:
         const auto [lo, hi] = std::minmax_element(&m_tenths[first], &m_tenths[last]);
         result.include(fromTenths(*lo));
         result.include(fromTenths(*hi));
+    }
+
+    /// The value as written: whole tenths exactly, a float as the shortest decimal it reads
+    /// back from.
+    double exactAt(qsizetype i) const
+    {
+        if (m_tenths)
+            return m_tenths[i] / 10.0;
+        const float value = m_floats[i];
+        if (!std::isfinite(value))
+            return value;
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text - 1, value).ptr;
+        *end = '\0';
+        return std::strtod(text, nullptr);
+    }
+
+    /// Adds the values [first, last) in tenths from the origin (NaN left out).
+    void includeMoments(qsizetype first, qsizetype last, qint32 originTenths, Moments &result) const
+    {
+        if (m_tenths) {
+            qint64 sum = 0;
+            qint64 squares = 0;
+            for (qsizetype i = first; i < last; ++i) {
+                const qint64 d = qint64(m_tenths[i]) - originTenths;
+                sum += d;
+                squares += d * d;
+            }
+            result.count += last - first;
+            result.sum += double(sum);
+            result.squares += double(squares);
+            return;
+        }
+        for (qsizetype i = first; i < last; ++i) {
+            if (std::isnan(m_floats[i]))
+                continue;
+            const double d = exactAt(i) * 10.0 - originTenths;
+            ++result.count;
+            result.sum += d;
+            result.squares += d * d;
+        }
     }
 
     /// Bytes held besides the chunk's memory.
@@ -139,8 +182,12 @@ void TrendData::clear()
     m_size = 0;
     m_untimed = 0;
     m_summarised = 0;
-    for (auto &levels : m_levels)
-        levels.clear();
+    m_momentsSummarised = 0;
+    for (int s = 0; s < SeriesCount; ++s) {
+        m_extremes[s].clear();
+        m_moments[s].clear();
+    }
+    m_limit = LimitPyramids();
 }
 
 /// Where the next sample goes, its time stored there; its chunk is made when it starts one.
@@ -276,66 +323,163 @@ void TrendData::setLastLabel(const QString &text)
         m_labels.insert(m_size - 1, text);
 }
 
-/// Brings each series' pyramid up to the last sample: the level-0 nodes from the first one with
-/// new samples are taken from the samples, then each level's nodes from there on from the level
-/// below. A bulk load builds it in one pass; a live chart redoes one short path per redraw.
+double TrendData::exactValue(int series, qsizetype index) const
+{
+    const Place place = locate(index);
+    return place.chunk->columns[series].exactAt(place.offset);
+}
+
+double TrendData::origin(int series) const
+{
+    summarise();
+    return m_originTenths[series] / 10.0;
+}
+
+/// Brings each series' min/max pyramid up to the last sample, from the first node with new
+/// samples on (the moments follow when first asked): a bulk load builds it in one pass; a live
+/// chart redoes one short path per redraw.
 void TrendData::summarise() const
 {
     if (m_summarised == m_size)
         return;
-    for (int s = 0; s < SeriesCount; ++s)
-        summariseSeries(s);
-    m_summarised = m_size;
-}
-
-void TrendData::summariseSeries(int series) const
-{
-    auto &levels = m_levels[series];
-    if (levels.empty())
-        levels.emplace_back();
-    qsizetype from = m_summarised / BlockSize;
-    levels[0].resize(size_t((m_size + BlockSize - 1) / BlockSize));
-    for (qsizetype node = from; node < qsizetype(levels[0].size()); ++node) {
-        MinMax m;
-        includeRaw(series, node * BlockSize, std::min(m_size, (node + 1) * BlockSize), m);
-        levels[0][size_t(node)] = m;
-    }
-    for (size_t level = 0; levels[level].size() > 1; ++level) {
-        if (levels.size() == level + 1)
-            levels.emplace_back();
-        const auto &children = levels[level];
-        auto &parents = levels[level + 1];
-        from /= FanOut;
-        parents.resize((children.size() + FanOut - 1) / FanOut);
-        for (size_t p = size_t(from); p < parents.size(); ++p) {
-            MinMax m;
-            const size_t end = std::min(children.size(), (p + 1) * size_t(FanOut));
-            for (size_t c = p * size_t(FanOut); c < end; ++c)
-                m.include(children[c]);
-            parents[p] = m;
+    if (m_summarised == 0) {
+        for (int s = 0; s < SeriesCount; ++s) {
+            const double first = exactValue(s, 0);
+            m_originTenths[s] = std::isfinite(first) && std::abs(first) < 1e8
+                                    ? qint32(std::lround(first * 10.0))
+                                    : 0;
         }
     }
+    for (int s = 0; s < SeriesCount; ++s) {
+        m_extremes[s].update(m_summarised, m_size, [this, s](qsizetype first, qsizetype last) {
+            MinMax m;
+            includeRaw(s, first, last, m);
+            return m;
+        });
+    }
+    m_summarised = m_size;
 }
 
 MinMax TrendData::range(int series, qsizetype first, qsizetype last) const
 {
-    MinMax result;
     first = std::max<qsizetype>(first, 0);
     last = std::min(last, m_size);
     if (first >= last)
-        return result;
+        return MinMax();
     summarise();
-    // Loose samples at both ends, then whole blocks through the pyramid.
-    const qsizetype blockFirst = (first + BlockSize - 1) / BlockSize;
-    const qsizetype blockLast = last / BlockSize;
-    if (blockFirst >= blockLast) {
-        includeRaw(series, first, last, result);
-        return result;
+    return m_extremes[series].summary(
+        first, last,
+        [this, series](qsizetype a, qsizetype b, MinMax &m) { includeRaw(series, a, b, m); });
+}
+
+Moments TrendData::moments(int series, qsizetype first, qsizetype last) const
+{
+    first = std::max<qsizetype>(first, 0);
+    last = std::min(last, m_size);
+    if (first >= last)
+        return Moments();
+    summarise();
+    if (m_momentsSummarised != m_size) {
+        for (int s = 0; s < SeriesCount; ++s) {
+            m_moments[s].update(m_momentsSummarised, m_size, [this, s](qsizetype a, qsizetype b) {
+                Moments m;
+                includeMoments(s, a, b, m);
+                return m;
+            });
+        }
+        m_momentsSummarised = m_size;
     }
-    includeRaw(series, first, blockFirst * BlockSize, result);
-    includeRaw(series, blockLast * BlockSize, last, result);
-    includeLevel(series, 0, blockFirst, blockLast, result);
-    return result;
+    return m_moments[series].summary(
+        first, last,
+        [this, series](qsizetype a, qsizetype b, Moments &m) { includeMoments(series, a, b, m); });
+}
+
+qsizetype TrendData::firstIndexOf(int series, qsizetype first, qsizetype last, float value) const
+{
+    first = std::max<qsizetype>(first, 0);
+    last = std::min(last, m_size);
+    if (first >= last)
+        return -1;
+    summarise();
+    return m_extremes[series].findFirst(
+        first, last, [value](const MinMax &m) { return m.min <= value && value <= m.max; },
+        [this, series, value](qsizetype i) { return this->value(series, i) == value; });
+}
+
+LimitSeconds TrendData::limitSeconds(int series, qsizetype first, qsizetype last,
+                                     double limit) const
+{
+    first = std::max<qsizetype>(first, 0);
+    last = std::min(last, m_size);
+    if (first >= last)
+        return LimitSeconds();
+    if (m_limit.limit != limit) {
+        m_limit = LimitPyramids();
+        m_limit.limit = limit;
+    }
+    if (m_limit.summarised != m_size) {
+        // A new sample gives the one before it its end, and may make the step before that
+        // one a gap: the last two samples summarised are summarised again.
+        const qsizetype from = std::max<qsizetype>(m_limit.summarised - 2, 0);
+        for (int s = 0; s < SeriesCount; ++s) {
+            m_limit.seconds[s].update(from, m_size, [this, s](qsizetype a, qsizetype b) {
+                LimitSeconds seconds;
+                includeLimitSeconds(s, a, b, seconds);
+                return seconds;
+            });
+        }
+        m_limit.summarised = m_size;
+    }
+    return m_limit.seconds[series].summary(
+        first, last, [this, series](qsizetype a, qsizetype b, LimitSeconds &seconds) {
+            includeLimitSeconds(series, a, b, seconds);
+        });
+}
+
+/// Walks the samples chunk by chunk: a step shorter than 2 s is never a gap, so only the rare
+/// longer ones are looked at closely.
+void TrendData::includeLimitSeconds(int series, qsizetype first, qsizetype last,
+                                    LimitSeconds &result) const
+{
+    const double limit = *m_limit.limit;
+    while (first < last) {
+        const Place place = locate(first);
+        const qsizetype count = std::min({last - first, ChunkSize - place.offset, place.leftInRun});
+        const qint32 *times = place.chunk->times + place.offset;
+        const Column &column = place.chunk->columns[series];
+        for (qsizetype k = 0; k < count; ++k) {
+            qint64 held = 0;
+            if (k + 1 < count) {
+                const qint32 now = times[k];
+                const qint32 next = times[k + 1];
+                if (now != NoTime && next != NoTime)
+                    held = qint64(next) - now;
+                if (held >= 2)
+                    held = heldSeconds(first + k);
+            } else {
+                held = heldSeconds(first + k);
+            }
+            if (held <= 0)
+                continue;
+            const double value = column.exactAt(place.offset + k);
+            if (value > limit)
+                result.above += held;
+            else if (value < limit)
+                result.below += held;
+        }
+        first += count;
+    }
+}
+
+qint64 TrendData::heldSeconds(qsizetype index) const
+{
+    const std::optional<qint64> step = stepBefore(index + 1);
+    if (!step || *step <= 0)
+        return 0;
+    // Only a step of 2 s or more can be a gap.
+    if (*step >= 2 && isGapBefore(index + 1))
+        return 0;
+    return *step;
 }
 
 void TrendData::includeRaw(int series, qsizetype first, qsizetype last, MinMax &result) const
@@ -348,23 +492,15 @@ void TrendData::includeRaw(int series, qsizetype first, qsizetype last, MinMax &
     }
 }
 
-/// Nodes [first, last) of a level: loose nodes at both ends, whole groups one level up.
-void TrendData::includeLevel(int series, size_t level, qsizetype first, qsizetype last,
-                             MinMax &result) const
+void TrendData::includeMoments(int series, qsizetype first, qsizetype last, Moments &result) const
 {
-    const auto &nodes = m_levels[series][level];
-    while (first < last && first % FanOut != 0)
-        result.include(nodes[size_t(first++)]);
-    while (last > first && last % FanOut != 0)
-        result.include(nodes[size_t(--last)]);
-    if (first >= last)
-        return;
-    if (level + 1 >= m_levels[series].size()) {
-        for (qsizetype i = first; i < last; ++i)
-            result.include(nodes[size_t(i)]);
-        return;
+    while (first < last) {
+        const Place place = locate(first);
+        const qsizetype count = std::min({last - first, ChunkSize - place.offset, place.leftInRun});
+        place.chunk->columns[series].includeMoments(place.offset, place.offset + count,
+                                                    m_originTenths[series], result);
+        first += count;
     }
-    includeLevel(series, level + 1, first / FanOut, last / FanOut, result);
 }
 
 void TrendData::decimate(int series, qsizetype first, qsizetype last, int columns,
@@ -415,10 +551,8 @@ qsizetype TrendData::memoryBytes() const
         for (const Column &column : chunk->columns)
             bytes += column.extraBytes();
     }
-    for (const auto &levels : m_levels) {
-        for (const auto &nodes : levels)
-            bytes += qsizetype(nodes.capacity() * sizeof(MinMax));
-    }
+    for (int s = 0; s < SeriesCount; ++s)
+        bytes += m_extremes[s].bytes() + m_moments[s].bytes() + m_limit.seconds[s].bytes();
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SummaryPyramid.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QString>
@@ -28,12 +30,42 @@ struct MinMax
     }
 };
 
+/// Count, sum and sum of squares of a run of values, each value taken in tenths from an origin
+/// (so whole tenths add up exactly).
+struct Moments
+{
+    qsizetype count = 0;
+    double sum = 0;
+    double squares = 0;
+
+    void include(const Moments &other)
+    {
+        count += other.count;
+        sum += other.sum;
+        squares += other.squares;
+    }
+};
+
+/// Seconds a run of samples held values above and below a limit.
+struct LimitSeconds
+{
+    qint64 above = 0;
+    qint64 below = 0;
+
+    void include(const LimitSeconds &other)
+    {
+        above += other.above;
+        below += other.below;
+    }
+};
+
 /// The samples of a trend chart: per sample its date and time and one value for each of the three
 /// series, the X value being the sample's index. Kept compactly in fixed chunks (about 12 bytes a
 /// sample, the summaries included, when the values are whole tenths as the monitor records them),
-/// with a min/max pyramid per series so that the smallest and largest value of any run of samples
-/// costs O(log n), whatever the length of the run. The pyramid is brought up to date when it is
-/// next asked, so appending costs O(1) and a bulk load builds it in one pass.
+/// with pyramids of summaries per series (smallest and largest value; count, sum and sum of
+/// squares; the time above and below the last limit asked) so that these figures of any run of
+/// samples cost O(log n), whatever the length of the run. The pyramid is brought up to date when it
+/// is next asked, so appending costs O(1) and a bulk load builds it in one pass.
 class TrendData
 {
 public:
@@ -81,6 +113,22 @@ public:
     /// Smallest and largest value of the series over samples [first, last).
     MinMax range(int series, qsizetype first, qsizetype last) const;
 
+    /// The value a sample was written as, in full precision: a whole number of tenths exactly
+    /// (36.9, not the float 36.900002), any other value as the shortest decimal its float reads
+    /// back from.
+    double exactValue(int series, qsizetype index) const;
+    /// The origin the moments of a series are taken from: its first value, in whole tenths.
+    double origin(int series) const;
+    /// Count, sum and sum of squares of (value - origin) * 10 over samples [first, last).
+    Moments moments(int series, qsizetype first, qsizetype last) const;
+    /// The first sample of [first, last) whose value is exactly `value`; -1 when none is.
+    qsizetype firstIndexOf(int series, qsizetype first, qsizetype last, float value) const;
+    /// Seconds the samples [first, last) held values above and below the limit: each sample
+    /// holds its value until the next sample; nothing is counted across a gap in the recording,
+    /// for a sample without a time or for the last sample; a value on the limit is neither.
+    /// Asking with another limit than the last summarises the whole data once again.
+    LimitSeconds limitSeconds(int series, qsizetype first, qsizetype last, double limit) const;
+
     /// The points that draw the series over samples [first, last) on `columns` pixel columns
     /// without losing any column's extremes: every sample when there are no more samples than
     /// columns, otherwise a minimum and a maximum per column. xs and ys are replaced.
@@ -104,8 +152,9 @@ public:
 
 private:
     static constexpr qsizetype ChunkSize = 1 << 16;
-    static constexpr qsizetype BlockSize = 16; ///< samples summarised by one level-0 node
-    static constexpr qsizetype FanOut = 4;     ///< nodes of a level summarised by one above
+    static constexpr qsizetype BlockSize = 16; ///< samples per node of the min/max pyramid
+    /// Samples per node of the moment and limit pyramids (fewer nodes: they are larger).
+    static constexpr qsizetype MomentBlockSize = 64;
 
     class Column;
     struct Chunk;
@@ -127,10 +176,13 @@ private:
     std::pair<Chunk &, qsizetype> storeNextTime(qint32 time);
 
     void summarise() const;
-    void summariseSeries(int series) const;
     void includeRaw(int series, qsizetype first, qsizetype last, MinMax &result) const;
-    void includeLevel(int series, size_t level, qsizetype first, qsizetype last,
-                      MinMax &result) const;
+    void includeMoments(int series, qsizetype first, qsizetype last, Moments &result) const;
+    void includeLimitSeconds(int series, qsizetype first, qsizetype last,
+                             LimitSeconds &result) const;
+    /// Seconds sample index holds its value: to the next sample; 0 across a gap, without times
+    /// or for the last sample.
+    qint64 heldSeconds(qsizetype index) const;
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;
     std::vector<Run> m_runs;
@@ -146,8 +198,26 @@ private:
     qint32 m_lastTime = NoTime;
     qsizetype m_size = 0;
     qsizetype m_untimed = 0;
-    /// Samples the pyramid covers; the rest are summarised when a range is next asked.
+    /// Samples the pyramids cover; the rest are summarised when a range is next asked.
     mutable qsizetype m_summarised = 0;
-    /// m_levels[series][level][node]
-    mutable std::array<std::vector<std::vector<MinMax>>, SeriesCount> m_levels;
+    /// Samples the moment pyramids cover: they are built when moments are first asked.
+    mutable qsizetype m_momentsSummarised = 0;
+    mutable std::array<qint32, SeriesCount> m_originTenths{};
+    mutable std::array<SummaryPyramid<MinMax>, SeriesCount> m_extremes = {
+        SummaryPyramid<MinMax>(BlockSize), SummaryPyramid<MinMax>(BlockSize),
+        SummaryPyramid<MinMax>(BlockSize)};
+    mutable std::array<SummaryPyramid<Moments>, SeriesCount> m_moments = {
+        SummaryPyramid<Moments>(MomentBlockSize), SummaryPyramid<Moments>(MomentBlockSize),
+        SummaryPyramid<Moments>(MomentBlockSize)};
+    /// The seconds above and below m_limit, per series, built when first asked for a limit.
+    struct LimitPyramids
+    {
+        std::optional<double> limit;
+        qsizetype summarised = 0;
+        std::array<SummaryPyramid<LimitSeconds>, SeriesCount> seconds = {
+            SummaryPyramid<LimitSeconds>(MomentBlockSize),
+            SummaryPyramid<LimitSeconds>(MomentBlockSize),
+            SummaryPyramid<LimitSeconds>(MomentBlockSize)};
+    };
+    mutable LimitPyramids m_limit;
 };

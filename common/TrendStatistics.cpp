@@ -23,68 +23,38 @@ qsizetype firstAtOrAfter(const TrendData &data, qint32 time)
     return low;
 }
 
-/// The value as the file wrote it: a float that stands for a whole number of tenths (all the
-/// monitor writes) is taken as exactly that many tenths, so 36.9 counts as 36.9, not 36.900002.
-double written(float value)
-{
-    const double tenths = std::round(double(value) * 10.0);
-    return std::abs(double(value) * 10.0 - tenths) < 1e-3 ? tenths / 10.0 : double(value);
-}
-
 } // namespace
 
+/// Each figure from the data's pyramids: the cost does not grow with the length of the range.
 All over(const TrendData &data, qsizetype first, qsizetype last, std::optional<double> limit)
 {
     All all;
-    const std::vector<qsizetype> gaps = data.gapsIn(first, last);
+    first = std::max<qsizetype>(first, 0);
+    last = std::min(last, data.size());
+    if (first >= last)
+        return all;
     for (int series = 0; series < TrendData::SeriesCount; ++series) {
         SeriesStatistics &s = all[size_t(series)];
-        // Sums around the first value keep the variance exact for values far from zero.
-        double shift = 0;
-        double sum = 0;
-        double squares = 0;
-        size_t nextGap = 0;
-        for (qsizetype i = first; i < last; ++i) {
-            const float value = data.value(series, i);
-            if (std::isnan(value))
-                continue;
-            if (s.count == 0) {
-                shift = written(value);
-                s.min = s.max = value;
-                s.minIndex = s.maxIndex = i;
-            }
-            ++s.count;
-            const double d = written(value) - shift;
-            sum += d;
-            squares += d * d;
-            if (value < s.min) {
-                s.min = value;
-                s.minIndex = i;
-            }
-            if (value > s.max) {
-                s.max = value;
-                s.maxIndex = i;
-            }
-            if (!limit || i + 1 >= last)
-                continue;
-            while (nextGap < gaps.size() && gaps[nextGap] <= i)
-                ++nextGap;
-            const bool gapAfter = nextGap < gaps.size() && gaps[nextGap] == i + 1;
-            const qint32 now = data.time(i);
-            const qint32 next = data.time(i + 1);
-            if (gapAfter || now == TrendData::NoTime || next == TrendData::NoTime || next < now)
-                continue;
-            // A value on the limit is neither above nor below it.
-            if (value > *limit)
-                s.secondsAbove += next - now;
-            else if (value < *limit)
-                s.secondsBelow += next - now;
-        }
-        if (s.count > 0) {
-            const double meanShifted = sum / double(s.count);
-            s.mean = shift + meanShifted;
-            s.stddev =
-                std::sqrt(std::max(0.0, squares / double(s.count) - meanShifted * meanShifted));
+        const Moments moments = data.moments(series, first, last);
+        if (moments.count == 0)
+            continue;
+        const MinMax extremes = data.range(series, first, last);
+        s.count = moments.count;
+        s.min = extremes.min;
+        s.max = extremes.max;
+        s.minIndex = data.firstIndexOf(series, first, last, extremes.min);
+        s.maxIndex = data.firstIndexOf(series, first, last, extremes.max);
+        // The moments are in tenths from the series' origin.
+        const double meanTenths = moments.sum / double(moments.count);
+        s.mean = data.origin(series) + meanTenths / 10.0;
+        s.stddev = std::sqrt(std::max(0.0, moments.squares / double(moments.count) -
+                                               meanTenths * meanTenths)) /
+                   10.0;
+        if (limit) {
+            // The range's last sample holds its value past the range: it counts nothing.
+            const LimitSeconds seconds = data.limitSeconds(series, first, last - 1, *limit);
+            s.secondsAbove = double(seconds.above);
+            s.secondsBelow = double(seconds.below);
         }
     }
     return all;

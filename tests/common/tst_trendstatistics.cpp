@@ -73,6 +73,7 @@ private slots:
     void figuresMatchAnIndependentComputation_data();
     void figuresMatchAnIndependentComputation();
     void minutesAboveAndBelowALimit();
+    void everyRangeMatchesAScanWhileTheDataGrows();
     void commandLine();
 };
 
@@ -145,6 +146,81 @@ void tst_TrendStatistics::minutesAboveAndBelowALimit()
     QVERIFY(!TrendStatistics::samplesBetween(
         data, TrendData::timeOf(QDateTime(QDate(2025, 1, 1), QTime(0, 0))),
         std::numeric_limits<qint32>::max()));
+}
+
+/// The figures come from summaries of blocks of samples: ranges starting and ending anywhere,
+/// over values in tenths and in hundredths (kept as floats), across a gap, with the data growing
+/// between questions as a followed file does, against a plain scan of the values given.
+void tst_TrendStatistics::everyRangeMatchesAScanWhileTheDataGrows()
+{
+    QRandomGenerator random(11);
+    TrendData data;
+    std::vector<std::array<double, 2>> values;
+    std::vector<qint32> times;
+    constexpr double Limit = 50.0;
+    qint32 t = TrendData::timeOf(QDateTime(QDate(2024, 5, 1), QTime(8, 0)));
+    for (int grown = 0; grown < 6; ++grown) {
+        // 3008 samples a time: the data grows at the ends of blocks of 64 samples too.
+        for (int i = 0; i < 3008; ++i) {
+            const int n = int(values.size());
+            if (n == 7000)
+                t += 3600; // the recording stopped for an hour
+            // Tenths around the limit (some on it), and hundredths.
+            const double tenths =
+                std::round(500 + 40 * std::sin(n / 300.0) + double(random.bounded(7)) - 3) / 10.0;
+            const double hundredths = double(random.bounded(10000)) / 100.0;
+            values.push_back({tenths, hundredths});
+            times.push_back(t);
+            data.append(t, {float(tenths), float(hundredths), 0.0f});
+            t += 1;
+        }
+        for (int question = 0; question < 20; ++question) {
+            qsizetype first = random.bounded(qsizetype(values.size()));
+            qsizetype last = random.bounded(qsizetype(values.size())) + 1;
+            if (first >= last)
+                std::swap(first, last);
+            const TrendStatistics::All all = TrendStatistics::over(data, first, last, Limit);
+            for (int series = 0; series < 2; ++series) {
+                long double sum = 0;
+                long double squares = 0;
+                double above = 0;
+                double below = 0;
+                qsizetype minIndex = first;
+                qsizetype maxIndex = first;
+                for (qsizetype i = first; i < last; ++i) {
+                    const double v = values[size_t(i)][size_t(series)];
+                    sum += v;
+                    if (v < values[size_t(minIndex)][size_t(series)])
+                        minIndex = i;
+                    if (v > values[size_t(maxIndex)][size_t(series)])
+                        maxIndex = i;
+                    const double held =
+                        i + 1 < last && times[size_t(i + 1)] - times[size_t(i)] == 1 ? 1 : 0;
+                    if (v > Limit)
+                        above += held;
+                    else if (v < Limit)
+                        below += held;
+                }
+                const long double mean = sum / (last - first);
+                for (qsizetype i = first; i < last; ++i) {
+                    const long double d = values[size_t(i)][size_t(series)] - mean;
+                    squares += d * d;
+                }
+                const SeriesStatistics &s = all[size_t(series)];
+                const QString where = QStringLiteral("series %1, [%2, %3) of %4")
+                                          .arg(series)
+                                          .arg(first)
+                                          .arg(last)
+                                          .arg(values.size());
+                QVERIFY2(s.count == last - first, qPrintable(where));
+                QVERIFY2(s.minIndex == minIndex && s.maxIndex == maxIndex, qPrintable(where));
+                QVERIFY2(close(s.mean, double(mean)), qPrintable(where));
+                QVERIFY2(close(s.stddev, double(std::sqrt(squares / (last - first)))),
+                         qPrintable(where));
+                QVERIFY2(s.secondsAbove == above && s.secondsBelow == below, qPrintable(where));
+            }
+        }
+    }
 }
 
 /// zq410-stats prints the header and a row per series named as in the legend; an empty range
