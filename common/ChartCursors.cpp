@@ -1,5 +1,8 @@
 #include "ChartCursors.h"
 
+#include "ChartTable.h"
+#include "RunAlignment.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -11,8 +14,7 @@ const QColor CursorColor(40, 40, 40);
 const QColor HoverColor(120, 120, 120);
 /// Pixels the mouse may move between press and release for a click (more is a drag).
 constexpr int ClickSlack = 3;
-/// Room around each table cell and between the table and the plot's corner, in pixels.
-constexpr int CellPadding = 4;
+/// Room between the table and the plot's corner, in pixels.
 constexpr int TableInset = 8;
 
 /// A value as the file holds it: at least one decimal, at most six significant digits.
@@ -61,35 +63,8 @@ protected:
         const QList<QStringList> rows = m_owner.tableRows();
         if (rows.size() < 2)
             return;
-        const QFont font = mParentPlot->legend->font();
-        const QFontMetrics metrics(font);
-        QList<int> widths(rows.first().size(), 0);
-        for (const QStringList &row : rows) {
-            for (int c = 0; c < row.size(); ++c)
-                widths[c] = std::max(widths[c], metrics.horizontalAdvance(row[c]));
-        }
-        const int rowHeight = metrics.height() + CellPadding;
-        int tableWidth = 0;
-        for (int &w : widths) {
-            w += 2 * CellPadding;
-            tableWidth += w;
-        }
-        const QPoint origin = mParentPlot->axisRect()->topLeft() + QPoint(TableInset, TableInset);
-        painter->setFont(font);
-        painter->setPen(QPen(QColor(160, 160, 160), 1));
-        painter->setBrush(QColor(255, 255, 255, 235));
-        painter->drawRect(QRect(origin, QSize(tableWidth, rowHeight * int(rows.size()))));
-        for (int r = 0; r < rows.size(); ++r) {
-            int x = origin.x();
-            for (int c = 0; c < rows[r].size(); ++c) {
-                const QRect cell(x + CellPadding, origin.y() + r * rowHeight,
-                                 widths[c] - 2 * CellPadding, rowHeight);
-                painter->setPen(m_owner.tableColor(r, c));
-                painter->drawText(cell, (c < 2 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
-                                  rows[r][c]);
-                x += widths[c];
-            }
-        }
+        ChartTable::draw(painter, m_owner.tableOrigin(), mParentPlot->legend->font(), rows, 2,
+                         [this](int row, int column) { return m_owner.tableColor(row, column); });
     }
 
 private:
@@ -141,6 +116,14 @@ ChartCursors::ChartCursors(QCustomPlot *plot, const TrendData &data,
     connect(m_plot, &QCustomPlot::mouseRelease, this, &ChartCursors::onRelease);
     connect(m_plot, &QCustomPlot::mouseDoubleClick, this, &ChartCursors::onDoubleClick);
     m_plot->installEventFilter(this);
+}
+
+void ChartCursors::setComparison(const TrendData *data, const RunAlignment *alignment,
+                                 const std::array<QCPGraph *, TrendData::SeriesCount> &graphs)
+{
+    m_compared = data && alignment && alignment->isValid() ? data : nullptr;
+    m_alignment = m_compared ? alignment : nullptr;
+    m_comparedGraphs = graphs;
 }
 
 void ChartCursors::setEnabled(bool on)
@@ -305,38 +288,80 @@ void ChartCursors::removeNearest(qsizetype index)
     setCursor(distance(m_cursors[A]) <= distance(m_cursors[B]) ? A : B, std::nullopt);
 }
 
-/// "12:00:03   SV 60.0   제어온도 45.3" with the visible series.
+/// "12:00:03   SV 60.0   제어온도 45.3" with the visible series (and the compared run's at the
+/// same elapsed time).
 QString ChartCursors::valuesText(const CursorReadout::Record &record) const
 {
     QStringList parts = {record.label};
-    for (int s = 0; s < TrendData::SeriesCount; ++s) {
-        if (m_graphs[s]->visible())
-            parts << m_graphs[s]->name() + QLatin1Char(' ') + valueText(record.values[s]);
+    const std::optional<qsizetype> compared =
+        m_alignment ? m_alignment->secondAt(double(record.index)) : std::nullopt;
+    for (int s : shownSeries()) {
+        if (s < TrendData::SeriesCount) {
+            parts << graphOf(s)->name() + QLatin1Char(' ') + valueText(record.values[s]);
+        } else if (compared) {
+            parts << graphOf(s)->name() + QLatin1Char(' ') +
+                         valueText(m_compared->value(s - TrendData::SeriesCount, *compared));
+        }
     }
     return parts.join(QStringLiteral("   "));
 }
 
-QList<QStringList> ChartCursors::tableRows() const
+QList<int> ChartCursors::shownSeries() const
 {
-    const CursorReadout r = readout();
-    if (!r.a && !r.b)
-        return {};
     QList<int> shown;
     for (int s = 0; s < TrendData::SeriesCount; ++s) {
         if (m_graphs[s]->visible())
             shown << s;
     }
+    for (int s = 0; m_compared && s < TrendData::SeriesCount; ++s) {
+        if (m_comparedGraphs[s]->visible())
+            shown << TrendData::SeriesCount + s;
+    }
+    return shown;
+}
+
+QCPGraph *ChartCursors::graphOf(int shownSeries) const
+{
+    return shownSeries < TrendData::SeriesCount
+               ? m_graphs[shownSeries]
+               : m_comparedGraphs[shownSeries - TrendData::SeriesCount];
+}
+
+CursorReadout ChartCursors::comparedReadout() const
+{
+    if (!m_alignment)
+        return {};
+    const auto at = [this](std::optional<qsizetype> cursor) {
+        return cursor ? m_alignment->secondAt(double(*cursor)) : std::nullopt;
+    };
+    return CursorReadout::of(*m_compared, at(m_cursors[A]), at(m_cursors[B]));
+}
+
+/// A cell of the compared run's is empty where that run has no record (past its end).
+QList<QStringList> ChartCursors::tableRows() const
+{
+    const CursorReadout r = readout();
+    if (!r.a && !r.b)
+        return {};
+    const CursorReadout c = comparedReadout();
+    const QList<int> shown = shownSeries();
     QStringList header = {QString(), QStringLiteral("시간")};
     for (int s : shown)
-        header << m_graphs[s]->name();
+        header << graphOf(s)->name();
     QList<QStringList> rows = {header};
-    for (const auto &[name, record] :
-         {std::pair{QStringLiteral("A"), r.a}, {QStringLiteral("B"), r.b}}) {
+    const auto valueOf = [&](const std::optional<CursorReadout::Record> &own,
+                             const std::optional<CursorReadout::Record> &compared, int s) {
+        if (s < TrendData::SeriesCount)
+            return valueText(own->values[s]);
+        return compared ? valueText(compared->values[s - TrendData::SeriesCount]) : QString();
+    };
+    for (const auto &[name, record, compared] :
+         {std::tuple{QStringLiteral("A"), r.a, c.a}, {QStringLiteral("B"), r.b, c.b}}) {
         if (!record)
             continue;
         QStringList row = {name, record->label};
         for (int s : shown)
-            row << valueText(record->values[s]);
+            row << valueOf(record, compared, s);
         rows << row;
     }
     if (r.a && r.b) {
@@ -345,8 +370,16 @@ QList<QStringList> ChartCursors::tableRows() const
                               seconds ? CursorReadout::durationText(*seconds) : QString()};
         QStringList rate = {QStringLiteral("℃/분"), QString()};
         for (int s : shown) {
-            change << differenceText(*r.difference(s), r.a->values[s], r.b->values[s]);
-            const std::optional<double> perMinute = r.ratePerMinute(s);
+            const CursorReadout &of = s < TrendData::SeriesCount ? r : c;
+            const int series = s % TrendData::SeriesCount;
+            if (!of.a || !of.b) {
+                change << QString();
+                rate << QString();
+                continue;
+            }
+            change << differenceText(*of.difference(series), of.a->values[series],
+                                     of.b->values[series]);
+            const std::optional<double> perMinute = of.ratePerMinute(series);
             rate << (perMinute ? QString::number(*perMinute, 'f', 2) : QStringLiteral("-"));
         }
         rows << change << rate;
@@ -354,16 +387,23 @@ QList<QStringList> ChartCursors::tableRows() const
     return rows;
 }
 
+QPoint ChartCursors::tableOrigin() const
+{
+    return m_plot->axisRect()->topLeft() + QPoint(TableInset, TableInset);
+}
+
+QSize ChartCursors::tableSize() const
+{
+    const QList<QStringList> rows = tableRows();
+    return rows.size() < 2 ? QSize() : ChartTable::sizeOf(m_plot->legend->font(), rows);
+}
+
 /// Series names head their columns in the series' colours; the rest is dark.
 QColor ChartCursors::tableColor(int row, int column) const
 {
-    const int series = column - 2;
-    if (row != 0 || series < 0)
+    const QList<int> shown = shownSeries();
+    const int index = column - 2;
+    if (row != 0 || index < 0 || index >= shown.size())
         return QColor(20, 20, 20);
-    int shownIndex = -1;
-    for (int s = 0; s < TrendData::SeriesCount; ++s) {
-        if (m_graphs[s]->visible() && ++shownIndex == series)
-            return m_graphs[s]->pen().color();
-    }
-    return QColor(20, 20, 20);
+    return graphOf(shown[index])->pen().color();
 }

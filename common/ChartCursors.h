@@ -12,6 +12,7 @@
 #include <optional>
 
 class QCPGraph;
+class RunAlignment;
 class QCPItemStraightLine;
 class QCPItemText;
 class QCPLayer;
@@ -34,6 +35,11 @@ public:
     ChartCursors(QCustomPlot *plot, const TrendData &data,
                  const std::array<QCPGraph *, TrendData::SeriesCount> &graphs);
 
+    /// A second run compared with the chart's: the hover line and the table also read its
+    /// records at the same elapsed time. nullptr data ends the comparison.
+    void setComparison(const TrendData *data, const RunAlignment *alignment,
+                       const std::array<QCPGraph *, TrendData::SeriesCount> &graphs);
+
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
     std::optional<qsizetype> cursor(Which which) const { return m_cursors[which]; }
@@ -48,6 +54,9 @@ public:
 
     /// The readout table as it is drawn: a header row, then A, B, B-A and the rate per minute.
     QList<QStringList> tableRows() const;
+    /// Where the table's top left corner is drawn, and its size (empty when it is not drawn).
+    QPoint tableOrigin() const;
+    QSize tableSize() const;
 
 signals:
     void changed();
@@ -66,12 +75,20 @@ private:
     void removeNearest(qsizetype index);
     QString valuesText(const CursorReadout::Record &record) const;
     QColor tableColor(int row, int column) const;
+    /// The shown series: first the chart's run's (0-2), then the compared run's (3-5).
+    QList<int> shownSeries() const;
+    QCPGraph *graphOf(int shownSeries) const;
+    /// The compared run's readout at the records at the elapsed times of the cursors'.
+    CursorReadout comparedReadout() const;
 
     class Table;
 
     QCustomPlot *m_plot;
     const TrendData &m_data;
     const std::array<QCPGraph *, TrendData::SeriesCount> m_graphs;
+    const TrendData *m_compared = nullptr;
+    const RunAlignment *m_alignment = nullptr;
+    std::array<QCPGraph *, TrendData::SeriesCount> m_comparedGraphs{};
     QCPLayer *m_hoverLayer = nullptr;
     QCPItemStraightLine *m_hoverLine = nullptr;
     QCPItemText *m_hoverText = nullptr;

@@ -1,6 +1,8 @@
 #include "TrendChart.h"
 
 #include "ChartCursors.h"
+#include "ChartStatistics.h"
+#include "RunAlignment.h"
 
 #include <QPrinter>
 #include <QScrollBar>
@@ -92,7 +94,11 @@ private:
 class TimeTicker : public QCPAxisTicker
 {
 public:
-    explicit TimeTicker(const TrendData &data) : m_data(data) { setTickCount(6); }
+    TimeTicker(const TrendData &data, const std::unique_ptr<RunAlignment> &alignment)
+        : m_data(data), m_alignment(alignment)
+    {
+        setTickCount(6);
+    }
 
     void generate(const QCPRange &range, const QLocale &, QChar, int, QVector<double> &ticks,
                   QVector<double> *subTicks, QVector<QString> *tickLabels) override
@@ -102,6 +108,10 @@ public:
             subTicks->clear();
         if (tickLabels)
             tickLabels->clear();
+        if (m_alignment && m_alignment->isValid()) {
+            generateElapsed(range, ticks, tickLabels);
+            return;
+        }
         const qsizetype first = std::max<qsizetype>(0, qsizetype(std::ceil(range.lower)));
         const qsizetype last = std::min(m_data.size() - 1, qsizetype(std::floor(range.upper)));
         const qsizetype from = timedIndex(first, last, +1);
@@ -143,6 +153,30 @@ public:
     }
 
 private:
+    /// Two runs compared: round spans of time since their first records, as "h:mm" (with
+    /// seconds when the step is shorter than a minute).
+    void generateElapsed(const QCPRange &range, QVector<double> &ticks,
+                         QVector<QString> *tickLabels) const
+    {
+        const double from = std::max(0.0, m_alignment->elapsedAt(range.lower));
+        const double to = m_alignment->elapsedAt(range.upper);
+        if (to < from)
+            return;
+        const qint64 step = stepFor(qint64(to - from));
+        for (qint64 seconds = ceilTo(qint64(std::ceil(from)), step); seconds <= to;
+             seconds += step) {
+            ticks.append(m_alignment->positionOf(double(seconds)));
+            if (!tickLabels)
+                continue;
+            QString label = QStringLiteral("%1:%2")
+                                .arg(seconds / 3600)
+                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'));
+            if (step < 60)
+                label += QStringLiteral(":%1").arg(seconds % 60, 2, 10, QLatin1Char('0'));
+            tickLabels->append(label);
+        }
+    }
+
     /// The nearest index from start towards end (direction +1 or -1) whose sample has a time.
     qsizetype timedIndex(qsizetype start, qsizetype end, int direction) const
     {
@@ -230,6 +264,7 @@ private:
     }
 
     const TrendData &m_data;
+    const std::unique_ptr<RunAlignment> &m_alignment;
 };
 
 /// Value ticks as QCustomPlot places them, all labelled with one number of decimals: the fewest
@@ -467,13 +502,19 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_plot->setNoAntialiasingOnDrag(true);
     // Lines of thousands of pixel columns draw faster without antialiasing and look the same.
     m_plot->setNotAntialiasedElements(QCP::aePlottables);
-    m_plot->xAxis->setTicker(QSharedPointer<TimeTicker>::create(m_data));
+    m_plot->xAxis->setTicker(QSharedPointer<TimeTicker>::create(m_data, m_alignment));
     m_plot->yAxis->setTicker(QSharedPointer<ValueTicker>::create());
     m_plot->legend->setVisible(true);
     m_plot->legend->setBrush(Qt::white);
     for (int s = 0; s < TrendData::SeriesCount; ++s) {
         m_graphs[s] = m_plot->addGraph();
         m_graphs[s]->setAdaptiveSampling(false);
+    }
+    for (int s = 0; s < TrendData::SeriesCount; ++s) {
+        m_comparisonGraphs[s] = m_plot->addGraph();
+        m_comparisonGraphs[s]->setAdaptiveSampling(false);
+        m_comparisonGraphs[s]->setVisible(false);
+        m_comparisonGraphs[s]->removeFromLegend();
     }
     m_plot->addLayer(QStringLiteral("ribbons"), m_plot->layer(QStringLiteral("main")),
                      QCustomPlot::limBelow);
@@ -484,6 +525,8 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_frame = new Frame(m_plot);
     m_frame->setVisible(false);
     m_cursors = new ChartCursors(m_plot, m_data, m_graphs);
+    m_statistics = new ChartStatistics(m_plot, *this);
+    m_statistics->setVisible(false);
     placeLegendAbovePlot();
     m_emptyText = new QCPItemText(m_plot);
     m_emptyText->setClipToAxisRect(false);
@@ -531,6 +574,11 @@ TrendChart::~TrendChart() = default;
 
 void TrendChart::dataChanged()
 {
+    // The alignment keeps figures of both runs' ends.
+    m_alignment =
+        m_comparison ? std::make_unique<RunAlignment>(m_data, m_comparison->data) : nullptr;
+    m_cursors->setComparison(m_comparison ? &m_comparison->data : nullptr, m_alignment.get(),
+                             m_comparisonGraphs);
     showEmptyText();
     updateScrollBar();
     scheduleRedraw();
@@ -585,6 +633,92 @@ void TrendChart::appendSample(qint32 time, const std::array<float, TrendData::Se
 void TrendChart::setSeriesName(int series, const QString &name)
 {
     m_graphs[series]->setName(name);
+    showComparisonGraphs();
+    scheduleRedraw();
+}
+
+QString TrendChart::seriesName(int series) const
+{
+    return m_graphs[series]->name();
+}
+
+void TrendChart::setStatisticsVisible(bool on)
+{
+    m_statistics->setVisible(on);
+    scheduleRedraw();
+}
+
+bool TrendChart::isStatisticsVisible() const
+{
+    return m_statistics->visible();
+}
+
+void TrendChart::setStatisticsLimit(std::optional<double> limit)
+{
+    m_statistics->setLimit(limit);
+    scheduleRedraw();
+}
+
+std::optional<double> TrendChart::statisticsLimit() const
+{
+    return m_statistics->limit();
+}
+
+QList<QStringList> TrendChart::statisticsRows() const
+{
+    return m_statistics->visible() ? m_statistics->rows() : QList<QStringList>();
+}
+
+void TrendChart::setComparison(TrendData &&data, const QString &name)
+{
+    m_comparison = std::make_unique<Comparison>(Comparison{std::move(data), name});
+    applyPens();
+    dataChanged();
+    showComparisonGraphs();
+    showAll();
+}
+
+void TrendChart::clearComparison()
+{
+    if (!m_comparison)
+        return;
+    m_comparison.reset();
+    dataChanged();
+    showComparisonGraphs();
+    showAll();
+}
+
+const TrendData *TrendChart::comparison() const
+{
+    return m_comparison ? &m_comparison->data : nullptr;
+}
+
+QString TrendChart::comparisonName() const
+{
+    return m_comparison ? m_comparison->name : QString();
+}
+
+QString TrendChart::comparisonSeriesName(int series) const
+{
+    return QStringLiteral("%1 (%2)").arg(m_graphs[series]->name(), comparisonName());
+}
+
+/// A compared series is shown with its series, named after it and its run's file; its legend
+/// entry follows the series'.
+void TrendChart::showComparisonGraphs()
+{
+    for (int s = 0; s < TrendData::SeriesCount; ++s) {
+        QCPGraph *graph = m_comparisonGraphs[s];
+        const bool shown = m_comparison && m_graphs[s]->visible();
+        graph->setVisible(shown);
+        graph->setName(comparisonSeriesName(s));
+        if (shown)
+            graph->addToLegend();
+        else
+            graph->removeFromLegend();
+        if (!shown)
+            graph->data()->clear();
+    }
     scheduleRedraw();
 }
 
@@ -609,6 +743,7 @@ void TrendChart::setSeriesVisible(int series, bool visible)
         m_graphs[series]->addToLegend();
     else
         m_graphs[series]->removeFromLegend();
+    showComparisonGraphs();
     scheduleRedraw();
 }
 
@@ -635,7 +770,13 @@ double TrendChart::xLast() const
 
 void TrendChart::showAll()
 {
-    setXRange(0, std::max<double>(9, double(m_data.size() - 1)));
+    setXRange(0, std::max(9.0, lastPosition()));
+}
+
+double TrendChart::lastPosition() const
+{
+    const double last = double(m_data.size() - 1);
+    return m_alignment && m_alignment->isValid() ? std::max(last, m_alignment->secondEnd()) : last;
 }
 
 void TrendChart::setYRange(double min, double max)
@@ -832,6 +973,29 @@ void TrendChart::feedVisibleRange()
         m_graphs[s]->setData(QVector<double>(m_xs.begin(), m_xs.end()),
                              QVector<double>(m_ys.begin(), m_ys.end()), true);
     }
+    feedComparison(columns);
+}
+
+/// The compared run's samples over the same elapsed time, thinned like the first run's and put
+/// at the positions of their elapsed times.
+void TrendChart::feedComparison(int columns)
+{
+    if (!m_comparison || !m_alignment || !m_alignment->isValid())
+        return;
+    const QCPRange range = m_plot->xAxis->range();
+    const auto [first, last] = m_alignment->secondAround(m_alignment->elapsedAt(range.lower),
+                                                         m_alignment->elapsedAt(range.upper));
+    const std::vector<qsizetype> gaps = m_comparison->data.gapsIn(first, last);
+    for (int s = 0; s < TrendData::SeriesCount; ++s) {
+        if (!m_comparisonGraphs[s]->visible())
+            continue;
+        m_comparison->data.decimate(s, first, last, columns, m_xs, m_ys);
+        breakAtGaps(gaps);
+        for (double &x : m_xs)
+            x = m_alignment->positionOfSecond(x);
+        m_comparisonGraphs[s]->setData(QVector<double>(m_xs.begin(), m_xs.end()),
+                                       QVector<double>(m_ys.begin(), m_ys.end()), true);
+    }
 }
 
 /// A point without a value halfway between the samples on either side of each gap: the plot
@@ -870,6 +1034,14 @@ void TrendChart::fitValueAxis()
         if (m_graphs[s]->visible())
             all.include(m_data.range(s, first, last));
     }
+    if (m_comparison && m_alignment && m_alignment->isValid()) {
+        const auto [a, b] = m_alignment->secondAround(m_alignment->elapsedAt(range.lower),
+                                                      m_alignment->elapsedAt(range.upper));
+        for (int s = 0; s < TrendData::SeriesCount; ++s) {
+            if (m_comparisonGraphs[s]->visible())
+                all.include(m_comparison->data.range(s, a, b));
+        }
+    }
     if (all.isEmpty())
         return;
     const double span = std::max(1.0, double(all.max) - double(all.min));
@@ -880,6 +1052,7 @@ void TrendChart::applyPens()
 {
     for (int s = 0; s < TrendData::SeriesCount; ++s) {
         m_graphs[s]->setPen(QPen(m_colors[s], m_lineWidth));
+        m_comparisonGraphs[s]->setPen(QPen(m_colors[s], m_lineWidth, Qt::DashLine));
     }
 }
 
@@ -917,7 +1090,7 @@ void TrendChart::updateScrollBar()
     m_updatingScrollBar = true;
     const QCPRange range = m_plot->xAxis->range();
     const int span = std::max(1, int(std::lround(range.size())));
-    const int total = int(std::max<qsizetype>(m_data.size() - 1, 0));
+    const int total = int(std::max(std::lround(lastPosition()), 0L));
     m_scrollBar->setRange(0, std::max(0, total - span));
     m_scrollBar->setPageStep(span);
     m_scrollBar->setValue(int(std::lround(range.lower)));

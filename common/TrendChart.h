@@ -7,9 +7,13 @@
 #include <QMarginsF>
 #include <QWidget>
 #include <array>
+#include <memory>
+#include <optional>
 #include <vector>
 
 class ChartCursors;
+class ChartStatistics;
+class RunAlignment;
 class QCPGraph;
 class QCPItemText;
 class QCPTextElement;
@@ -48,6 +52,7 @@ public:
     void appendSample(qint32 time, const std::array<float, TrendData::SeriesCount> &values);
 
     void setSeriesName(int series, const QString &name);
+    QString seriesName(int series) const;
     void setSeriesColor(int series, const QColor &color);
     QColor seriesColor(int series) const;
     void setSeriesVisible(int series, bool visible);
@@ -118,6 +123,29 @@ public:
     void setEventMarks(std::vector<EventMark> marks);
     const std::vector<EventMark> &eventMarks() const { return m_eventMarks; }
 
+    /// The figures of the range between the cursors (or the visible range) as a table beside
+    /// the cursors' readout; off by default. The limit adds the time above and below it.
+    void setStatisticsVisible(bool on);
+    bool isStatisticsVisible() const;
+    void setStatisticsLimit(std::optional<double> limit);
+    std::optional<double> statisticsLimit() const;
+    /// The statistics table as drawn (empty while hidden or without samples in the range).
+    QList<QStringList> statisticsRows() const;
+
+    /// A second run drawn over this one for comparison: both aligned at their first record,
+    /// the time axis then showing the time elapsed since it (h:mm); the second run's lines
+    /// dashed, named in the legend with `name` (its file). The cursors and the statistics read
+    /// both. A new setData keeps the comparison.
+    void setComparison(TrendData &&data, const QString &name);
+    void clearComparison();
+    /// The compared run; nullptr when none is shown.
+    const TrendData *comparison() const;
+    QString comparisonName() const;
+    /// How the two runs lie over each other; nullptr without a comparison.
+    const RunAlignment *alignment() const { return m_alignment.get(); }
+    /// The legend's name of a series of the compared run: "제어온도 (FILE.DAT)".
+    QString comparisonSeriesName(int series) const;
+
     /// The labels currently on the time axis, for tests and printing checks.
     QStringList timeAxisLabels() const;
 
@@ -129,6 +157,10 @@ signals:
 
 private:
     void feedVisibleRange();
+    void feedComparison(int columns);
+    void showComparisonGraphs();
+    /// The last axis position a sample of either run stands at.
+    double lastPosition() const;
     void breakAtGaps(const std::vector<qsizetype> &gaps);
     void fitValueAxis();
     void updateScrollBar();
@@ -155,6 +187,15 @@ private:
     /// Gaps of the recording in the visible range, found at each redraw.
     std::vector<qsizetype> m_visibleGaps;
     ChartCursors *m_cursors = nullptr;
+    ChartStatistics *m_statistics = nullptr;
+    struct Comparison
+    {
+        TrendData data;
+        QString name;
+    };
+    std::unique_ptr<Comparison> m_comparison;
+    std::unique_ptr<RunAlignment> m_alignment;
+    std::array<QCPGraph *, TrendData::SeriesCount> m_comparisonGraphs{};
     std::array<QColor, TrendData::SeriesCount> m_colors;
     bool m_yAutomatic = true;
     bool m_3d = false;

@@ -289,6 +289,21 @@ std::vector<qsizetype> TrendData::gapsIn(qsizetype first, qsizetype last) const
     return gaps;
 }
 
+qsizetype TrendData::firstAtOrAfter(qint32 time) const
+{
+    qsizetype low = 0;
+    qsizetype high = m_size;
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        const qint32 t = this->time(middle);
+        if (t == NoTime || t < time)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 TrendData::Place TrendData::locate(qsizetype index) const
 {
     auto run = m_runs.end() - 1;

@@ -105,6 +105,10 @@ public:
     /// Samples without a time of day (NoTime).
     qsizetype untimedCount() const { return m_untimed; }
 
+    /// The first sample whose time is at or after `time` (samples without a time count as
+    /// earlier; the times rise with the index); size() when none is.
+    qsizetype firstAtOrAfter(qint32 time) const;
+
     /// Samples i in (first, last) with a gap in the recording between sample i - 1 and i: the
     /// time goes back, or it jumps by more than twice the steps on either side (and by more than
     /// two seconds), as when the controller stopped or the monitor was closed. In index order.

@@ -5,26 +5,6 @@
 
 namespace TrendStatistics {
 
-namespace {
-
-/// The first sample at or after `time` (samples without a time are passed over).
-qsizetype firstAtOrAfter(const TrendData &data, qint32 time)
-{
-    qsizetype low = 0;
-    qsizetype high = data.size();
-    while (low < high) {
-        const qsizetype middle = low + (high - low) / 2;
-        const qint32 t = data.time(middle);
-        if (t == TrendData::NoTime || t < time)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
-} // namespace
-
 /// Each figure from the data's pyramids: the cost does not grow with the length of the range.
 All over(const TrendData &data, qsizetype first, qsizetype last, std::optional<double> limit)
 {
@@ -63,9 +43,9 @@ All over(const TrendData &data, qsizetype first, qsizetype last, std::optional<d
 std::optional<std::pair<qsizetype, qsizetype>> samplesBetween(const TrendData &data, qint32 from,
                                                               qint32 to)
 {
-    const qsizetype first = firstAtOrAfter(data, from);
+    const qsizetype first = data.firstAtOrAfter(from);
     const qsizetype last =
-        to == std::numeric_limits<qint32>::max() ? data.size() : firstAtOrAfter(data, to + 1);
+        to == std::numeric_limits<qint32>::max() ? data.size() : data.firstAtOrAfter(to + 1);
     if (first >= last)
         return std::nullopt;
     return std::pair{first, last};

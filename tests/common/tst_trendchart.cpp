@@ -173,8 +173,8 @@ void tst_TrendChart::ticksStandAtTheirTimesAndGapsBreakTheLine()
             QVERIFY2(!(ticks[k] > double(lastBefore) && ticks[k] < double(lastBefore + 1)),
                      qPrintable(labels[k] + QStringLiteral(" stands in the gap")));
         }
-        // Each line has a point without a value between the samples around the gap.
-        for (int g = 0; g < plot->graphCount(); ++g) {
+        // Each line of the run has a point without a value between the samples around the gap.
+        for (int g = 0; g < TrendData::SeriesCount; ++g) {
             bool broken = false;
             for (const QCPGraphData &point : *plot->graph(g)->data()) {
                 broken = broken || (point.key > double(lastBefore) &&
