@@ -297,9 +297,9 @@ QString ChartCursors::valuesText(const CursorReadout::Record &record) const
         m_alignment ? m_alignment->secondAt(double(record.index)) : std::nullopt;
     for (int s : shownSeries()) {
         if (s < TrendData::SeriesCount) {
-            parts << graphOf(s)->name() + QLatin1Char(' ') + valueText(record.values[s]);
+            parts << seriesTitle(s) + QLatin1Char(' ') + valueText(record.values[s]);
         } else if (compared) {
-            parts << graphOf(s)->name() + QLatin1Char(' ') +
+            parts << seriesTitle(s) + QLatin1Char(' ') +
                          valueText(m_compared->value(s - TrendData::SeriesCount, *compared));
         }
     }
@@ -327,6 +327,13 @@ QCPGraph *ChartCursors::graphOf(int shownSeries) const
                : m_comparedGraphs[shownSeries - TrendData::SeriesCount];
 }
 
+QString ChartCursors::seriesTitle(int shownSeries) const
+{
+    return shownSeries < TrendData::SeriesCount
+               ? m_graphs[shownSeries]->name()
+               : ChartTable::comparedName(m_graphs[shownSeries - TrendData::SeriesCount]->name());
+}
+
 CursorReadout ChartCursors::comparedReadout() const
 {
     if (!m_alignment)
@@ -347,7 +354,7 @@ QList<QStringList> ChartCursors::tableRows() const
     const QList<int> shown = shownSeries();
     QStringList header = {QString(), QStringLiteral("시간")};
     for (int s : shown)
-        header << graphOf(s)->name();
+        header << seriesTitle(s);
     QList<QStringList> rows = {header};
     const auto valueOf = [&](const std::optional<CursorReadout::Record> &own,
                              const std::optional<CursorReadout::Record> &compared, int s) {

@@ -78,6 +78,8 @@ private:
     /// The shown series: first the chart's run's (0-2), then the compared run's (3-5).
     QList<int> shownSeries() const;
     QCPGraph *graphOf(int shownSeries) const;
+    /// A shown series' name in the table and the hover line.
+    QString seriesTitle(int shownSeries) const;
     /// The compared run's readout at the records at the elapsed times of the cursors'.
     CursorReadout comparedReadout() const;
 

@@ -39,7 +39,8 @@ std::pair<qsizetype, qsizetype> ChartStatistics::range() const
 QList<QStringList> ChartStatistics::rows() const
 {
     const auto [first, last] = range();
-    if (first >= last)
+    const TrendData *compared = m_chart.comparison();
+    if (first >= last && !compared)
         return {};
     QList<QStringList> rows = {header()};
     const TrendStatistics::All figures =
@@ -48,23 +49,33 @@ QList<QStringList> ChartStatistics::rows() const
         if (m_chart.isSeriesVisible(s))
             rows << row(m_chart.seriesName(s), m_chart.data(), figures[size_t(s)]);
     }
-    const TrendData *compared = m_chart.comparison();
     const RunAlignment *alignment = m_chart.alignment();
     if (!compared || !alignment || !alignment->isValid())
         return rows;
-    // The compared run over the same elapsed time.
-    const double from = alignment->elapsedAt(double(first));
-    const double to = alignment->elapsedAt(double(last - 1));
+    // The compared run over the same elapsed time: between the cursors, or all it shows.
+    const auto [from, to] = elapsedRange();
     const auto samples = alignment->secondBetween(from, to);
-    if (!samples)
-        return rows;
     const TrendStatistics::All secondFigures =
-        TrendStatistics::over(*compared, samples->first, samples->second, m_limit);
+        samples ? TrendStatistics::over(*compared, samples->first, samples->second, m_limit)
+                : TrendStatistics::All{};
     for (int s = 0; s < TrendData::SeriesCount; ++s) {
         if (m_chart.isSeriesVisible(s))
-            rows << row(m_chart.comparisonSeriesName(s), *compared, secondFigures[size_t(s)]);
+            rows << row(ChartTable::comparedName(m_chart.seriesName(s)), *compared,
+                        secondFigures[size_t(s)]);
     }
     return rows;
+}
+
+std::pair<double, double> ChartStatistics::elapsedRange() const
+{
+    const RunAlignment &alignment = *m_chart.alignment();
+    const std::optional<qsizetype> a = m_chart.cursors().cursor(ChartCursors::A);
+    const std::optional<qsizetype> b = m_chart.cursors().cursor(ChartCursors::B);
+    if (a && b)
+        return {alignment.elapsedAt(double(std::min(*a, *b))),
+                alignment.elapsedAt(double(std::max(*a, *b)))};
+    return {alignment.elapsedAt(std::max(0.0, m_chart.xFirst())),
+            alignment.elapsedAt(m_chart.xLast())};
 }
 
 QStringList ChartStatistics::header() const

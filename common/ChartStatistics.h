@@ -32,6 +32,8 @@ protected:
     void draw(QCPPainter *painter) override;
 
 private:
+    /// Seconds since the runs' first records the compared run's figures are taken over.
+    std::pair<double, double> elapsedRange() const;
     QStringList header() const;
     QStringList row(const QString &name, const TrendData &data, const SeriesStatistics &s) const;
     QColor color(int row, int column) const;

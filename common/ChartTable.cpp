@@ -21,6 +21,11 @@ QList<int> columnWidths(const QFontMetrics &metrics, const QList<QStringList> &r
 
 } // namespace
 
+QString comparedName(const QString &seriesName)
+{
+    return QStringLiteral("%1 (비교)").arg(seriesName);
+}
+
 QSize sizeOf(const QFont &font, const QList<QStringList> &rows)
 {
     const QFontMetrics metrics(font);

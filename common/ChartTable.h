@@ -17,6 +17,10 @@ namespace ChartTable {
 /// Room around each cell's text, in pixels.
 constexpr int CellPadding = 4;
 
+/// A compared run's series as the tables name it (the legend names the run's file):
+/// "제어온도 (비교)".
+QString comparedName(const QString &seriesName);
+
 /// The table's size in the font.
 QSize sizeOf(const QFont &font, const QList<QStringList> &rows);
 /// Draws the rows with their top left corner at origin; the first `leftColumns` columns are

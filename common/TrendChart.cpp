@@ -1079,6 +1079,8 @@ void TrendChart::placeLegendAbovePlot()
     row->setColumnStretchFactor(1, 0.001);
     row->setMargins(QMargins(0, 2, 8, 0));
     legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    // A row per run: a compared run's series stand below the chart's own.
+    legend->setWrap(TrendData::SeriesCount);
     legend->setMargins(QMargins(4, 2, 4, 2));
 }
 

@@ -121,6 +121,11 @@ static float reportable(double value)
     return std::isfinite(value) && std::abs(value) <= MaxReportable ? float(value) : 0.0f;
 }
 
+bool TrendFileReader::isRecord(QByteArrayView line)
+{
+    return line.count('\t') >= FieldCount - 1;
+}
+
 bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
 {
     // One pass for the first four tabs; fields 1 to 4 end at them, field 5 at the next tab.

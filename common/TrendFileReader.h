@@ -32,6 +32,8 @@ public:
     /// Adds the record of one line (without its line end) to data; false when it has fewer than
     /// five fields.
     static bool addLine(QByteArrayView line, TrendData &data);
+    /// Whether addLine takes the line as a record (it has the five fields).
+    static bool isRecord(QByteArrayView line);
 
     /// Seconds since midnight of an "HH:MM:SS" text, or TrendData::NoTime for anything else.
     static qint32 parseTime(QByteArrayView text);

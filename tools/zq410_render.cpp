@@ -1,14 +1,18 @@
-// zq410-render FILE OUT.png|OUT.pdf [--margins T,B,L,R] [--size WxH]: a trend data file drawn as
-// the viewer draws it, with the viewer's settings of this program folder (series colours and
-// visibility), offscreen. OUT.pdf is the viewer's printed page (landscape, margins in mm, by
-// default those of PrintMargin.CFG, else 0); any other name gets a PNG picture (default size
-// 1001x545). Prints the line count, the times and the peak memory to standard error.
+// zq410-render FILE OUT.png|OUT.pdf [--margins T,B,L,R] [--size WxH] [--compare FILE2]
+//               [--statistics] [--limit X]: a trend data file drawn as the viewer draws it, with
+// the viewer's settings of this program folder (series colours and visibility), offscreen.
+// OUT.pdf is the viewer's printed page (landscape, margins in mm, by default those of
+// PrintMargin.CFG, else 0); any other name gets a PNG picture (default size 1001x545). FILE2 is
+// drawn over FILE for comparison (dashed, both from their first record); --statistics adds the
+// table of the visible range's figures, --limit its time above and below X. Prints the line
+// count, the times and the peak memory to standard error.
 
 #include "AlarmChartMarks.h"
 #include "KoreanUi.h"
 #include "PeakMemory.h"
 #include "PrintPage.h"
 #include "TrendChart.h"
+#include "TrendFile.h"
 #include "TrendFileReader.h"
 #include "Version.h"
 #include "ViewerSettings.h"
@@ -16,14 +20,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPrinter>
 #include <cstdio>
 
 namespace {
 
 const QSize DefaultSize(1001, 545);
-const QStringList SeriesNames = {QStringLiteral("SV"), QStringLiteral("제어온도"),
-                                 QStringLiteral("보조온도")};
 
 int fail(const QString &text)
 {
@@ -59,8 +62,9 @@ PrintPage::MarginsMm storedMargins(const ViewerSettings &settings)
 
 void applyViewerSettings(TrendChart &chart, const ViewerSettings &settings)
 {
+    const QStringList names = TrendFile::seriesNames();
     for (int s = 0; s < 3; ++s)
-        chart.setSeriesName(s, SeriesNames[s]);
+        chart.setSeriesName(s, names[s]);
     chart.setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
     chart.setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
     settings.LoadSeriesColors(
@@ -87,14 +91,22 @@ int main(int argc, char *argv[])
     const QCommandLineOption sizeOption(QStringLiteral("size"),
                                         QStringLiteral("Picture size in pixels (PNG)."),
                                         QStringLiteral("WxH"));
-    parser.addOptions({marginsOption, sizeOption});
+    const QCommandLineOption compareOption(
+        QStringLiteral("compare"), QStringLiteral("A second trend file drawn over the first."),
+        QStringLiteral("FILE2"));
+    const QCommandLineOption statisticsOption(
+        QStringLiteral("statistics"), QStringLiteral("Shows the visible range's statistics."));
+    const QCommandLineOption limitOption(QStringLiteral("limit"),
+                                         QStringLiteral("The statistics' time above and below X."),
+                                         QStringLiteral("X"));
+    parser.addOptions({marginsOption, sizeOption, compareOption, statisticsOption, limitOption});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A trend data file."));
     parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("OUT.png or OUT.pdf."));
     parser.process(app);
     const QStringList files = parser.positionalArguments();
     if (files.size() != 2)
         return fail(QStringLiteral("usage: zq410-render FILE OUT.png|OUT.pdf [--margins T,B,L,R] "
-                                   "[--size WxH]"));
+                                   "[--size WxH] [--compare FILE2] [--statistics] [--limit X]"));
     const ViewerSettings settings(QCoreApplication::applicationDirPath());
     PrintPage::MarginsMm margins = storedMargins(settings);
     if (parser.isSet(marginsOption)) {
@@ -110,6 +122,14 @@ int main(int argc, char *argv[])
         if (size.width() < 50 || size.height() < 50 || size.width() > 20000 ||
             size.height() > 20000)
             return fail(QStringLiteral("the size is WxH in pixels, 50 to 20000 each"));
+    }
+
+    std::optional<double> limit;
+    if (parser.isSet(limitOption)) {
+        bool ok = false;
+        limit = parser.value(limitOption).toDouble(&ok);
+        if (!ok)
+            return fail(QStringLiteral("the limit is a number"));
     }
 
     QElapsedTimer clock;
@@ -129,6 +149,16 @@ int main(int argc, char *argv[])
     applyViewerSettings(chart, settings);
     chart.setData(std::move(contents->samples));
     chart.setEventMarks(AlarmChartMarks::forTrendFile(files[0], chart.data()));
+    if (parser.isSet(compareOption)) {
+        const QString second = parser.value(compareOption);
+        std::optional<TrendFileReader::Contents> compared = TrendFileReader::read(second);
+        if (!compared)
+            return fail(QStringLiteral("cannot open %1").arg(second));
+        chart.setComparison(std::move(compared->samples), QFileInfo(second).fileName());
+        chart.setTitle(TrendChart::Title::Bottom, QStringLiteral("경과 시간"));
+    }
+    chart.setStatisticsVisible(parser.isSet(statisticsOption) || limit.has_value());
+    chart.setStatisticsLimit(limit);
     bool written = false;
     if (files[1].endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         QPrinter printer(QPrinter::HighResolution);

@@ -3,6 +3,7 @@
 #include "Cp949.h"
 #include "RegularFile.h"
 #include "TextLines.h"
+#include "TrendFileReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -248,9 +249,10 @@ QString TrendExport::makePrivateFolder()
     return folder.path();
 }
 
-QString TrendExport::newWorkbookPath(const QString &folder, const QString &trendPath)
+QString TrendExport::newWorkbookPath(const QString &folder, const QString &trendPath,
+                                     const QString &suffix)
 {
-    const QString base = QFileInfo(trendPath).completeBaseName();
+    const QString base = QFileInfo(trendPath).completeBaseName() + suffix;
     QString path = QDir(folder).filePath(base + QStringLiteral(".xlsx"));
     for (int n = 2; QFile::exists(path); ++n)
         path = QDir(folder).filePath(QStringLiteral("%1 (%2).xlsx").arg(base).arg(n));
@@ -258,7 +260,8 @@ QString TrendExport::newWorkbookPath(const QString &folder, const QString &trend
 }
 
 TrendExport::Result TrendExport::write(const QString &trendPath, const QString &workbookPath,
-                                       const Progress &progress, qsizetype rowLimit)
+                                       const Progress &progress, qsizetype rowLimit,
+                                       std::optional<Records> records)
 {
     Result result;
     QFile input(trendPath);
@@ -278,9 +281,20 @@ TrendExport::Result TrendExport::write(const QString &trendPath, const QString &
             result.error = QStringLiteral("엑셀 파일을 만들 수 없습니다: %1").arg(workbookPath);
             return result;
         }
+        qsizetype record = 0;
+        const auto wanted = [&](QByteArrayView line) {
+            if (!records)
+                return true;
+            if (!TrendFileReader::isRecord(line))
+                return false;
+            const qsizetype index = record++;
+            return index >= records->first && index < records->second;
+        };
         const bool read = TextLines::forEach(
             input,
             [&](QByteArrayView line) {
+                if (!wanted(line))
+                    return;
                 if (written && book.addLine(line))
                     ++result.lines;
                 else

@@ -1,6 +1,8 @@
 #include "frmZQ410_GraphView.h"
 
 #include "AlarmChartMarks.h"
+#include "AnalysisBar.h"
+#include "ChartCursors.h"
 #include "FolderPicker.h"
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
@@ -27,7 +29,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -123,6 +127,7 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     buildTopRow();
     buildGraphSetup();
     buildChart();
+    buildAnalysisBar();
     buildBanner();
     nameControls();
     tmrRefresh_List.setSingleShot(true);
@@ -183,6 +188,10 @@ void frmZQ410_GraphView::buildTopRow()
     // A selection loads the file; focus arriving in the list (which only moves its current
     // row) does not.
     connect(File1, &QListWidget::itemSelectionChanged, this, &frmZQ410_GraphView::onFileSelected);
+    // Ctrl+click compares a file with the shown one; so does "비교" on the list's menu.
+    File1->viewport()->installEventFilter(this);
+    File1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(File1, &QWidget::customContextMenuRequested, this, &frmZQ410_GraphView::showListMenu);
 
     auto *label5 = new QLabel(QStringLiteral("데이터 저장 위치 "), central);
     label5->setGeometry(252, 12, 104, 22);
@@ -331,12 +340,31 @@ void frmZQ410_GraphView::buildChart()
     connect(chbZoom, &QCheckBox::clicked, ChartFX1, &TrendChart::setZoomEnabled);
     connect(cmbThick, &QComboBox::activated, this,
             [this](int index) { ChartFX1->setLineWidth(cmbThick->itemText(index).toInt()); });
-    connect(chbYaxis, &QCheckBox::clicked, this, &frmZQ410_GraphView::showYRangeBoxes);
+    connect(chbYaxis, &QCheckBox::clicked, this, [this](bool on) {
+        showYRangeBoxes(on);
+        placeAnalysisBar();
+    });
     connect(ChartFX1, &TrendChart::valueRangeChanged, this, &frmZQ410_GraphView::showYRange);
     connect(txtYMax, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
     connect(txtYMin, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
     connect(txtG_Title, &QLineEdit::editingFinished, this,
             [this] { ChartFX1->setTitle(TrendChart::Title::Top, txtG_Title->text()); });
+}
+
+void frmZQ410_GraphView::buildAnalysisBar()
+{
+    m_analysis = new AnalysisBar(ChartFX1, centralWidget());
+    placeAnalysisBar();
+    connect(m_analysis, &AnalysisBar::rangeExportRequested, this, &frmZQ410_GraphView::exportRange);
+    connect(m_analysis, &AnalysisBar::endCompareRequested, this, &frmZQ410_GraphView::endCompare);
+}
+
+/// In the chart's legend row, right of the range boxes while they are shown.
+void frmZQ410_GraphView::placeAnalysisBar()
+{
+    const int x = chbYaxis->isChecked() ? txtYMax->geometry().right() + 12 : 12;
+    m_analysis->move(x, 185);
+    m_analysis->raise();
 }
 
 /// The data folder from Folder.CFG; when the file names none or a folder that no longer exists,
@@ -416,6 +444,71 @@ void frmZQ410_GraphView::refreshList()
     pointListAt(lblFolder->text());
 }
 
+/// Ctrl+click on a file compares it with the shown one and leaves the selection as it is.
+bool frmZQ410_GraphView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == File1->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        QListWidgetItem *item = File1->itemAt(mouse->position().toPoint());
+        if (item && mouse->button() == Qt::LeftButton &&
+            mouse->modifiers().testFlag(Qt::ControlModifier)) {
+            compareWith(QDir(m_listFolder).filePath(item->text()));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmZQ410_GraphView::showListMenu(const QPoint &at)
+{
+    QListWidgetItem *item = File1->itemAt(at);
+    QMenu menu(this);
+    QAction *compare = menu.addAction(QStringLiteral("비교"));
+    compare->setEnabled(item && !ChartFX1->data().isEmpty());
+    QAction *end = menu.addAction(QStringLiteral("비교 끝"));
+    end->setEnabled(ChartFX1->comparison() != nullptr);
+    QAction *chosen = menu.exec(File1->viewport()->mapToGlobal(at));
+    if (chosen == compare && item)
+        compareWith(QDir(m_listFolder).filePath(item->text()));
+    else if (chosen == end)
+        endCompare();
+}
+
+void frmZQ410_GraphView::compareWith(const QString &path)
+{
+    if (isLoading())
+        return;
+    if (ChartFX1->data().isEmpty()) {
+        showMessage(QStringLiteral("먼저 목록에서 파일을 골라 그린 다음, 비교할 파일을 "
+                                   "Ctrl+클릭하십시오."));
+        emit loadFinished(false);
+        return;
+    }
+    startLoading(path, LoadTarget::Compared);
+}
+
+void frmZQ410_GraphView::endCompare()
+{
+    ChartFX1->clearComparison();
+    m_comparePath.clear();
+    m_analysis->showComparing(false);
+    ApplySeriesNames();
+}
+
+void frmZQ410_GraphView::finishComparing(std::optional<TrendFileReader::Contents> contents)
+{
+    if (!contents || contents->samples.isEmpty()) {
+        showMessage(
+            QStringLiteral("비교할 파일을 열 수 없거나 기록이 없습니다.\n%1").arg(m_comparePath));
+        emit loadFinished(false);
+        return;
+    }
+    ChartFX1->setComparison(std::move(contents->samples), QFileInfo(m_comparePath).fileName());
+    m_analysis->showComparing(true);
+    ApplySeriesNames();
+    emit loadFinished(true);
+}
+
 void frmZQ410_GraphView::onFileSelected()
 {
     const QList<QListWidgetItem *> selected = File1->selectedItems();
@@ -425,10 +518,15 @@ void frmZQ410_GraphView::onFileSelected()
 }
 
 /// Reads the file in the background; the window is disabled and shows the progress meanwhile.
-void frmZQ410_GraphView::startLoading(const QString &path)
+void frmZQ410_GraphView::startLoading(const QString &path, LoadTarget target)
 {
-    m_follower.stop();
-    m_loadingPath = path;
+    m_loadTarget = target;
+    if (target == LoadTarget::Compared) {
+        m_comparePath = path;
+    } else {
+        m_follower.stop();
+        m_loadingPath = path;
+    }
     // Disabling the window takes the focus away; it goes back where the operator left it.
     m_focusBeforeLoad = QApplication::focusWidget();
     centralWidget()->setEnabled(false);
@@ -456,6 +554,10 @@ void frmZQ410_GraphView::finishLoading()
     centralWidget()->setEnabled(true);
     if (m_focusBeforeLoad)
         m_focusBeforeLoad->setFocus(Qt::OtherFocusReason);
+    if (m_loadTarget == LoadTarget::Compared) {
+        finishComparing(std::move(contents));
+        return;
+    }
     if (!contents) {
         showMessage(QStringLiteral("파일을 열 수 없습니다.\n%1").arg(m_loadingPath));
         emit loadFinished(false);
@@ -527,7 +629,9 @@ void frmZQ410_GraphView::ApplySeriesNames()
     for (int s = 0; s < 3; ++s)
         ChartFX1->setSeriesName(s, TrendFile::seriesNames()[s]);
     ChartFX1->setTitle(TrendChart::Title::Left, QStringLiteral("온도(℃)"));
-    ChartFX1->setTitle(TrendChart::Title::Bottom, QStringLiteral("시간"));
+    ChartFX1->setTitle(TrendChart::Title::Bottom, ChartFX1->comparison()
+                                                      ? QStringLiteral("경과 시간")
+                                                      : QStringLiteral("시간"));
 }
 
 /// The chart before any file: no points, 300 places on the time axis.
@@ -747,7 +851,28 @@ void frmZQ410_GraphView::exportSelectedFile()
     const QList<QListWidgetItem *> selected = File1->selectedItems();
     if (selected.isEmpty() || isExporting())
         return;
-    const QString trendPath = QDir(m_listFolder).filePath(selected.first()->text());
+    startExport(QDir(m_listFolder).filePath(selected.first()->text()), std::nullopt, QString());
+}
+
+/// The workbook is named after the file and the records' times: "ZQ410_01 08.00.00-09.00.00".
+void frmZQ410_GraphView::exportRange(qsizetype first, qsizetype last)
+{
+    const TrendData &data = ChartFX1->data();
+    if (isExporting() || m_loadingPath.isEmpty() || first < 0 || last > data.size() ||
+        first >= last)
+        return;
+    const auto name = [&data](qsizetype index) {
+        QString label = data.label(index);
+        return label.replace(QLatin1Char(':'), QLatin1Char('.')).remove(QLatin1Char('/'));
+    };
+    startExport(m_loadingPath, TrendExport::Records{first, last},
+                QStringLiteral(" %1-%2").arg(name(first), name(last - 1)));
+}
+
+void frmZQ410_GraphView::startExport(const QString &trendPath,
+                                     std::optional<TrendExport::Records> records,
+                                     const QString &suffix)
+{
     if (m_exportFolder.isEmpty())
         m_exportFolder = TrendExport::makePrivateFolder(); // once a run, at the first export
     if (m_exportFolder.isEmpty()) {
@@ -756,20 +881,25 @@ void frmZQ410_GraphView::exportSelectedFile()
         emit exportFinished(false, QString());
         return;
     }
-    m_workbookPath = TrendExport::newWorkbookPath(m_exportFolder, trendPath);
+    m_workbookPath = TrendExport::newWorkbookPath(m_exportFolder, trendPath, suffix);
     lblMsg->setText(ExportMessage);
     lblMsg->show();
     lblMsg->raise();
     btnToExcel->setEnabled(false);
+    m_analysis->rangeExportButton()->setEnabled(false);
     QPointer<GradientLabel> banner(lblMsg);
     const QString workbook = m_workbookPath;
-    m_exporter.setFuture(QtConcurrent::run([trendPath, workbook, banner] {
-        return TrendExport::write(trendPath, workbook, [banner](double share) {
-            QMetaObject::invokeMethod(banner, [banner, share] {
-                if (banner)
-                    banner->setText(ExportMessage + QStringLiteral(" (%1%)").arg(int(share * 100)));
-            });
-        });
+    m_exporter.setFuture(QtConcurrent::run([trendPath, workbook, banner, records] {
+        return TrendExport::write(
+            trendPath, workbook,
+            [banner](double share) {
+                QMetaObject::invokeMethod(banner, [banner, share] {
+                    if (banner)
+                        banner->setText(ExportMessage +
+                                        QStringLiteral(" (%1%)").arg(int(share * 100)));
+                });
+            },
+            TrendExport::SheetRowLimit, records);
     }));
 }
 
@@ -779,6 +909,9 @@ void frmZQ410_GraphView::finishExport()
     const TrendExport::Result result = m_exporter.result();
     lblMsg->hide();
     btnToExcel->setEnabled(true);
+    const ChartCursors &cursors = ChartFX1->cursors();
+    m_analysis->rangeExportButton()->setEnabled(cursors.cursor(ChartCursors::A) &&
+                                                cursors.cursor(ChartCursors::B));
     if (!result.ok) {
         showMessage(result.error);
         emit exportFinished(false, QString());

@@ -18,6 +18,7 @@
 
 #include "TrendFileReader.h"
 
+class AnalysisBar;
 class GradientLabel;
 class NumberEdit;
 class QCheckBox;
@@ -47,6 +48,9 @@ public:
     /// Reads the file into the chart (as selecting it in the list does) and waits until it is
     /// drawn. False, with a message, when it cannot be opened.
     bool LoadTrendFile(const QString &path);
+    /// Reads a second file and draws it over the shown one for comparison (as Ctrl+click or
+    /// "비교" on the list does); loadFinished tells the outcome.
+    void compareWith(const QString &path);
     /// Shows a file given from outside (opened from a file manager): its folder becomes the
     /// listed folder for this run (Folder.CFG is left as it is) and the file is selected and
     /// drawn.
@@ -61,6 +65,8 @@ public:
     /// Exports the selected file to a new workbook in the export folder and opens it; nothing
     /// happens when no file is selected. Returns at once; exportFinished tells the outcome.
     void exportSelectedFile();
+    /// Exports the records [first, last) of the shown file (the range between the cursors).
+    void exportRange(qsizetype first, qsizetype last);
     bool isExporting() const { return m_exporter.isRunning(); }
     /// Where workbooks are written (a private folder made in the temporary folder at the first
     /// export) and how they are opened (the platform's default program); tests replace both.
@@ -103,13 +109,23 @@ private:
     void loadMargins();
     void saveMargins();
     void printChart();
+    void startExport(const QString &trendPath, std::optional<TrendExport::Records> records,
+                     const QString &suffix);
     void finishExport();
+    void buildAnalysisBar();
+    void placeAnalysisBar();
+    void showListMenu(const QPoint &at);
+    void endCompare();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void startUp();
     void pointListAt(const QString &folder);
     void refreshList();
     void watchFolder(const QString &folder);
     void onFileSelected();
-    void startLoading(const QString &path);
+    /// What a load is for: the shown file, or the file compared with it.
+    enum class LoadTarget { Shown, Compared };
+    void startLoading(const QString &path, LoadTarget target = LoadTarget::Shown);
+    void finishComparing(std::optional<TrendFileReader::Contents> contents);
     void finishLoading();
     void pickFolder();
     void openHelp();
@@ -136,6 +152,8 @@ private:
     QString m_defaultDataFolder;
     QString m_listFolder;
     QString m_loadingPath;
+    LoadTarget m_loadTarget = LoadTarget::Shown;
+    QString m_comparePath;
     QFutureWatcher<std::optional<TrendFileReader::Contents>> m_loader;
     QFutureWatcher<TrendExport::Result> m_exporter;
     TrendFileFollower m_follower;
@@ -169,6 +187,7 @@ private:
     QLabel *lblYRange = nullptr;
     TrendChart *ChartFX1 = nullptr;
     QProgressBar *progress = nullptr;
+    AnalysisBar *m_analysis = nullptr;
 
     std::function<bool(const QString &)> m_openWorkbook;
     QString m_documentFolder;
