@@ -2,6 +2,7 @@
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
 #include "ModalAnswer.h"
+#include "ReadWorkbook.h"
 #include "TestFiles.h"
 #include "TrendChart.h"
 #include "TrendExport.h"
@@ -38,22 +39,8 @@ namespace {
 
 using TestFiles::write;
 
-/// The workbook as openpyxl reads it: sheet -> address -> [type, value, number format].
-QJsonObject readBack(const QString &workbook)
-{
-    QProcess python;
-    python.start(QStringLiteral(SYSTEM_PYTHON), {QStringLiteral(READ_XLSX), workbook});
-    if (!python.waitForFinished(30000) || python.exitCode() != 0) {
-        qWarning() << python.readAllStandardError();
-        return {};
-    }
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-}
-
-QStringList cell(const QJsonObject &book, const QString &sheet, const QString &address)
-{
-    return book.value(sheet).toObject().value(address).toVariant().toStringList();
-}
+using ReadWorkbook::cell;
+using ReadWorkbook::readBack;
 
 const QByteArray ThreeLines = "2024-03-07\t14:05:09\t60.0\t58.7\t25.3\r\n"
                               "2024-03-07\t14:05:10\t60.0\t-1.5\tabc\r\n"
@@ -110,6 +97,7 @@ private slots:
     void printsOneLandscapePageInsideTheMargins();
     void exportWritesTheSheetReadableByARealReader();
     void exportSplitsPastTheRowLimitAndNamesColumnsPastZ();
+    void exportOfARangeWritesItsRecordsOnly();
     void exportWithNoFileOrAnUnwritableFolder();
     void exportFollowsNoLinkAndKeepsWorkbooksPrivate();
     void captureIsTheChartOnTheClipboardAndABmpFile();
@@ -287,6 +275,35 @@ void tst_Outputs::exportSplitsPastTheRowLimitAndNamesColumnsPastZ()
     QCOMPARE(cell(book, "Graph Data (3)", "AD3").at(1), QStringLiteral("29"));
     QCOMPARE(TrendExport::sheetName(1), QStringLiteral("Graph Data"));
     QCOMPARE(TrendExport::sheetName(3), QStringLiteral("Graph Data (3)"));
+}
+
+/// A range of records: lines that are not records (a heading, a cut line) are neither counted
+/// nor written; the records from the first to the one before the last are.
+void tst_Outputs::exportOfARangeWritesItsRecordsOnly()
+{
+    QTemporaryDir dir;
+    QByteArray lines = "heading line\r\n";
+    for (int i = 0; i < 8; ++i) {
+        lines += "2024-03-07\t14:05:0" + QByteArray::number(i) + "\t" + QByteArray::number(i) +
+                 "\t1\t2\r\n";
+        if (i == 3)
+            lines += "2024-03-07\t14:0\r\n"; // cut off
+    }
+    write(dir.filePath(QStringLiteral("t.DAT")), lines);
+    const QString workbook = dir.filePath(QStringLiteral("t.xlsx"));
+    const TrendExport::Result result =
+        TrendExport::write(dir.filePath(QStringLiteral("t.DAT")), workbook, {},
+                           TrendExport::SheetRowLimit, TrendExport::Records{2, 6});
+    QVERIFY(result.ok);
+    QCOMPARE(result.lines, qsizetype(4));
+    const QJsonObject book = readBack(workbook);
+    QCOMPARE(cell(book, "Graph Data", "A1").at(1), QStringLiteral("저장일자"));
+    for (int row = 2; row <= 5; ++row)
+        QCOMPARE(cell(book, "Graph Data", QStringLiteral("C%1").arg(row)).at(1),
+                 QString::number(row));
+    QVERIFY(cell(book, "Graph Data", "A6").isEmpty());
+    QCOMPARE(TrendExport::newWorkbookPath(dir.path(), dir.filePath("t.DAT"), " A-B"),
+             dir.filePath(QStringLiteral("t A-B.xlsx")));
 }
 
 void tst_Outputs::exportWithNoFileOrAnUnwritableFolder()
