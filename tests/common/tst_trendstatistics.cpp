@@ -1,3 +1,4 @@
+#include "RunAlignment.h"
 #include "TrendFileReader.h"
 #include "TrendStatistics.h"
 
@@ -75,6 +76,8 @@ private slots:
     void minutesAboveAndBelowALimit();
     void everyRangeMatchesAScanWhileTheDataGrows();
     void commandLine();
+    void runsAlignAtTheirFirstRecords_data();
+    void runsAlignAtTheirFirstRecords();
 };
 
 void tst_TrendStatistics::figuresMatchAnIndependentComputation_data()
@@ -257,6 +260,67 @@ void tst_TrendStatistics::commandLine()
     QCOMPARE(run({"--from", "2030-01-01 00:00:00"}, &out), 1);
     QCOMPARE(out.trimmed().split('\n').size(), 1);
     QCOMPARE(run({"--from", "yesterday"}, &out), 2);
+}
+
+void tst_TrendStatistics::runsAlignAtTheirFirstRecords_data()
+{
+    QTest::addColumn<int>("gapSeconds"); ///< after the first run's record 49
+    QTest::addColumn<int>("secondStep");
+    QTest::addColumn<int>("secondCount");
+    QTest::addColumn<bool>("secondUntimedFirst");
+    /// (the second run's record, where it stands on the axis)
+    QTest::addColumn<QList<QPointF>>("positions");
+    /// (an axis position, the second run's record read there or -1)
+    QTest::addColumn<QList<QPointF>>("readAt");
+    QTest::newRow("same step") << 0 << 1 << 50 << false
+                               << QList<QPointF>{{0, 0}, {30, 30}, {49, 49}}
+                               << QList<QPointF>{{30, 30}, {30.4, 30}, {49, 49}, {70, -1}};
+    // Past the first run's end the axis goes on at its step.
+    QTest::newRow("second slower")
+        << 0 << 5 << 50 << false << QList<QPointF>{{4, 20}, {19, 95}, {30, 150}, {49, 245}}
+        << QList<QPointF>{{20, 4}, {22, 4}, {23, 5}, {150, 30}, {245, 49}, {260, -1}};
+    // A gap of 100 s in the first run: the second run's records of that time stand between
+    // records 49 and 50, the later ones at the first run's records of their time.
+    QTest::newRow("gap in the first run")
+        << 100 << 1 << 200 << false << QList<QPointF>{{49, 49}, {99, 49.5}, {160, 60}}
+        << QList<QPointF>{{60, 160}, {99, 199}};
+    QTest::newRow("second starts without a time")
+        << 0 << 2 << 50 << true << QList<QPointF>{{1, 0}, {11, 20}} << QList<QPointF>{{20, 11}};
+}
+
+void tst_TrendStatistics::runsAlignAtTheirFirstRecords()
+{
+    QFETCH(int, gapSeconds);
+    QFETCH(int, secondStep);
+    QFETCH(int, secondCount);
+    QFETCH(bool, secondUntimedFirst);
+    QFETCH(QList<QPointF>, positions);
+    QFETCH(QList<QPointF>, readAt);
+    TrendData first;
+    TrendData second;
+    const qint32 morning = TrendData::timeOf(QDateTime(QDate(2024, 5, 1), QTime(8, 0)));
+    for (int i = 0; i < 100; ++i)
+        first.append(morning + i + (i >= 50 ? gapSeconds : 0), {1, 2, 3});
+    const qint32 afternoon = TrendData::timeOf(QDateTime(QDate(2024, 6, 2), QTime(13, 0)));
+    if (secondUntimedFirst)
+        second.append(TrendData::NoTime, {1, 2, 3});
+    for (int k = 0; k < secondCount; ++k)
+        second.append(afternoon + k * secondStep, {1, 2, 3});
+    const RunAlignment alignment(first, second);
+    QVERIFY(alignment.isValid());
+    for (const QPointF &p : positions) {
+        const double at = alignment.positionOfSecond(p.x());
+        QVERIFY2(std::abs(at - p.y()) < 0.01,
+                 qPrintable(QStringLiteral("record %1 at %2").arg(p.x()).arg(at)));
+    }
+    for (const QPointF &p : readAt) {
+        const std::optional<qsizetype> read = alignment.secondAt(p.x());
+        QVERIFY2(read.value_or(-1) == qsizetype(p.y()),
+                 qPrintable(QStringLiteral("at %1 read %2").arg(p.x()).arg(read.value_or(-1))));
+    }
+    // Elapsed time and position are each other's inverse outside the gap.
+    for (double x : {0.0, 10.5, 49.0, 60.0, 99.0, 130.0})
+        QVERIFY(std::abs(alignment.positionOf(alignment.elapsedAt(x)) - x) < 1e-9);
 }
 
 QTEST_GUILESS_MAIN(tst_TrendStatistics)

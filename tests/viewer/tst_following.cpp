@@ -66,8 +66,7 @@ private:
         QTest::qWait(QApplication::doubleClickInterval() + 100);
     }
 
-    template <typename T>
-    T *find(const char *name)
+    template <typename T> T *find(const char *name)
     {
         return control<T>(*m_window, QString::fromLatin1(name));
     }
@@ -255,9 +254,8 @@ void tst_Following::statisticsFollowZoomCursorsAndTheLimit()
     QVERIFY(chart().isStatisticsVisible());
     QStringList rows = chart().statisticsRows().first();
     QCOMPARE(rows.mid(0, 3), (QStringList{"통계 (화면)", "개수", "최소"}));
-    QCOMPARE(statisticsOf("제어온도"),
-             (QStringList{"제어온도", "100", "20.0", "12:00:00", "69.5", "12:01:39", "44.75",
-                          "14.43"}));
+    QCOMPARE(statisticsOf("제어온도"), (QStringList{"제어온도", "100", "20.0", "12:00:00", "69.5",
+                                                    "12:01:39", "44.75", "14.43"}));
     QCOMPARE(statisticsOf("SV").mid(6), (QStringList{"60.00", "0.00"}));
     // A zoom takes the visible records.
     chart().setXRange(50, 59);
@@ -269,9 +267,8 @@ void tst_Following::statisticsFollowZoomCursorsAndTheLimit()
     clickRecord(70);
     clickRecord(10);
     QCOMPARE(chart().statisticsRows().first().first(), QStringLiteral("통계 A~B"));
-    QCOMPARE(statisticsOf("제어온도"),
-             (QStringList{"제어온도", "61", "25.0", "12:00:10", "55.0", "12:01:10", "40.00",
-                          "8.80"}));
+    QCOMPARE(statisticsOf("제어온도"), (QStringList{"제어온도", "61", "25.0", "12:00:10", "55.0",
+                                                    "12:01:10", "40.00", "8.80"}));
 
     // A limit typed: 29 s above 40.0 (records 41-69; 70, the last, holds for none), 30 s below
     // (10-39), none for record 40 on it.
@@ -349,8 +346,8 @@ void tst_Following::ctrlClickComparesAnotherRunUntilEnded()
     file.close();
     auto *list = find<QListWidget>("File1");
     QTRY_COMPARE(list->count(), 2);
-    QListWidgetItem *item = list->findItems(QStringLiteral("ZQ410_01_OLD.DAT"), Qt::MatchExactly)
-                                .first();
+    QListWidgetItem *item =
+        list->findItems(QStringLiteral("ZQ410_01_OLD.DAT"), Qt::MatchExactly).first();
     QSignalSpy loaded(m_window.get(), &frmZQ410_GraphView::loadFinished);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       list->visualItemRect(item).center());

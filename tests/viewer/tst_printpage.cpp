@@ -68,9 +68,13 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins_data()
     QTest::addColumn<QStringList>("dates");
     QTest::addColumn<QByteArray>("journal");
     QTest::addColumn<int>("alarmMarks");
-    QTest::newRow("an hour of seconds") << 3600 << 1 << QStringList() << QByteArray() << 0;
+    QTest::addColumn<bool>("compared");
+    QTest::newRow("an hour of seconds") << 3600 << 1 << QStringList() << QByteArray() << 0 << false;
     QTest::newRow("three days of seconds")
-        << 3 * 86400 << 1 << QStringList{"05-01", "05-02", "05-03"} << QByteArray() << 0;
+        << 3 * 86400 << 1 << QStringList{"05-01", "05-02", "05-03"} << QByteArray() << 0 << false;
+    // Another run of an hour and a half drawn over it, with the statistics and a limit.
+    QTest::newRow("an hour compared, with statistics")
+        << 3600 << 1 << QStringList() << QByteArray() << 0 << true;
     // Controller 01's high alarm raised at 00:20 and cleared at 00:40 is marked twice; its
     // acknowledgement and controller 02's alarm are not.
     QTest::newRow("an hour with alarms")
@@ -80,12 +84,14 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins_data()
                    "2024-05-01\t00:30:00\t02\tOther\t통신 이상\t발생\t\t\r\n"
                    "2024-05-01\t00:40:00\t01\tOven\t상한 경보\t해제\t43.9\t45.0\r\n")
                .toLocal8Bit()
-        << 2;
+        << 2 << false;
 }
 
 /// zq410-render prints as the Print button does: one landscape page, every word inside the
 /// 10/10/15/15 mm margins at 6 to 14 points, the legend's names, round times left to right,
-/// and the journaled alarms of the file's controller marked with their short names.
+/// and the journaled alarms of the file's controller marked with their short names. Compared
+/// with another run, the page has both runs in the legend, elapsed times on the axis and the
+/// statistics table of both.
 void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
 {
     QFETCH(int, count);
@@ -93,6 +99,7 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
     QFETCH(QStringList, dates);
     QFETCH(QByteArray, journal);
     QFETCH(int, alarmMarks);
+    QFETCH(bool, compared);
     QTemporaryDir dir;
     const QString trend = dir.filePath(QStringLiteral("ZQ410_01.DAT"));
     writeTrendFile(trend, count, step);
@@ -102,9 +109,16 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
         log.write(Cp949::fromUnicode(QString::fromLocal8Bit(journal)));
     }
     const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    QStringList arguments = {trend, pdf, QStringLiteral("--margins"),
+                             QStringLiteral("10,10,15,15")};
+    if (compared) {
+        const QString other = dir.filePath(QStringLiteral("ZQ410_01_OLD.DAT"));
+        writeTrendFile(other, 2700, 2);
+        arguments << QStringLiteral("--compare") << other << QStringLiteral("--statistics")
+                  << QStringLiteral("--limit") << QStringLiteral("50");
+    }
     QProcess render;
-    render.start(QStringLiteral(ZQ410_RENDER),
-                 {trend, pdf, QStringLiteral("--margins"), QStringLiteral("10,10,15,15")});
+    render.start(QStringLiteral(ZQ410_RENDER), arguments);
     QVERIFY(render.waitForFinished(60000));
     QCOMPARE(render.exitCode(), 0);
 
@@ -137,10 +151,16 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
         QVERIFY2(all.contains(date), qPrintable(all.join(' ')));
     QCOMPARE(all.count(QStringLiteral("상한")), alarmMarks);
     QVERIFY(!all.contains(QStringLiteral("통신")));
+    if (compared) {
+        for (const QString &word : {QStringLiteral("(ZQ410_01_OLD.DAT)"), QStringLiteral("경과"),
+                                    QStringLiteral("(비교)"), QStringLiteral("초과")})
+            QVERIFY2(all.contains(word), qPrintable(word + QStringLiteral(": ") + all.join(' ')));
+    }
 
     // The time labels: round, evenly spaced, rising from left to right.
     QList<Word> times;
-    static const QRegularExpression clock(QStringLiteral("^\\d\\d:\\d\\d(:\\d\\d)?$"));
+    const QRegularExpression clock(compared ? QStringLiteral("^\\d:\\d\\d$")
+                                            : QStringLiteral("^\\d\\d:\\d\\d(:\\d\\d)?$"));
     for (const Word &word : words) {
         if (clock.match(word.text).hasMatch())
             times.append(word);
@@ -150,7 +170,10 @@ void tst_PrintPage::renderedPageIsReadableInsideItsMargins()
     for (int i = 1; i < times.size(); ++i) {
         QVERIFY(times[i].box.left() > times[i - 1].box.left());
         QVERIFY(std::abs(times[i].box.left() - times[i - 1].box.left() - spacing) < 3);
-        QVERIFY(times[i].text.endsWith(QStringLiteral("0")));
+        // Round: whole tens, or quarter hours of elapsed time.
+        QVERIFY2(times[i].text.endsWith(QLatin1Char('0')) ||
+                     (compared && times[i].text.endsWith(QLatin1Char('5'))),
+                 qPrintable(times[i].text));
     }
 }
 
