@@ -1,7 +1,9 @@
 // Appending one sample to the live chart and redrawing it, with 1,000 to 1,000,000 samples per
-// series already in it; and the memory the samples take.
+// series already in it; the memory the samples take; a range's statistics and the redraw with
+// them shown.
 
 #include "TrendChart.h"
+#include "TrendStatistics.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -102,6 +104,61 @@ void HoverReadout(benchmark::State &state)
     }
 }
 BENCHMARK(HoverReadout)->Arg(10000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+
+/// The figures of every series over a range of `span` samples (0: all of them) at a new place
+/// each time, the time above and below a limit included; the summaries are built before.
+void RangeStatistics(benchmark::State &state)
+{
+    TrendChart chart;
+    fill(chart, state.range(0));
+    const TrendData &data = chart.data();
+    const qsizetype span = state.range(1) == 0 ? data.size() : state.range(1);
+    benchmark::DoNotOptimize(TrendStatistics::over(data, 0, data.size(), 30.0));
+    qsizetype first = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TrendStatistics::over(data, first, first + span, 30.0));
+        first = span == data.size() ? 0 : (first + span / 3 + 7) % (data.size() - span);
+    }
+}
+BENCHMARK(RangeStatistics)
+    ->ArgsProduct({{5000000}, {0, 5000}})
+    ->ArgNames({"samples", "span"})
+    ->Unit(benchmark::kMicrosecond);
+
+/// The first pass over the data for a new limit: the one cost that grows with the data.
+void NewLimit(benchmark::State &state)
+{
+    TrendChart chart;
+    fill(chart, state.range(0));
+    double limit = 30.0;
+    for (auto _ : state) {
+        limit += 0.1;
+        benchmark::DoNotOptimize(TrendStatistics::over(chart.data(), 0, 5000, limit));
+    }
+}
+BENCHMARK(NewLimit)->Arg(5000000)->Unit(benchmark::kMillisecond);
+
+/// Zoomed redraws (a tenth visible) with the statistics table shown, and without.
+void RedrawWithStatistics(benchmark::State &state)
+{
+    TrendChart chart;
+    chart.resize(1001, 545);
+    chart.show();
+    chart.setStatisticsVisible(state.range(1) != 0);
+    chart.setStatisticsLimit(30.0);
+    fill(chart, state.range(0));
+    const double span = double(state.range(0)) / 10;
+    double first = 0;
+    for (auto _ : state) {
+        chart.setXRange(first, first + span);
+        chart.redraw();
+        first = std::fmod(first + span / 3, double(state.range(0)) - span);
+    }
+}
+BENCHMARK(RedrawWithStatistics)
+    ->ArgsProduct({{5000000}, {0, 1}})
+    ->ArgNames({"samples", "statistics"})
+    ->Unit(benchmark::kMillisecond);
 
 void MemoryPerSample(benchmark::State &state)
 {

@@ -54,19 +54,24 @@ public:
         result.include(fromTenths(*hi));
     }
 
-    /// The value as written: whole tenths exactly, a float as the shortest decimal it reads
-    /// back from.
+    /// The value as written for whole tenths (36.9 exactly, not the float 36.900002); any other
+    /// value as its float.
     double exactAt(qsizetype i) const
     {
-        if (m_tenths)
-            return m_tenths[i] / 10.0;
+        return m_tenths ? m_tenths[i] / 10.0 : double(m_floats[i]);
+    }
+
+    /// -1, 0 or 1 as the value at i is below, on or above the limit.
+    int compare(qsizetype i, const Limit &limit) const
+    {
+        if (m_tenths) {
+            const double value = m_tenths[i] / 10.0;
+            return value > limit.value ? 1 : value < limit.value ? -1 : 0;
+        }
         const float value = m_floats[i];
-        if (!std::isfinite(value))
-            return value;
-        char text[32];
-        const auto end = std::to_chars(text, text + sizeof text - 1, value).ptr;
-        *end = '\0';
-        return std::strtod(text, nullptr);
+        if (limit.isFloat)
+            return value > limit.asFloat ? 1 : value < limit.asFloat ? -1 : 0;
+        return double(value) > limit.value ? 1 : double(value) < limit.value ? -1 : 0;
     }
 
     /// Adds the values [first, last) in tenths from the origin (NaN left out).
@@ -127,6 +132,18 @@ private:
 
     friend struct TrendData::Chunk;
 };
+
+/// A limit as typed, and the float whose shortest decimal it is: a value stored as a float is on
+/// the limit when it is that float (45.35 typed, the float read from "45.35" is on it).
+TrendData::Limit TrendData::Limit::of(double value)
+{
+    Limit limit{value, float(value), false};
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text - 1, limit.asFloat).ptr;
+    *end = '\0';
+    limit.isFloat = std::isfinite(limit.asFloat) && std::strtod(text, nullptr) == value;
+    return limit;
+}
 
 /// A chunk's times and tenths lie in one anonymous mapping whose pages are made present when it
 /// is made (MAP_POPULATE): a load of millions of samples then spends a fraction of the time in
@@ -431,6 +448,7 @@ LimitSeconds TrendData::limitSeconds(int series, qsizetype first, qsizetype last
     if (m_limit.limit != limit) {
         m_limit = LimitPyramids();
         m_limit.limit = limit;
+        m_limit.test = Limit::of(limit);
     }
     if (m_limit.summarised != m_size) {
         // A new sample gives the one before it its end, and may make the step before that
@@ -456,7 +474,7 @@ LimitSeconds TrendData::limitSeconds(int series, qsizetype first, qsizetype last
 void TrendData::includeLimitSeconds(int series, qsizetype first, qsizetype last,
                                     LimitSeconds &result) const
 {
-    const double limit = *m_limit.limit;
+    const Limit &limit = m_limit.test;
     while (first < last) {
         const Place place = locate(first);
         const qsizetype count = std::min({last - first, ChunkSize - place.offset, place.leftInRun});
@@ -476,10 +494,10 @@ void TrendData::includeLimitSeconds(int series, qsizetype first, qsizetype last,
             }
             if (held <= 0)
                 continue;
-            const double value = column.exactAt(place.offset + k);
-            if (value > limit)
+            const int side = column.compare(place.offset + k, limit);
+            if (side > 0)
                 result.above += held;
-            else if (value < limit)
+            else if (side < 0)
                 result.below += held;
         }
         first += count;

@@ -117,9 +117,8 @@ public:
     /// Smallest and largest value of the series over samples [first, last).
     MinMax range(int series, qsizetype first, qsizetype last) const;
 
-    /// The value a sample was written as, in full precision: a whole number of tenths exactly
-    /// (36.9, not the float 36.900002), any other value as the shortest decimal its float reads
-    /// back from.
+    /// The value a sample was written as: a whole number of tenths exactly (36.9, not the float
+    /// 36.900002), any other value as its float.
     double exactValue(int series, qsizetype index) const;
     /// The origin the moments of a series are taken from: its first value, in whole tenths.
     double origin(int series) const;
@@ -213,10 +212,19 @@ private:
     mutable std::array<SummaryPyramid<Moments>, SeriesCount> m_moments = {
         SummaryPyramid<Moments>(MomentBlockSize), SummaryPyramid<Moments>(MomentBlockSize),
         SummaryPyramid<Moments>(MomentBlockSize)};
+    /// A limit as values are compared with it.
+    struct Limit
+    {
+        double value = 0;
+        float asFloat = 0;
+        bool isFloat = false;
+        static Limit of(double value);
+    };
     /// The seconds above and below m_limit, per series, built when first asked for a limit.
     struct LimitPyramids
     {
         std::optional<double> limit;
+        Limit test;
         qsizetype summarised = 0;
         std::array<SummaryPyramid<LimitSeconds>, SeriesCount> seconds = {
             SummaryPyramid<LimitSeconds>(MomentBlockSize),
