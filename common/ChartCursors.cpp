@@ -1,6 +1,7 @@
 #include "ChartCursors.h"
 
 #include "ChartTable.h"
+#include "NumberText.h"
 #include "RunAlignment.h"
 
 #include <QApplication>
@@ -17,16 +18,6 @@ constexpr int ClickSlack = 3;
 /// Room between the table and the plot's corner, in pixels.
 constexpr int TableInset = 8;
 
-/// A value as the file holds it: at least one decimal, at most six significant digits.
-QString valueText(double value)
-{
-    QString text = QString::number(value, 'g', 6);
-    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) &&
-        !text.contains(QLatin1Char('n')))
-        text += QStringLiteral(".0");
-    return text;
-}
-
 /// Decimals of a value's text.
 int decimalsOf(const QString &text)
 {
@@ -38,7 +29,8 @@ int decimalsOf(const QString &text)
 /// not show as 0.600002.
 QString differenceText(double difference, float a, float b)
 {
-    const int decimals = std::max({1, decimalsOf(valueText(a)), decimalsOf(valueText(b))});
+    const int decimals =
+        std::max({1, decimalsOf(NumberText::recorded(a)), decimalsOf(NumberText::recorded(b))});
     return QString::number(difference, 'f', decimals);
 }
 
@@ -297,10 +289,11 @@ QString ChartCursors::valuesText(const CursorReadout::Record &record) const
         m_alignment ? m_alignment->secondAt(double(record.index)) : std::nullopt;
     for (int s : shownSeries()) {
         if (s < TrendData::SeriesCount) {
-            parts << seriesTitle(s) + QLatin1Char(' ') + valueText(record.values[s]);
+            parts << seriesTitle(s) + QLatin1Char(' ') + NumberText::recorded(record.values[s]);
         } else if (compared) {
             parts << seriesTitle(s) + QLatin1Char(' ') +
-                         valueText(m_compared->value(s - TrendData::SeriesCount, *compared));
+                         NumberText::recorded(
+                             m_compared->value(s - TrendData::SeriesCount, *compared));
         }
     }
     return parts.join(QStringLiteral("   "));
@@ -359,8 +352,9 @@ QList<QStringList> ChartCursors::tableRows() const
     const auto valueOf = [&](const std::optional<CursorReadout::Record> &own,
                              const std::optional<CursorReadout::Record> &compared, int s) {
         if (s < TrendData::SeriesCount)
-            return valueText(own->values[s]);
-        return compared ? valueText(compared->values[s - TrendData::SeriesCount]) : QString();
+            return NumberText::recorded(own->values[s]);
+        return compared ? NumberText::recorded(compared->values[s - TrendData::SeriesCount])
+                        : QString();
     };
     for (const auto &[name, record, compared] :
          {std::tuple{QStringLiteral("A"), r.a, c.a}, {QStringLiteral("B"), r.b, c.b}}) {

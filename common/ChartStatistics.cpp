@@ -3,6 +3,7 @@
 #include "ChartCursors.h"
 #include "ChartTable.h"
 #include "CursorReadout.h"
+#include "NumberText.h"
 #include "RunAlignment.h"
 #include "TrendChart.h"
 
@@ -104,9 +105,9 @@ QStringList ChartStatistics::row(const QString &name, const TrendData &data,
         return {name, QStringLiteral("0")};
     QStringList row = {name,
                        QString::number(s.count),
-                       QString::number(double(s.min), 'f', 1),
+                       NumberText::recorded(double(s.min)),
                        data.label(s.minIndex),
-                       QString::number(double(s.max), 'f', 1),
+                       NumberText::recorded(double(s.max)),
                        data.label(s.maxIndex),
                        QString::number(s.mean, 'f', 2),
                        QString::number(s.stddev, 'f', 2)};

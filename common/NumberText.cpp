@@ -31,6 +31,15 @@ QString NumberText::tenths(qint64 value)
     return scaled(value, 1);
 }
 
+QString NumberText::recorded(double value)
+{
+    QString text = QString::number(value, 'g', 6);
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) &&
+        !text.contains(QLatin1Char('n')))
+        text += QStringLiteral(".0");
+    return text;
+}
+
 namespace {
 
 bool isDigit(char c)

@@ -17,6 +17,9 @@ public:
     static QString scaled(qint64 value, int decimals);
     /// value / 10 with one decimal: 453 gives "45.3".
     static QString tenths(qint64 value);
+    /// A recorded value as the file holds it: at least one decimal, at most six significant
+    /// digits (25.0, 45.3, 8.13).
+    static QString recorded(double value);
 
     /// The decimal number the text starts with, blanks before it ignored: "2 sec" gives 2,
     /// " -1.5" gives -1.5, "abc" and "" give 0. An exponent is read when digits follow it.

@@ -4,6 +4,7 @@
 // the minutes spent above and below the limit ("-" without one). An empty range prints the
 // header and exits 1 with a message.
 
+#include "NumberText.h"
 #include "TrendFile.h"
 #include "TrendFileReader.h"
 #include "TrendStatistics.h"
@@ -102,8 +103,8 @@ int main(int argc, char *argv[])
         std::printf("%s\t%lld\t%s\t%s\t%.6f\t%.6f\t%s\t%s\n",
                     TrendFile::seriesNames().at(series).toUtf8().constData(),
                     static_cast<long long>(s.count),
-                    QString::number(double(s.min), 'f', 1).toUtf8().constData(),
-                    QString::number(double(s.max), 'f', 1).toUtf8().constData(), s.mean, s.stddev,
+                    NumberText::recorded(double(s.min)).toUtf8().constData(),
+                    NumberText::recorded(double(s.max)).toUtf8().constData(), s.mean, s.stddev,
                     minutes(limit, s.secondsAbove).toUtf8().constData(),
                     minutes(limit, s.secondsBelow).toUtf8().constData());
     }

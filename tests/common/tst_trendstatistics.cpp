@@ -257,6 +257,15 @@ void tst_TrendStatistics::commandLine()
     QCOMPARE(lines[2].split('\t'), QList<QByteArray>({"제어온도", "60", "70.0", "75.9", "72.950000",
                                                       "1.731810", "0.5", "0.5"}));
     QCOMPARE(lines[1], QByteArray("SV\t60\t60.0\t60.0\t60.000000\t0.000000\t0.0\t1.0"));
+    // Extremes are printed as the file wrote them, hundredths included.
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("2024-05-01\t08:00:00\t60.0\t8.13\t25\r\n2024-05-01\t08:00:01\t60.0\t9.5\t25\r\n");
+    file.close();
+    QCOMPARE(run({}, &out), 0);
+    QCOMPARE(out.trimmed().split('\n')[2].split('\t').mid(0, 4),
+             QList<QByteArray>({"제어온도", "2", "8.13", "9.5"}));
+    QCOMPARE(out.trimmed().split('\n')[3].split('\t').mid(2, 2),
+             QList<QByteArray>({"25.0", "25.0"}));
     QCOMPARE(run({"--from", "2030-01-01 00:00:00"}, &out), 1);
     QCOMPARE(out.trimmed().split('\n').size(), 1);
     QCOMPARE(run({"--from", "yesterday"}, &out), 2);
