@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 const QString General = QStringLiteral("General");
@@ -41,6 +43,21 @@ void readLimit(const QSettings &file, const QString &group, const QString &key,
         error = badValue(group, key, text, QStringLiteral("숫자, 또는 비워서 끔"));
 }
 
+/// A whole number of [General]; empty keeps the default.
+void readWhole(const QSettings &file, const QString &key, int &target, const QString &expected,
+               QString &error)
+{
+    const QString text = textOf(file.value(key));
+    if (text.isEmpty())
+        return;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (ok)
+        target = value;
+    else if (error.isEmpty())
+        error = badValue(General, key, text, expected);
+}
+
 QString limitText(const std::optional<double> &limit)
 {
     return limit ? QString::number(*limit) : QString();
@@ -58,6 +75,9 @@ AlarmSettings::Read AlarmSettings::read(QSettings &file)
     else if (!sound.isEmpty())
         error =
             badValue(General, QStringLiteral("Sound"), sound, QStringLiteral("true 또는 false"));
+    readWhole(file, QStringLiteral("Volume"), read.settings.Volume, QStringLiteral("0~100"), error);
+    readWhole(file, QStringLiteral("RepeatSeconds"), read.settings.RepeatSeconds,
+              QStringLiteral("1~%1초").arg(MaxRepeatSeconds), error);
     for (const QString &group : file.childGroups()) {
         bool numbered = false;
         const int deviceNo = group.toInt(&numbered);
@@ -88,6 +108,8 @@ AlarmSettings::Read AlarmSettings::read(QSettings &file)
 void AlarmSettings::write(QSettings &file) const
 {
     file.setValue(QStringLiteral("Sound"), Sound ? "true" : "false");
+    file.setValue(QStringLiteral("Volume"), Volume);
+    file.setValue(QStringLiteral("RepeatSeconds"), RepeatSeconds);
     for (auto it = limits.cbegin(); it != limits.cend(); ++it) {
         file.beginGroup(groupOf(it.key()));
         file.setValue(QStringLiteral("High"), limitText(it->High));
@@ -99,8 +121,20 @@ void AlarmSettings::write(QSettings &file) const
     }
 }
 
+bool AlarmSettings::anyLimits() const
+{
+    return std::any_of(limits.cbegin(), limits.cend(),
+                       [](const AlarmLimits &limits) { return !limits.isEmpty(); });
+}
+
 QString AlarmSettings::problem() const
 {
+    if (Volume < 0 || Volume > 100)
+        return badValue(General, QStringLiteral("Volume"), QString::number(Volume),
+                        QStringLiteral("0~100"));
+    if (RepeatSeconds < 1 || RepeatSeconds > MaxRepeatSeconds)
+        return badValue(General, QStringLiteral("RepeatSeconds"), QString::number(RepeatSeconds),
+                        QStringLiteral("1~%1초").arg(MaxRepeatSeconds));
     for (auto it = limits.cbegin(); it != limits.cend(); ++it) {
         const QString group = groupOf(it.key());
         if (it->Deadband < 0)

@@ -24,16 +24,23 @@ struct AlarmLimits
 
 /// The alarm settings of CFG/Alarm.INI (QSettings' INI form): a group per controller named by
 /// its two-digit number ([01]) with High, Low, Deviation, Deadband and OnDelay, and in
-/// [General] the switch of the alarm sound.
+/// [General] the alarm sound: its switch, its volume and how often it repeats.
 struct AlarmSettings
 {
     static constexpr int MaxOnDelay = 3600;
+    static constexpr int MaxRepeatSeconds = 600;
 
     bool Sound = true;
+    /// Loudness of the alarm sound, 0 to 100 percent.
+    int Volume = 80;
+    /// The sound repeats this often while an alarm is unacknowledged, 1 to 600 seconds.
+    int RepeatSeconds = 3;
     /// By controller number; a controller without an entry has no limits.
     QMap<int, AlarmLimits> limits;
 
     AlarmLimits of(int deviceNo) const { return limits.value(deviceNo); }
+    /// Some controller has a limit: the line is watched for more than its links.
+    bool anyLimits() const;
     bool operator==(const AlarmSettings &) const = default;
 
     struct Read;

@@ -165,6 +165,7 @@ LinkOpenResult PollingEngine::openPort()
     ReceiveBuffer.clear();
     m_arrived.clear();
     m_outstanding.reset();
+    m_doubt.clear();
     m_state.SelectedDeviceNo = 0;
     setConnectCheckVisible(true);
     tmrSend->start(SendDelayMs);
@@ -181,6 +182,7 @@ void PollingEngine::closePort()
     // Bytes that arrived but were never handled still belong in the trace.
     traceReceived(std::exchange(ReceiveBuffer, QByteArray()) + std::exchange(m_arrived, {}));
     m_link.close();
+    m_doubt.clear();
     setConnectCheckVisible(false);
     forgetLineState();
 }
@@ -267,6 +269,17 @@ void PollingEngine::queueRequest(int code, int deviceNo, QObject *requester,
         refuse(code, command, RequestFailure::Reason::NoController);
         return;
     }
+    if (isMemoryRead(code) || isMemoryWrite(code)) {
+        // Temperatures are scaled by the controller's own decimal places: until its status
+        // block has said them, a read would show and a send would write tenfold values.
+        const auto decimals =
+            m_table.value(rowOf(command.deviceNo), DeviceTable::Field::DecimalPlaces);
+        if (!decimals) {
+            refuse(code, command, RequestFailure::Reason::NotReadYet);
+            return;
+        }
+        command.decimals = *decimals;
+    }
     if (code == CodeWrite &&
         !Frames::buildWrite(command.deviceNo, addresses, values, m_state.ChecksumMode)) {
         refuse(code, command, RequestFailure::Reason::OutOfRange);
@@ -312,8 +325,11 @@ void PollingEngine::readMemory(MemoryTable &table, QObject *requester)
 void PollingEngine::sendMemory(MemoryTable &table, QObject *requester)
 {
     queueRequest(CodeFirstMemoryWrite, 0, requester);
-    if (m_state.PendingRequest == CodeFirstMemoryWrite)
-        m_pending.table = &table;
+    if (m_state.PendingRequest != CodeFirstMemoryWrite)
+        return;
+    m_pending.table = &table;
+    for (int block = 0; block < MemoryTable::BlockCount; ++block)
+        m_pending.round.append(block);
 }
 
 bool PollingEngine::isWindowRequest(int code) const
@@ -335,7 +351,14 @@ RequestFailure PollingEngine::failureOf(int code, const Command &command,
     if (isMemoryRead(code))
         failure.blocksDone = code - CodeFirstMemoryRead;
     if (isMemoryWrite(code))
-        failure.blocksDone = code - CodeFirstMemoryWrite;
+        failure.blocksDone = command.resent ? MemoryTable::BlockCount : code - CodeFirstMemoryWrite;
+    if (command.verifying) {
+        // Reading a send back: every block went out.
+        failure.kind = RequestKind::MemoryWrite;
+        failure.blocksDone = MemoryTable::BlockCount;
+    }
+    if (reason == RequestFailure::Reason::Unverified)
+        failure.blocks = command.differing;
     failure.requester = command.requester.data();
     return failure;
 }
@@ -508,7 +531,10 @@ std::optional<QByteArray> PollingEngine::buildMemoryWrite(int block)
 {
     if (!m_command.table)
         return std::nullopt;
-    const QList<int> values = m_command.table->blockValues(block, m_command.decimals);
+    // A block sent again goes out as it went the first time.
+    const QList<int> values = m_command.resent
+                                  ? m_command.sent.at(block)
+                                  : m_command.table->blockValues(block, m_command.decimals);
     const bool fits = std::all_of(values.begin(), values.end(), [](int value) {
         return value >= RegisterMin && value <= RegisterMax;
     });
@@ -516,6 +542,7 @@ std::optional<QByteArray> PollingEngine::buildMemoryWrite(int block)
         return std::nullopt;
     m_state.AddressList = RegisterMap::memoryBlock(block);
     m_state.ValueList = values;
+    m_command.sent[block] = values;
     return Frames::buildWrite(m_command.deviceNo, m_state.AddressList, m_state.ValueList,
                               m_state.ChecksumMode);
 }
@@ -685,9 +712,12 @@ void PollingEngine::armSend()
 
 PollingEngine::Handling PollingEngine::handleCompleteReply(const QByteArray &reply)
 {
-    if (!answersOutstanding(reply))
+    if (!answersOutstanding(reply)) {
+        noteStray(reply);
         return Handling::Dropped;
-    const int row = std::exchange(m_outstanding, std::nullopt)->row;
+    }
+    const Outstanding answered = *std::exchange(m_outstanding, std::nullopt);
+    const int row = answered.row;
     if (m_state.DeviceList.isEmpty() || row < 0 || row > m_state.LastIndex)
         return Handling::Fault;
     if (m_requestCode == CodeIdentify) {
@@ -704,7 +734,51 @@ PollingEngine::Handling PollingEngine::handleCompleteReply(const QByteArray &rep
         markFailure(outcome, row);
         return Handling::Done;
     }
-    return handleGoodReply(reply, row) ? Handling::Done : Handling::Fault;
+    const ReplyDoubt::Shape shape = shapeOf(answered);
+    const bool inDoubt = m_doubt.inDoubt(shape, m_clock.elapsedMs());
+    markGood(row);
+    if (!confirmRead(reply, shape, inDoubt))
+        return Handling::Done; // the same read goes out again
+    return handleGoodReply(reply, row, inDoubt) ? Handling::Done : Handling::Fault;
+}
+
+/// A reply that answered nothing may be the late answer to an earlier request: replies of its
+/// shape from its controller are in doubt for a while.
+void PollingEngine::noteStray(const QByteArray &reply)
+{
+    const Frames::ReplyShape shape = Frames::replyShape(reply);
+    if (shape.deviceNo > 0 && shape.ok)
+        m_doubt.noteSurprise({shape.deviceNo, shape.command, shape.valueCount},
+                             m_clock.elapsedMs());
+}
+
+ReplyDoubt::Shape PollingEngine::shapeOf(const Outstanding &request)
+{
+    return {request.deviceNo, request.command, request.valueCount};
+}
+
+/// A window's read whose reply may be a late answer to an earlier request of its shape is taken
+/// only when two reads in a row agree: a controller's registers do not change between two
+/// reads of one block, while a late reply to another block differs from the next reply. False
+/// when the read goes out again; after ReadsInDoubtToGiveUp reads the request is given up.
+bool PollingEngine::confirmRead(const QByteArray &reply, const ReplyDoubt::Shape &shape,
+                                bool inDoubt)
+{
+    const int code = m_requestCode;
+    if (code != CodeParameters && code != CodeErrors && !isMemoryRead(code))
+        return true;
+    const auto values = Frames::replyValues(reply, expectedValues(code));
+    if (!inDoubt || !values || m_command.unconfirmed == values) {
+        m_command.unconfirmed.reset();
+        m_command.readsInDoubt = 0;
+        return true;
+    }
+    if (m_command.unconfirmed)
+        m_doubt.noteSurprise(shape, m_clock.elapsedMs()); // they disagreed: a reply is late
+    m_command.unconfirmed = values;
+    if (++m_command.readsInDoubt >= ReadsInDoubtToGiveUp)
+        dropCommand(RequestFailure::Reason::Unconfirmed);
+    return false;
 }
 
 void PollingEngine::markGood(int row)
@@ -752,10 +826,9 @@ void PollingEngine::noteUnanswered(int row)
         m_table.noteUnansweredPoll(row);
 }
 
-bool PollingEngine::handleGoodReply(const QByteArray &reply, int row)
+bool PollingEngine::handleGoodReply(const QByteArray &reply, int row, bool inDoubt)
 {
     const int code = m_requestCode;
-    markGood(row);
     if (code == CodeStatus) {
         m_table.setConnected(row, true);
         if (!m_decoder.DecodeStatusBlock(reply, row))
@@ -779,8 +852,11 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply, int row)
         emit errorHistoryReceived(*codes);
         m_currentIndex = connectedIndexOrFirst(0);
     } else if (isMemoryRead(code)) {
+        const bool verifying = m_command.verifying; // reading a send back moves on by itself
         if (!handleMemoryBlock(code - CodeFirstMemoryRead, reply))
             return false;
+        if (verifying)
+            return true;
         m_requestCode = code + 1;
         if (code == CodeLastMemoryRead) {
             finishCommand();
@@ -790,14 +866,69 @@ bool PollingEngine::handleGoodReply(const QByteArray &reply, int row)
     } else if (code == CodeWrite) {
         m_requestCode = CodeParameters; // the same controller's block is read back
     } else if (isMemoryWrite(code)) {
-        m_requestCode = code + 1;
-        if (code == CodeLastMemoryWrite)
-            finishCommand();
+        m_command.sendInDoubt = m_command.sendInDoubt || inDoubt;
         emit memoryBlockSent(code - CodeFirstMemoryWrite);
-        if (code == CodeLastMemoryWrite)
-            emit memorySendCompleted();
+        advanceSend(code - CodeFirstMemoryWrite);
     }
     return true;
+}
+
+/// On to the round's next block. After its last the send is done, unless a write met a
+/// time-out or an acknowledgement in doubt (or blocks were sent again): then an acknowledgement
+/// may have belonged to another block, and the round's blocks are read back first.
+void PollingEngine::advanceSend(int block)
+{
+    const QList<int> &round = m_command.round;
+    const qsizetype next = round.indexOf(block) + 1;
+    if (next > 0 && next < round.size()) {
+        m_requestCode = CodeFirstMemoryWrite + round.at(next);
+        return;
+    }
+    if (!m_command.sendInDoubt && !m_command.resent) {
+        completeSend();
+        return;
+    }
+    m_command.verifying = true;
+    m_command.differing.clear();
+    m_requestCode = CodeFirstMemoryRead + round.first();
+    emit memorySendVerifying();
+}
+
+/// A block of a send read back: it must hold what went out.
+void PollingEngine::verifyBlock(int block, const QList<int> &values)
+{
+    if (values != m_command.sent.at(block))
+        m_command.differing.append(block);
+    const QList<int> &round = m_command.round;
+    const qsizetype next = round.indexOf(block) + 1;
+    if (next > 0 && next < round.size())
+        m_requestCode = CodeFirstMemoryRead + round.at(next);
+    else
+        finishVerification();
+}
+
+/// Every block holds what was sent: done. Blocks that differ are sent once more and read back
+/// again; still differing, they are reported by block.
+void PollingEngine::finishVerification()
+{
+    if (m_command.differing.isEmpty()) {
+        completeSend();
+        return;
+    }
+    if (m_command.resent) {
+        dropCommand(RequestFailure::Reason::Unverified);
+        return;
+    }
+    m_command.resent = true;
+    m_command.verifying = false;
+    m_command.round = std::exchange(m_command.differing, {});
+    m_requestCode = CodeFirstMemoryWrite + m_command.round.first();
+}
+
+void PollingEngine::completeSend()
+{
+    finishCommand();
+    emit memorySendCompleted();
 }
 
 /// Places a read block into the table of the read under way, while it exists; the last block
@@ -810,6 +941,10 @@ bool PollingEngine::handleMemoryBlock(int block, const QByteArray &reply)
     MemoryTable *table = m_command.table;
     if (!table)
         return true;
+    if (m_command.verifying) {
+        verifyBlock(block, *values);
+        return true;
+    }
     table->placeBlock(block, *values, m_command.decimals);
     emit memoryBlockPlaced(block);
     if (block == MemoryTable::BlockCount - 1)
@@ -858,6 +993,12 @@ void PollingEngine::onReplyTimeout()
     const int polled = std::clamp(m_currentIndex, 0, m_state.LastIndex);
     const int row = request && request->row >= 0 ? request->row : polled;
     m_table.setLinkState(row, LinkState::TimedOut);
+    if (request) {
+        // Its reply may still come, and would look like the answer to the next of its shape.
+        m_doubt.noteSurprise(shapeOf(*request), m_clock.elapsedMs());
+        if (isMemoryWrite(m_requestCode))
+            m_command.sendInDoubt = true;
+    }
     emit replyTimedOut(row);
     bool movedOn = false;
     if (++m_timeoutCount == TimeoutsToGiveUp) {

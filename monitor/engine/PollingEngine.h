@@ -4,6 +4,7 @@
 #include "DeviceTable.h"
 #include "Link.h"
 #include "MemoryTable.h"
+#include "ReplyDoubt.h"
 #include "RequestFailure.h"
 #include "SelectedDisplay.h"
 #include "SettingsFiles.h"
@@ -14,6 +15,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 /// The monitor's polling loop: one request outstanding at a time, sent by the one-shot tick of
 /// tmrSend and answered by a reply or the 600 ms time-out, which re-arms the tick.
@@ -49,6 +51,9 @@ public:
     static constexpr int UnansweredToStale = 3;
     static constexpr int StaleCycles = 3;
     static constexpr int StaleMsPerController = 1000;
+    /// A read in doubt is repeated until two reads in a row agree; after this many reads
+    /// without agreement it is given up.
+    static constexpr int ReadsInDoubtToGiveUp = 6;
 
     PollingEngine(Link &link, Clock &clock, const QString &programFolder,
                   const QString &defaultDataFolder, QObject *parent = nullptr);
@@ -162,6 +167,9 @@ signals:
     void memoryReadCompleted();
     /// Memory block 0..11 was written and acknowledged.
     void memoryBlockSent(int block);
+    /// A send met a time-out or a reply in doubt: its blocks are read back and compared before
+    /// it is done; a block that differs is sent once more.
+    void memorySendVerifying();
     /// The last memory block was written ("송신 완료.").
     void memorySendCompleted();
     /// The request to DeviceList index row timed out.
@@ -188,6 +196,20 @@ private:
         int decimals = 0;
         QPointer<MemoryTable> table;
         QPointer<QObject> requester;
+        /// A read in doubt, waiting for a read that agrees with it, and how many were made.
+        std::optional<QList<int>> unconfirmed;
+        int readsInDoubt = 0;
+        /// Memory send: the blocks of this round in order (all twelve, then those sent again),
+        /// the values each block went out with, and how the round stands.
+        QList<int> round;
+        QList<QList<int>> sent = QList<QList<int>>(MemoryTable::BlockCount);
+        /// A write of the send met a time-out or an acknowledgement in doubt.
+        bool sendInDoubt = false;
+        /// The round's blocks are being read back and compared with what was sent.
+        bool verifying = false;
+        /// The blocks that differed have been sent once more.
+        bool resent = false;
+        QList<int> differing;
     };
 
     /// The request on the line: only a reply from its controller to its command, with its
@@ -224,8 +246,15 @@ private:
     void clearDisplay();
     Handling handleCompleteReply(const QByteArray &reply);
     void handleIdentification(const QByteArray &reply);
-    bool handleGoodReply(const QByteArray &reply, int row);
+    bool handleGoodReply(const QByteArray &reply, int row, bool inDoubt);
     bool handleMemoryBlock(int block, const QByteArray &reply);
+    void noteStray(const QByteArray &reply);
+    static ReplyDoubt::Shape shapeOf(const Outstanding &request);
+    bool confirmRead(const QByteArray &reply, const ReplyDoubt::Shape &shape, bool inDoubt);
+    void advanceSend(int block);
+    void verifyBlock(int block, const QList<int> &values);
+    void finishVerification();
+    void completeSend();
     void markGood(int row);
     void markFailure(Outcome outcome, int row);
     void countFailure(Outcome outcome, int row);
@@ -260,6 +289,7 @@ private:
     SelectedDisplay m_display;
     StatusDecoder m_decoder;
     Trace m_trace;
+    ReplyDoubt m_doubt;
 
     std::unique_ptr<Timer> tmrSend;
     std::unique_ptr<Timer> tmrRecvErr;

@@ -29,6 +29,22 @@ QString requestText(const RequestFailure &failure)
     return QStringLiteral("상태 읽기");
 }
 
+/// "SV 51~75, ON Time 1~25": the table's column and rows of each block.
+QString blocksText(const QList<int> &blocks)
+{
+    static const QString columns[] = {QStringLiteral("SV"), QStringLiteral("ON Time"),
+                                      QStringLiteral("OFF Time")};
+    QStringList parts;
+    for (const int block : blocks) {
+        const int first = MemoryTable::blockFirstRow(block);
+        parts.append(QStringLiteral("%1 %2~%3")
+                         .arg(columns[MemoryTable::blockColumn(block) - 1])
+                         .arg(first)
+                         .arg(first + MemoryTable::BlockSize - 1));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 QString RequestFailure::text() const
@@ -42,6 +58,10 @@ QString RequestFailure::text() const
             .arg(device, request);
     case Reason::NoController:
         return QStringLiteral("요청을 보낼 기기가 없어 %1 요청을 보내지 않았습니다.").arg(request);
+    case Reason::NotReadYet:
+        return QStringLiteral("%1의 소수점 자리수를 아직 읽지 못해 %2 요청을 보내지 않았습니다. "
+                              "잠시 후 다시 시도하십시오.")
+            .arg(device, request);
     case Reason::Negative:
         return QStringLiteral("%1이 %2 요청을 3회 연속 거부(NG)했습니다. 요청을 취소했습니다.")
             .arg(device, request);
@@ -58,6 +78,14 @@ QString RequestFailure::text() const
     case Reason::Replaced:
         return QStringLiteral("다른 요청이 먼저 처리되어 %1에 대한 %2 요청을 중단했습니다.")
             .arg(device, request);
+    case Reason::Unconfirmed:
+        return QStringLiteral("%1의 응답이 늦게 도착해 %2 값을 확인하지 못했습니다. 요청을 "
+                              "취소했습니다.")
+            .arg(device, request);
+    case Reason::Unverified:
+        return QStringLiteral("%1에 보낸 메모리 중 %2이(가) 기기에서 다시 읽은 값과 다릅니다. "
+                              "다시 전송하십시오.")
+            .arg(device, blocksText(blocks));
     }
     return request;
 }

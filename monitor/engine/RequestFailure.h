@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -23,11 +24,16 @@ struct RequestFailure
     enum class Reason {
         OutOfRange,   ///< a value its register cannot hold: nothing was sent
         NoController, ///< no controller to send it to
+        NotReadYet,   ///< the controller's decimal places are not known yet: nothing was sent
         Negative,     ///< refused ("NG") three times in a row
         Corrupt,      ///< answered with a bad checksum three times in a row
         NoReply,      ///< not answered three times in a row
         LineClosed,   ///< the port was closed or lost before it was done
         Replaced,     ///< another request took the line before it was done
+        /// Replies that may have been late answers to other requests never agreed twice
+        Unconfirmed,
+        /// Memory blocks read back after sending them again still differ from what was sent
+        Unverified,
     };
 
     RequestKind kind = RequestKind::None;
@@ -38,6 +44,8 @@ struct RequestFailure
     int value = 0;
     /// Memory transfers: the blocks read or sent before it stopped.
     int blocksDone = 0;
+    /// Unverified: the memory blocks (0..11) that differ.
+    QList<int> blocks;
     /// The window that queued it; null when it is gone or none was named.
     QObject *requester = nullptr;
 

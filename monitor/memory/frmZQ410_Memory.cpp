@@ -87,6 +87,9 @@ frmZQ410_Memory::frmZQ410_Memory(PollingEngine &engine, QWidget *parent)
     });
     connect(&m_engine, &PollingEngine::memoryBlockSent, this,
             [this](int block) { showProgress(block + 1); });
+    connect(&m_engine, &PollingEngine::memorySendVerifying, this, [this] {
+        lblMsg->setText(QStringLiteral("전송한 값을 기기에서 다시 읽어 확인 중..."));
+    });
     connect(&m_engine, &PollingEngine::memorySendCompleted, this, [this] {
         setTransfer(Transfer::None);
         lblMsg->setText(QStringLiteral("송신 완료."));

@@ -1,5 +1,7 @@
 #include "EngineHarness.h"
 
+#include "RegisterMap.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -34,6 +36,16 @@ struct Line : EngineHarness
     {
         const QList<QByteArray> starts = blockStarts();
         return starts.value(starts.indexOf(start) - 1);
+    }
+    /// The blocks in the order they were first asked for (a block asked again stays once).
+    static QList<QByteArray> inOrder(const QList<QByteArray> &blocks)
+    {
+        QList<QByteArray> order;
+        for (const QByteArray &block : blocks) {
+            if (order.isEmpty() || order.last() != block)
+                order.append(block);
+        }
+        return order;
     }
     static QList<QByteArray> blockStarts()
     {
@@ -87,6 +99,8 @@ class tst_CommandPath : public QObject
 private slots:
     void lateMemoryReplyIsNeverTakenForTheNextBlock_data();
     void lateMemoryReplyIsNeverTakenForTheNextBlock();
+    void aWriteLostBehindALateAcknowledgementIsSentAgain();
+    void aWritesReadBackIsNeverALateReply();
     void lateStatusRepliesNeverLandOnAnotherController();
     void repliesThatAnswerSomethingElseAreDropped_data();
     void repliesThatAnswerSomethingElseAreDropped();
@@ -101,21 +115,31 @@ void tst_CommandPath::lateMemoryReplyIsNeverTakenForTheNextBlock_data()
 {
     QTest::addColumn<bool>("send");
     QTest::addColumn<QByteArray>("lateBlock");
-    QTest::newRow("read, block 900 late") << false << QByteArray("0900");
-    QTest::newRow("read, last block late") << false << QByteArray("1325");
-    QTest::newRow("send, block 925 late") << true << QByteArray("0925");
-    QTest::newRow("send, first block late") << true << QByteArray("0800");
+    QTest::addColumn<int>("lateTimes");
+    QTest::addColumn<int>("promptMs"); // how soon the controller answers otherwise
+    QTest::newRow("read, block 900 late once") << false << QByteArray("0900") << 1 << 20;
+    QTest::newRow("read, block 900 late twice") << false << QByteArray("0900") << 2 << 20;
+    QTest::newRow("read, 900 late twice, slower line") << false << QByteArray("0900") << 2 << 100;
+    QTest::newRow("read, last block late twice") << false << QByteArray("1325") << 2 << 100;
+    QTest::newRow("send, block 925 late once") << true << QByteArray("0925") << 1 << 20;
+    QTest::newRow("send, 900 late twice, slower line") << true << QByteArray("0900") << 2 << 100;
+    QTest::newRow("send, first block late twice") << true << QByteArray("0800") << 2 << 100;
 }
 
-/// The controller answers one block 900 ms late, after the 600 ms time-out: the block is asked
-/// again, the late reply answers nothing, and every block is read or sent once with its own
-/// values.
+/// The controller answers one block 900 ms late, after the 600 ms time-out, once or twice in a
+/// row: its late replies look exactly like the next block's, so what follows a time-out is in
+/// doubt. Reads are repeated until two agree and a send is read back: every block of the
+/// controller and of the table ends with its own values, and the blocks go out in order.
 void tst_CommandPath::lateMemoryReplyIsNeverTakenForTheNextBlock()
 {
     QFETCH(bool, send);
     QFETCH(QByteArray, lateBlock);
+    QFETCH(int, lateTimes);
+    QFETCH(int, promptMs);
     Line h({1});
+    h.line.setLatency(promptMs);
     QVERIFY(h.goOnline());
+    QVERIFY(h.runUntil([&] { return h.engine->state().DecimalPlaces == 1; }, 5000));
     SimulatedController &controller = *h.line.controller(1);
     MemoryTable table;
     // Every register of the 300 holds its own value, in the table or in the controller.
@@ -140,16 +164,16 @@ void tst_CommandPath::lateMemoryReplyIsNeverTakenForTheNextBlock()
     if (lateBlock != "0800")
         QVERIFY(h.sendUntilBlockBefore(lateBlock));
     h.line.setLatency(SimulatedLine::LateMs);
-    h.runFrames(1);
-    h.line.setLatency(20);
-    QVERIFY(h.runUntil([&] { return completed.size() > 0; }, 20000));
-    h.clock.advance(2000); // the late reply has long arrived
+    h.runFrames(lateTimes);
+    h.line.setLatency(promptMs);
+    QVERIFY(h.runUntil([&] { return completed.size() > 0; }, 30000));
+    h.clock.advance(3000); // every late reply has long arrived
 
-    QList<QByteArray> expected = Line::blockStarts();
-    expected.insert(expected.indexOf(lateBlock), lateBlock); // asked again after the time-out
-    QCOMPARE(h.blocksSent(first, send ? "DWR" : "DRR"), expected);
     QCOMPARE(completed.size(), 1);
     QCOMPARE(failed.size(), 0);
+    QCOMPARE(Line::inOrder(h.blocksSent(first, send ? "DWR" : "DRR")), Line::blockStarts());
+    if (send) // a send that met a time-out is read back
+        QCOMPARE(Line::inOrder(h.blocksSent(first, "DRR")), Line::blockStarts());
     for (int b = 0; b < MemoryTable::BlockCount; ++b) {
         const QList<int> registers = Line::blockRegisters(b);
         for (int j = 0; j < MemoryTable::BlockSize; ++j) {
@@ -157,6 +181,80 @@ void tst_CommandPath::lateMemoryReplyIsNeverTakenForTheNextBlock()
             QCOMPARE(table.blockValues(b, 1).at(j), registers[j] - 700);
         }
     }
+}
+
+/// Block 925's first write is acknowledged a second late, after its retry was acknowledged, so
+/// its late "OK" is taken for block 1000's write, which the controller never received. The
+/// send met a time-out, so it is read back: block 1000 differs, goes out again and is read back.
+void tst_CommandPath::aWriteLostBehindALateAcknowledgementIsSentAgain()
+{
+    Line h({1});
+    QVERIFY(h.goOnline());
+    MemoryTable table;
+    for (int row = 1; row <= MemoryTable::Rows; ++row)
+        for (int column = 1; column <= MemoryTable::Columns; ++column)
+            table.setCell(column, row, QString::number(row + 100 * column));
+    QSignalSpy completed(h.engine.get(), &PollingEngine::memorySendCompleted);
+    QSignalSpy verifying(h.engine.get(), &PollingEngine::memorySendVerifying);
+    QSignalSpy failed(h.engine.get(), &PollingEngine::requestFailed);
+    const qsizetype first = h.link.sent().size();
+    h.engine->sendMemory(table);
+    QVERIFY(h.sendUntilBlockBefore("0925"));
+    for (const int latency : {1000, 20, SimulatedLine::NoReply}) { // 925, 925 again, 1000
+        h.line.setDeviceLatency(1, latency);
+        h.runFrames(1);
+    }
+    h.line.setDeviceLatency(1, SimulatedLine::LineLatency);
+    QVERIFY(h.runUntil([&] { return completed.size() + failed.size() > 0; }, 30000));
+
+    QCOMPARE(failed.size(), 0);
+    QCOMPARE(verifying.size(), 2); // the whole send, then the block sent again
+    const QList<QByteArray> writes = h.blocksSent(first, "DWR");
+    QCOMPARE(writes.mid(writes.size() - 2), QList<QByteArray>({"1325", "1000"}));
+    QCOMPARE(h.blocksSent(first, "DRR").last(), QByteArray("1000"));
+    for (int b = 0; b < MemoryTable::BlockCount; ++b) {
+        const QList<int> registers = Line::blockRegisters(b);
+        const QList<int> values = table.blockValues(b, 1);
+        for (int j = 0; j < MemoryTable::BlockSize; ++j)
+            QCOMPARE(h.line.controller(1)->readRegister(registers[j]).value(), values[j]);
+    }
+}
+
+/// The parameter block was read after a time-out; the late reply to that read carries the values
+/// before a write and arrives just after the write's read-back went out. The read-back is in
+/// doubt, so it is read again until two agree: the window never sees the old value come back.
+void tst_CommandPath::aWritesReadBackIsNeverALateReply()
+{
+    Line h({1});
+    QVERIFY(h.goOnline());
+    const Register limit = RegisterMap::writable(F::UpperLimit).value();
+    SimulatedController &controller = *h.line.controller(1);
+    controller.writeRegister(limit.address, 1000);
+    QList<int> before;
+    for (const int address : RegisterMap::parameterRegisters())
+        before.append(controller.readRegister(address).value());
+    QList<std::optional<int>> readBack;
+    QObject::connect(h.engine.get(), &PollingEngine::parameterBlockDecoded, h.engine.get(),
+                     [&] { readBack.append(h.engine->table().value(0, F::UpperLimit)); });
+    auto isRead = [](const QByteArray &frame) {
+        return frame.mid(3, 6) == "DRR,31";
+    };
+
+    h.line.setDeviceLatency(1, SimulatedLine::NoReply); // its reply comes late, below
+    h.engine->readParameters(nullptr, 1);
+    QVERIFY(h.sendUntil(isRead));
+    h.line.setDeviceLatency(1, SimulatedLine::LineLatency);
+    QVERIFY(h.runUntil([&] { return !readBack.isEmpty(); }, 5000));
+    h.engine->writeRegister(limit.address, 1200, 1);
+    QVERIFY(h.sendUntil([](const QByteArray &frame) { return frame.mid(3, 3) == "DWR"; }));
+    QVERIFY(h.sendUntil(isRead));
+    h.link.deliver(readReply(1, before), 5); // before the controller's own reply
+    readBack.clear();
+    QVERIFY(h.runUntil([&] { return !readBack.isEmpty() && !h.engine->isBusy(); }, 5000));
+    h.clock.advance(3000);
+
+    QCOMPARE(readBack, QList<std::optional<int>>({1200}));
+    QCOMPARE(h.engine->table().value(0, F::UpperLimit), std::optional<int>(1200));
 }
 
 /// Controller 3 always answers its status 900 ms late: its late replies arrive while controller
