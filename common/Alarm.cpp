@@ -1,5 +1,8 @@
 #include "Alarm.h"
 
+#include <QMap>
+
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -94,6 +97,74 @@ AlarmState after(AlarmState state, AlarmStep step)
         return state == S::ActiveAcknowledged ? S::Normal : state;
     }
     return state;
+}
+
+Alarm advanced(Alarm alarm, const AlarmTransition &transition)
+{
+    switch (transition.step) {
+    case AlarmStep::Raised:
+        if (alarm.isUnacknowledged()) {
+            ++alarm.raiseCount;
+        } else {
+            alarm.raiseCount = 1;
+            alarm.firstRaised = transition.time;
+        }
+        alarm.raised = transition.time;
+        alarm.acknowledged = {};
+        alarm.cleared = {};
+        alarm.value = transition.value;
+        alarm.limit = transition.limit;
+        break;
+    case AlarmStep::Acknowledged:
+        alarm.acknowledged = transition.time;
+        break;
+    case AlarmStep::Cleared:
+        alarm.cleared = transition.time;
+        break;
+    }
+    alarm.state = after(alarm.state, transition.step);
+    return alarm;
+}
+
+QList<Alarm> standing(const QList<AlarmTransition> &transitions)
+{
+    QMap<std::pair<int, int>, Alarm> alarms;
+    for (const AlarmTransition &transition : transitions) {
+        const std::pair<int, int> key{transition.deviceNo, int(transition.kind)};
+        Alarm alarm = alarms.value(key);
+        alarm.deviceNo = transition.deviceNo;
+        alarm.kind = transition.kind;
+        alarm = advanced(alarm, transition);
+        if (alarm.state == AlarmState::Normal)
+            alarms.remove(key);
+        else
+            alarms.insert(key, alarm);
+    }
+    QList<Alarm> list = alarms.values();
+    std::stable_sort(list.begin(), list.end(),
+                     [](const Alarm &a, const Alarm &b) { return a.raised < b.raised; });
+    return list;
+}
+
+QString repeatText(const Alarm &alarm)
+{
+    if (alarm.raiseCount < 2)
+        return {};
+    return QStringLiteral("%1회, 첫 발생 %2")
+        .arg(alarm.raiseCount)
+        .arg(alarm.firstRaised.toString(QStringLiteral("HH:mm:ss")));
+}
+
+QString summaryText(const Alarm &alarm, const QString &channelName)
+{
+    QString text = QStringLiteral("%1 %2%3 %4")
+                       .arg(alarm.raised.toString(QStringLiteral("HH:mm:ss")))
+                       .arg(alarm.deviceNo, 2, 10, QLatin1Char('0'))
+                       .arg(channelName.isEmpty() ? QString() : QLatin1Char(' ') + channelName,
+                            kindText(alarm.kind));
+    if (const QString repeat = repeatText(alarm); !repeat.isEmpty())
+        text += QStringLiteral(" (%1)").arg(repeat);
+    return text;
 }
 
 } // namespace Alarms

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -31,7 +32,10 @@ struct Alarm
     int deviceNo = 0;
     AlarmKind kind = AlarmKind::LinkLoss;
     AlarmState state = AlarmState::Normal;
+    /// The last raise; while unacknowledged a raise again counts up from the first.
     QDateTime raised;
+    QDateTime firstRaised;
+    int raiseCount = 0;
     QDateTime acknowledged;
     QDateTime cleared;
     /// The value and the limit when it was raised, as the journal writes them (empty: none).
@@ -75,5 +79,15 @@ std::optional<AlarmStep> stepOf(const QString &text);
 
 /// The state after a step, as the alarm engine applies it live and to a journal replayed.
 AlarmState after(AlarmState state, AlarmStep step);
+/// The alarm after a transition: its state and the times and values that go with it. A raise
+/// before the last one was acknowledged counts (raiseCount) and keeps the first time.
+Alarm advanced(Alarm alarm, const AlarmTransition &transition);
+/// The alarms that are not normal once the transitions (oldest first) have happened, oldest
+/// raise first.
+QList<Alarm> standing(const QList<AlarmTransition> &transitions);
+/// "3회, 첫 발생 10:27:00" for an alarm raised again before acknowledgement; empty otherwise.
+QString repeatText(const Alarm &alarm);
+/// "10:30:12 02 Oven B 상한 경보 (3회, 첫 발생 10:27:00)": when, which controller, what.
+QString summaryText(const Alarm &alarm, const QString &channelName = {});
 
 } // namespace Alarms

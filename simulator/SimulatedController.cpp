@@ -101,6 +101,12 @@ bool SimulatedController::running() const
     return m_registers.value(RegStatus) & 1;
 }
 
+void SimulatedController::setRunning(bool on)
+{
+    if (running() != on)
+        writeRegister(Commands[0].address, 1); // RUN toggles
+}
+
 std::optional<int> SimulatedController::readRegister(int address) const
 {
     const auto it = m_registers.constFind(address);

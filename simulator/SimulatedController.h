@@ -26,6 +26,8 @@ public:
     void advance(int ms);
 
     bool running() const;
+    /// Starts or stops the controller as its RUN button would.
+    void setRunning(bool running);
     /// Holds the control and auxiliary temperatures at degrees (tests and demos of limits);
     /// nullopt lets the thermal model move them again.
     void pinTemperature(std::optional<double> degrees);

@@ -119,7 +119,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the fault dice (default 1)."),
                                   QStringLiteral("N"), QStringLiteral("1"));
-    parser.addOptions({devices, protocol, baud, link, latency, fault, seed});
+    const QCommandLineOption running(QStringLiteral("running"),
+                                     QStringLiteral("Start every controller running (as if its "
+                                                    "RUN button was pressed), so values move at "
+                                                    "once."));
+    parser.addOptions({devices, protocol, baud, link, latency, fault, seed, running});
     parser.process(app);
 
     const QString protocolText = parser.value(protocol).toUpper();
@@ -134,6 +138,10 @@ int main(int argc, char *argv[])
     line.setLatency(std::max(0, parser.value(latency).toInt()));
     for (const QString &text : parser.values(fault))
         applyFault(line, text);
+    if (parser.isSet(running)) {
+        for (const int deviceNo : parseDevices(parser.value(devices)))
+            line.controller(deviceNo)->setRunning(true);
+    }
 
     PtyPort port(baudRate);
     if (!port.open())

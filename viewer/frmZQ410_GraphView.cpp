@@ -15,6 +15,8 @@
 #include "TrendFile.h"
 #include "TrendFileReader.h"
 #include "Version.h"
+#include "ViewerAlarmBanner.h"
+#include "WindowCall.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -128,6 +130,7 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     buildGraphSetup();
     buildChart();
     buildAnalysisBar();
+    buildAlarmBanner();
     buildBanner();
     nameControls();
     tmrRefresh_List.setSingleShot(true);
@@ -359,12 +362,39 @@ void frmZQ410_GraphView::buildAnalysisBar()
     connect(m_analysis, &AnalysisBar::endCompareRequested, this, &frmZQ410_GraphView::endCompare);
 }
 
-/// In the chart's legend row, right of the range boxes while they are shown.
+/// In the chart's legend row, right of the range boxes while they are shown; the alarm banner
+/// after it, up to the legend.
 void frmZQ410_GraphView::placeAnalysisBar()
 {
     const int x = chbYaxis->isChecked() ? txtYMax->geometry().right() + 12 : 12;
     m_analysis->move(x, 185);
     m_analysis->raise();
+    if (!lblAlarm)
+        return;
+    const int left = m_analysis->geometry().right() + 12;
+    lblAlarm->setGeometry(left, 185, std::max(0, AlarmBannerRight - left), 22);
+}
+
+/// The line's unacknowledged alarms, from the journal the monitor writes; a click brings the
+/// monitor forward. The viewer answers the monitor's "그래프 뷰어" the same way.
+void frmZQ410_GraphView::buildAlarmBanner()
+{
+    lblAlarm = new ViewerAlarmBanner(centralWidget());
+    placeAnalysisBar();
+    connect(lblAlarm, &ViewerAlarmBanner::clicked, this, [this] {
+        if (!WindowCall::ask(QStringLiteral("ZQ410"), m_programFolder))
+            postMessage(QStringLiteral("모니터(ZQ410)가 실행 중이 아닙니다. 경보는 모니터의 경보 "
+                                       "목록에서 확인하십시오."));
+    });
+    new WindowCall(QStringLiteral("ZQ410_Graph"), m_programFolder, this);
+}
+
+/// The journal is written to the monitor's data folder; without a monitor beside the viewer,
+/// the listed folder.
+void frmZQ410_GraphView::watchJournal()
+{
+    const std::optional<QString> recorded = m_settings.MonitorDataFolder();
+    lblAlarm->setFolder(recorded && QDir(*recorded).exists() ? *recorded : lblFolder->text());
 }
 
 /// The data folder from Folder.CFG; when the file names none or a folder that no longer exists,
@@ -385,6 +415,7 @@ void frmZQ410_GraphView::startUp()
         }
     }
     pointListAt(lblFolder->text());
+    watchJournal();
 
     ApplySeriesNames();
     ShowEmptyChart();

@@ -19,6 +19,7 @@
 #include "TrendFileReader.h"
 
 class AnalysisBar;
+class ViewerAlarmBanner;
 class GradientLabel;
 class NumberEdit;
 class QCheckBox;
@@ -114,6 +115,8 @@ private:
     void finishExport();
     void buildAnalysisBar();
     void placeAnalysisBar();
+    void buildAlarmBanner();
+    void watchJournal();
     void showListMenu(const QPoint &at);
     void endCompare();
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -188,6 +191,9 @@ private:
     TrendChart *ChartFX1 = nullptr;
     QProgressBar *progress = nullptr;
     AnalysisBar *m_analysis = nullptr;
+    /// The line's unacknowledged alarms, in the legend row up to this x.
+    static constexpr int AlarmBannerRight = 745;
+    ViewerAlarmBanner *lblAlarm = nullptr;
 
     std::function<bool(const QString &)> m_openWorkbook;
     QString m_documentFolder;

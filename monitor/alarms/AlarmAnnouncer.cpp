@@ -2,7 +2,6 @@
 
 #include "AlarmEngine.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -30,14 +29,19 @@ void notifyDesktop(const QString &title, const QString &body)
 } // namespace
 
 AlarmAnnouncer::AlarmAnnouncer(const AlarmEngine &alarms, QObject *parent)
-    : QObject(parent), m_alarms(alarms), m_sound([] { QApplication::beep(); }),
+    : QObject(parent), m_alarms(alarms), m_sound([this] { m_alarmSound.play(); }),
       m_notify(notifyDesktop)
 {
-    m_repeat.setInterval(RepeatMs);
     connect(&m_repeat, &QTimer::timeout, this, &AlarmAnnouncer::ring);
     connect(&m_alarms, &AlarmEngine::transitioned, this, &AlarmAnnouncer::onTransition);
     if (m_alarms.unacknowledgedCount() > 0)
-        m_repeat.start();
+        startRepeating();
+}
+
+void AlarmAnnouncer::startRepeating()
+{
+    m_repeat.start(m_repeatOverrideMs > 0 ? m_repeatOverrideMs
+                                          : m_alarms.settings().RepeatSeconds * 1000);
 }
 
 void AlarmAnnouncer::onTransition(const AlarmTransition &transition)
@@ -58,7 +62,7 @@ void AlarmAnnouncer::onTransition(const AlarmTransition &transition)
     }
     if (m_alarms.unacknowledgedCount() > 0) {
         if (!m_repeat.isActive())
-            m_repeat.start();
+            startRepeating();
     } else {
         m_repeat.stop();
     }
@@ -70,6 +74,9 @@ void AlarmAnnouncer::ring()
         m_repeat.stop();
         return;
     }
-    if (m_alarms.settings().Sound)
-        m_sound();
+    if (!m_alarms.settings().Sound)
+        return;
+    m_alarmSound.setVolume(m_alarms.settings().Volume);
+    m_sound();
+    startRepeating(); // the interval of the settings as they are now
 }

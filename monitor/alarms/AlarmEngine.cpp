@@ -10,28 +10,6 @@ namespace {
 
 using F = DeviceTable::Field;
 
-/// The alarm after a transition: its state and the times and values that go with it.
-Alarm advanced(Alarm alarm, const AlarmTransition &transition)
-{
-    switch (transition.step) {
-    case AlarmStep::Raised:
-        alarm.raised = transition.time;
-        alarm.acknowledged = {};
-        alarm.cleared = {};
-        alarm.value = transition.value;
-        alarm.limit = transition.limit;
-        break;
-    case AlarmStep::Acknowledged:
-        alarm.acknowledged = transition.time;
-        break;
-    case AlarmStep::Cleared:
-        alarm.cleared = transition.time;
-        break;
-    }
-    alarm.state = Alarms::after(alarm.state, transition.step);
-    return alarm;
-}
-
 } // namespace
 
 AlarmEngine::AlarmEngine(PollingEngine &engine, QObject *parent) : QObject(parent), m_engine(engine)
@@ -191,17 +169,8 @@ void AlarmEngine::restore()
     const QDate today = m_engine.clock().now().date();
     const QList<AlarmTransition> transitions =
         AlarmJournal::read(journalFolder(), today.addDays(1 - AlarmJournal::RestoreDays), today);
-    for (const AlarmTransition &transition : transitions) {
-        const int key = keyOf(transition.deviceNo, transition.kind);
-        Alarm alarm = m_alarms.value(key);
-        alarm.deviceNo = transition.deviceNo;
-        alarm.kind = transition.kind;
-        alarm = advanced(alarm, transition);
-        if (alarm.state == AlarmState::Normal)
-            m_alarms.remove(key);
-        else
-            m_alarms.insert(key, alarm);
-    }
+    for (const Alarm &alarm : Alarms::standing(transitions))
+        m_alarms.insert(keyOf(alarm.deviceNo, alarm.kind), alarm);
 }
 
 void AlarmEngine::judge(int deviceNo, AlarmKind kind, bool beyond, bool within, int onDelaySeconds,
@@ -236,7 +205,7 @@ void AlarmEngine::step(int deviceNo, AlarmKind kind, AlarmStep step, const QStri
     alarm.deviceNo = deviceNo;
     alarm.kind = kind;
     const AlarmTransition transition{m_engine.clock().now(), deviceNo, kind, step, value, limit};
-    alarm = advanced(alarm, transition);
+    alarm = Alarms::advanced(alarm, transition);
     if (alarm.state == AlarmState::Normal)
         m_alarms.remove(key);
     else

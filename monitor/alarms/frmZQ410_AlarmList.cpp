@@ -50,6 +50,8 @@ frmZQ410_AlarmList::frmZQ410_AlarmList(AlarmEngine &alarms, QWidget *parent)
         showJournal();
     });
     connect(btnAck, &QPushButton::clicked, this, &frmZQ410_AlarmList::acknowledgeSelected);
+    connect(tblActive->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { btnAck->setEnabled(!chosenRows().isEmpty()); });
     connect(btnAckAll, &QPushButton::clicked, &m_alarms, &AlarmEngine::acknowledgeAll);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
     resize(900, 560);
@@ -59,7 +61,8 @@ void frmZQ410_AlarmList::build()
 {
     tblActive = makeTable({QStringLiteral("발생"), QStringLiteral("기기"), QStringLiteral("채널"),
                            QStringLiteral("종류"), QStringLiteral("상태"), QStringLiteral("값"),
-                           QStringLiteral("한계"), QStringLiteral("확인"), QStringLiteral("해제")},
+                           QStringLiteral("한계"), QStringLiteral("확인"), QStringLiteral("해제"),
+                           QStringLiteral("반복")},
                           "tblActive", this);
     tblJournal = makeTable({QStringLiteral("날짜"), QStringLiteral("시각"), QStringLiteral("기기"),
                             QStringLiteral("채널"), QStringLiteral("종류"), QStringLiteral("구분"),
@@ -67,7 +70,8 @@ void frmZQ410_AlarmList::build()
                            "tblJournal", this);
     btnAck = new QPushButton(QStringLiteral("확인[&A]"), this);
     btnAck->setObjectName(QStringLiteral("btnAck"));
-    btnAck->setToolTip(QStringLiteral("선택한 경보를 확인합니다."));
+    btnAck->setToolTip(QStringLiteral("선택한 경보를 확인합니다. 경보가 하나뿐이면 선택하지 "
+                                      "않아도 확인합니다."));
     btnAckAll = new QPushButton(QStringLiteral("모두 확인[&L]"), this);
     btnAckAll->setObjectName(QStringLiteral("btnAckAll"));
     btnClose = new QPushButton(QStringLiteral("닫기[&C]"), this);
@@ -78,7 +82,16 @@ void frmZQ410_AlarmList::build()
     buttons->addWidget(btnAckAll);
     buttons->addStretch(1);
     buttons->addWidget(btnClose);
+    lblNoSound =
+        new QLabel(NoSoundDevice + QStringLiteral(". 경보음 대신 시스템 벨을 울립니다."), this);
+    lblNoSound->setObjectName(QStringLiteral("lblNoSound"));
+    QPalette palette = lblNoSound->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xa0, 0, 0));
+    lblNoSound->setPalette(palette);
+    lblNoSound->hide();
+
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblNoSound);
     layout->addWidget(new QLabel(QStringLiteral("발생 중이거나 확인되지 않은 경보"), this));
     layout->addWidget(tblActive, 3);
     layout->addLayout(buttons);
@@ -101,7 +114,8 @@ void frmZQ410_AlarmList::showAlarms()
             alarm.value,
             alarm.limit,
             timeText(alarm.acknowledged),
-            timeText(alarm.cleared)};
+            timeText(alarm.cleared),
+            Alarms::repeatText(alarm)};
         for (int column = 0; column < texts.size(); ++column) {
             QTableWidgetItem *item = cell(texts.at(column));
             if (alarm.isUnacknowledged()) {
@@ -115,6 +129,7 @@ void frmZQ410_AlarmList::showAlarms()
     }
     tblActive->resizeColumnsToContents();
     btnAckAll->setEnabled(m_alarms.unacknowledgedCount() > 0);
+    btnAck->setEnabled(!chosenRows().isEmpty());
 }
 
 void frmZQ410_AlarmList::showJournal()
@@ -133,11 +148,27 @@ void frmZQ410_AlarmList::showJournal()
     tblJournal->resizeColumnsToContents();
 }
 
+void frmZQ410_AlarmList::setSoundUnavailable(bool unavailable)
+{
+    lblNoSound->setVisible(unavailable);
+}
+
+/// The selected rows; without a selection the only row there is (never a guess among several).
+QList<int> frmZQ410_AlarmList::chosenRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : tblActive->selectionModel()->selectedRows())
+        rows.append(index.row());
+    if (rows.isEmpty() && tblActive->rowCount() == 1)
+        rows.append(0);
+    return rows;
+}
+
 void frmZQ410_AlarmList::acknowledgeSelected()
 {
     QList<std::pair<int, AlarmKind>> chosen;
-    for (const QModelIndex &index : tblActive->selectionModel()->selectedRows()) {
-        const QTableWidgetItem *first = tblActive->item(index.row(), 0);
+    for (const int row : chosenRows()) {
+        const QTableWidgetItem *first = tblActive->item(row, 0);
         chosen.append(
             {first->data(Qt::UserRole).toInt(), AlarmKind(first->data(KindRole).toInt())});
     }

@@ -28,7 +28,9 @@
 #include "frmZQ410_Set_DSave.h"
 
 #include "Version.h"
+#include "WindowCall.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -422,11 +424,19 @@ void frmZQ410_Main::buildAlarmBanner()
     lblAlarm->refresh();
     connect(lblAlarm, &AlarmBanner::clicked, this, &frmZQ410_Main::openAlarmList);
     m_announcer = new AlarmAnnouncer(m_alarms, this);
+    // The viewer's alarm banner brings this window forward.
+    new WindowCall(QStringLiteral("ZQ410"), m_engine.programFolder(), this);
+    // Wherever the operator is looking, the taskbar entry asks for attention.
+    connect(&m_alarms, &AlarmEngine::transitioned, this, [this](const AlarmTransition &t) {
+        if (t.step == AlarmStep::Raised)
+            QApplication::alert(this);
+    });
 }
 
 void frmZQ410_Main::openAlarmList()
 {
     frmZQ410_AlarmList window(m_alarms, this);
+    window.setSoundUnavailable(m_alarms.settings().Sound && !m_announcer->soundHasOutput());
     window.exec();
 }
 
@@ -443,9 +453,12 @@ void frmZQ410_Main::openMqtt()
 }
 
 /// The trend viewer beside the monitor's executable, started on its own; it then runs
-/// independently of the monitor.
+/// independently of the monitor. A viewer of this program folder already open comes forward
+/// instead of a second starting.
 void frmZQ410_Main::openViewer()
 {
+    if (WindowCall::ask(QStringLiteral("ZQ410_Graph"), m_engine.programFolder()))
+        return;
     const QString viewer =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ZQ410_Graph"));
     if (!QProcess::startDetached(viewer, {}, m_engine.programFolder()))
@@ -524,8 +537,16 @@ void frmZQ410_Main::openPort()
     m_liveTrend->ResetChart();
 }
 
+/// Closing the line stops polling, recording and alarm supervision: asked first, with 아니요
+/// the default, so F5 pressed out of habit (a "refresh" elsewhere) keeps the line watched.
 void frmZQ410_Main::closePort()
 {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("통신포트 닫기"), ClosePortQuestion,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes)
+        return;
     setPortCaptions(false);
     m_engine.closePort();
 }
@@ -536,6 +557,7 @@ void frmZQ410_Main::setPortCaptions(bool open)
     mSetPortOpen->setText(open ? PortCloseCaption : PortOpenCaption);
     StatusBar1[2]->setText(open ? QStringLiteral("OPEN") : QStringLiteral("CLOSE"));
     btnMenu[1]->setText(open ? QStringLiteral("통신포트 닫기") : QStringLiteral("통신포트 열기"));
+    lblAlarm->setWatching(open);
 }
 
 void frmZQ410_Main::selectDevice(int row)
@@ -594,9 +616,11 @@ void frmZQ410_Main::showMessage(const QString &text, const QString &details)
 
 void frmZQ410_Main::closeEvent(QCloseEvent *event)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("프로그램 종료 확인"),
-                    QStringLiteral("프로그램을 종료할까요?"), QMessageBox::Yes | QMessageBox::No,
-                    this);
+    QString question = QStringLiteral("프로그램을 종료할까요?");
+    if (const int unacknowledged = m_alarms.unacknowledgedCount(); unacknowledged > 0)
+        question += QStringLiteral("\n미확인 경보 %1건이 있습니다.").arg(unacknowledged);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("프로그램 종료 확인"), question,
+                    QMessageBox::Yes | QMessageBox::No, this);
     if (box.exec() != QMessageBox::Yes) {
         event->ignore();
         return;

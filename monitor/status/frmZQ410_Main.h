@@ -33,6 +33,8 @@ class frmZQ410_Main : public QMainWindow
 public:
     static inline const QString PortOpenCaption = QStringLiteral("통신포트 열기[&O]");
     static inline const QString PortCloseCaption = QStringLiteral("통신포트 닫기[&C]");
+    static inline const QString ClosePortQuestion =
+        QStringLiteral("통신을 멈추면 폴링, 기록, 경보 감시가 멈춥니다. 통신포트를 닫을까요?");
 
     /// Shows the engine, ticker, alarms and publisher of a core that has started
     /// (MonitorCore::start: settings read, display tick running). The port stays closed until

@@ -244,7 +244,8 @@ void tst_AlarmEngine::settingsFile_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("error");
-    QTest::newRow("good") << QByteArray("[General]\nSound=false\n[03]\nHigh=250.5\nLow=-10\n")
+    QTest::newRow("good") << QByteArray("[General]\nSound=false\nVolume=35\nRepeatSeconds=10\n"
+                                        "[03]\nHigh=250.5\nLow=-10\n")
                           << "";
     QTest::newRow("not a number") << QByteArray("[03]\nHigh=hot\n") << "[03]의 High";
     QTest::newRow("bad OnDelay") << QByteArray("[07]\nOnDelay=soon\n") << "[07]의 OnDelay";
@@ -252,6 +253,10 @@ void tst_AlarmEngine::settingsFile_data()
     QTest::newRow("negative deadband") << QByteArray("[12]\nDeadband=-1\n") << "[12]의 Deadband";
     QTest::newRow("low above high") << QByteArray("[01]\nHigh=10\nLow=20\n") << "[01]의 Low";
     QTest::newRow("bad Sound") << QByteArray("[General]\nSound=loud\n") << "Sound";
+    QTest::newRow("too loud") << QByteArray("[General]\nVolume=150\n") << "Volume";
+    QTest::newRow("never repeats") << QByteArray("[General]\nRepeatSeconds=0\n") << "RepeatSeconds";
+    QTest::newRow("repeat not a number")
+        << QByteArray("[General]\nRepeatSeconds=often\n") << "RepeatSeconds";
 }
 
 /// Alarm.INI as QSettings reads it; a value that cannot be taken is named with its controller.
@@ -270,6 +275,8 @@ void tst_AlarmEngine::settingsFile()
     if (error.isEmpty()) {
         QCOMPARE(read.error, QString());
         QVERIFY(!read.settings.Sound);
+        QCOMPARE(read.settings.Volume, 35);
+        QCOMPARE(read.settings.RepeatSeconds, 10);
         QCOMPARE(read.settings.of(3).High, std::optional<double>(250.5));
         QCOMPARE(read.settings.of(3).Low, std::optional<double>(-10));
         QVERIFY(!read.settings.of(3).Deviation);

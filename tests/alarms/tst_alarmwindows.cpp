@@ -8,6 +8,7 @@
 #include "frmZQ410_AlarmSettings.h"
 #include "frmZQ410_RunMulti.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -55,6 +56,7 @@ class tst_AlarmWindows : public QObject
 
 private slots:
     void bannerListAndMarksFollowTheAlarms();
+    void raisedAgainOnlyAlarmAndExit();
     void soundRepeatsUntilAcknowledged();
     void settingsWindowTakesLimitsAndRefusesBadCells();
     void unusableFileIsSaidAtTheStart();
@@ -66,14 +68,16 @@ private slots:
 void tst_AlarmWindows::bannerListAndMarksFollowTheAlarms()
 {
     Monitor monitor("[01]\nHigh=20\nOnDelay=0\n[02]\nLow=30\nOnDelay=0\n");
-    QVERIFY(monitor.banner()->isHidden());
+    // With limits set and the port closed the line is not watched, and the banner says so.
+    QCOMPARE(monitor.banner()->fullText(), AlarmBanner::NotWatching);
+    QVERIFY(monitor.banner()->styleSheet().contains("#ffff40"));
     monitor.line.controller(1)->pinTemperature(25);
     monitor.line.controller(2)->pinTemperature(25);
     QTest::keyClick(monitor.window.get(), Qt::Key_F5);
     QVERIFY(monitor.runUntil([&] { return monitor.alarms->alarms().size() == 2; }, 10000));
     QVERIFY(monitor.banner()->isVisibleTo(monitor.window.get()));
-    QVERIFY2(monitor.banner()->text().startsWith(QStringLiteral("경보 2건 미확인")),
-             qPrintable(monitor.banner()->text()));
+    QVERIFY2(monitor.banner()->fullText().startsWith(QStringLiteral("경보 2건 미확인")),
+             qPrintable(monitor.banner()->fullText()));
     QVERIFY(monitor.banner()->styleSheet().contains("#d00000"));
     QCOMPARE(monitor.notices.size(), 2);
 
@@ -104,7 +108,7 @@ void tst_AlarmWindows::bannerListAndMarksFollowTheAlarms()
         QTest::mouseClick(control<QPushButton>(*list, "btnClose"), Qt::LeftButton);
     });
     QTest::mouseClick(monitor.banner(), Qt::LeftButton);
-    QVERIFY(monitor.banner()->text().contains(QStringLiteral("확인됨")));
+    QVERIFY(monitor.banner()->fullText().contains(QStringLiteral("확인됨")));
     QVERIFY(monitor.banner()->styleSheet().contains("#ffc000"));
 
     monitor.line.controller(1)->pinTemperature(15);
@@ -112,6 +116,43 @@ void tst_AlarmWindows::bannerListAndMarksFollowTheAlarms()
     QVERIFY(monitor.runUntil([&] { return monitor.alarms->alarms().isEmpty(); }, 10000));
     QVERIFY(monitor.banner()->isHidden());
     QVERIFY(!picker->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
+}
+
+/// A limit crossed again before anyone acknowledged it says how often and since when; "확인"
+/// with the only alarm listed and nothing selected acknowledges it; the exit question counts
+/// the alarms not yet acknowledged.
+void tst_AlarmWindows::raisedAgainOnlyAlarmAndExit()
+{
+    Monitor monitor("[01]\nHigh=20\nDeadband=1\nOnDelay=0\n");
+    auto pv = [&](double degrees) {
+        monitor.line.controller(1)->pinTemperature(degrees);
+        monitor.clock.advance(2000);
+    };
+    QTest::keyClick(monitor.window.get(), Qt::Key_F5);
+    QVERIFY(monitor.untilOnline());
+    for (const double degrees : {25.0, 15.0, 25.0, 15.0, 25.0})
+        pv(degrees);
+    QCOMPARE(monitor.alarms->alarms().size(), 1);
+    const QString repeat = QStringLiteral("3회, 첫 발생 ");
+    QVERIFY2(monitor.banner()->fullText().contains(repeat),
+             qPrintable(monitor.banner()->fullText()));
+    QVERIFY(monitor.banner()->toolTip().startsWith(monitor.banner()->fullText()));
+
+    {
+        MessageBoxAnswer answer(QMessageBox::No);
+        control<QAction>(*monitor.window, "mSetExit")->trigger();
+        QCOMPARE(answer.text,
+                 QStringLiteral("프로그램을 종료할까요?\n미확인 경보 1건이 있습니다."));
+    }
+    whenModal([&](QWidget *modal) {
+        QTableWidget *active = table(*modal, "tblActive");
+        QVERIFY(active->item(0, 9)->text().startsWith(repeat));
+        QVERIFY(active->selectionModel()->selectedRows().isEmpty());
+        QTest::mouseClick(control<QPushButton>(*modal, "btnAck"), Qt::LeftButton);
+        QCOMPARE(monitor.alarms->unacknowledgedCount(), 0);
+        QTest::mouseClick(control<QPushButton>(*modal, "btnClose"), Qt::LeftButton);
+    });
+    QTest::mouseClick(monitor.banner(), Qt::LeftButton);
 }
 
 /// The sound repeats while an alarm is unacknowledged, stops once it is, and is never heard

@@ -44,6 +44,12 @@ struct Fixture : MainWindowHarness
         QApplication::setActiveWindow(window.get());
         QTest::keyClick(window.get(), Qt::Key_F5);
     }
+    /// F5 on line, the question answered 예.
+    void closeLine()
+    {
+        MessageBoxAnswer answer(QMessageBox::Yes);
+        pressF5();
+    }
 
     void goOnline()
     {
@@ -175,7 +181,7 @@ void tst_MainWindow::reopeningThePortClearsTheChart()
     f.clickPickerRow(1);
     TrendChart *chart = control<TrendChart>(*f.window, QStringLiteral("ChartFX1"));
     QVERIFY(f.runUntil([chart] { return chart->data().size() >= 2; }, 15000));
-    f.pressF5();
+    f.closeLine();
     f.goOnline();
     QCOMPARE(f.engine->state().SelectedDeviceNo, 1);
     QCOMPARE(chart->data().size(), qsizetype(0));
@@ -682,7 +688,23 @@ void tst_MainWindow::closingThePortReturnsToTheClosedState()
     f.goOnline();
     // The status bar's third panel tells the port's state.
     QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_3"))->text(), QStringLiteral("OPEN"));
+    // Closing asks; Escape and Enter (아니요 is the default) keep the line polled.
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        QString question;
+        whenModal([&](QWidget *box) {
+            question = static_cast<QMessageBox *>(box)->text();
+            QTest::keyClick(box, key);
+        });
+        f.pressF5();
+        QCOMPARE(question, frmZQ410_Main::ClosePortQuestion);
+        QVERIFY(f.engine->isPortOpen());
+        const qsizetype sent = f.link.sent().size();
+        f.clock.advance(1000);
+        QVERIFY(f.link.sent().size() > sent);
+    }
+    MessageBoxAnswer answer(QMessageBox::Yes);
     f.pressF5();
+    QCOMPARE(answer.title, QStringLiteral("통신포트 닫기"));
     QCOMPARE(control<QLabel>(w, QStringLiteral("StatusBar1_3"))->text(), QStringLiteral("CLOSE"));
     QCOMPARE(control<QAction>(w, QStringLiteral("mSetPortOpen"))->text(),
              frmZQ410_Main::PortOpenCaption);
@@ -721,7 +743,7 @@ void tst_MainWindow::exitAsksFirstAndNoKeepsPolling()
         MessageBoxAnswer answer(QMessageBox::No);
         control<QAction>(w, QStringLiteral("mSetExit"))->trigger();
         QCOMPARE(answer.title, QStringLiteral("프로그램 종료 확인"));
-        QCOMPARE(answer.text, QStringLiteral("프로그램을 종료할까요?"));
+        QVERIFY(answer.text.startsWith(QStringLiteral("프로그램을 종료할까요?")));
     }
     QVERIFY(w.isVisible());
     QVERIFY(f.engine->isPortOpen());
