@@ -172,6 +172,10 @@ void tst_AlarmWindows::soundRepeatsUntilAcknowledged()
             continue;
         }
         QVERIFY2(monitor.sounds >= 3, QByteArray::number(monitor.sounds));
+        // The shipped two-tone, decoded and ready to play.
+        const QSoundEffect &effect = monitor.window->alarmAnnouncer().alarmSound().effect();
+        QCOMPARE(effect.source(), QUrl(QStringLiteral("qrc:/alarms/alarm.wav")));
+        QTRY_COMPARE_WITH_TIMEOUT(effect.status(), QSoundEffect::Ready, WaitMs);
         monitor.alarms->acknowledgeAll();
         const int heard = monitor.sounds;
         QTest::qWait(350);

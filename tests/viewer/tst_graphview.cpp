@@ -1,3 +1,5 @@
+#include "AlarmJournal.h"
+#include "ElidedLabel.h"
 #include "FindControl.h"
 #include "FolderPicker.h"
 #include "GradientLabel.h"
@@ -5,6 +7,7 @@
 #include "NumberEdit.h"
 #include "TestFiles.h"
 #include "TrendChart.h"
+#include "WindowCall.h"
 #include "frmZQ410_GraphView.h"
 #include <qcustomplot.h>
 
@@ -81,6 +84,7 @@ private slots:
     void yRangeBoxesAndBorderSwatch();
     void folderPickerWritesFolderConfigAndRefreshesTheList();
     void helpButtonOpensTheViewersHelpPage();
+    void alarmBannerFollowsTheJournalAndCallsTheMonitor();
 };
 
 void tst_GraphView::folderConfigDecidesTheDataFolder()
@@ -461,6 +465,39 @@ void tst_GraphView::helpButtonOpensTheViewersHelpPage()
     });
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("Command2")), Qt::LeftButton);
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(page)});
+}
+
+/// Alarms the monitor journals while the viewer is open show in its banner until they are
+/// acknowledged; a click asks the monitor to come forward and says so when none runs. The
+/// viewer answers a call of its own program folder, so the monitor's "그래프 뷰어" brings it
+/// forward instead of starting a second.
+void tst_GraphView::alarmBannerFollowsTheJournalAndCallsTheMonitor()
+{
+    Viewer v;
+    frmZQ410_GraphView &w = v.start();
+    auto *banner = control<ElidedLabel>(w, QStringLiteral("lblAlarm"));
+    QVERIFY(banner->isHidden());
+    AlarmTransition high{
+        QDateTime::currentDateTime(), 2, AlarmKind::High, AlarmStep::Raised, QStringLiteral("65.0"),
+        QStringLiteral("60.0")};
+    QVERIFY(AlarmJournal::append(v.defaultData, high, QStringLiteral("Oven B")));
+    QTRY_VERIFY_WITH_TIMEOUT(banner->isVisible(), 5000);
+    QVERIFY2(banner->fullText().startsWith(QStringLiteral("경보 1건 미확인 — 최근: ")) &&
+                 banner->fullText().endsWith(QStringLiteral(" 02 상한 경보")),
+             qPrintable(banner->fullText()));
+
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    QTest::mouseClick(banner, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(answer.text.startsWith(QStringLiteral("모니터(ZQ410)가 실행 중이 "
+                                                                   "아닙니다.")),
+                             5000);
+
+    QVERIFY(WindowCall::ask(QStringLiteral("ZQ410_Graph"), v.program));
+    QVERIFY(!WindowCall::ask(QStringLiteral("ZQ410_Graph"), v.dir.filePath("elsewhere")));
+
+    high.step = AlarmStep::Acknowledged;
+    QVERIFY(AlarmJournal::append(v.defaultData, high, QStringLiteral("Oven B")));
+    QTRY_VERIFY_WITH_TIMEOUT(banner->isHidden(), 5000);
 }
 
 QTEST_MAIN(tst_GraphView)
