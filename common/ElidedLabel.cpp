@@ -49,8 +49,8 @@ void ElidedLabel::fit()
 
 QSize ElidedLabel::sizeHint() const
 {
-    return {fontMetrics().horizontalAdvance(m_fullText) + 2 * margin() + Padding,
-            QLabel::sizeHint().height()};
+    const int full = fontMetrics().horizontalAdvance(m_fullText) + 2 * margin() + Padding;
+    return {std::min(full, maximumWidth()), QLabel::sizeHint().height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const

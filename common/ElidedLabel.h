@@ -15,7 +15,7 @@ public:
     void setFullText(const QString &text, const QString &clickTip = {});
     QString fullText() const { return m_fullText; }
 
-    /// Asks for room for the whole text; makes do with a little.
+    /// Asks for room for the whole text, up to its maximum width; makes do with a little.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

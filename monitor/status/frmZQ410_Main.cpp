@@ -49,6 +49,8 @@ namespace {
 
 constexpr int ClientWidth = 1016;
 constexpr int CentralHeight = 690;
+/// Room left between the last menu and the alarm banner.
+constexpr int BannerGap = 16;
 constexpr int DeviceNumberPointSize = 16;
 constexpr int ConnectCheckPointSize = 14;
 const QColor ButtonBlue(192, 192, 255);
@@ -419,7 +421,10 @@ void frmZQ410_Main::openSetDSave()
 /// window.
 void frmZQ410_Main::buildAlarmBanner()
 {
+    // The menus keep their room: the banner takes only what the window has beside them.
+    const int menusWidth = menuBar()->sizeHint().width();
     lblAlarm = new AlarmBanner(m_alarms, menuBar());
+    lblAlarm->setMaximumWidth(std::max(0, ClientWidth - menusWidth - BannerGap));
     menuBar()->setCornerWidget(lblAlarm, Qt::TopRightCorner);
     lblAlarm->refresh();
     connect(lblAlarm, &AlarmBanner::clicked, this, &frmZQ410_Main::openAlarmList);
