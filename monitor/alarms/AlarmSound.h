@@ -14,13 +14,16 @@ class AlarmSound : public QObject
 public:
     explicit AlarmSound(QObject *parent = nullptr);
 
-    /// 0 to 100 percent.
+    /// 0 to 100 percent, for the plays from now on.
     void setVolume(int percent);
+    float volume() const { return m_volume; }
     void play();
     /// An audio output exists to play the sound on.
     bool hasOutput() const;
+    /// The shipped sample, loaded at the start.
     const QSoundEffect &effect() const { return m_effect; }
 
 private:
     QSoundEffect m_effect;
+    float m_volume = 0.8f;
 };

@@ -160,7 +160,7 @@ void tst_AlarmWindows::raisedAgainOnlyAlarmAndExit()
 void tst_AlarmWindows::soundRepeatsUntilAcknowledged()
 {
     for (const bool sound : {true, false}) {
-        Monitor monitor(QByteArray("[General]\nSound=") + (sound ? "true" : "false") +
+        Monitor monitor(QByteArray("[General]\nVolume=35\nSound=") + (sound ? "true" : "false") +
                         "\n[01]\nHigh=20\nOnDelay=0\n");
         monitor.line.controller(1)->pinTemperature(25);
         QTest::keyClick(monitor.window.get(), Qt::Key_F5);
@@ -172,8 +172,10 @@ void tst_AlarmWindows::soundRepeatsUntilAcknowledged()
             continue;
         }
         QVERIFY2(monitor.sounds >= 3, QByteArray::number(monitor.sounds));
-        // The shipped two-tone, decoded and ready to play.
-        const QSoundEffect &effect = monitor.window->alarmAnnouncer().alarmSound().effect();
+        // The shipped two-tone, decoded and ready to play at Alarm.INI's volume.
+        const AlarmSound &alarmSound = monitor.window->alarmAnnouncer().alarmSound();
+        QCOMPARE(alarmSound.volume(), 0.35f);
+        const QSoundEffect &effect = alarmSound.effect();
         QCOMPARE(effect.source(), QUrl(QStringLiteral("qrc:/alarms/alarm.wav")));
         QTRY_COMPARE_WITH_TIMEOUT(effect.status(), QSoundEffect::Ready, WaitMs);
         monitor.alarms->acknowledgeAll();
