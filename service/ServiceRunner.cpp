@@ -37,7 +37,8 @@ void ServiceRunner::connectCore()
     });
     connect(&m_core.alarms(), &AlarmEngine::transitioned, this,
             [this](const AlarmTransition &transition) {
-                if (transition.kind == AlarmKind::LinkLoss)
+                // Its next status block says it answers again (once, not at the clear too).
+                if (transition.kind == AlarmKind::LinkLoss && transition.step == AlarmStep::Raised)
                     m_answered.remove(transition.deviceNo);
                 log(QStringLiteral("경보: %1")
                         .arg(AlarmJournal::lineOf(transition,
@@ -45,11 +46,7 @@ void ServiceRunner::connectCore()
                                  .replace(QLatin1Char('\t'), QLatin1Char(' '))
                                  .simplified()));
             });
-    connect(&m_core.publisher(), &MqttPublisher::statusChanged, this,
-            [this](const MqttStatus &status) {
-                if (status.state != MqttState::Off)
-                    log(QStringLiteral("MQTT: %1").arg(status.text()));
-            });
+    connect(&m_core.publisher(), &MqttPublisher::statusChanged, this, &ServiceRunner::logMqtt);
     m_retry.setSingleShot(true);
     m_retry.setInterval(RetryMs);
     connect(&m_retry, &QTimer::timeout, this, &ServiceRunner::openPort);
@@ -69,6 +66,11 @@ void ServiceRunner::start()
             .arg(m_core.engine().programFolder(),
                  devices.isEmpty() ? QStringLiteral("없음") : devices.join(QLatin1Char(' '))));
     describeRecording();
+    if (const QString warning = m_core.engine().settingsFiles().mqttPasswordWarning();
+        !warning.isEmpty())
+        log(QStringLiteral("경고: %1").arg(warning));
+    m_started = true;
+    logMqtt(m_core.publisher().status()); // what the broker's connection came to at the start
     if (const int pingMs = SystemdNotifier::watchdogPingMs(); pingMs > 0) {
         m_watchdog.start(pingMs);
         log(QStringLiteral("워치독: %1 ms마다").arg(pingMs));
@@ -150,6 +152,16 @@ void ServiceRunner::describeRecording()
     if (!QFileInfo(recording.DataFolder).isDir())
         log(QStringLiteral("기록: 저장폴더 %1이(가) 없어 기록하지 못합니다")
                 .arg(recording.DataFolder));
+}
+
+/// The broker's state after the start line, each change once.
+void ServiceRunner::logMqtt(const MqttStatus &status)
+{
+    const QString text = status.text();
+    if (!m_started || status.state == MqttState::Off || text == m_lastMqtt)
+        return;
+    m_lastMqtt = text;
+    log(QStringLiteral("MQTT: %1").arg(text));
 }
 
 void ServiceRunner::log(const QString &line) const

@@ -40,6 +40,7 @@ private:
     void onWatchdogTick();
     void describeRecording();
     void log(const QString &line) const;
+    void logMqtt(const MqttStatus &status);
     void setStatus(const QString &line);
 
     MonitorCore m_core;
@@ -49,6 +50,9 @@ private:
     /// Requests sent since the watchdog's last ping: the polling loop advances.
     int m_sentSinceTick = 0;
     bool m_ready = false;
+    /// The start line is out: what follows is logged.
+    bool m_started = false;
+    QString m_lastMqtt;
     QString m_lastFailure;
     QSet<int> m_answered;
 };

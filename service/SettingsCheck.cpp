@@ -90,8 +90,14 @@ void checkRecording(const SettingsFiles &files, const QString &defaultDataFolder
 void checkBroker(const SettingsFiles &files, QTextStream &out, QStringList &problems)
 {
     const MqttSettings::Read read = files.LoadMqttSettings();
-    if (!read.error.isEmpty())
+    if (const QString warning = files.mqttPasswordWarning(); !warning.isEmpty())
+        out << QStringLiteral("경고: %1\n").arg(warning);
+    if (!read.error.isEmpty()) {
+        // The values of the summary would be defaults standing in for the refused one.
         problems.append(QStringLiteral("CFG/Mqtt.INI: %1").arg(read.error));
+        out << QStringLiteral("MQTT: 설정 오류로 발행하지 않음\n");
+        return;
+    }
     const MqttSettings &mqtt = read.settings;
     if (!mqtt.Enabled) {
         out << QStringLiteral("MQTT: 발행하지 않음\n");

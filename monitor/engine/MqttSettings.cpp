@@ -119,9 +119,16 @@ QString MqttSettings::problem() const
     if (KeepAlive < MinKeepAlive || KeepAlive > MaxKeepAlive)
         return badValue(QStringLiteral("KeepAlive"), QString::number(KeepAlive),
                         QStringLiteral("%1~%2").arg(MinKeepAlive).arg(MaxKeepAlive));
-    if (Prefix.contains(QLatin1Char('+')) || Prefix.contains(QLatin1Char('#')))
-        return badValue(QStringLiteral("Prefix"), Prefix, QStringLiteral("+, # 없이"));
+    // The broker keeps topics starting with $ to itself ($SYS): every publish would be denied.
+    if (Prefix.contains(QLatin1Char('+')) || Prefix.contains(QLatin1Char('#')) ||
+        Prefix.startsWith(QLatin1Char('$')))
+        return badValue(QStringLiteral("Prefix"), Prefix,
+                        QStringLiteral("+, # 없이, $로 시작하지 않게"));
     if (ClientId.contains(QLatin1Char(' ')))
         return badValue(QStringLiteral("ClientId"), ClientId, QStringLiteral("빈칸 없이"));
+    // libmosquitto sends a password only with a user name: it would silently not be sent.
+    if (Enabled && !Password.isEmpty() && Username.trimmed().isEmpty())
+        return QStringLiteral("Mqtt.INI에 Password가 있지만 Username이 비어 있습니다 (사용자 "
+                              "이름 없이는 비밀번호를 보내지 않습니다).");
     return {};
 }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -265,7 +266,39 @@ MqttSettings::Read SettingsFiles::LoadMqttSettings() const
     QSettings file(mqttPath(), QSettings::IniFormat);
     if (file.status() != QSettings::NoError)
         return {{}, QStringLiteral("Mqtt.INI를 읽을 수 없습니다 (형식 오류).")};
-    return MqttSettings::read(file);
+    MqttSettings::Read read = MqttSettings::read(file);
+    const MqttSettings &s = read.settings;
+    if (read.error.isEmpty() && s.Enabled && s.Tls && !s.CaFile.isEmpty()) {
+        const QString ca = QDir(m_programFolder).absoluteFilePath(s.CaFile);
+        if (!QFileInfo(ca).isFile() || !QFileInfo(ca).isReadable())
+            read.error = QStringLiteral("Mqtt.INI의 CaFile 값 \"%1\"이(가) 올바르지 않습니다 "
+                                        "(읽을 수 있는 CA 파일, %2 없음).")
+                             .arg(s.CaFile, ca);
+    }
+    return read;
+}
+
+QString SettingsFiles::mqttPasswordWarning() const
+{
+    const QFileInfo file(mqttPath());
+    if (!file.isFile() || LoadMqttSettings().settings.Password.isEmpty())
+        return {};
+    constexpr auto Others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (!(file.permissions() & Others))
+        return {};
+    const auto mode = file.permissions();
+    const auto digit = [mode](QFileDevice::Permission r, QFileDevice::Permission w,
+                              QFileDevice::Permission x) {
+        return (mode & r ? 4 : 0) + (mode & w ? 2 : 0) + (mode & x ? 1 : 0);
+    };
+    const QString rights =
+        QStringLiteral("%1%2%3")
+            .arg(digit(QFileDevice::ReadOwner, QFileDevice::WriteOwner, QFileDevice::ExeOwner))
+            .arg(digit(QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ExeGroup))
+            .arg(digit(QFileDevice::ReadOther, QFileDevice::WriteOther, QFileDevice::ExeOther));
+    return QStringLiteral("%1에 브로커 비밀번호가 있는데 다른 사용자도 읽을 수 있습니다 (권한 %2). "
+                          "chmod 600 %1 으로 막으십시오.")
+        .arg(mqttPath(), rights);
 }
 
 bool SettingsFiles::SaveMqttSettings(const MqttSettings &settings) const

@@ -64,8 +64,12 @@ public:
     std::optional<QList<QStringList>> LoadTimerDescriptions(int deviceNo) const;
     bool SaveTimerDescriptions(int deviceNo, const QList<QStringList> &rows) const;
 
-    /// CFG/Mqtt.INI; a missing file gives the defaults (publishing off) without an error.
+    /// CFG/Mqtt.INI; a missing file gives the defaults (publishing off) without an error. With
+    /// TLS on, a CA file (relative names from the program folder) that cannot be read is one.
     MqttSettings::Read LoadMqttSettings() const;
+    /// A warning when Mqtt.INI holds a password that other users may read (a file written by
+    /// hand), naming the file and its rights; empty otherwise.
+    QString mqttPasswordWarning() const;
     /// Writes Mqtt.INI readable and writable by its owner only: it holds the broker's password.
     bool SaveMqttSettings(const MqttSettings &settings) const;
 

@@ -112,6 +112,8 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, Alarm
         problems.append(m_publisher.status().text());
     if (!m_alarms.settingsError().isEmpty())
         problems.append(m_alarms.settingsError());
+    if (const QString warning = m_engine.settingsFiles().mqttPasswordWarning(); !warning.isEmpty())
+        problems.append(warning);
     if (!problems.isEmpty())
         QTimer::singleShot(0, this, [this, problems] {
             Notice::post(this, problems.join(QStringLiteral("\n\n")));

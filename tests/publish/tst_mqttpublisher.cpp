@@ -411,6 +411,12 @@ void tst_MqttPublisher::settingsFile_data()
     QTest::newRow("bad Discovery") << QByteArray("Discovery=on\n") << "Discovery" << false;
     QTest::newRow("wildcard prefix") << QByteArray("Prefix=plant/#\n") << "Prefix" << false;
     QTest::newRow("empty host") << QByteArray("Enabled=true\nHost=\n") << "Host" << true;
+    QTest::newRow("broker's own prefix") << QByteArray("Prefix=$SYS/zq\n") << "Prefix" << false;
+    QTest::newRow("password without user")
+        << QByteArray("Enabled=true\nHost=broker\nPassword=secret\n") << "Username" << true;
+    QTest::newRow("TLS with a missing CA file")
+        << QByteArray("Enabled=true\nHost=broker\nTls=true\nCaFile=missing.pem\n") << "CaFile"
+        << true;
 }
 
 /// Mqtt.INI as QSettings reads it, with or without a section header; a value that cannot be

@@ -43,6 +43,12 @@ void tst_Zq410d::check_data()
                                      << 1 << "CFG/Mqtt.INI: Mqtt.INI의 Port";
     QTest::newRow("bad alarm limit")
         << "CFG/Alarm.INI" << QByteArray("[03]\nHigh=hot\n") << 1 << "[03]의 High";
+    QTest::newRow("refused port not summarised")
+        << "CFG/Mqtt.INI" << QByteArray("Enabled=true\nPort=abc\n") << 1
+        << "MQTT: 설정 오류로 발행하지 않음";
+    QTest::newRow("password others may read")
+        << "CFG/Mqtt.INI" << QByteArray("Enabled=true\nHost=10.0.0.5\nUsername=u\nPassword=p\n")
+        << 0 << "CFG/Mqtt.INI에 브로커 비밀번호가 있는데 다른 사용자도 읽을 수 있습니다 (권한 644)";
     QTest::newRow("broker and limits described")
         << "CFG/Mqtt.INI" << QByteArray("Enabled=true\nHost=10.0.0.5\nPrefix=plant/l1\n") << 0
         << "MQTT: 10.0.0.5:1883, 접두어 plant/l1";
@@ -67,6 +73,10 @@ void tst_Zq410d::check()
         QVERIFY(QFile::remove(dir.filePath(file)));
     else if (!file.isEmpty())
         folder.write(file, contents);
+    if (!file.isEmpty() && contents != "-") // as a file written by hand with the usual umask
+        QVERIFY(QFile::setPermissions(dir.filePath(file),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ReadGroup | QFileDevice::ReadOther));
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     QProcess check;
