@@ -66,6 +66,9 @@ struct AlarmTransition
 
 namespace Alarms {
 
+/// The value a clear carries when a changed or removed limit, not the value, ended the alarm.
+inline const QString ClearedBySettings = QStringLiteral("설정 변경으로 해제");
+
 /// "통신 이상", "상한 경보", ...
 QString kindText(AlarmKind kind);
 /// The short name a chart mark carries: "통신", "상한", ...

@@ -100,34 +100,45 @@ void AlarmEngine::onStatusBlock(int row)
     const auto pv = table.number(row, F::Pv);
     const auto sv = table.number(row, F::Sv);
     const int decimals = std::clamp(table.value(row, F::DecimalPlaces).value_or(0), 0, 3);
-    auto text = [decimals](double number) {
-        return QString::number(number, 'f', decimals);
-    };
     const int status = table.value(row, F::Status).value_or(0);
     const bool buzzer = status & (1 << BuzzerBit);
     judge(deviceNo, AlarmKind::Device, buzzer, !buzzer, 0, {}, {});
     if (!pv)
         return;
 
-    if (limits.High)
-        judge(deviceNo, AlarmKind::High, *pv > *limits.High, *pv < *limits.High - limits.Deadband,
-              limits.OnDelay, text(*pv), text(*limits.High));
+    judgeLimit(deviceNo, AlarmKind::High, limits.High, true, *pv, true, limits, decimals);
+    judgeLimit(deviceNo, AlarmKind::Low, limits.Low, false, *pv, true, limits, decimals);
+    if (sv)
+        judgeLimit(deviceNo, AlarmKind::Deviation, limits.Deviation, true, std::abs(*pv - *sv),
+                   table.running(row), limits, decimals);
     else
-        judge(deviceNo, AlarmKind::High, false, true, 0, text(*pv), {});
-    if (limits.Low)
-        judge(deviceNo, AlarmKind::Low, *pv<*limits.Low, *pv> * limits.Low + limits.Deadband,
-              limits.OnDelay, text(*pv), text(*limits.Low));
-    else
-        judge(deviceNo, AlarmKind::Low, false, true, 0, text(*pv), {});
-    const bool running = table.running(row);
-    if (limits.Deviation && sv) {
-        const double deviation = std::abs(*pv - *sv);
-        judge(deviceNo, AlarmKind::Deviation, running && deviation > *limits.Deviation,
-              !running || deviation < *limits.Deviation - limits.Deadband, limits.OnDelay,
-              text(deviation), text(*limits.Deviation));
-    } else {
         judge(deviceNo, AlarmKind::Deviation, false, true, 0, {}, {});
+}
+
+void AlarmEngine::judgeLimit(int deviceNo, AlarmKind kind, const std::optional<double> &limit,
+                             bool above, double measured, bool armed, const AlarmLimits &limits,
+                             int decimals)
+{
+    const auto beyond = [&](double at) {
+        return armed && (above ? measured > at : measured < at);
+    };
+    const auto within = [&](double at) {
+        return !armed ||
+               (above ? measured < at - limits.Deadband : measured > at + limits.Deadband);
+    };
+    const auto text = [decimals](double number) {
+        return QString::number(number, 'f', decimals);
+    };
+    const bool inside = !limit || within(*limit);
+    // Still beyond the limit it was raised against: only the settings ended it.
+    bool bySettings = false;
+    if (const Alarm alarm = m_alarms.value(keyOf(deviceNo, kind)); alarm.isActive() && inside) {
+        bool numeric = false;
+        const double raisedAt = alarm.limit.toDouble(&numeric);
+        bySettings = numeric && !within(raisedAt);
     }
+    judge(deviceNo, kind, limit && beyond(*limit), inside, limit ? limits.OnDelay : 0,
+          text(measured), limit ? text(*limit) : QString(), bySettings);
 }
 
 /// Links: a controller given up raises its alarm, one that answers again clears it. With the
@@ -174,14 +185,15 @@ void AlarmEngine::restore()
 }
 
 void AlarmEngine::judge(int deviceNo, AlarmKind kind, bool beyond, bool within, int onDelaySeconds,
-                        const QString &value, const QString &limit)
+                        const QString &value, const QString &limit, bool bySettings)
 {
     const int key = keyOf(deviceNo, kind);
     Watch &watch = m_watches[key];
-    if (m_alarms.value(key).isActive()) {
+    if (const Alarm alarm = m_alarms.value(key); alarm.isActive()) {
         watch.crossedSinceMs.reset();
         if (within)
-            step(deviceNo, kind, AlarmStep::Cleared, value, limit);
+            step(deviceNo, kind, AlarmStep::Cleared, bySettings ? Alarms::ClearedBySettings : value,
+                 alarm.limit);
         return;
     }
     if (!beyond) {

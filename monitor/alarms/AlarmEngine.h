@@ -77,9 +77,15 @@ private:
     void reloadNames();
     void restore();
 
-    /// One limit alarm: raised once beyond has held for the on-delay, cleared once within.
+    /// One limit alarm: raised once beyond has held for the on-delay, cleared once within (a
+    /// clear names the limit the alarm was raised against; bySettings: a settings change, not
+    /// the value, ended it).
     void judge(int deviceNo, AlarmKind kind, bool beyond, bool within, int onDelaySeconds,
-               const QString &value, const QString &limit);
+               const QString &value, const QString &limit, bool bySettings = false);
+    /// A limit of the settings (nullopt: off) against a measured value: above it (high,
+    /// deviation) or below it (low) while armed raises, back inside by the deadband clears.
+    void judgeLimit(int deviceNo, AlarmKind kind, const std::optional<double> &limit, bool above,
+                    double measured, bool armed, const AlarmLimits &limits, int decimals);
     void step(int deviceNo, AlarmKind kind, AlarmStep step, const QString &value = {},
               const QString &limit = {});
     bool linkLost(int row) const;

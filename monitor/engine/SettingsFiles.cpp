@@ -267,15 +267,24 @@ MqttSettings::Read SettingsFiles::LoadMqttSettings() const
     if (file.status() != QSettings::NoError)
         return {{}, QStringLiteral("Mqtt.INI를 읽을 수 없습니다 (형식 오류).")};
     MqttSettings::Read read = MqttSettings::read(file);
-    const MqttSettings &s = read.settings;
-    if (read.error.isEmpty() && s.Enabled && s.Tls && !s.CaFile.isEmpty()) {
-        const QString ca = QDir(m_programFolder).absoluteFilePath(s.CaFile);
-        if (!QFileInfo(ca).isFile() || !QFileInfo(ca).isReadable())
-            read.error = QStringLiteral("Mqtt.INI의 CaFile 값 \"%1\"이(가) 올바르지 않습니다 "
-                                        "(읽을 수 있는 CA 파일, %2 없음).")
-                             .arg(s.CaFile, ca);
-    }
+    if (read.error.isEmpty())
+        read.error = mqttProblem(read.settings);
     return read;
+}
+
+QString SettingsFiles::mqttProblem(const MqttSettings &settings) const
+{
+    if (const QString problem = settings.problem(); !problem.isEmpty())
+        return problem;
+    if (!settings.Enabled || !settings.Tls || settings.CaFile.isEmpty())
+        return {};
+    // libmosquitto would refuse it at every connection, and the publisher never get further.
+    const QFileInfo ca(QDir(m_programFolder).absoluteFilePath(settings.CaFile));
+    if (ca.isFile() && ca.isReadable())
+        return {};
+    return QStringLiteral("Mqtt.INI의 CaFile 값 \"%1\"이(가) 올바르지 않습니다 (읽을 수 있는 CA "
+                          "파일, %2 없음).")
+        .arg(settings.CaFile, ca.absoluteFilePath());
 }
 
 QString SettingsFiles::mqttPasswordWarning() const

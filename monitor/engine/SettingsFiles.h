@@ -64,9 +64,11 @@ public:
     std::optional<QList<QStringList>> LoadTimerDescriptions(int deviceNo) const;
     bool SaveTimerDescriptions(int deviceNo, const QList<QStringList> &rows) const;
 
-    /// CFG/Mqtt.INI; a missing file gives the defaults (publishing off) without an error. With
-    /// TLS on, a CA file (relative names from the program folder) that cannot be read is one.
+    /// CFG/Mqtt.INI; a missing file gives the defaults (publishing off) without an error.
     MqttSettings::Read LoadMqttSettings() const;
+    /// Why the broker settings cannot be used (empty when they can): MqttSettings::problem, and
+    /// with TLS on a CA file (relative names from the program folder) that cannot be read.
+    QString mqttProblem(const MqttSettings &settings) const;
     /// A warning when Mqtt.INI holds a password that other users may read (a file written by
     /// hand), naming the file and its rights; empty otherwise.
     QString mqttPasswordWarning() const;

@@ -31,7 +31,7 @@ void MqttPublisher::start()
 bool MqttPublisher::apply(const MqttSettings &settings)
 {
     const bool saved = m_engine.settingsFiles().SaveMqttSettings(settings);
-    use(settings, settings.problem());
+    use(settings, m_engine.settingsFiles().mqttProblem(settings));
     return saved;
 }
 

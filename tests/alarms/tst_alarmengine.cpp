@@ -77,6 +77,8 @@ private slots:
     void limits_data();
     void limits();
     void acknowledgementWalksTheStates();
+    void clearNamesTheLimitItWasRaisedAgainst_data();
+    void clearNamesTheLimitItWasRaisedAgainst();
     void lostControllerRaisesAndReturns();
     void journalLinesStayWholeAndAlarmsComeBackAfterARestart();
     void settingsFile_data();
@@ -134,6 +136,41 @@ void tst_AlarmEngine::limits()
     line.hold(temperatures);
     QCOMPARE(line.steps, steps);
     QCOMPARE(line.journal().size(), steps.size());
+}
+
+void tst_AlarmEngine::clearNamesTheLimitItWasRaisedAgainst_data()
+{
+    // [01]'s limits after the low alarm was raised, each a length of its own: QSettings takes a
+    // file of the same size and second for the one it has read.
+    QTest::addColumn<QByteArray>("newGroup");
+    QTest::addColumn<double>("pv");     // PV from then on
+    QTest::addColumn<QString>("value"); // what the clear's line says
+    QTest::newRow("limit removed") << QByteArray("OnDelay=0") << 25.0 << Alarms::ClearedBySettings;
+    QTest::newRow("limit lowered past PV")
+        << QByteArray("Low=20.5\nOnDelay=0") << 25.0 << Alarms::ClearedBySettings;
+    QTest::newRow("PV recovered, limit lowered")
+        << QByteArray("Low=28.0\nOnDelay=0") << 35.0 << QStringLiteral("35.0");
+}
+
+/// A low alarm raised against 30.0: whatever ends it, its clear names 30.0; when only the
+/// settings ended it (PV still below 30.0) the clear says so instead of a value that reads as a
+/// recovery.
+void tst_AlarmEngine::clearNamesTheLimitItWasRaisedAgainst()
+{
+    QFETCH(QByteArray, newGroup);
+    QFETCH(double, pv);
+    QFETCH(QString, value);
+    AlarmLine line("[01]\nLow=30\nOnDelay=0\n");
+    line.line.controller(1)->pinTemperature(25);
+    QVERIFY(line.goOnline());
+    line.clock.advance(1000);
+    QCOMPARE(line.steps, QStringList({QStringLiteral("1 하한 경보 발생")}));
+    line.writeFile(QStringLiteral("CFG/Alarm.INI"), "[01]\n" + newGroup + "\n");
+    QVERIFY(line.alarms->apply(line.engine->settingsFiles().LoadAlarmSettings().settings));
+    line.hold({pv, pv});
+    QCOMPARE(line.steps.last(), QStringLiteral("1 하한 경보 해제"));
+    const QStringList fields = line.journal().last().split(QLatin1Char('\t'));
+    QCOMPARE(fields.mid(6), QStringList({value, QStringLiteral("30.0")}));
 }
 
 /// Raised, acknowledged, cleared: gone. Raised, cleared: stays until acknowledged. Acknowledge
