@@ -1,6 +1,8 @@
 #include "Notice.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace Notice {
 
@@ -18,6 +20,21 @@ void post(QWidget *parent, const QString &text)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     box->open();
+}
+
+void fitTitle(QMessageBox &box)
+{
+    // Room for the window manager's icon and its three buttons beside the title, and a title
+    // font a little larger than the box's.
+    constexpr int TitleBarButtons = 120;
+    constexpr double TitleFontScale = 1.2;
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const int width = int(box.fontMetrics().horizontalAdvance(box.windowTitle()) * TitleFontScale) +
+                      TitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 } // namespace Notice

@@ -164,6 +164,23 @@ void frmZQ410_Main::buildMenus()
     mHelp->addSeparator();
     mHelpGraphView =
         mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"), this, &frmZQ410_Main::openViewer);
+    for (QMenu *menu : {mSet, mOnline, mProgram, mHelp})
+        leaveRoomForShortcuts(menu);
+}
+
+/// The style sizes a menu for its longest text and its shortcut column, then draws every text
+/// in the width left of that column, so the longest text without a shortcut came out cut
+/// ("데이터저장…정"): the menu gets the column's width once more.
+void frmZQ410_Main::leaveRoomForShortcuts(QMenu *menu)
+{
+    int column = 0;
+    for (const QAction *action : menu->actions()) {
+        if (!action->shortcut().isEmpty())
+            column = std::max(column, menu->fontMetrics().horizontalAdvance(
+                                          action->shortcut().toString(QKeySequence::NativeText)));
+    }
+    if (column > 0)
+        menu->setMinimumWidth(menu->sizeHint().width() + column);
 }
 
 void frmZQ410_Main::buildCommandColumn()
@@ -628,6 +645,7 @@ void frmZQ410_Main::closeEvent(QCloseEvent *event)
         question += QStringLiteral("\n미확인 경보 %1건이 있습니다.").arg(unacknowledged);
     QMessageBox box(QMessageBox::Question, QStringLiteral("프로그램 종료 확인"), question,
                     QMessageBox::Yes | QMessageBox::No, this);
+    Notice::fitTitle(box);
     if (box.exec() != QMessageBox::Yes) {
         event->ignore();
         return;

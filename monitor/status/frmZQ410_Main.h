@@ -54,6 +54,7 @@ protected:
 
 private:
     void buildMenus();
+    static void leaveRoomForShortcuts(QMenu *menu);
     void buildCommandColumn();
     void buildRightColumn();
     void buildStatusBar();
