@@ -87,7 +87,8 @@ void checkRecording(const SettingsFiles &files, const QString &defaultDataFolder
                         .filePath(stored->DataFilePrefix + QStringLiteral("_NN.DAT")));
 }
 
-void checkBroker(const SettingsFiles &files, QTextStream &out, QStringList &problems)
+void checkBroker(const SettingsFiles &files, const QString &instance, QTextStream &out,
+                 QStringList &problems)
 {
     const MqttSettings::Read read = files.LoadMqttSettings();
     if (const QString warning = files.mqttPasswordWarning(); !warning.isEmpty())
@@ -106,7 +107,7 @@ void checkBroker(const SettingsFiles &files, QTextStream &out, QStringList &prob
     out << QStringLiteral("MQTT: %1:%2, 접두어 %3, 클라이언트 %4%5%6\n")
                .arg(mqtt.Host)
                .arg(mqtt.Port)
-               .arg(mqtt.topicPrefix(), mqtt.clientId(),
+               .arg(mqtt.topicPrefix(instance), mqtt.clientId(instance),
                     mqtt.Tls ? QStringLiteral(", TLS") : QString(),
                     mqtt.Discovery ? QStringLiteral(", Home Assistant 등록") : QString());
 }
@@ -132,8 +133,9 @@ void checkAlarms(const SettingsFiles &files, QTextStream &out, QStringList &prob
 
 } // namespace
 
-SettingsCheck::SettingsCheck(const QString &programFolder, const QString &defaultDataFolder)
-    : m_folder(programFolder), m_defaultDataFolder(defaultDataFolder)
+SettingsCheck::SettingsCheck(const QString &programFolder, const QString &defaultDataFolder,
+                             const QString &instance)
+    : m_folder(programFolder), m_defaultDataFolder(defaultDataFolder), m_instance(instance)
 {}
 
 QStringList SettingsCheck::run(QTextStream &out) const
@@ -144,7 +146,7 @@ QStringList SettingsCheck::run(QTextStream &out) const
     checkPort(files, out, problems);
     checkDevices(files, out, problems);
     checkRecording(files, m_defaultDataFolder, out, problems);
-    checkBroker(files, out, problems);
+    checkBroker(files, m_instance, out, problems);
     checkAlarms(files, out, problems);
     return problems;
 }

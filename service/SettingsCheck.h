@@ -10,7 +10,9 @@ class QTextStream;
 class SettingsCheck
 {
 public:
-    SettingsCheck(const QString &programFolder, const QString &defaultDataFolder);
+    /// instance: the service instance's name (empty for the monitor's own folder).
+    SettingsCheck(const QString &programFolder, const QString &defaultDataFolder,
+                  const QString &instance = {});
 
     /// Writes the plan to out; returns the problems (none: the folder is fit to run).
     QStringList run(QTextStream &out) const;
@@ -18,4 +20,5 @@ public:
 private:
     QString m_folder;
     QString m_defaultDataFolder;
+    QString m_instance;
 };

@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 #include <cstdio>
 
@@ -41,9 +42,12 @@ int main(int argc, char *argv[])
                                ? QDir(parser.value(folderOption)).absolutePath()
                                : ProgramDirectory::choose(QCoreApplication::applicationDirPath());
     const QString dataFolder = QDir(folder).filePath(QStringLiteral("ZQ410_DATA"));
+    // A folder of its own makes an instance (zq410d@line2: /var/lib/zq410/line2): its name
+    // joins the default MQTT prefix and client id, so lines of one PC never share them.
+    const QString instance = parser.isSet(folderOption) ? QFileInfo(folder).fileName() : QString();
     if (parser.isSet(checkOption)) {
         QTextStream out(stdout);
-        const QStringList problems = SettingsCheck(folder, dataFolder).run(out);
+        const QStringList problems = SettingsCheck(folder, dataFolder, instance).run(out);
         out.flush();
         for (const QString &problem : problems)
             std::fprintf(stderr, "오류: %s\n", problem.toUtf8().constData());
@@ -52,6 +56,7 @@ int main(int argc, char *argv[])
 
     QuitOnSignals quitOnSignals;
     ServiceRunner runner(folder, dataFolder);
+    runner.core().publisher().setInstance(instance);
     runner.start();
     const int result = QCoreApplication::exec();
     runner.stop();

@@ -54,24 +54,25 @@ void readInt(const QSettings &file, const QString &key, int low, int high, int &
 
 } // namespace
 
-QString MqttSettings::defaultPrefix()
+QString MqttSettings::defaultPrefix(const QString &instance)
 {
-    return QStringLiteral("zq410/") + QSysInfo::machineHostName();
+    const QString host = QStringLiteral("zq410/") + QSysInfo::machineHostName();
+    return instance.isEmpty() ? host : host + QLatin1Char('/') + instance;
 }
 
-QString MqttSettings::topicPrefix() const
+QString MqttSettings::topicPrefix(const QString &instance) const
 {
     QString prefix = Prefix.trimmed();
     while (prefix.endsWith(QLatin1Char('/')))
         prefix.chop(1);
-    return prefix.isEmpty() ? defaultPrefix() : prefix;
+    return prefix.isEmpty() ? defaultPrefix(instance) : prefix;
 }
 
-QString MqttSettings::clientId() const
+QString MqttSettings::clientId(const QString &instance) const
 {
     if (!ClientId.trimmed().isEmpty())
         return ClientId.trimmed();
-    return QString(topicPrefix()).replace(QLatin1Char('/'), QLatin1Char('-'));
+    return QString(topicPrefix(instance)).replace(QLatin1Char('/'), QLatin1Char('-'));
 }
 
 MqttSettings::Read MqttSettings::read(QSettings &file)

@@ -11,7 +11,8 @@ struct MqttSettings
     bool Enabled = false;
     QString Host = QStringLiteral("localhost");
     int Port = 1883;
-    /// Topic prefix; empty means the default ("zq410/" and the host name).
+    /// Topic prefix; empty means the default ("zq410/", the host name and, for a service
+    /// instance, the instance's name).
     QString Prefix;
     /// Empty means one made from the prefix, so two lines on one host do not take each other's
     /// session.
@@ -28,11 +29,13 @@ struct MqttSettings
 
     bool operator==(const MqttSettings &) const = default;
 
-    /// "zq410/" followed by this machine's host name.
-    static QString defaultPrefix();
+    /// "zq410/" followed by this machine's host name, and "/" and the instance's name for a
+    /// service instance (its folder's name), so that lines of one PC left at their defaults
+    /// neither publish under one prefix nor take each other's session.
+    static QString defaultPrefix(const QString &instance = {});
     /// The prefix topics are published under, without a trailing '/'.
-    QString topicPrefix() const;
-    QString clientId() const;
+    QString topicPrefix(const QString &instance = {}) const;
+    QString clientId(const QString &instance = {}) const;
 
     /// What the file says. Keys missing from it keep their defaults; a key whose value cannot
     /// be taken keeps its default too and is named in the error (empty when all is well).

@@ -24,6 +24,12 @@ constexpr int ValueQos = 0;
 const QByteArray Online = QByteArrayLiteral("online");
 const QByteArray Offline = QByteArrayLiteral("offline");
 const char *const SystemCertificates = "/etc/ssl/certs";
+/// A connection the broker drops this soon after it was made was most likely taken over by a
+/// client with the same id (MQTT 3.1.1 gives no reason); capped by the keep-alive, after which
+/// a lost connection has another cause.
+constexpr auto TakeoverWindow = std::chrono::seconds(10);
+/// Short-lived connections in a row that say so.
+constexpr int TakenOverInRow = 2;
 
 void initLibrary()
 {
@@ -107,8 +113,26 @@ struct MqttConnection::Session
     // The thread's own: what ended the last attempt.
     int refusal = 0;
     bool madeConnection = false;
+    std::chrono::steady_clock::time_point connectedAt;
+    /// Connections in a row that the broker dropped within TakeoverWindow.
+    int shortLived = 0;
     QString logged;
+
+    /// After a connection ended: was it (most likely) taken over by a client with our id?
+    bool takenOver(int rc);
 };
+
+bool MqttConnection::Session::takenOver(int rc)
+{
+    if (!madeConnection)
+        return shortLived >= TakenOverInRow;
+    const auto window =
+        std::min<std::chrono::seconds>(TakeoverWindow, std::chrono::seconds(settings.KeepAlive));
+    const bool quick =
+        rc == MOSQ_ERR_CONN_LOST && std::chrono::steady_clock::now() - connectedAt < window;
+    shortLived = quick ? shortLived + 1 : 0;
+    return shortLived >= TakenOverInRow;
+}
 
 QString MqttConnection::Session::configure()
 {
@@ -161,9 +185,16 @@ void MqttConnection::Session::run()
         connected = false;
         if (stopping)
             break;
-        if (madeConnection)
+        // Two programs with one client id take the session from each other for ever: say so
+        // and back off instead of coming straight back.
+        const bool takeover = takenOver(rc);
+        if (madeConnection && !takeover)
             delay = FirstRetrySeconds;
-        const QString why = refusal ? refusalText(refusal) : failureText(rc, savedErrno, logged);
+        const QString why =
+            takeover ? QStringLiteral("같은 클라이언트 ID(%1)로 다른 프로그램이 접속했습니다")
+                           .arg(settings.clientId())
+            : refusal ? refusalText(refusal)
+                      : failureText(rc, savedErrno, logged);
         post({MqttState::Failed,
               madeConnection ? QStringLiteral("연결이 끊어졌습니다: %1").arg(why) : why, delay});
         if (!waitBeforeRetry(delay))
@@ -224,6 +255,7 @@ void MqttConnection::Session::onConnect(mosquitto *mosq, void *self, int code)
         return;
     }
     session->madeConnection = true;
+    session->connectedAt = std::chrono::steady_clock::now();
     mosquitto_publish(mosq, nullptr, session->statusTopic.constData(), int(Online.size()),
                       Online.constData(), StatusQos, true);
     session->connected = true;

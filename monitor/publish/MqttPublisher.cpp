@@ -66,7 +66,8 @@ void MqttPublisher::use(const MqttSettings &settings, const QString &error)
         MqttSettings connection = settings;
         if (!connection.CaFile.isEmpty())
             connection.CaFile = QDir(m_engine.programFolder()).absoluteFilePath(settings.CaFile);
-        m_topics = ControllerTopics(settings.topicPrefix());
+        connection.Prefix = settings.topicPrefix(m_instance); // the client id follows it
+        m_topics = ControllerTopics(connection.Prefix);
         m_connection.open(connection, m_topics.status());
         m_linkTimer->start(LinkCheckMs);
     }

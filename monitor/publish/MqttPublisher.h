@@ -32,6 +32,9 @@ public:
     explicit MqttPublisher(PollingEngine &engine, QObject *parent = nullptr);
     ~MqttPublisher() override;
 
+    /// A service instance (zq410d --folder DIR): the name its default prefix and client id end
+    /// with; empty for the monitor's own folder. Set before start().
+    void setInstance(const QString &name) { m_instance = name; }
     /// Reads CFG/Mqtt.INI and connects when it switches publishing on.
     void start();
     /// Publishes the alarms too: P/NN/alarm (retained, the controller's alarms that are not
@@ -74,6 +77,7 @@ private:
     PollingEngine &m_engine;
     MqttConnection m_connection;
     MqttSettings m_settings;
+    QString m_instance;
     QString m_settingsError;
     ControllerTopics m_topics{MqttSettings().topicPrefix()};
     /// What went out last on each topic of each controller published in this run.

@@ -1,6 +1,7 @@
 #include "MemoryLink.h"
 #include "MonitorCore.h"
 #include "MqttBroker.h"
+#include "MqttConnection.h"
 #include "MqttProbe.h"
 #include "ProgramFolder.h"
 #include "SimulatedLine.h"
@@ -94,6 +95,7 @@ private slots:
     void homeAssistantDiscovery();
     void alarmsArePublished();
     void killedMonitorTurnsStatusOfflineWithinTheKeepAlive();
+    void twoProgramsWithOneClientIdAreToldSo();
     void settingsFile_data();
     void settingsFile();
     void settingsSavedForTheOwnerOnly();
@@ -391,6 +393,34 @@ void tst_MqttPublisher::killedMonitorTurnsStatusOfflineWithinTheKeepAlive()
     since.start();
     QTRY_COMPARE_WITH_TIMEOUT(probe.last(Prefix + "/status"), QByteArray("offline"), 7500);
     qInfo("offline %lld ms after the kill (keep-alive 5 s)", since.elapsed());
+}
+
+/// Two programs with one client id take the session from each other: both say so once it has
+/// happened twice in a row, instead of a bare "connection lost". Left at their defaults, a
+/// service instance's id differs from the monitor's.
+void tst_MqttPublisher::twoProgramsWithOneClientIdAreToldSo()
+{
+    QTemporaryDir dir;
+    MqttBroker broker(dir.path());
+    QVERIFY2(broker.start(), qPrintable(broker.error()));
+    MqttSettings settings;
+    settings.Enabled = true;
+    settings.Host = QStringLiteral("127.0.0.1");
+    settings.Port = broker.port();
+    settings.Prefix = QStringLiteral("zq410/same");
+    MqttConnection first;
+    MqttConnection second;
+    first.open(settings, QStringLiteral("zq410/same/status"));
+    second.open(settings, QStringLiteral("zq410/same/status"));
+    const QString said =
+        QStringLiteral("같은 클라이언트 ID(zq410-same)로 다른 프로그램이 접속했습니다");
+    QTRY_VERIFY_WITH_TIMEOUT(
+        first.status().text().contains(said) || second.status().text().contains(said), 20000);
+
+    MqttSettings defaults;
+    QVERIFY(defaults.clientId() != defaults.clientId(QStringLiteral("line2")));
+    QCOMPARE(defaults.topicPrefix(QStringLiteral("line2")),
+             MqttSettings::defaultPrefix() + QStringLiteral("/line2"));
 }
 
 void tst_MqttPublisher::settingsFile_data()

@@ -3,6 +3,8 @@
 #include "SimulatorProcess.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +51,9 @@ void tst_Zq410d::check_data()
     QTest::newRow("password others may read")
         << "CFG/Mqtt.INI" << QByteArray("Enabled=true\nHost=10.0.0.5\nUsername=u\nPassword=p\n")
         << 0 << "CFG/Mqtt.INI에 브로커 비밀번호가 있는데 다른 사용자도 읽을 수 있습니다 (권한 644)";
+    QTest::newRow("an instance's own default prefix")
+        << "CFG/Mqtt.INI" << QByteArray("Enabled=true\nHost=10.0.0.5\n") << 0
+        << "접두어 zq410/%HOST/%NAME, 클라이언트 zq410-%HOST-%NAME";
     QTest::newRow("broker and limits described")
         << "CFG/Mqtt.INI" << QByteArray("Enabled=true\nHost=10.0.0.5\nPrefix=plant/l1\n") << 0
         << "MQTT: 10.0.0.5:1883, 접두어 plant/l1";
@@ -63,6 +68,8 @@ void tst_Zq410d::check()
     QFETCH(int, exitCode);
     QFETCH(QString, said);
     QTemporaryDir dir;
+    said.replace("%HOST", QSysInfo::machineHostName())
+        .replace("%NAME", QFileInfo(dir.path()).fileName());
     const ProgramFolder folder(dir.path());
     QVERIFY(QDir().mkpath(dir.filePath("data")));
     folder.writePort("/dev/ttyUSB0", "SUM");
