@@ -247,13 +247,18 @@ void SerialLink::onErrorOccurred(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError || !m_port.isOpen())
         return;
+    // Qt builds its text from whatever errno was left ("No such file or directory", then
+    // "File exists" for the same hang-up): the reason is said in our own words.
     if (error == QSerialPort::ResourceError) {
-        reportLost(m_port.errorString());
+        reportLost(QStringLiteral("통신포트 장치가 끊어졌습니다 (케이블이나 USB 변환기가 빠졌거나, "
+                                  "가상 포트를 연 프로그램이 닫혔습니다)"));
         return;
     }
     if (error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
         if (++m_errorRun >= LostAfterErrors)
-            reportLost(m_port.errorString());
+            reportLost(
+                QStringLiteral("통신포트 장치가 끊어졌습니다: 읽기·쓰기 오류가 %1번 이어졌습니다")
+                    .arg(LostAfterErrors));
     }
 }
 

@@ -56,8 +56,9 @@ QString refusalText(int code)
 }
 
 /// Why a connect or a connection failed, from libmosquitto's result, errno and its last error
-/// log line (which carries the TLS library's reason).
-QString failureText(int rc, int savedErrno, const QString &logged)
+/// log line (which carries the TLS library's reason). established: the broker had accepted the
+/// connection; tls: it was a TLS connection.
+QString failureText(int rc, int savedErrno, const QString &logged, bool established, bool tls)
 {
     switch (rc) {
     case MOSQ_ERR_ERRNO:
@@ -67,6 +68,15 @@ QString failureText(int rc, int savedErrno, const QString &logged)
     case MOSQ_ERR_TLS:
         return logged.isEmpty() ? QStringLiteral("TLS 오류")
                                 : QStringLiteral("TLS 오류: %1").arg(logged);
+    case MOSQ_ERR_KEEPALIVE: // libmosquitto 2.0 has no text for it ("Unknown error.")
+        return QStringLiteral("브로커가 keep-alive 시간 안에 응답하지 않았습니다");
+    case MOSQ_ERR_CONN_LOST:
+        if (established)
+            return QStringLiteral("브로커가 연결을 끊었습니다");
+        // A plain client on a TLS listener is dropped at its first bytes, before any answer.
+        return tls ? QStringLiteral("브로커가 접속 중에 연결을 끊었습니다")
+                   : QStringLiteral("브로커가 접속 중에 연결을 끊었습니다 (TLS 전용 포트라면 "
+                                    "TLS를 켜십시오)");
     default:
         break;
     }
@@ -194,7 +204,7 @@ void MqttConnection::Session::run()
             takeover ? QStringLiteral("같은 클라이언트 ID(%1)로 다른 프로그램이 접속했습니다")
                            .arg(settings.clientId())
             : refusal ? refusalText(refusal)
-                      : failureText(rc, savedErrno, logged);
+                      : failureText(rc, savedErrno, logged, madeConnection, settings.Tls);
         post({MqttState::Failed,
               madeConnection ? QStringLiteral("연결이 끊어졌습니다: %1").arg(why) : why, delay});
         if (!waitBeforeRetry(delay))

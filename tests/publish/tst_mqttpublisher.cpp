@@ -238,6 +238,7 @@ void tst_MqttPublisher::refusedConnectionsGiveAClearStateWhilePollingGoesOn_data
     QTest::newRow("trusted CA") << "tls" << QByteArray("Tls=true\nCaFile=ca.crt\n") << "";
     QTest::newRow("untrusted CA") << "tls" << QByteArray("Tls=true\nCaFile=other-ca.crt\n")
                                   << "certificate verify failed";
+    QTest::newRow("plain client, TLS broker") << "tls" << QByteArray() << "TLS를 켜십시오";
     QTest::newRow("TLS client, plain broker")
         << "plain" << QByteArray("Tls=true\nCaFile=ca.crt\n") << "TLS";
     QTest::newRow("no broker") << "none" << QByteArray() << "Connection refused";
