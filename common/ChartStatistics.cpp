@@ -106,9 +106,9 @@ QStringList ChartStatistics::row(const QString &name, const TrendData &data,
     QStringList row = {name,
                        QString::number(s.count),
                        NumberText::recorded(double(s.min)),
-                       data.label(s.minIndex),
+                       data.stamp(s.minIndex),
                        NumberText::recorded(double(s.max)),
-                       data.label(s.maxIndex),
+                       data.stamp(s.maxIndex),
                        QString::number(s.mean, 'f', 2),
                        QString::number(s.stddev, 'f', 2)};
     if (m_limit)

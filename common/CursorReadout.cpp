@@ -5,7 +5,7 @@ CursorReadout::Record CursorReadout::recordAt(const TrendData &data, qsizetype i
     Record record;
     record.index = index;
     record.time = data.time(index);
-    record.label = data.label(index);
+    record.label = data.stamp(index);
     for (int s = 0; s < TrendData::SeriesCount; ++s)
         record.values[s] = data.value(s, index);
     return record;

@@ -15,7 +15,7 @@ struct CursorReadout
     {
         qsizetype index = 0;
         qint32 time = TrendData::NoTime;
-        QString label; ///< the record's time of day as the time axis shows it
+        QString label; ///< the record's time of day, with its date when the data spans days
         std::array<float, TrendData::SeriesCount> values{};
     };
 

@@ -349,6 +349,24 @@ QString TrendData::label(qsizetype index) const
     return it != m_labels.constEnd() ? it.value() : timeText(time(index));
 }
 
+bool TrendData::spansDays() const
+{
+    if (m_size < 2)
+        return false;
+    const qint32 first = time(0);
+    const qint32 last = time(m_size - 1);
+    return first != NoTime && last != NoTime && dayOf(first) != dayOf(last);
+}
+
+QString TrendData::stamp(qsizetype index) const
+{
+    const QString text = label(index);
+    const qint32 at = time(index);
+    if (!spansDays() || at == NoTime || m_labels.contains(index))
+        return text;
+    return dateText(at) + QLatin1Char(' ') + text;
+}
+
 void TrendData::setLastLabel(const QString &text)
 {
     if (m_size > 0 && m_labels.size() < MaxLabels)

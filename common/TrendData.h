@@ -97,6 +97,11 @@ public:
     qint32 time(qsizetype index) const;
     /// The sample's label on the time axis: its time as "HH:MM:SS", or the text it was given.
     QString label(qsizetype index) const;
+    /// The first and the last sample's times lie on different days (NoTime at either end: no).
+    bool spansDays() const;
+    /// The label as tables and file names give it: with its date ("03-02 12:00:00") while the
+    /// samples span more than one day, so that A and B a day apart never read as B before A.
+    QString stamp(qsizetype index) const;
     /// Gives the last sample a label that is not a time of day (kept apart: such labels are rare).
     /// Only the first MaxLabels are kept, so a file of lines without times cannot fill memory
     /// with labels; later such samples show none.

@@ -885,7 +885,8 @@ void frmZQ410_GraphView::exportSelectedFile()
     startExport(QDir(m_listFolder).filePath(selected.first()->text()), std::nullopt, QString());
 }
 
-/// The workbook is named after the file and the records' times: "ZQ410_01 08.00.00-09.00.00".
+/// The workbook is named after the file and the records' times: "ZQ410_01 08.00.00-09.00.00",
+/// dated when the file spans days ("ZQ410_01 03-02 12.00.00-03-03 11.59.59").
 void frmZQ410_GraphView::exportRange(qsizetype first, qsizetype last)
 {
     const TrendData &data = ChartFX1->data();
@@ -893,7 +894,7 @@ void frmZQ410_GraphView::exportRange(qsizetype first, qsizetype last)
         first >= last)
         return;
     const auto name = [&data](qsizetype index) {
-        QString label = data.label(index);
+        QString label = data.stamp(index);
         return label.replace(QLatin1Char(':'), QLatin1Char('.')).remove(QLatin1Char('/'));
     };
     startExport(m_loadingPath, TrendExport::Records{first, last},

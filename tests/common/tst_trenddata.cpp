@@ -8,6 +8,7 @@ class tst_TrendData : public QObject
     Q_OBJECT
 
 private slots:
+    void stampsCarryTheirDateWhenTheDataSpansDays();
     void rangeMatchesAFullScanForAnyRun();
     void decimationKeepsEveryColumnsExtremes();
     void fewSamplesAreDrawnAsTheyAre();
@@ -239,6 +240,29 @@ void tst_TrendData::gapsAreWhereTheRecordingStopped()
     // A range sees only the gaps inside it: one starting at a gap's sample has not that gap.
     if (!gaps.isEmpty())
         QCOMPARE(asList(whole.gapsIn(gaps.first(), whole.size())), gaps.mid(1));
+}
+
+/// A day's records read "12:00:00"; records over midnight "03-02 12:00:00", so that cursors a
+/// day apart never read as B before A; a label given instead of a time stays as it is.
+void tst_TrendData::stampsCarryTheirDateWhenTheDataSpansDays()
+{
+    const QDateTime noon(QDate(2026, 3, 2), QTime(12, 0));
+    TrendData oneDay;
+    oneDay.append(TrendData::timeOf(noon), {1, 2, 3});
+    oneDay.append(TrendData::timeOf(noon.addSecs(11 * 3600)), {1, 2, 3});
+    QVERIFY(!oneDay.spansDays());
+    QCOMPARE(oneDay.stamp(0), QStringLiteral("12:00:00"));
+
+    TrendData twoDays;
+    twoDays.append(TrendData::timeOf(noon), {1, 2, 3});
+    twoDays.append(TrendData::timeOf(noon.addSecs(86399)), {1, 2, 3});
+    twoDays.append(TrendData::NoTime, {1, 2, 3});
+    twoDays.setLastLabel(QStringLiteral("2026/03/03 A"));
+    twoDays.append(TrendData::timeOf(noon.addSecs(86400)), {1, 2, 3});
+    QVERIFY(twoDays.spansDays());
+    QCOMPARE(twoDays.stamp(0), QStringLiteral("03-02 12:00:00"));
+    QCOMPARE(twoDays.stamp(1), QStringLiteral("03-03 11:59:59"));
+    QCOMPARE(twoDays.stamp(2), QStringLiteral("2026/03/03 A"));
 }
 
 QTEST_GUILESS_MAIN(tst_TrendData)
