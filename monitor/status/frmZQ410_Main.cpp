@@ -468,6 +468,7 @@ void frmZQ410_Main::openAlarmSettings()
 {
     frmZQ410_AlarmSettings window(m_alarms, m_engine, this);
     window.exec();
+    lblAlarm->refresh(); // limits set or removed while the port is closed: "감시 중지" follows
 }
 
 void frmZQ410_Main::openMqtt()
