@@ -3,12 +3,12 @@
 #include "KoreanUi.h"
 #include "MonitorCore.h"
 #include "ProgramDirectory.h"
+#include "ScreenFit.h"
 #include "Version.h"
 #include "frmZQ410_Main.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QScreen>
 
 int main(int argc, char *argv[])
 {
@@ -26,7 +26,6 @@ int main(int argc, char *argv[])
     core.start();
     frmZQ410_Main window(core.engine(), core.ticker(), core.alarms(), core.publisher());
     window.show();
-    const QRect screen = window.screen()->availableGeometry();
-    window.move(screen.center() - window.rect().center());
+    ScreenFit::centre(window);
     return app.exec();
 }

@@ -2,13 +2,13 @@
 
 #include "KoreanUi.h"
 #include "ProgramDirectory.h"
+#include "ScreenFit.h"
 #include "Version.h"
 #include "frmZQ410_GraphView.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QScreen>
 
 int main(int argc, char *argv[])
 {
@@ -22,8 +22,7 @@ int main(int argc, char *argv[])
     frmZQ410_GraphView window(ProgramDirectory::choose(QCoreApplication::applicationDirPath()),
                               QDir::home().filePath(QStringLiteral("ZQ410_DATA")));
     window.show();
-    const QRect screen = window.screen()->availableGeometry();
-    window.move(screen.center() - window.rect().center());
+    ScreenFit::centre(window);
     // A trend file opened from the file manager (the desktop entry passes it).
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile())

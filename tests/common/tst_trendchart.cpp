@@ -1,4 +1,5 @@
 #include "ChartCursors.h"
+#include "ChartTablePanel.h"
 #include "TrendChart.h"
 
 #include <qcustomplot.h>
@@ -30,6 +31,7 @@ private slots:
     void valueLabelsShareOneNumberOfDecimals();
     void printsToPdf();
     void hoverReadoutStaysInsideThePlot();
+    void tablesStandWhereTheLinesAreNotAndMoveAndFold();
 };
 
 static void fill(TrendChart &chart, int count)
@@ -408,7 +410,10 @@ void tst_TrendChart::printsToPdf()
     // Each is there twice: over its cursor line and in the readout table.
     QVERIFY2(rows.count("A") == 2 && rows.count("B") == 2 && rows.contains("Graph"),
              qPrintable(html));
-    const double legendBottom = rows.value("Graph").second;
+    // The legend is the topmost "Graph" (the series' names head the readout table too).
+    double legendBottom = std::numeric_limits<double>::max();
+    for (const auto &[top, bottom] : rows.values("Graph"))
+        legendBottom = std::min(legendBottom, bottom);
     for (const QString &cursor : {QStringLiteral("A"), QStringLiteral("B")}) {
         for (const auto &[top, bottom] : rows.values(cursor)) {
             QVERIFY2(bottom - top >= 5 && bottom - top <= 14,
@@ -450,6 +455,53 @@ void tst_TrendChart::hoverReadoutStaysInsideThePlot()
                                 .arg(area.left())
                                 .arg(area.right())));
     }
+}
+
+/// The cursors' and statistics' tables stand in the corner the lines leave free; dragged, they
+/// move without placing a cursor or zooming; folded, they keep their header rows; a
+/// double-click puts them back.
+void tst_TrendChart::tablesStandWhereTheLinesAreNotAndMoveAndFold()
+{
+    TrendChart chart;
+    chart.resize(1200, 700);
+    for (int i = 0; i < 600; ++i) // every line falls from the top left to the bottom right
+        chart.data().append(8 * 3600 + i, {100.0f - i / 6.0f, 99.0f - i / 6.0f, 98.0f - i / 6.0f});
+    chart.dataChanged();
+    chart.showAll();
+    chart.setReadoutEnabled(true);
+    chart.setZoomEnabled(true);
+    chart.setStatisticsVisible(true);
+    chart.cursors().setCursor(ChartCursors::A, 100);
+    chart.cursors().setCursor(ChartCursors::B, 400);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    chart.redraw();
+    QCustomPlot *plot = chart.findChild<QCustomPlot *>();
+    const QRect area = plot->axisRect()->rect();
+    ChartTablePanel &panel = chart.tablePanel();
+    const QRect placed = panel.panelRect();
+    QVERIFY2(area.right() - placed.right() <= 10 && placed.top() - area.top() <= 10,
+             "the tables are not in the top right corner, which the lines leave free");
+
+    const QPoint grip = placed.topLeft() + QPoint(5, 5);
+    QTest::mousePress(plot, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(plot, grip + QPoint(-300, 120));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, grip + QPoint(-300, 120));
+    chart.redraw();
+    QCOMPARE(panel.panelRect().topLeft(), placed.topLeft() + QPoint(-300, 120));
+    QCOMPARE(chart.cursors().cursor(ChartCursors::A), qsizetype(100));
+    QCOMPARE(chart.cursors().cursor(ChartCursors::B), qsizetype(400));
+    QCOMPARE(chart.xLast(), 599.0);
+
+    QTest::mouseClick(plot, Qt::LeftButton, {}, panel.foldButtonRect().center());
+    chart.redraw();
+    QVERIFY(panel.isFolded());
+    const int rowHeight = QFontMetrics(plot->legend->font()).height() + ChartTable::CellPadding;
+    QVERIFY2(panel.panelRect().height() <= 2 * rowHeight + 8, "folded tables keep only headers");
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, panel.panelRect().topLeft() + QPoint(5, 5));
+    chart.redraw();
+    QCOMPARE(panel.placement(), std::nullopt);
+    QCOMPARE(chart.cursors().cursor(ChartCursors::A), qsizetype(100));
 }
 
 QTEST_MAIN(tst_TrendChart)

@@ -1,10 +1,18 @@
 #include "TrendChart.h"
 
+#include "BorderFrame.h"
 #include "ChartCursors.h"
 #include "ChartStatistics.h"
+#include "ChartTablePanel.h"
+#include "EventMarkLayer.h"
+#include "GapLayer.h"
+#include "RibbonLayer.h"
 #include "RunAlignment.h"
+#include "TimeTicker.h"
+#include "ValueTicker.h"
 
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -15,17 +23,12 @@
 
 namespace {
 
-/// Depth of a 3-D ribbon in pixels, to the right and up: enough to read as depth, too little to
-/// hide a neighbouring line.
-constexpr int RibbonDepth = 4;
 /// Room above and below the visible values when the value axis follows them.
 constexpr double AutoMargin = 0.05;
 /// The resolution a printed chart is laid out at: that of a usual screen.
 constexpr int LayoutDpi = 96;
 /// Tick labels a point larger than the window's text, so "59.5" keeps a visible point.
 constexpr int TickLabelPointsExtra = 1;
-/// Width of the border frame in pixels.
-constexpr int BorderWidth = 2;
 
 /// While it lives, every font of the plot is sized in pixels of the given resolution instead of
 /// points, so a scaled painter scales the text with the rest of the chart.
@@ -82,412 +85,7 @@ private:
     std::vector<std::pair<std::function<void(const QFont &)>, QFont>> m_saved;
 };
 
-/// Ticks on round times (1, 2, 5, 10, 15, 30 s; 1, 2, 5, 10, 15, 30 min; 1, 2, 3, 6, 12 h; days)
-/// found from the samples' own times: each tick stands where its time is, at the sample of that
-/// time or between the two samples around it, so a label always names the time of the place it
-/// marks. A round time inside a gap of the recording gets no tick of its own (the axis counts
-/// samples, so a gap takes no room: the line breaks there instead); when the recording resumes
-/// before the next round time, the first record after the gap gets a tick with its own time. The
-/// step is chosen for the time the samples cover, gaps left out. Labels read "HH:MM:SS", or "HH:MM"
-/// for whole-minute steps; when the visible range crosses midnight the first tick and the first
-/// tick of each new day carry "MM-DD" on a second line. A tick never stands left of the one before.
-class TimeTicker : public QCPAxisTicker
-{
-public:
-    TimeTicker(const TrendData &data, const std::unique_ptr<RunAlignment> &alignment)
-        : m_data(data), m_alignment(alignment)
-    {
-        setTickCount(6);
-    }
-
-    void generate(const QCPRange &range, const QLocale &, QChar, int, QVector<double> &ticks,
-                  QVector<double> *subTicks, QVector<QString> *tickLabels) override
-    {
-        ticks.clear();
-        if (subTicks)
-            subTicks->clear();
-        if (tickLabels)
-            tickLabels->clear();
-        if (m_alignment && m_alignment->isValid()) {
-            generateElapsed(range, ticks, tickLabels);
-            return;
-        }
-        const qsizetype first = std::max<qsizetype>(0, qsizetype(std::ceil(range.lower)));
-        const qsizetype last = std::min(m_data.size() - 1, qsizetype(std::floor(range.upper)));
-        const qsizetype from = timedIndex(first, last, +1);
-        const qsizetype to = timedIndex(last, first, -1);
-        if (from < 0 || to < 0 || from > to)
-            return;
-        const qint32 t0 = m_data.time(from);
-        const qint32 t1 = std::max(t0, m_data.time(to));
-        const std::vector<qsizetype> gaps = m_data.gapsIn(from, to + 1);
-        const qint64 step = stepFor(recordedSeconds(t0, t1, gaps));
-        const bool crossesMidnight = TrendData::dayOf(t0) != TrendData::dayOf(t1);
-        double previous = -1;
-        int previousDay = std::numeric_limits<int>::min();
-        for (qint64 round = ceilTo(t0, step); round <= t1; round += step) {
-            std::optional<double> x = placeOf(qint32(round), from, to, gaps);
-            qint32 time = qint32(round);
-            if (!x) {
-                // In a gap that ends before the next round time: the tick goes to the first
-                // record after the gap, with that record's own time.
-                const std::optional<qsizetype> resumed = resumptionAfter(time, from, to, gaps);
-                if (!resumed || m_data.time(*resumed) - qint64(round) >= step)
-                    continue;
-                x = double(*resumed);
-                time = m_data.time(*resumed);
-            }
-            if (*x <= previous)
-                continue;
-            previous = *x;
-            const bool whole = step % 60 == 0 && TrendData::secondOfDay(time) % 60 == 0;
-            QString label = whole ? TrendData::timeText(time).left(5) : TrendData::timeText(time);
-            const int day = TrendData::dayOf(time);
-            if (crossesMidnight && day != previousDay)
-                label += QLatin1Char('\n') + TrendData::dateText(time);
-            previousDay = day;
-            ticks.append(*x);
-            if (tickLabels)
-                tickLabels->append(label);
-        }
-    }
-
-private:
-    /// Two runs compared: round spans of time since their first records, as "h:mm" (with
-    /// seconds when the step is shorter than a minute).
-    void generateElapsed(const QCPRange &range, QVector<double> &ticks,
-                         QVector<QString> *tickLabels) const
-    {
-        const double from = std::max(0.0, m_alignment->elapsedAt(range.lower));
-        const double to = m_alignment->elapsedAt(range.upper);
-        if (to < from)
-            return;
-        const qint64 step = stepFor(qint64(to - from));
-        for (qint64 seconds = ceilTo(qint64(std::ceil(from)), step); seconds <= to;
-             seconds += step) {
-            ticks.append(m_alignment->positionOf(double(seconds)));
-            if (!tickLabels)
-                continue;
-            QString label = QStringLiteral("%1:%2")
-                                .arg(seconds / 3600)
-                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'));
-            if (step < 60)
-                label += QStringLiteral(":%1").arg(seconds % 60, 2, 10, QLatin1Char('0'));
-            tickLabels->append(label);
-        }
-    }
-
-    /// The nearest index from start towards end (direction +1 or -1) whose sample has a time.
-    qsizetype timedIndex(qsizetype start, qsizetype end, int direction) const
-    {
-        for (qsizetype i = start; direction > 0 ? i <= end : i >= end; i += direction) {
-            if (m_data.time(i) != TrendData::NoTime)
-                return i;
-        }
-        return -1;
-    }
-
-    /// Where time t stands on the axis: at the sample of that time, or between the two samples
-    /// around it in proportion to their times; nowhere inside a gap of the recording.
-    std::optional<double> placeOf(qint32 t, qsizetype from, qsizetype to,
-                                  const std::vector<qsizetype> &gaps) const
-    {
-        const qsizetype after = firstAtOrAfter(t, from, to);
-        const qint32 afterTime = m_data.time(after);
-        if (afterTime == t)
-            return double(after);
-        if (after == from || afterTime < t || std::binary_search(gaps.cbegin(), gaps.cend(), after))
-            return std::nullopt;
-        const qint32 beforeTime = m_data.time(after - 1);
-        if (beforeTime == TrendData::NoTime || afterTime == TrendData::NoTime || beforeTime > t)
-            return std::nullopt;
-        return double(after - 1) + double(t - beforeTime) / double(afterTime - beforeTime);
-    }
-
-    /// The first record after the gap that time t falls in; nullopt when t is in no gap.
-    std::optional<qsizetype> resumptionAfter(qint32 t, qsizetype from, qsizetype to,
-                                             const std::vector<qsizetype> &gaps) const
-    {
-        const qsizetype after = firstAtOrAfter(t, from, to);
-        if (m_data.time(after) <= t || !std::binary_search(gaps.cbegin(), gaps.cend(), after))
-            return std::nullopt;
-        return after;
-    }
-
-    /// The seconds the samples between t0 and t1 cover, the gaps left out.
-    qint64 recordedSeconds(qint32 t0, qint32 t1, const std::vector<qsizetype> &gaps) const
-    {
-        qint64 seconds = qint64(t1) - t0;
-        for (qsizetype gap : gaps) {
-            const qint64 jump = qint64(m_data.time(gap)) - m_data.time(gap - 1);
-            if (jump > 0)
-                seconds -= jump;
-        }
-        return std::max<qint64>(seconds, 0);
-    }
-
-    /// The first sample in [from, to] whose time is at or after t (times rise with the index;
-    /// where they do not, some sample near t).
-    qsizetype firstAtOrAfter(qint32 t, qsizetype from, qsizetype to) const
-    {
-        qsizetype lo = from;
-        qsizetype hi = to;
-        while (lo < hi) {
-            const qsizetype mid = lo + (hi - lo) / 2;
-            if (m_data.time(mid) < t)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        return lo;
-    }
-
-    /// The smallest round step that puts at most tickCount() ticks on the span.
-    qint64 stepFor(qint64 span) const
-    {
-        static constexpr std::array<qint64, 27> Steps = {
-            1,          2,          5,          10,         15,          30,         60,
-            120,        300,        600,        900,        1800,        3600,       7200,
-            10800,      21600,      43200,      86400,      2 * 86400,   5 * 86400,  7 * 86400,
-            14 * 86400, 30 * 86400, 60 * 86400, 91 * 86400, 182 * 86400, 365 * 86400};
-        for (qint64 step : Steps) {
-            if (span / step < tickCount())
-                return step;
-        }
-        return Steps.back();
-    }
-
-    static qint64 ceilTo(qint64 value, qint64 step)
-    {
-        const qint64 down = value >= 0 ? value / step * step : -((-value + step - 1) / step) * step;
-        return down == value ? value : down + step;
-    }
-
-    const TrendData &m_data;
-    const std::unique_ptr<RunAlignment> &m_alignment;
-};
-
-/// Value ticks as QCustomPlot places them, all labelled with one number of decimals: the fewest
-/// that write every tick exactly ("57.5" and "60.0", never "57.5" beside "60").
-class ValueTicker : public QCPAxisTicker
-{
-public:
-    void generate(const QCPRange &range, const QLocale &locale, QChar formatChar, int precision,
-                  QVector<double> &ticks, QVector<double> *subTicks,
-                  QVector<QString> *tickLabels) override
-    {
-        QCPAxisTicker::generate(range, locale, formatChar, precision, ticks, subTicks, nullptr);
-        if (!tickLabels)
-            return;
-        tickLabels->clear();
-        const int decimals = decimalsFor(ticks);
-        for (double tick : ticks)
-            tickLabels->append(QString::number(tick, 'f', decimals));
-    }
-
-private:
-    static int decimalsFor(const QVector<double> &ticks)
-    {
-        constexpr int MostDecimals = 6;
-        for (int decimals = 0; decimals < MostDecimals; ++decimals) {
-            const double scale = std::pow(10.0, decimals);
-            const bool exact = std::all_of(ticks.cbegin(), ticks.cend(), [scale](double tick) {
-                const double scaled = tick * scale;
-                return std::abs(scaled - std::round(scaled)) <
-                       1e-6 * std::max(1.0, std::abs(scaled));
-            });
-            if (exact)
-                return decimals;
-        }
-        return MostDecimals;
-    }
-};
-
 } // namespace
-
-/// The 3-D look: behind each visible line, the same line drawn again a pixel further back and up
-/// for each pixel of depth, in a lighter colour, so the lines stand as ribbons. Thin lines are
-/// cheap; a filled polygon or a wide pen would cost tens of milliseconds per redraw.
-class TrendChart::Ribbons : public QCPLayerable
-{
-public:
-    Ribbons(QCustomPlot *plot, const std::array<QCPGraph *, TrendData::SeriesCount> &graphs)
-        : QCPLayerable(plot, QStringLiteral("ribbons")), m_graphs(graphs)
-    {}
-
-protected:
-    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
-    {
-        applyAntialiasingHint(painter, false, QCP::aePlottables);
-    }
-    QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
-    /// Back to front: the last series is the farthest, so a nearer ribbon is never hidden by a
-    /// farther one.
-    void draw(QCPPainter *painter) override
-    {
-        QList<QPolygonF> pieces;
-        for (auto it = m_graphs.rbegin(); it != m_graphs.rend(); ++it) {
-            QCPGraph *graph = *it;
-            if (!graph->visible())
-                continue;
-            topEdge(*graph, pieces);
-            painter->setPen(QPen(graph->pen().color().lighter(170), 1));
-            for (const QPolygonF &line : pieces) {
-                for (int k = RibbonDepth; k >= 1; --k)
-                    painter->drawPolyline(line.translated(k, -k));
-            }
-        }
-    }
-
-private:
-    /// The line's top edge, one point per pixel column: where the graph holds a minimum and a
-    /// maximum per column, repeating the line's zigzag behind it would draw teeth, not a ribbon.
-    /// A point without a value (a gap in the recording) ends one piece of the edge.
-    static void topEdge(const QCPGraph &graph, QList<QPolygonF> &pieces)
-    {
-        pieces.clear();
-        pieces.append(QPolygonF());
-        const auto data = graph.data();
-        for (auto it = data->constBegin(); it != data->constEnd(); ++it) {
-            QPolygonF &edge = pieces.last();
-            if (std::isnan(it->value)) {
-                if (!edge.isEmpty())
-                    pieces.append(QPolygonF());
-                continue;
-            }
-            const QPointF point(graph.keyAxis()->coordToPixel(it->key),
-                                graph.valueAxis()->coordToPixel(it->value));
-            if (!edge.isEmpty() && std::abs(edge.last().x() - point.x()) < 0.5) {
-                edge.last().setY(std::min(edge.last().y(), point.y())); // up is smaller
-                continue;
-            }
-            edge.append(point);
-        }
-    }
-
-    const std::array<QCPGraph *, TrendData::SeriesCount> m_graphs;
-};
-
-/// Where the recording stopped: a dashed grey line across the plot between the samples on either
-/// side of each visible gap, so a flat line broken for a sample's width still shows its gap.
-class TrendChart::GapMarks : public QCPLayerable
-{
-public:
-    GapMarks(QCustomPlot *plot, const std::vector<qsizetype> &gaps)
-        : QCPLayerable(plot, QStringLiteral("ribbons")), m_gaps(gaps)
-    {}
-
-protected:
-    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
-    {
-        applyAntialiasingHint(painter, false, QCP::aeOther);
-    }
-    void draw(QCPPainter *painter) override
-    {
-        const QRect area = parentPlot()->axisRect()->rect();
-        QCPAxis *axis = parentPlot()->xAxis;
-        painter->setPen(QPen(QColor(150, 150, 150), 1, Qt::DashLine));
-        for (qsizetype gap : m_gaps) {
-            const double x = axis->coordToPixel(double(gap) - 0.5);
-            painter->drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
-        }
-    }
-
-private:
-    const std::vector<qsizetype> &m_gaps;
-};
-
-/// Marked moments over the trend: a thin line at the first sample at or after each mark's time
-/// (samples ascend in time; a mark after the last sample is not drawn), its text at the top.
-class TrendChart::EventMarks : public QCPLayerable
-{
-public:
-    /// The marks' text is this share of the legend's (whose font printing sizes in pixels).
-    static constexpr double TextScale = 0.85;
-
-    EventMarks(QCustomPlot *plot, const TrendData &data, const std::vector<EventMark> &marks)
-        : QCPLayerable(plot, QStringLiteral("overlay")), m_data(data), m_marks(marks)
-    {}
-
-protected:
-    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
-    {
-        applyAntialiasingHint(painter, false, QCP::aeOther);
-    }
-    void draw(QCPPainter *painter) override
-    {
-        const QRect area = parentPlot()->axisRect()->rect();
-        QCPAxis *axis = parentPlot()->xAxis;
-        QFont font = parentPlot()->legend->font();
-        if (font.pixelSize() > 0)
-            font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * TextScale))));
-        else
-            font.setPointSizeF(font.pointSizeF() * TextScale);
-        painter->setFont(font);
-        const QFontMetrics metrics(font);
-        for (const EventMark &mark : m_marks) {
-            const std::optional<qsizetype> index = sampleAt(mark.time);
-            if (!index || !axis->range().contains(double(*index)))
-                continue;
-            const double x = axis->coordToPixel(double(*index));
-            painter->setPen(QPen(mark.color, 1));
-            painter->drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
-            const QRectF text(x + 2, area.top() + 1, metrics.horizontalAdvance(mark.text) + 2,
-                              metrics.height());
-            painter->fillRect(text, QColor(255, 255, 255, 200));
-            painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, mark.text);
-        }
-    }
-
-private:
-    std::optional<qsizetype> sampleAt(qint32 time) const
-    {
-        qsizetype low = 0;
-        qsizetype high = m_data.size();
-        while (low < high) {
-            const qsizetype middle = low + (high - low) / 2;
-            const qint32 t = m_data.time(middle);
-            if (t != TrendData::NoTime && t < time)
-                low = middle + 1;
-            else
-                high = middle;
-        }
-        if (low >= m_data.size())
-            return std::nullopt;
-        return low;
-    }
-
-    const TrendData &m_data;
-    const std::vector<EventMark> &m_marks;
-};
-
-/// The border: a frame of the chosen colour around the whole chart, drawn above everything, so
-/// it shows on screen, in pictures and on paper alike.
-class TrendChart::Frame : public QCPLayerable
-{
-public:
-    explicit Frame(QCustomPlot *plot) : QCPLayerable(plot, QStringLiteral("overlay")) {}
-
-    void setColor(const QColor &color) { m_color = color; }
-
-protected:
-    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
-    {
-        applyAntialiasingHint(painter, false, QCP::aeOther);
-    }
-    void draw(QCPPainter *painter) override
-    {
-        QPen pen(m_color, BorderWidth);
-        pen.setJoinStyle(Qt::MiterJoin);
-        painter->setPen(pen);
-        painter->setBrush(Qt::NoBrush);
-        const double inset = BorderWidth / 2.0;
-        painter->drawRect(QRectF(mParentPlot->viewport()).adjusted(inset, inset, -inset, -inset));
-    }
-
-private:
-    QColor m_color = Qt::black;
-};
 
 namespace {
 
@@ -502,7 +100,8 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_plot->setNoAntialiasingOnDrag(true);
     // Lines of thousands of pixel columns draw faster without antialiasing and look the same.
     m_plot->setNotAntialiasedElements(QCP::aePlottables);
-    m_plot->xAxis->setTicker(QSharedPointer<TimeTicker>::create(m_data, m_alignment));
+    m_timeTicker = QSharedPointer<TimeTicker>::create(m_data, m_alignment);
+    m_plot->xAxis->setTicker(m_timeTicker);
     m_plot->yAxis->setTicker(QSharedPointer<ValueTicker>::create());
     m_plot->legend->setVisible(true);
     m_plot->legend->setBrush(Qt::white);
@@ -518,15 +117,15 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     }
     m_plot->addLayer(QStringLiteral("ribbons"), m_plot->layer(QStringLiteral("main")),
                      QCustomPlot::limBelow);
-    m_ribbons = new Ribbons(m_plot, m_graphs);
+    m_ribbons = new RibbonLayer(m_plot, m_graphs);
     m_ribbons->setVisible(false);
-    new GapMarks(m_plot, m_visibleGaps);
-    new EventMarks(m_plot, m_data, m_eventMarks);
-    m_frame = new Frame(m_plot);
+    new GapLayer(m_plot, m_visibleGaps);
+    new EventMarkLayer(m_plot, m_data, m_eventMarks);
+    m_frame = new BorderFrame(m_plot);
     m_frame->setVisible(false);
     m_cursors = new ChartCursors(m_plot, m_data, m_graphs);
-    m_statistics = new ChartStatistics(m_plot, *this);
-    m_statistics->setVisible(false);
+    // After the cursors: the panel sees the mouse first, so a press on it places no cursor.
+    m_tablePanel = new ChartTablePanel(m_plot, [this] { return tables(); });
     placeLegendAbovePlot();
     m_emptyText = new QCPItemText(m_plot);
     m_emptyText->setClipToAxisRect(false);
@@ -555,7 +154,10 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     // The value axis is fitted before the layout places its labels; the points are fed after
     // it, when the width in pixels is known.
     connect(m_plot, &QCustomPlot::beforeReplot, this, &TrendChart::fitValueAxis);
-    connect(m_plot, &QCustomPlot::afterLayout, this, &TrendChart::feedVisibleRange);
+    connect(m_plot, &QCustomPlot::afterLayout, this, [this] {
+        feedVisibleRange();
+        fitTimeLabels();
+    });
     connect(m_plot->xAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
             [this] { updateScrollBar(); });
     connect(m_plot->yAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
@@ -644,29 +246,47 @@ QString TrendChart::seriesName(int series) const
 
 void TrendChart::setStatisticsVisible(bool on)
 {
-    m_statistics->setVisible(on);
+    m_statisticsShown = on;
     scheduleRedraw();
-}
-
-bool TrendChart::isStatisticsVisible() const
-{
-    return m_statistics->visible();
 }
 
 void TrendChart::setStatisticsLimit(std::optional<double> limit)
 {
-    m_statistics->setLimit(limit);
+    m_statisticsLimit = limit;
     scheduleRedraw();
-}
-
-std::optional<double> TrendChart::statisticsLimit() const
-{
-    return m_statistics->limit();
 }
 
 QList<QStringList> TrendChart::statisticsRows() const
 {
-    return m_statistics->visible() ? m_statistics->rows() : QList<QStringList>();
+    return m_statisticsShown ? ChartStatistics::rows(statisticsInput()) : QList<QStringList>();
+}
+
+ChartStatistics::Input TrendChart::statisticsInput() const
+{
+    ChartStatistics::Input input;
+    input.data = &m_data;
+    input.cursorA = m_cursors->cursor(ChartCursors::A);
+    input.cursorB = m_cursors->cursor(ChartCursors::B);
+    input.xFirst = xFirst();
+    input.xLast = xLast();
+    for (int s = 0; s < TrendData::SeriesCount; ++s) {
+        input.shown[size_t(s)] = isSeriesVisible(s);
+        input.names[size_t(s)] = seriesName(s);
+    }
+    input.colors = m_colors;
+    input.compared = comparison();
+    input.alignment = m_alignment.get();
+    input.limit = m_statisticsLimit;
+    return input;
+}
+
+/// The cursors' readout, then the statistics beside or below it.
+std::vector<ChartTable::Table> TrendChart::tables() const
+{
+    std::vector<ChartTable::Table> tables = {m_cursors->table()};
+    if (m_statisticsShown)
+        tables.push_back(ChartStatistics::table(statisticsInput()));
+    return tables;
 }
 
 void TrendChart::setComparison(TrendData &&data, const QString &name)
@@ -933,7 +553,9 @@ bool TrendChart::print(QPrinter &printer)
     painter.setMode(QCPPainter::pmNoCaching);
     const double scale = double(printer.resolution()) / LayoutDpi;
     painter.scale(scale, scale);
+    const QScopedValueRollback away(m_drawingAway, true);
     m_plot->toPainter(&painter, int(area.width() * LayoutDpi), int(area.height() * LayoutDpi));
+    scheduleRedraw(); // the plot was laid out for the page
     return painter.end();
 }
 
@@ -941,7 +563,10 @@ QImage TrendChart::renderToImage(const QSize &size)
 {
     m_cursors->hideHover();
     fitValueAxis();
-    return m_plot->toPixmap(size.width(), size.height()).toImage();
+    const QScopedValueRollback away(m_drawingAway, true);
+    const QImage image = m_plot->toPixmap(size.width(), size.height()).toImage();
+    scheduleRedraw(); // the plot was laid out for the picture
+    return image;
 }
 
 void TrendChart::redraw()
@@ -1019,6 +644,21 @@ void TrendChart::breakAtGaps(const std::vector<qsizetype> &gaps)
     }
     m_xs.swap(xs);
     m_ys.swap(ys);
+}
+
+/// After the layout, when the axis' length is known: if the time labels were chosen for another
+/// length or font (the window was resized, a page is printed), they are chosen again, so no two
+/// labels overlap.
+void TrendChart::fitTimeLabels()
+{
+    // A hidden plot is laid out at no real size (until it is shown, or drawn onto a page or a
+    // picture): its labels keep no room.
+    const int pixels = m_plot->isVisible() || m_drawingAway ? m_plot->axisRect()->width() : 0;
+    const QFont font = m_plot->xAxis->tickLabelFont();
+    if (pixels == m_timeTicker->roomPixels() && font == m_timeTicker->roomFont())
+        return;
+    m_timeTicker->setRoom(pixels, font);
+    m_plot->axisRect()->update(QCPLayoutElement::upPreparation);
 }
 
 /// Without a fixed range, the value axis spans the visible values of the visible series.

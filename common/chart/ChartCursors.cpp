@@ -15,8 +15,6 @@ const QColor CursorColor(40, 40, 40);
 const QColor HoverColor(120, 120, 120);
 /// Pixels the mouse may move between press and release for a click (more is a drag).
 constexpr int ClickSlack = 3;
-/// Room between the table and the plot's corner, in pixels.
-constexpr int TableInset = 8;
 
 /// Decimals of a value's text.
 int decimalsOf(const QString &text)
@@ -35,33 +33,6 @@ QString differenceText(double difference, float a, float b)
 }
 
 } // namespace
-
-/// The table of both cursors' records and B - A, drawn in the plot's upper left corner with the
-/// legend's font, so it is sized with the chart on paper as on screen.
-class ChartCursors::Table : public QCPLayerable
-{
-public:
-    explicit Table(ChartCursors &owner)
-        : QCPLayerable(owner.m_plot, QStringLiteral("overlay")), m_owner(owner)
-    {}
-
-protected:
-    void applyDefaultAntialiasingHint(QCPPainter *painter) const override
-    {
-        applyAntialiasingHint(painter, false, QCP::aeOther);
-    }
-    void draw(QCPPainter *painter) override
-    {
-        const QList<QStringList> rows = m_owner.tableRows();
-        if (rows.size() < 2)
-            return;
-        ChartTable::draw(painter, m_owner.tableOrigin(), mParentPlot->legend->font(), rows, 2,
-                         [this](int row, int column) { return m_owner.tableColor(row, column); });
-    }
-
-private:
-    ChartCursors &m_owner;
-};
 
 ChartCursors::ChartCursors(QCustomPlot *plot, const TrendData &data,
                            const std::array<QCPGraph *, TrendData::SeriesCount> &graphs)
@@ -97,7 +68,6 @@ ChartCursors::ChartCursors(QCustomPlot *plot, const TrendData &data,
         m_labels[which]->setBrush(CursorColor);
         m_labels[which]->setColor(Qt::white);
     }
-    m_table = new Table(*this);
     hideHover();
     update();
 
@@ -388,15 +358,11 @@ QList<QStringList> ChartCursors::tableRows() const
     return rows;
 }
 
-QPoint ChartCursors::tableOrigin() const
+ChartTable::Table ChartCursors::table() const
 {
-    return m_plot->axisRect()->topLeft() + QPoint(TableInset, TableInset);
-}
-
-QSize ChartCursors::tableSize() const
-{
-    const QList<QStringList> rows = tableRows();
-    return rows.size() < 2 ? QSize() : ChartTable::sizeOf(m_plot->legend->font(), rows);
+    return {tableRows(), 2, [this](int row, int column) {
+                return tableColor(row, column);
+            }};
 }
 
 /// Series names head their columns in the series' colours; the rest is dark.

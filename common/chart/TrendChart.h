@@ -1,19 +1,25 @@
 #pragma once
 
+#include "ChartStatistics.h"
+#include "EventMark.h"
 #include "TrendData.h"
 
 #include <QColor>
 #include <QImage>
 #include <QMarginsF>
+#include <QSharedPointer>
 #include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class BorderFrame;
 class ChartCursors;
-class ChartStatistics;
+class ChartTablePanel;
+class RibbonLayer;
 class RunAlignment;
+class TimeTicker;
 class QCPGraph;
 class QCPItemText;
 class QCPTextElement;
@@ -114,21 +120,16 @@ public:
     /// A moment marked over the trend (an alarm raised or cleared): a thin vertical line at the
     /// first sample at or after its time, with a short text at its top; drawn on screen, in
     /// pictures and on paper.
-    struct EventMark
-    {
-        qint32 time = 0;
-        QString text;
-        QColor color;
-    };
+    using EventMark = ::EventMark;
     void setEventMarks(std::vector<EventMark> marks);
     const std::vector<EventMark> &eventMarks() const { return m_eventMarks; }
 
     /// The figures of the range between the cursors (or the visible range) as a table beside
     /// the cursors' readout; off by default. The limit adds the time above and below it.
     void setStatisticsVisible(bool on);
-    bool isStatisticsVisible() const;
+    bool isStatisticsVisible() const { return m_statisticsShown; }
     void setStatisticsLimit(std::optional<double> limit);
-    std::optional<double> statisticsLimit() const;
+    std::optional<double> statisticsLimit() const { return m_statisticsLimit; }
     /// The statistics table as drawn (empty while hidden or without samples in the range).
     QList<QStringList> statisticsRows() const;
 
@@ -145,6 +146,9 @@ public:
     const RunAlignment *alignment() const { return m_alignment.get(); }
     /// The legend's name of a series of the compared run: "제어온도 (FILE.DAT)".
     QString comparisonSeriesName(int series) const;
+
+    /// The cursors' and the statistics' tables over the plot: where they stand, folded or not.
+    ChartTablePanel &tablePanel() { return *m_tablePanel; }
 
     /// The labels currently on the time axis, for tests and printing checks.
     QStringList timeAxisLabels() const;
@@ -163,6 +167,9 @@ private:
     double lastPosition() const;
     void breakAtGaps(const std::vector<qsizetype> &gaps);
     void fitValueAxis();
+    void fitTimeLabels();
+    ChartStatistics::Input statisticsInput() const;
+    std::vector<ChartTable::Table> tables() const;
     void updateScrollBar();
     void onScrollBarMoved(int value);
     void applyPens();
@@ -177,17 +184,16 @@ private:
     QCPTextElement *m_topTitle = nullptr;
     QCPItemText *m_emptyText = nullptr;
     std::array<QCPGraph *, TrendData::SeriesCount> m_graphs{};
-    class Ribbons;
-    Ribbons *m_ribbons = nullptr;
-    class Frame;
-    Frame *m_frame = nullptr;
-    class GapMarks;
-    class EventMarks;
+    QSharedPointer<TimeTicker> m_timeTicker;
+    RibbonLayer *m_ribbons = nullptr;
+    BorderFrame *m_frame = nullptr;
     std::vector<EventMark> m_eventMarks;
     /// Gaps of the recording in the visible range, found at each redraw.
     std::vector<qsizetype> m_visibleGaps;
     ChartCursors *m_cursors = nullptr;
-    ChartStatistics *m_statistics = nullptr;
+    ChartTablePanel *m_tablePanel = nullptr;
+    bool m_statisticsShown = false;
+    std::optional<double> m_statisticsLimit;
     struct Comparison
     {
         TrendData data;
@@ -202,6 +208,8 @@ private:
     bool m_zoom = false;
     bool m_border = false;
     bool m_updatingScrollBar = false;
+    /// Drawing onto a page or a picture, laid out at its size.
+    bool m_drawingAway = false;
     QColor m_borderColor = Qt::black;
     int m_lineWidth = 1;
     std::vector<double> m_xs;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartTable.h"
 #include "CursorReadout.h"
 #include "TrendData.h"
 
@@ -23,7 +24,7 @@ class QMouseEvent;
 /// stands at the nearest record with its time and values (read from the samples, not from the
 /// drawn points). A click places cursor A, the next B, a further click moves the nearer one; a
 /// right-click removes the nearer one. A table of both records and B - A (time, each series'
-/// difference, degrees per minute) stands in the plot's upper left corner. Cursors keep to their
+/// difference, degrees per minute) stands in the chart's table panel. Cursors keep to their
 /// records through zoom and scroll and print with the chart; the hover line does not print.
 class ChartCursors : public QObject
 {
@@ -54,9 +55,8 @@ public:
 
     /// The readout table as it is drawn: a header row, then A, B, B-A and the rate per minute.
     QList<QStringList> tableRows() const;
-    /// Where the table's top left corner is drawn, and its size (empty when it is not drawn).
-    QPoint tableOrigin() const;
-    QSize tableSize() const;
+    /// The readout table with its colours, as the chart's table panel draws it.
+    ChartTable::Table table() const;
 
 signals:
     void changed();
@@ -83,8 +83,6 @@ private:
     /// The compared run's readout at the records at the elapsed times of the cursors'.
     CursorReadout comparedReadout() const;
 
-    class Table;
-
     QCustomPlot *m_plot;
     const TrendData &m_data;
     const std::array<QCPGraph *, TrendData::SeriesCount> m_graphs;
@@ -96,7 +94,6 @@ private:
     QCPItemText *m_hoverText = nullptr;
     std::array<QCPItemStraightLine *, 2> m_lines{};
     std::array<QCPItemText *, 2> m_labels{};
-    Table *m_table = nullptr;
     std::array<std::optional<qsizetype>, 2> m_cursors;
     bool m_enabled = false;
     QPoint m_pressPos;

@@ -17,6 +17,15 @@ namespace ChartTable {
 /// Room around each cell's text, in pixels.
 constexpr int CellPadding = 4;
 
+/// A table as drawn: its rows (the first is its header), how many columns from the left are
+/// aligned left, and each cell's text colour.
+struct Table
+{
+    QList<QStringList> rows;
+    int leftColumns = 1;
+    std::function<QColor(int, int)> color;
+};
+
 /// A compared run's series as the tables name it (the legend names the run's file):
 /// "제어온도 (비교)".
 QString comparedName(const QString &seriesName);

@@ -10,5 +10,9 @@ class QWidget;
 namespace ScreenFit {
 
 void resizeWithin(QWidget &window, const QSize &wanted);
+/// Puts a main window in the middle of the free area of its screen, its title bar and frame
+/// included: the title bar never starts above the screen, nor the frame ends below it (while
+/// the window fits at all).
+void centre(QWidget &window);
 
 } // namespace ScreenFit
