@@ -179,6 +179,11 @@ void TrendChart::dataChanged()
     // The alignment keeps figures of both runs' ends.
     m_alignment =
         m_comparison ? std::make_unique<RunAlignment>(m_data, m_comparison->data) : nullptr;
+    // Two runs compared are dated alike: both when either spans days.
+    const bool dated = m_comparison && (m_data.spansDays() || m_comparison->data.spansDays());
+    m_data.setDatedStamps(dated);
+    if (m_comparison)
+        m_comparison->data.setDatedStamps(dated);
     m_cursors->setComparison(m_comparison ? &m_comparison->data : nullptr, m_alignment.get(),
                              m_comparisonGraphs);
     showEmptyText();

@@ -362,7 +362,7 @@ QString TrendData::stamp(qsizetype index) const
 {
     const QString text = label(index);
     const qint32 at = time(index);
-    if (!spansDays() || at == NoTime || m_labels.contains(index))
+    if (!(m_datedStamps || spansDays()) || at == NoTime || m_labels.contains(index))
         return text;
     return dateText(at) + QLatin1Char(' ') + text;
 }

@@ -102,6 +102,9 @@ public:
     /// The label as tables and file names give it: with its date ("03-02 12:00:00") while the
     /// samples span more than one day, so that A and B a day apart never read as B before A.
     QString stamp(qsizetype index) const;
+    /// Stamps carry their date also while these samples lie on one day: a run compared with one
+    /// that spans days.
+    void setDatedStamps(bool on) { m_datedStamps = on; }
     /// Gives the last sample a label that is not a time of day (kept apart: such labels are rare).
     /// Only the first MaxLabels are kept, so a file of lines without times cannot fill memory
     /// with labels; later such samples show none.
@@ -204,6 +207,7 @@ private:
     /// gap can be, so finding the gaps of a range never scans its samples.
     std::vector<qsizetype> m_longSteps;
     qint32 m_lastTime = NoTime;
+    bool m_datedStamps = false;
     qsizetype m_size = 0;
     qsizetype m_untimed = 0;
     /// Samples the pyramids cover; the rest are summarised when a range is next asked.

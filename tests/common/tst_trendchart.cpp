@@ -32,6 +32,7 @@ private slots:
     void printsToPdf();
     void hoverReadoutStaysInsideThePlot();
     void tablesStandWhereTheLinesAreNotAndMoveAndFold();
+    void aRunComparedWithOneOverMidnightIsDatedToo();
 };
 
 static void fill(TrendChart &chart, int count)
@@ -502,6 +503,20 @@ void tst_TrendChart::tablesStandWhereTheLinesAreNotAndMoveAndFold()
     chart.redraw();
     QCOMPARE(panel.placement(), std::nullopt);
     QCOMPARE(chart.cursors().cursor(ChartCursors::A), qsizetype(100));
+}
+
+void tst_TrendChart::aRunComparedWithOneOverMidnightIsDatedToo()
+{
+    TrendChart chart;
+    fillFrom(chart, QDateTime(QDate(2024, 5, 1), QTime(8, 0)), 100, 1);
+    TrendData overMidnight;
+    for (int i = 0; i < 100; ++i)
+        overMidnight.append(TrendData::timeOf(QDateTime(QDate(2024, 4, 30), QTime(23, 59))) + i,
+                            {60.0f, 25.0f, 20.0f});
+    chart.setComparison(std::move(overMidnight), QStringLiteral("OLD.DAT"));
+    QCOMPARE(chart.data().stamp(0), QStringLiteral("05-01 08:00:00"));
+    chart.clearComparison();
+    QCOMPARE(chart.data().stamp(0), QStringLiteral("08:00:00"));
 }
 
 QTEST_MAIN(tst_TrendChart)
