@@ -2,10 +2,15 @@
 
 #include "Clock.h"
 #include "DeviceTable.h"
+#include "LineIndicators.h"
 #include "Link.h"
 #include "MemoryTable.h"
+#include "MemoryTransfer.h"
+#include "PollRotation.h"
+#include "ReplyAssembler.h"
 #include "ReplyDoubt.h"
 #include "RequestFailure.h"
+#include "RequestSlot.h"
 #include "SelectedDisplay.h"
 #include "SettingsFiles.h"
 #include "SharedState.h"
@@ -17,16 +22,21 @@
 #include <memory>
 #include <optional>
 
-/// The monitor's polling loop: one request outstanding at a time, sent by the one-shot tick of
-/// tmrSend and answered by a reply or the 600 ms time-out, which re-arms the tick.
+/// The monitor's polling loop, the scheduler that wires its parts: one request outstanding at a
+/// time, sent by the one-shot tick of tmrSend and answered by a reply or the 600 ms time-out,
+/// which re-arms the tick. ReplyAssembler cuts the received bytes into replies, RequestSlot holds
+/// the window's request waiting and the request under way with its failures, PollRotation picks
+/// the controller polled next, ReplyDoubt says which replies may be late answers, and
+/// LineIndicators light the lamps.
 ///
 /// RequestCode says what the tick sends and what the reply handler expects: 1 identification,
 /// 11 status read, 21 parameter read, 22 error history, 51..62 memory block reads, 101 a single
 /// register write, 151..162 memory block writes. Windows never send; they ask for a task
 /// (readParameters, writeRegister, ...), which fills the single request slot that the next tick
 /// takes over (a later task replaces one not yet taken), and listen to the result's signal.
-/// A reply answers only the request outstanding, from its controller, for its command, once;
-/// a request that fails three times in a row is given up (requestFailed for a window's).
+/// A reply answers only the request outstanding, from its controller, for its command, once,
+/// and is handled as soon as its LF has arrived; a request that fails three times in a row is
+/// given up (requestFailed for a window's).
 class PollingEngine : public QObject
 {
     Q_OBJECT
@@ -34,17 +44,14 @@ class PollingEngine : public QObject
 public:
     static constexpr int SendDelayMs = 50;
     static constexpr int ReplyTimeoutMs = 600;
-    static constexpr int ReadDelayMs = 200;
-    static constexpr int IndicatorMs = 250;
-    /// A reply that grows beyond this without its LF is noise: it is thrown away.
-    static constexpr int MaxReplyBytes = 1024;
+    /// The line rests this long after the first byte of an answer before the next request goes
+    /// out (the reply itself is handled at its LF): the pacing the controllers have always had,
+    /// from the days when a reply was read this long after it began.
+    static constexpr int ReplyPauseMs = 200;
 
     using RequestKind = ::RequestKind;
 
-    /// A request that fails this many times in a row (refused, corrupted or unanswered) is
-    /// given up: a status read moves on to the next controller, a window's request is dropped
-    /// and its window told.
-    static constexpr int FailuresToGiveUp = 3;
+    static constexpr int FailuresToGiveUp = RequestSlot::FailuresToGiveUp;
     /// A controller is no longer current (not charted, not recorded) after this many status
     /// requests in a row without a good reply, or when its last status block is older than
     /// StaleCycles polling cycles of StaleMsPerController for each connected controller.
@@ -70,6 +77,8 @@ public:
     const DeviceTable &table() const { return m_table; }
     const SelectedDisplay &display() const { return m_display; }
     const SettingsFiles &settingsFiles() const { return m_files; }
+    /// The window's request waiting and the request under way.
+    const RequestSlot &requests() const { return m_requests; }
     Clock &clock() { return m_clock; }
     QString programFolder() const { return m_programFolder; }
     Trace &trace() { return m_trace; }
@@ -121,7 +130,7 @@ public:
     /// When the table is gone (its window closed) the send stops at the next block.
     void sendMemory(MemoryTable &table, QObject *requester = nullptr);
     /// A window's request is queued or under way (anything but identification and status).
-    bool isBusy() const;
+    bool isBusy() const { return m_requests.isBusy(); }
 
     /// The controller at DeviceList index row is connected and answers its status requests:
     /// what the table holds of it is fresh enough to chart and record. Never with the port
@@ -131,18 +140,12 @@ public:
     /// opened.
     QDateTime lastStatusTime(int row) const;
 
-    int RequestCode() const { return m_requestCode; }
-    int CurrentIndex() const { return m_currentIndex; }
+    int RequestCode() const { return m_requests.code(); }
+    int CurrentIndex() const { return m_rotation.current(); }
     int TimeoutCount() const { return m_timeoutCount; }
     bool connectCheckVisible() const { return m_connectCheckVisible; }
-    bool sendIndicatorLit() const { return m_sendLit; }
-    bool receiveIndicatorLit() const { return m_receiveLit; }
-
-    /// Rotation over DeviceList: the next index with wrap-around to 0, and the first connected
-    /// index from start (from 0 when start is beyond the list), -1 when there is none.
-    int NextIndex() const;
-    int NextConnectedIndex(int start) const;
-    bool AnyConnected() const;
+    bool sendIndicatorLit() const { return m_indicators.sendLit(); }
+    bool receiveIndicatorLit() const { return m_indicators.receiveLit(); }
 
 signals:
     /// The window switches between the connected and not-connected state.
@@ -184,33 +187,7 @@ private:
     enum class Outcome { Good, Negative, ChecksumError, TimedOut };
     /// What became of a complete reply.
     enum class Handling { Done, Dropped, Fault };
-
-    /// A window's request as queued and, once the tick took it, as it runs: the controller it
-    /// goes to, its registers and values, and whom to tell.
-    struct Command
-    {
-        int deviceNo = 0;
-        QList<int> addresses;
-        QList<int> values;
-        /// The decimal places of the controller when a memory transfer was asked for.
-        int decimals = 0;
-        QPointer<MemoryTable> table;
-        QPointer<QObject> requester;
-        /// A read in doubt, waiting for a read that agrees with it, and how many were made.
-        std::optional<QList<int>> unconfirmed;
-        int readsInDoubt = 0;
-        /// Memory send: the blocks of this round in order (all twelve, then those sent again),
-        /// the values each block went out with, and how the round stands.
-        QList<int> round;
-        QList<QList<int>> sent = QList<QList<int>>(MemoryTable::BlockCount);
-        /// A write of the send met a time-out or an acknowledgement in doubt.
-        bool sendInDoubt = false;
-        /// The round's blocks are being read back and compared with what was sent.
-        bool verifying = false;
-        /// The blocks that differed have been sent once more.
-        bool resent = false;
-        QList<int> differing;
-    };
+    using Command = RequestSlot::Command;
 
     /// The request on the line: only a reply from its controller to its command, with its
     /// number of values, answers it, and only once.
@@ -226,57 +203,41 @@ private:
 
     void onSendTick();
     void onReadyRead();
-    void onDeferredRead();
     void onReplyTimeout();
     void onLinkLost(const QString &reason);
 
     void queueRequest(int code, int deviceNo, QObject *requester, const QList<int> &addresses = {},
                       const QList<int> &values = {});
-    void takePendingRequest();
     std::optional<QByteArray> buildRequest(int deviceNo);
     std::optional<QByteArray> buildMemoryWrite(int block);
     int targetDeviceNo() const;
     void transmit(const QByteArray &frame, int deviceNo);
 
-    bool processBytes(const QByteArray &bytes);
-    bool isEarlyNegative(const QByteArray &buffer) const;
+    void handleArrived();
     bool answersOutstanding(const QByteArray &reply) const;
     void traceReceived(const QByteArray &bytes);
     void forgetLineState();
     void clearDisplay();
+    void handleEarlyNegative(const QByteArray &reply);
     Handling handleCompleteReply(const QByteArray &reply);
     void handleIdentification(const QByteArray &reply);
     bool handleGoodReply(const QByteArray &reply, int row, bool inDoubt);
-    bool handleMemoryBlock(int block, const QByteArray &reply);
     void noteStray(const QByteArray &reply);
     static ReplyDoubt::Shape shapeOf(const Outstanding &request);
     bool confirmRead(const QByteArray &reply, const ReplyDoubt::Shape &shape, bool inDoubt);
-    void advanceSend(int block);
-    void verifyBlock(int block, const QList<int> &values);
-    void finishVerification();
-    void completeSend();
     void markGood(int row);
     void markFailure(Outcome outcome, int row);
     void countFailure(Outcome outcome, int row);
-    void noteUnanswered(int row);
     void finishIdentificationPass();
-    void abandonEvent();
+    void dropCommand(RequestFailure::Reason reason);
+    qint64 pauseEndMs() const;
+    bool inReplyPause() const;
     void armSend();
     void armReplyDeadline();
-
-    bool isWindowRequest(int code) const;
-    RequestFailure failureOf(int code, const Command &command, RequestFailure::Reason reason) const;
-    void refuse(int code, const Command &command, RequestFailure::Reason reason);
-    void dropCommand(RequestFailure::Reason reason);
-    void finishCommand();
-    void abandonRequests(RequestFailure::Reason reason);
 
     void usePortSettings(const PortSettings &settings);
     void setOnline(bool online);
     void setConnectCheckVisible(bool visible);
-    void setSendLit(bool lit);
-    void setReceiveLit(bool lit);
-    int connectedIndexOrFirst(int start) const;
     int rowOf(int deviceNo) const;
 
     Link &m_link;
@@ -290,34 +251,22 @@ private:
     StatusDecoder m_decoder;
     Trace m_trace;
     ReplyDoubt m_doubt;
+    ReplyAssembler m_assembler;
+    RequestSlot m_requests;
+    PollRotation m_rotation;
+    LineIndicators m_indicators;
+    MemoryTransfer m_transfer;
 
     std::unique_ptr<Timer> tmrSend;
     std::unique_ptr<Timer> tmrRecvErr;
-    std::unique_ptr<Timer> tmrBall_Send;
-    std::unique_ptr<Timer> tmrBall_Recv;
-    /// Processing of received bytes waits 200 ms, so a reply arrives whole as a rule.
-    std::unique_ptr<Timer> m_readTimer;
 
-    int m_requestCode = 0;
-    int m_currentIndex = 0;
     int m_timeoutCount = 0;
-    /// Failures in a row of the request under way; reset by a good reply or a new request.
-    int m_failuresInRow = 0;
-    /// The reply being assembled, from its STX; empty between replies.
-    QByteArray ReceiveBuffer;
-    /// Bytes received and traced, waiting for the deferred read.
-    QByteArray m_arrived;
+    /// When the first byte of the answer under way arrived, and the last byte.
+    std::optional<qint64> m_answerStartMs;
     qint64 m_lastArrivalMs = 0;
     /// A request went out and neither its reply nor its time-out has been handled.
     std::optional<Outstanding> m_outstanding;
-    /// A tick fell inside the read delay; it runs once the read is done.
-    bool m_sendAfterRead = false;
 
     bool m_online = false;
     bool m_connectCheckVisible = false;
-    bool m_sendLit = false;
-    bool m_receiveLit = false;
-    /// The window's request in the slot (its code is PendingRequest) and the one under way.
-    Command m_pending;
-    Command m_command;
 };

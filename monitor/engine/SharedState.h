@@ -66,11 +66,6 @@ struct SharedState
     int SelectedIndex = 0;
     int SelectedDeviceNo = 0;
 
-    /// The single request a window has queued: registers, values and its request code (0: none).
-    QList<int> AddressList;
-    QList<int> ValueList;
-    int PendingRequest = 0;
-
     RecordingSettings recording;
 
     /// Decimal places and unit text of the selected device.

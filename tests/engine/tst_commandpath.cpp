@@ -427,11 +427,11 @@ void tst_CommandPath::closingAndOpeningEmptyTheRequestSlot()
     QCOMPARE(failed.size(), 1);
     QCOMPARE(h.onlyFailure(failed).reason, Reason::LineClosed);
     QCOMPARE(h.onlyFailure(failed).deviceNo, 2);
-    QCOMPARE(h.engine->state().PendingRequest, 0);
+    QCOMPARE(h.engine->requests().pendingCode(), 0);
 
     // Queued while closed (the selected controller is still known): dropped by the opening.
     h.engine->writeRegister(102, 1, 0, &window);
-    QCOMPARE(h.engine->state().PendingRequest, 101);
+    QCOMPARE(h.engine->requests().pendingCode(), 101);
     const qsizetype first = h.link.sent().size();
     QVERIFY(h.goOnline());
     QCOMPARE(failed.size(), 2);
@@ -447,7 +447,7 @@ void tst_CommandPath::closingAndOpeningEmptyTheRequestSlot()
     MemoryTable table;
     h.engine->sendMemory(table, &window);
     QVERIFY(h.sendUntilBlockBefore("0925"));
-    h.clock.advance(300);
+    h.clock.advance(260); // the block before 925 acknowledged, 925 under way
     h.link.pull();
     h.clock.advance(100);
     QCOMPARE(failed.size(), 3);

@@ -173,7 +173,7 @@ void tst_Memory::aTransferThatStopsSaysSoAndAnIncompleteTableAsksFirst()
     Memory m;
     m.click("btnR_MC");
     m.runFrames(3);
-    m.clock.advance(300); // block 2 answered, block 3 under way
+    m.clock.advance(260); // block 2 answered, block 3 under way
     m.link.pull();
     m.clock.advance(100);
     QVERIFY2(m.message().contains(QStringLiteral("12블록 중 3블록 완료")), qPrintable(m.message()));

@@ -203,10 +203,10 @@ void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()
 
     // A click on a controller that is not connected does nothing.
     line.clock.advance(1000); // the write above has been taken from the slot
-    QCOMPARE(line.engine->state().PendingRequest, 0);
+    QCOMPARE(line.engine->requests().pendingCode(), 0);
     click(2, M::FirstButtonColumn);
     click(2, M::MemoryColumn);
-    QCOMPARE(line.engine->state().PendingRequest, 0);
+    QCOMPARE(line.engine->requests().pendingCode(), 0);
 
     // A command controller 3 does not answer: its row is marked, the operator is told, polling
     // goes on.

@@ -80,7 +80,7 @@ struct Parameters : EngineHarness
     }
     QPair<QList<int>, QList<int>> queued() const
     {
-        return {engine->state().AddressList, engine->state().ValueList};
+        return {engine->requests().pending().addresses, engine->requests().pending().values};
     }
 };
 
@@ -116,7 +116,7 @@ void tst_Parameters::openingReadsTheBlockAndShowsIt()
     QCOMPARE(control<QTableWidget>(*p.window, QStringLiteral("sprdCTRL"))->item(0, 0)->text(),
              p.engine->table().field(0, F::Pb));
     // The refresh itself queues nothing, though it selects every option group.
-    QCOMPARE(p.engine->state().PendingRequest, 0);
+    QCOMPARE(p.engine->requests().pendingCode(), 0);
     p.clock.advance(5000);
     QVERIFY(p.frames().last().startsWith("\x02"
                                          "07DRR,16")); // status polling goes on
@@ -156,7 +156,7 @@ void tst_Parameters::entriesAreConvertedAsTheirKindSays()
     QCOMPARE(p.engine->state().DecimalPlaces, decimals);
     p.enter(box.toLatin1().constData(), entry);
     QCOMPARE(p.queued(), qMakePair(QList<int>{address}, QList<int>{value}));
-    QCOMPARE(p.engine->state().PendingRequest, 101);
+    QCOMPARE(p.engine->requests().pendingCode(), 101);
 }
 
 void tst_Parameters::onlyTheLastOfTwoQuickChangesIsWritten()
@@ -205,7 +205,7 @@ void tst_Parameters::valueOutsideTheRegisterIsRefused()
     QTRY_VERIFY(!answer.text.isEmpty());
     QCOMPARE(answer.title, QStringLiteral("ZQ410"));
     QVERIFY2(answer.text.contains(range), qPrintable(answer.text));
-    QCOMPARE(p.engine->state().PendingRequest, 0);
+    QCOMPARE(p.engine->requests().pendingCode(), 0);
     QCOMPARE(p.box("txtTempH")->text(), shown);
 }
 
@@ -250,10 +250,10 @@ void tst_Parameters::valueDialogWritesThePAndRefusesAnEmptyEntry()
 
     // The unit column opens nothing.
     p.settle(); // the write above has been taken from the slot
-    QCOMPARE(p.engine->state().PendingRequest, 0);
+    QCOMPARE(p.engine->requests().pendingCode(), 0);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       grid->visualItemRect(grid->item(1, 2)).center());
-    QCOMPARE(p.engine->state().PendingRequest, 0);
+    QCOMPARE(p.engine->requests().pendingCode(), 0);
 }
 
 void tst_Parameters::timerDescriptionsLiveInTimerNnn()

@@ -329,6 +329,9 @@ void tst_MqttPublisher::alarmsArePublished()
     Plant plant;
     QVERIFY2(plant.broker->start(), qPrintable(plant.broker->error()));
     plant.folder.write(QStringLiteral("CFG/Alarm.INI"), "[01]\nHigh=20\nOnDelay=0\n");
+    // Without the spare: its lost link would be an alarm event of its own.
+    plant.folder.write(QStringLiteral("CFG/SetMulti.INI"),
+                       "O\tOven A\r\nO\tOven B\r\nO\tDryer\r\n");
     plant.writeMqtt();
     plant.startCore();
     MqttProbe probe(plant.broker->port());

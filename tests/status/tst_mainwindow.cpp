@@ -112,11 +112,11 @@ static void advanceTo(Fixture &f, qint64 ms)
 void tst_MainWindow::chartStartsWithTwoPointsOneSecondApartAndGrowsPerPeriod()
 {
     Fixture f({1}, {1});
-    f.line.controller(1)->writeRegister(102, 1);
     f.goOnline();
+    f.line.controller(1)->writeRegister(102, 1);
     TrendChart *chart = control<TrendChart>(*f.window, QStringLiteral("ChartFX1"));
-    // The first display tick (500 ms) was due at once with RUN still grey; the next due step
-    // comes 5 s later, at 13:04:10.
+    // The first display tick (500 ms) was due at once with RUN still grey (the controller was
+    // started after the first status block); the next due step comes 5 s later, at 13:04:10.
     advanceTo(f, 4999);
     QCOMPARE(chart->data().size(), qsizetype(0));
     advanceTo(f, 5000);
@@ -138,8 +138,8 @@ void tst_MainWindow::chartStartsWithTwoPointsOneSecondApartAndGrowsPerPeriod()
 void tst_MainWindow::chartPausesWhileStoppedAndRestartsOnTheNextRun()
 {
     Fixture f({1}, {1});
-    f.line.controller(1)->writeRegister(102, 1);
     f.goOnline();
+    f.line.controller(1)->writeRegister(102, 1);
     TrendChart *chart = control<TrendChart>(*f.window, QStringLiteral("ChartFX1"));
     advanceTo(f, 15000);
     QCOMPARE(chart->data().size(), qsizetype(4));
@@ -323,10 +323,10 @@ void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
     // Stored through the engine.
     QCOMPARE(SettingsFiles(f.dir.path()).LoadRecordingSettings(QString()).RecordInterval, 30);
 
-    // Recording every 30 s: the first due step (13:04:05) found the port closed; after that the
-    // running, connected controller gets a record every 30 s.
-    f.line.controller(1)->writeRegister(102, 1);
+    // Recording every 30 s: the first due step (13:04:05) found the controller not running yet;
+    // after that the running, connected controller gets a record every 30 s.
     f.goOnline();
+    f.line.controller(1)->writeRegister(102, 1);
     f.clock.advance(61000);
     QFile file(folder + QStringLiteral("/ZQ410_01.DAT"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -582,7 +582,7 @@ void tst_MainWindow::pickingADeviceFollowsOnlyConnectedRowsWhileOpen()
     f.goOnline();
     f.clickPickerRow(1); // device 2 is not connected
     QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QStringLiteral("1"));
-    QCOMPARE(f.engine->state().PendingRequest, 0);
+    QCOMPARE(f.engine->requests().pendingCode(), 0);
 
     // Device 3 runs hotter; the window shows it only once it is picked.
     f.line.controller(3)->writeRegister(102, 1);
@@ -594,7 +594,7 @@ void tst_MainWindow::pickingADeviceFollowsOnlyConnectedRowsWhileOpen()
     f.clickPickerRow(2);
     QCOMPARE(control<QLabel>(w, QStringLiteral("lblMC_No"))->text(), QStringLiteral("3"));
     QCOMPARE(f.engine->state().SelectedDeviceNo, 3);
-    QCOMPARE(f.engine->state().PendingRequest, 11);
+    QCOMPARE(f.engine->requests().pendingCode(), 11);
     f.clock.advance(1000);
     QVERIFY(control<GradientLabel>(w, QStringLiteral("lblPV_0"))->text().toDouble() > 40);
     QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_0"))->property("lit").toBool());
@@ -614,7 +614,7 @@ void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_7")), Qt::LeftButton);
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_0")),
                       Qt::LeftButton); // only this one is sent
-    QCOMPARE(f.engine->state().AddressList, QList<int>({102}));
+    QCOMPARE(f.engine->requests().pending().addresses, QList<int>({102}));
     for (int i = 0; i < 100 && !f.lastFrame().contains("DWR"); ++i)
         f.clock.advance(10);
     QCOMPARE(f.lastFrame().left(19), QByteArray("\x02"
@@ -627,9 +627,9 @@ void tst_MainWindow::commandButtonsWriteTheirRegisterAndFollowTheStatus()
     QVERIFY(control<Lamp>(w, QStringLiteral("shpLED1_0"))->isLit()); // the pump runs
 
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_7")), Qt::LeftButton);
-    QCOMPARE(f.engine->state().AddressList, QList<int>({110}));
+    QCOMPARE(f.engine->requests().pending().addresses, QList<int>({110}));
     QTest::mouseClick(control<QPushButton>(w, QStringLiteral("btnCMD_5")), Qt::LeftButton);
-    QCOMPARE(f.engine->state().AddressList, QList<int>({110}));
+    QCOMPARE(f.engine->requests().pending().addresses, QList<int>({110}));
     f.clock.advance(1500);
     QVERIFY(control<QPushButton>(w, QStringLiteral("btnCMD_7"))->property("lit").toBool());
     QVERIFY(!control<QPushButton>(w, QStringLiteral("btnCMD_1"))->property("lit").toBool());
@@ -674,9 +674,9 @@ void tst_MainWindow::memoryNumberBoxLimitsAndQueuesTheWrite()
     QVERIFY(!control<NumberEdit>(panel, QStringLiteral("txtMEM"))->isVisible());
     QCOMPARE(control<GradientLabel>(panel, QStringLiteral("lblMEM"))->text(),
              QStringLiteral("1")); // until the next status block
-    QCOMPARE(f.engine->state().PendingRequest, 101);
-    QCOMPARE(f.engine->state().AddressList, QList<int>({131}));
-    QCOMPARE(f.engine->state().ValueList, QList<int>({7}));
+    QCOMPARE(f.engine->requests().pendingCode(), 101);
+    QCOMPARE(f.engine->requests().pending().addresses, QList<int>({131}));
+    QCOMPARE(f.engine->requests().pending().values, QList<int>({7}));
     f.clock.advance(1500);
     QCOMPARE(control<GradientLabel>(panel, QStringLiteral("lblMEM"))->text(), QStringLiteral("7"));
 }
