@@ -1,6 +1,7 @@
 #include "ServiceRunner.h"
 
 #include "AlarmJournal.h"
+#include "MqttSettingsFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -66,7 +67,7 @@ void ServiceRunner::start()
             .arg(m_core.engine().programFolder(),
                  devices.isEmpty() ? QStringLiteral("없음") : devices.join(QLatin1Char(' '))));
     describeRecording();
-    if (const QString warning = m_core.engine().settingsFiles().mqttPasswordWarning();
+    if (const QString warning = MqttSettingsFile(m_core.engine().programFolder()).passwordWarning();
         !warning.isEmpty())
         log(QStringLiteral("경고: %1").arg(warning));
     m_started = true;

@@ -1,5 +1,7 @@
 #include "SettingsCheck.h"
 
+#include "AlarmSettingsFile.h"
+#include "MqttSettingsFile.h"
 #include "SettingsFiles.h"
 #include "TextFile.h"
 
@@ -87,11 +89,11 @@ void checkRecording(const SettingsFiles &files, const QString &defaultDataFolder
                         .filePath(stored->DataFilePrefix + QStringLiteral("_NN.DAT")));
 }
 
-void checkBroker(const SettingsFiles &files, const QString &instance, QTextStream &out,
+void checkBroker(const MqttSettingsFile &file, const QString &instance, QTextStream &out,
                  QStringList &problems)
 {
-    const MqttSettings::Read read = files.LoadMqttSettings();
-    if (const QString warning = files.mqttPasswordWarning(); !warning.isEmpty())
+    const MqttSettings::Read read = file.load();
+    if (const QString warning = file.passwordWarning(); !warning.isEmpty())
         out << QStringLiteral("경고: %1\n").arg(warning);
     if (!read.error.isEmpty()) {
         // The values of the summary would be defaults standing in for the refused one.
@@ -112,9 +114,9 @@ void checkBroker(const SettingsFiles &files, const QString &instance, QTextStrea
                     mqtt.Discovery ? QStringLiteral(", Home Assistant 등록") : QString());
 }
 
-void checkAlarms(const SettingsFiles &files, QTextStream &out, QStringList &problems)
+void checkAlarms(const AlarmSettingsFile &file, QTextStream &out, QStringList &problems)
 {
-    const AlarmSettings::Read read = files.LoadAlarmSettings();
+    const AlarmSettings::Read read = file.load();
     if (!read.error.isEmpty())
         problems.append(QStringLiteral("CFG/Alarm.INI: %1").arg(read.error));
     const AlarmSettings &alarms = read.settings;
@@ -146,7 +148,7 @@ QStringList SettingsCheck::run(QTextStream &out) const
     checkPort(files, out, problems);
     checkDevices(files, out, problems);
     checkRecording(files, m_defaultDataFolder, out, problems);
-    checkBroker(files, m_instance, out, problems);
-    checkAlarms(files, out, problems);
+    checkBroker(MqttSettingsFile(m_folder), m_instance, out, problems);
+    checkAlarms(AlarmSettingsFile(m_folder), out, problems);
     return problems;
 }

@@ -1,5 +1,7 @@
 #include "AlarmEngine.h"
 
+#include "AlarmSettingsFile.h"
+
 #include "AlarmJournal.h"
 #include "PollingEngine.h"
 
@@ -27,7 +29,7 @@ AlarmEngine::~AlarmEngine() = default;
 
 void AlarmEngine::start()
 {
-    const AlarmSettings::Read read = m_engine.settingsFiles().LoadAlarmSettings();
+    const AlarmSettings::Read read = AlarmSettingsFile(m_engine.programFolder()).load();
     m_settings = read.settings;
     m_settingsError = read.error;
     reloadNames();
@@ -39,12 +41,12 @@ bool AlarmEngine::apply(const AlarmSettings &settings)
 {
     m_settings = settings;
     m_settingsError.clear();
-    return m_engine.settingsFiles().SaveAlarmSettings(settings);
+    return AlarmSettingsFile(m_engine.programFolder()).save(settings);
 }
 
 QString AlarmEngine::settingsPath() const
 {
-    return m_engine.settingsFiles().alarmPath();
+    return AlarmSettingsFile(m_engine.programFolder()).path();
 }
 
 QList<Alarm> AlarmEngine::alarms() const

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 
 namespace {
 
@@ -42,16 +41,6 @@ QString SettingsFiles::setMultiPath() const
 QString SettingsFiles::logSwitchPath() const
 {
     return QDir(cfgFolder()).filePath(QStringLiteral("LogSaveF.INI"));
-}
-
-QString SettingsFiles::mqttPath() const
-{
-    return QDir(cfgFolder()).filePath(QStringLiteral("Mqtt.INI"));
-}
-
-QString SettingsFiles::alarmPath() const
-{
-    return QDir(cfgFolder()).filePath(QStringLiteral("Alarm.INI"));
 }
 
 PortSettings SettingsFiles::LoadPortSettings() const
@@ -257,97 +246,4 @@ QList<int> SettingsFiles::devicesOf(const QStringList &lines)
             devices.append(n);
     }
     return devices;
-}
-
-MqttSettings::Read SettingsFiles::LoadMqttSettings() const
-{
-    if (!QFile::exists(mqttPath()))
-        return {};
-    QSettings file(mqttPath(), QSettings::IniFormat);
-    if (file.status() != QSettings::NoError)
-        return {{}, QStringLiteral("Mqtt.INI를 읽을 수 없습니다 (형식 오류).")};
-    MqttSettings::Read read = MqttSettings::read(file);
-    if (read.error.isEmpty())
-        read.error = mqttProblem(read.settings);
-    return read;
-}
-
-QString SettingsFiles::mqttProblem(const MqttSettings &settings) const
-{
-    if (const QString problem = settings.problem(); !problem.isEmpty())
-        return problem;
-    if (!settings.Enabled || !settings.Tls || settings.CaFile.isEmpty())
-        return {};
-    // libmosquitto would refuse it at every connection, and the publisher never get further.
-    const QFileInfo ca(QDir(m_programFolder).absoluteFilePath(settings.CaFile));
-    if (ca.isFile() && ca.isReadable())
-        return {};
-    return QStringLiteral("Mqtt.INI의 CaFile 값 \"%1\"이(가) 올바르지 않습니다 (읽을 수 있는 CA "
-                          "파일, %2 없음).")
-        .arg(settings.CaFile, ca.absoluteFilePath());
-}
-
-QString SettingsFiles::mqttPasswordWarning() const
-{
-    const QFileInfo file(mqttPath());
-    if (!file.isFile() || LoadMqttSettings().settings.Password.isEmpty())
-        return {};
-    constexpr auto Others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    if (!(file.permissions() & Others))
-        return {};
-    const auto mode = file.permissions();
-    const auto digit = [mode](QFileDevice::Permission r, QFileDevice::Permission w,
-                              QFileDevice::Permission x) {
-        return (mode & r ? 4 : 0) + (mode & w ? 2 : 0) + (mode & x ? 1 : 0);
-    };
-    const QString rights =
-        QStringLiteral("%1%2%3")
-            .arg(digit(QFileDevice::ReadOwner, QFileDevice::WriteOwner, QFileDevice::ExeOwner))
-            .arg(digit(QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ExeGroup))
-            .arg(digit(QFileDevice::ReadOther, QFileDevice::WriteOther, QFileDevice::ExeOther));
-    return QStringLiteral("%1에 브로커 비밀번호가 있는데 다른 사용자도 읽을 수 있습니다 (권한 %2). "
-                          "chmod 600 %1 으로 막으십시오.")
-        .arg(mqttPath(), rights);
-}
-
-bool SettingsFiles::SaveMqttSettings(const MqttSettings &settings) const
-{
-    constexpr auto OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    if (!QDir().mkpath(cfgFolder()))
-        return false;
-    // The file exists with owner-only rights before the password goes in: QSettings replaces
-    // it through a new file that takes over the rights of the one it replaces.
-    QFile file(mqttPath());
-    if (!file.open(QIODevice::Append) || !file.setPermissions(OwnerOnly))
-        return false;
-    file.close();
-    QSettings ini(mqttPath(), QSettings::IniFormat);
-    ini.clear();
-    settings.write(ini);
-    ini.sync();
-    constexpr auto Others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                            QFileDevice::WriteOther | QFileDevice::ExeOther;
-    return ini.status() == QSettings::NoError && !(QFile::permissions(mqttPath()) & Others);
-}
-
-AlarmSettings::Read SettingsFiles::LoadAlarmSettings() const
-{
-    if (!QFile::exists(alarmPath()))
-        return {};
-    QSettings file(alarmPath(), QSettings::IniFormat);
-    if (file.status() != QSettings::NoError)
-        return {{}, QStringLiteral("Alarm.INI를 읽을 수 없습니다 (형식 오류).")};
-    return AlarmSettings::read(file);
-}
-
-bool SettingsFiles::SaveAlarmSettings(const AlarmSettings &settings) const
-{
-    if (!QDir().mkpath(cfgFolder()))
-        return false;
-    QSettings file(alarmPath(), QSettings::IniFormat);
-    file.clear();
-    settings.write(file);
-    file.sync();
-    return file.status() == QSettings::NoError;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "AlarmSettings.h"
-#include "MqttSettings.h"
 #include "SharedState.h"
 
 #include <QList>
@@ -31,8 +29,6 @@ public:
     QString saveDataPath() const;
     QString setMultiPath() const;
     QString logSwitchPath() const;
-    QString mqttPath() const;
-    QString alarmPath() const;
 
     /// Six lines into the port settings. A missing or short file gives the defaults for all six,
     /// which are written back so that the file exists from then on.
@@ -63,21 +59,6 @@ public:
     QString timerPath(int deviceNo) const;
     std::optional<QList<QStringList>> LoadTimerDescriptions(int deviceNo) const;
     bool SaveTimerDescriptions(int deviceNo, const QList<QStringList> &rows) const;
-
-    /// CFG/Mqtt.INI; a missing file gives the defaults (publishing off) without an error.
-    MqttSettings::Read LoadMqttSettings() const;
-    /// Why the broker settings cannot be used (empty when they can): MqttSettings::problem, and
-    /// with TLS on a CA file (relative names from the program folder) that cannot be read.
-    QString mqttProblem(const MqttSettings &settings) const;
-    /// A warning when Mqtt.INI holds a password that other users may read (a file written by
-    /// hand), naming the file and its rights; empty otherwise.
-    QString mqttPasswordWarning() const;
-    /// Writes Mqtt.INI readable and writable by its owner only: it holds the broker's password.
-    bool SaveMqttSettings(const MqttSettings &settings) const;
-
-    /// CFG/Alarm.INI; a missing file gives no limits and the sound on, without an error.
-    AlarmSettings::Read LoadAlarmSettings() const;
-    bool SaveAlarmSettings(const AlarmSettings &settings) const;
 
     /// True when the first line of LogSaveF.INI starts with a number greater than 0.
     bool LoadTraceSwitch() const;

@@ -1,5 +1,7 @@
 #include "MqttPublisher.h"
 
+#include "MqttSettingsFile.h"
+
 #include "AlarmEngine.h"
 #include "PollingEngine.h"
 
@@ -24,14 +26,14 @@ MqttPublisher::~MqttPublisher() = default;
 
 void MqttPublisher::start()
 {
-    const MqttSettings::Read read = m_engine.settingsFiles().LoadMqttSettings();
+    const MqttSettings::Read read = MqttSettingsFile(m_engine.programFolder()).load();
     use(read.settings, read.error);
 }
 
 bool MqttPublisher::apply(const MqttSettings &settings)
 {
-    const bool saved = m_engine.settingsFiles().SaveMqttSettings(settings);
-    use(settings, m_engine.settingsFiles().mqttProblem(settings));
+    const bool saved = MqttSettingsFile(m_engine.programFolder()).save(settings);
+    use(settings, MqttSettingsFile(m_engine.programFolder()).problem(settings));
     return saved;
 }
 
@@ -43,7 +45,7 @@ void MqttPublisher::watchAlarms(const AlarmEngine &alarms)
 
 QString MqttPublisher::settingsPath() const
 {
-    return m_engine.settingsFiles().mqttPath();
+    return MqttSettingsFile(m_engine.programFolder()).path();
 }
 
 MqttStatus MqttPublisher::status() const

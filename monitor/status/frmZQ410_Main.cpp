@@ -9,6 +9,7 @@
 #include "GradientLabel.h"
 #include "LiveTrend.h"
 #include "MqttPublisher.h"
+#include "MqttSettingsFile.h"
 #include "MqttStatusLabel.h"
 #include "Notice.h"
 #include "PanelArtwork.h"
@@ -112,7 +113,8 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, Alarm
         problems.append(m_publisher.status().text());
     if (!m_alarms.settingsError().isEmpty())
         problems.append(m_alarms.settingsError());
-    if (const QString warning = m_engine.settingsFiles().mqttPasswordWarning(); !warning.isEmpty())
+    if (const QString warning = MqttSettingsFile(m_engine.programFolder()).passwordWarning();
+        !warning.isEmpty())
         problems.append(warning);
     if (!problems.isEmpty())
         QTimer::singleShot(0, this, [this, problems] {

@@ -1,4 +1,5 @@
 #include "AlarmEngine.h"
+#include "AlarmSettingsFile.h"
 #include "AlarmJournal.h"
 #include "EngineHarness.h"
 #include "TextFile.h"
@@ -166,7 +167,7 @@ void tst_AlarmEngine::clearNamesTheLimitItWasRaisedAgainst()
     line.clock.advance(1000);
     QCOMPARE(line.steps, QStringList({QStringLiteral("1 하한 경보 발생")}));
     line.writeFile(QStringLiteral("CFG/Alarm.INI"), "[01]\n" + newGroup + "\n");
-    QVERIFY(line.alarms->apply(line.engine->settingsFiles().LoadAlarmSettings().settings));
+    QVERIFY(line.alarms->apply(AlarmSettingsFile(line.engine->programFolder()).load().settings));
     line.hold({pv, pv});
     QCOMPARE(line.steps.last(), QStringLiteral("1 하한 경보 해제"));
     const QStringList fields = line.journal().last().split(QLatin1Char('\t'));
@@ -307,8 +308,8 @@ void tst_AlarmEngine::settingsFile()
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(file);
     ini.close();
-    const SettingsFiles files(dir.path());
-    const AlarmSettings::Read read = files.LoadAlarmSettings();
+    const AlarmSettingsFile files(dir.path());
+    const AlarmSettings::Read read = files.load();
     if (error.isEmpty()) {
         QCOMPARE(read.error, QString());
         QVERIFY(!read.settings.Sound);
@@ -317,8 +318,8 @@ void tst_AlarmEngine::settingsFile()
         QCOMPARE(read.settings.of(3).High, std::optional<double>(250.5));
         QCOMPARE(read.settings.of(3).Low, std::optional<double>(-10));
         QVERIFY(!read.settings.of(3).Deviation);
-        QVERIFY(files.SaveAlarmSettings(read.settings));
-        QVERIFY(files.LoadAlarmSettings().settings == read.settings);
+        QVERIFY(files.save(read.settings));
+        QVERIFY(files.load().settings == read.settings);
         return;
     }
     QVERIFY2(read.error.contains(error), qPrintable(read.error));

@@ -1,4 +1,5 @@
 #include "AlarmAnnouncer.h"
+#include "AlarmSettingsFile.h"
 #include "AlarmBanner.h"
 #include "AlarmEngine.h"
 #include "FindControl.h"
@@ -218,7 +219,7 @@ void tst_AlarmWindows::settingsWindowTakesLimitsAndRefusesBadCells()
     QTest::mouseClick(control<QCheckBox>(window, "chkSound"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(control<QPushButton>(window, "btnOK"), Qt::LeftButton);
     QVERIFY(!window.isVisible());
-    const AlarmSettings::Read stored = monitor.engine->settingsFiles().LoadAlarmSettings();
+    const AlarmSettings::Read stored = AlarmSettingsFile(monitor.engine->programFolder()).load();
     QCOMPARE(stored.error, QString());
     QVERIFY(!stored.settings.Sound);
     QCOMPARE(stored.settings.of(1).High, std::optional<double>(150.0));

@@ -1,4 +1,5 @@
 #include "MemoryLink.h"
+#include "MqttSettingsFile.h"
 #include "MonitorCore.h"
 #include "MqttBroker.h"
 #include "MqttConnection.h"
@@ -459,11 +460,11 @@ void tst_MqttPublisher::settingsFile()
     QFETCH(QString, error);
     QFETCH(bool, enabled);
     QTemporaryDir dir;
-    SettingsFiles files(dir.path());
-    QCOMPARE(files.LoadMqttSettings().error, QString());
-    QVERIFY(!files.LoadMqttSettings().settings.Enabled); // missing: off
+    MqttSettingsFile files(dir.path());
+    QCOMPARE(files.load().error, QString());
+    QVERIFY(!files.load().settings.Enabled); // missing: off
     ProgramFolder(dir.path()).write("CFG/Mqtt.INI", file);
-    const MqttSettings::Read read = files.LoadMqttSettings();
+    const MqttSettings::Read read = files.load();
     QCOMPARE(read.settings.Enabled, enabled);
     if (error.isEmpty()) {
         QCOMPARE(read.error, QString());
@@ -483,7 +484,7 @@ void tst_MqttPublisher::settingsFile()
 void tst_MqttPublisher::settingsSavedForTheOwnerOnly()
 {
     QTemporaryDir dir;
-    SettingsFiles files(dir.path());
+    MqttSettingsFile files(dir.path());
     MqttSettings settings;
     settings.Enabled = true;
     settings.Host = "broker.plant";
@@ -496,18 +497,18 @@ void tst_MqttPublisher::settingsSavedForTheOwnerOnly()
     ProgramFolder(dir.path()).write("plant-ca.crt", "a CA");
     settings.KeepAlive = 45;
     settings.Discovery = true;
-    QVERIFY(files.SaveMqttSettings(settings));
-    const auto permissions = QFile::permissions(files.mqttPath());
+    QVERIFY(files.save(settings));
+    const auto permissions = QFile::permissions(files.path());
     QVERIFY(permissions & QFileDevice::ReadOwner);
     QVERIFY(!(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
-    const MqttSettings::Read read = files.LoadMqttSettings();
+    const MqttSettings::Read read = files.load();
     QCOMPARE(read.error, QString());
     QVERIFY(read.settings == settings);
 
-    QFile::setPermissions(files.mqttPath(),
-                          QFile::permissions(files.mqttPath()) | QFileDevice::ReadOther);
-    QVERIFY(files.SaveMqttSettings(settings)); // an older, readable file is closed again
-    QVERIFY(!(QFile::permissions(files.mqttPath()) & QFileDevice::ReadOther));
+    QFile::setPermissions(files.path(),
+                          QFile::permissions(files.path()) | QFileDevice::ReadOther);
+    QVERIFY(files.save(settings)); // an older, readable file is closed again
+    QVERIFY(!(QFile::permissions(files.path()) & QFileDevice::ReadOther));
 }
 
 QTEST_GUILESS_MAIN(tst_MqttPublisher)

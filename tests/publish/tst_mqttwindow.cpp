@@ -1,4 +1,5 @@
 #include "FindControl.h"
+#include "MqttSettingsFile.h"
 #include "MainWindowHarness.h"
 #include "ModalAnswer.h"
 #include "MqttBroker.h"
@@ -98,13 +99,13 @@ void tst_MqttWindow::settingsEnteredConnectAndTheStateShowsLive()
         QVERIFY(status->isVisibleTo(monitor.window.get()));
         QTest::mouseClick(control<QPushButton>(*dialog, QStringLiteral("btnOK")), Qt::LeftButton);
     });
-    const MqttSettings::Read stored = monitor.engine->settingsFiles().LoadMqttSettings();
+    const MqttSettings::Read stored = MqttSettingsFile(monitor.engine->programFolder()).load();
     QCOMPARE(stored.error, QString());
     QVERIFY(stored.settings.Enabled);
     QCOMPARE(stored.settings.Port, monitor.broker.port());
     QCOMPARE(stored.settings.Prefix, QStringLiteral("plant/l1"));
     QCOMPARE(stored.settings.Password, QStringLiteral("pw"));
-    QVERIFY(!(QFile::permissions(monitor.engine->settingsFiles().mqttPath()) &
+    QVERIFY(!(QFile::permissions(MqttSettingsFile(monitor.engine->programFolder()).path()) &
               (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
 
     MqttProbe probe(monitor.broker.port());
@@ -134,7 +135,7 @@ void tst_MqttWindow::unusableInputIsRefusedWithTheKeyNamed()
                           Qt::LeftButton);
     });
     QVERIFY2(refusal.contains(QStringLiteral("Prefix")), qPrintable(refusal));
-    QVERIFY(!QFile::exists(monitor.engine->settingsFiles().mqttPath()));
+    QVERIFY(!QFile::exists(MqttSettingsFile(monitor.engine->programFolder()).path()));
     QCOMPARE(monitor.publisher->status().state, MqttState::Off);
 }
 

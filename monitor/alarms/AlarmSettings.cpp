@@ -1,5 +1,7 @@
 #include "AlarmSettings.h"
 
+#include "IniText.h"
+
 #include <QSettings>
 #include <QStringList>
 
@@ -17,15 +19,12 @@ QString groupOf(int deviceNo)
 QString badValue(const QString &group, const QString &key, const QString &value,
                  const QString &expected)
 {
-    return QStringLiteral("Alarm.INI [%1]의 %2 값 \"%3\"이(가) 올바르지 않습니다 (%4).")
-        .arg(group, key, value, expected);
+    return IniText::badValue(QStringLiteral("Alarm.INI [%1]").arg(group), key, value, expected);
 }
 
 QString textOf(const QVariant &value)
 {
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString().trimmed();
+    return IniText::of(value).trimmed();
 }
 
 /// A limit: empty is off, otherwise a number.
@@ -70,8 +69,8 @@ AlarmSettings::Read AlarmSettings::read(QSettings &file)
     Read read;
     QString &error = read.error;
     const QString sound = textOf(file.value(QStringLiteral("Sound"))).toLower();
-    if (sound == QLatin1String("false") || sound == QLatin1String("true"))
-        read.settings.Sound = sound == QLatin1String("true");
+    if (const std::optional<bool> on = IniText::boolOf(sound))
+        read.settings.Sound = *on;
     else if (!sound.isEmpty())
         error =
             badValue(General, QStringLiteral("Sound"), sound, QStringLiteral("true 또는 false"));

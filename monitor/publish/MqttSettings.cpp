@@ -1,5 +1,7 @@
 #include "MqttSettings.h"
 
+#include "IniText.h"
+
 #include <QSettings>
 #include <QStringList>
 #include <QSysInfo>
@@ -12,19 +14,14 @@ constexpr int MaxPort = 65535;
 
 QString badValue(const QString &key, const QString &value, const QString &expected)
 {
-    return QStringLiteral("Mqtt.INI의 %1 값 \"%2\"이(가) 올바르지 않습니다 (%3).")
-        .arg(key, value, expected);
+    return IniText::badValue(QStringLiteral("Mqtt.INI"), key, value, expected);
 }
 
-/// The text of a key. QSettings splits an unquoted value at its commas; they are put back.
+/// The text of a key; fallback when it is missing.
 QString textOf(const QSettings &file, const QString &key, const QString &fallback)
 {
     const QVariant value = file.value(key);
-    if (!value.isValid())
-        return fallback;
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    return value.isValid() ? IniText::of(value) : fallback;
 }
 
 /// Reads key into target when present and well formed; otherwise records the first problem.
@@ -32,9 +29,8 @@ void readBool(const QSettings &file, const QString &key, bool &target, QString &
 {
     if (!file.contains(key))
         return;
-    const QString text = textOf(file, key, {}).trimmed().toLower();
-    if (text == QLatin1String("true") || text == QLatin1String("false"))
-        target = text == QLatin1String("true");
+    if (const std::optional<bool> value = IniText::boolOf(textOf(file, key, {})))
+        target = *value;
     else if (error.isEmpty())
         error = badValue(key, textOf(file, key, {}), QStringLiteral("true 또는 false"));
 }
