@@ -85,9 +85,8 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
         const int deviceNo = core.engine().table().deviceNo(row);
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (probe && decodedMs.contains(deviceNo)) {
-            const QString topic = QStringLiteral("%1/%2/state")
-                                      .arg(Prefix)
-                                      .arg(deviceNo, 2, 10, QLatin1Char('0'));
+            const QString topic =
+                QStringLiteral("%1/%2/state").arg(Prefix).arg(deviceNo, 2, 10, QLatin1Char('0'));
             const qint64 arrived = probe->arrivedMs(topic);
             if (arrived >= decodedMs.value(deviceNo))
                 latencies.append(arrived - decodedMs.value(deviceNo));
@@ -112,8 +111,8 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
         const double percent = 100.0 * cpu / (double(wall.elapsed()) / 1000.0);
         std::printf("%-8s CPU %.2f %% of a core (%.2f s in %lld s), %d controllers answered, "
                     "broker: %s\n",
-                    qPrintable(mode), percent, cpu, wall.elapsed() / 1000,
-                    int(decodedMs.size()), qPrintable(core.publisher().status().text()));
+                    qPrintable(mode), percent, cpu, wall.elapsed() / 1000, int(decodedMs.size()),
+                    qPrintable(core.publisher().status().text()));
         if (!latencies.isEmpty()) {
             std::sort(latencies.begin(), latencies.end());
             std::printf("latency  decoded reply -> subscriber: median %lld ms, 95 %% %lld ms, "
@@ -149,24 +148,23 @@ int main(int argc, char *argv[])
         devices.append(QString::number(n));
     const QString link = dir.filePath(QStringLiteral("line"));
     QProcess simulator;
-    simulator.start(QDir(app.applicationDirPath()).filePath(QStringLiteral("zq410-sim")),
-                    {QStringLiteral("--devices"), devices.join(','), QStringLiteral("--link"),
-                     link});
+    simulator.start(
+        QDir(app.applicationDirPath()).filePath(QStringLiteral("zq410-sim")),
+        {QStringLiteral("--devices"), devices.join(','), QStringLiteral("--link"), link});
     if (!simulator.waitForReadyRead(5000)) {
         std::fprintf(stderr, "zq410-sim did not start\n");
         return 1;
     }
     std::printf("%d controllers on zq410-sim at 9600 baud, %d s a run\n", Controllers, seconds);
     std::fflush(stdout);
-    const QStringList modes = args.size() > 2 ? args.mid(2)
-                                              : QStringList{"off", "on", "alarms", "service",
-                                                            "latency"};
+    const QStringList modes =
+        args.size() > 2 ? args.mid(2) : QStringList{"off", "on", "alarms", "service", "latency"};
     for (const QString &mode : modes) {
         QProcess run;
         run.setProcessChannelMode(QProcess::ForwardedChannels);
         run.start(app.applicationFilePath(),
-                  {QStringLiteral("--child"), mode, link,
-                   QString::number(broker.port()), QString::number(seconds)});
+                  {QStringLiteral("--child"), mode, link, QString::number(broker.port()),
+                   QString::number(seconds)});
         run.waitForFinished(-1);
     }
     simulator.terminate();

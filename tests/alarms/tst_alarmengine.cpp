@@ -1,6 +1,6 @@
 #include "AlarmEngine.h"
-#include "AlarmSettingsFile.h"
 #include "AlarmJournal.h"
+#include "AlarmSettingsFile.h"
 #include "EngineHarness.h"
 #include "TextFile.h"
 

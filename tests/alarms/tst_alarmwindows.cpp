@@ -1,7 +1,7 @@
 #include "AlarmAnnouncer.h"
-#include "AlarmSettingsFile.h"
 #include "AlarmBanner.h"
 #include "AlarmEngine.h"
+#include "AlarmSettingsFile.h"
 #include "FindControl.h"
 #include "MainWindowHarness.h"
 #include "ModalAnswer.h"

@@ -1,9 +1,9 @@
 #include "MemoryLink.h"
-#include "MqttSettingsFile.h"
 #include "MonitorCore.h"
 #include "MqttBroker.h"
 #include "MqttConnection.h"
 #include "MqttProbe.h"
+#include "MqttSettingsFile.h"
 #include "ProgramFolder.h"
 #include "SimulatedLine.h"
 #include "VirtualClock.h"
@@ -505,8 +505,7 @@ void tst_MqttPublisher::settingsSavedForTheOwnerOnly()
     QCOMPARE(read.error, QString());
     QVERIFY(read.settings == settings);
 
-    QFile::setPermissions(files.path(),
-                          QFile::permissions(files.path()) | QFileDevice::ReadOther);
+    QFile::setPermissions(files.path(), QFile::permissions(files.path()) | QFileDevice::ReadOther);
     QVERIFY(files.save(settings)); // an older, readable file is closed again
     QVERIFY(!(QFile::permissions(files.path()) & QFileDevice::ReadOther));
 }

@@ -1,9 +1,9 @@
 #include "FindControl.h"
-#include "MqttSettingsFile.h"
 #include "MainWindowHarness.h"
 #include "ModalAnswer.h"
 #include "MqttBroker.h"
 #include "MqttProbe.h"
+#include "MqttSettingsFile.h"
 #include "MqttStatusLabel.h"
 #include "frmZQ410_Mqtt.h"
 
