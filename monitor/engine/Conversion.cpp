@@ -14,6 +14,7 @@ QString text(int raw, Conversion conversion, int decimals)
     case Conversion::Tenths:
         return NumberText::tenths(raw);
     case Conversion::Plain:
+    case Conversion::Bits:
         break;
     }
     return NumberText::plain(raw);
@@ -27,6 +28,7 @@ double number(int raw, Conversion conversion, int decimals)
     case Conversion::Tenths:
         return raw / 10.0;
     case Conversion::Plain:
+    case Conversion::Bits:
         break;
     }
     return raw;

@@ -7,6 +7,7 @@ enum class Conversion {
     Plain,  ///< the number itself
     Scaled, ///< divided by 10^decimal places (temperatures)
     Tenths, ///< divided by 10 (outputs, currents)
+    Bits,   ///< a word of flags: read as an unsigned 16-bit number
 };
 
 namespace Conversions {

@@ -14,11 +14,46 @@ constexpr std::array<int, CommandCount> CommandRegisters = {102, 103, 104, 105, 
 
 } // namespace
 
+const std::array<Register, 16> &statusBlock()
+{
+    static const std::array<Register, 16> block = {{
+        {507, F::Unit, C::Plain},
+        {506, F::DecimalPlaces, C::Plain},
+        {1, F::Pv, C::Scaled},
+        {2, F::Aux, C::Scaled},
+        {3, F::Deviation, C::Scaled},
+        {6, F::Status, C::Bits},
+        {7, F::Sv, C::Scaled},
+        {16, F::RestTime, C::Plain},
+        {31, F::Led1, C::Bits},
+        {32, F::Led2, C::Plain},
+        {131, F::MemoryNo, C::Plain},
+        {201, F::HeatOutput, C::Tenths},
+        {202, F::CoolOutput, C::Tenths},
+        {205, F::RemoteId, C::Plain},
+        {207, F::CurrentR, C::Plain},
+        {208, F::CurrentS, C::Plain},
+    }};
+    return block;
+}
+
 const QList<int> &statusRegisters()
 {
-    static const QList<int> registers = {507, 506, 1,   2,   3,   6,   7,   16,
-                                         31,  32,  131, 201, 202, 205, 207, 208};
+    static const QList<int> registers = [] {
+        QList<int> addresses;
+        for (const Register &r : statusBlock())
+            addresses.append(r.address);
+        return addresses;
+    }();
     return registers;
+}
+
+qsizetype statusPosition(DeviceTable::Field field)
+{
+    const auto &block = statusBlock();
+    const auto it = std::find_if(block.begin(), block.end(),
+                                 [field](const Register &r) { return r.field == field; });
+    return it == block.end() ? -1 : it - block.begin();
 }
 
 const std::array<Register, 31> &parameterBlock()

@@ -25,8 +25,11 @@ namespace RegisterMap {
 
 constexpr int CommandCount = 8;
 
-/// The 16 registers of a status block, in request and decoding order.
+/// The 16 registers of a status block, in request and decoding order, with the field each fills.
+const std::array<Register, 16> &statusBlock();
 const QList<int> &statusRegisters();
+/// Where a field's register stands in the status block.
+qsizetype statusPosition(DeviceTable::Field field);
 /// The 31 registers of a parameter block, in request and decoding order.
 const std::array<Register, 31> &parameterBlock();
 QList<int> parameterRegisters();

@@ -20,27 +20,6 @@ bool bit(int word, int i)
 
 using F = DeviceTable::Field;
 
-/// Positions of the values in a status reply, in the order RegisterMap::statusRegisters() asks
-/// for them.
-enum class StatusValue {
-    Unit,          // 507
-    DecimalPlaces, // 506
-    Pv,            // 1
-    Aux,           // 2
-    Deviation,     // 3
-    Status,        // 6
-    Sv,            // 7
-    RestTime,      // 16
-    Led1,          // 31
-    Led2,          // 32
-    MemoryNo,      // 131
-    HeatOutput,    // 201
-    CoolOutput,    // 202
-    RemoteId,      // 205
-    CurrentR,      // 207
-    CurrentS,      // 208
-};
-
 /// The position of the decimal places (register 506) in a parameter reply.
 constexpr int ParameterDecimalPlaces = 19;
 
@@ -66,56 +45,35 @@ bool StatusDecoder::DecodeStatusBlock(const QByteArray &reply, int p)
     const auto x = Frames::replyValues(reply, int(RegisterMap::statusRegisters().size()));
     if (!x || p < 0 || p >= m_table.rowCount())
         return false;
-    const auto value = [&x](StatusValue v) {
-        return x->at(int(v));
+    const auto at = [&x](F field) {
+        return x->at(RegisterMap::statusPosition(field));
     };
     const bool selected = p == m_state.SelectedIndex;
-    const int d = value(StatusValue::DecimalPlaces);
-    const QString unit = unitText(value(StatusValue::Unit));
+    const int d = at(F::DecimalPlaces);
+    const QString unit = unitText(at(F::Unit));
     if (selected) {
         m_state.DecimalPlaces = d;
         m_state.UnitText = unit;
         m_display.unit = unit;
     }
-    const int status = unsignedWord(value(StatusValue::Status));
-    const int led1 = unsignedWord(value(StatusValue::Led1));
-    const auto plain = [&](F field, StatusValue v) {
-        m_table.setValue(p, field, value(v));
-    };
-    const auto scaled = [&](F field, StatusValue v) {
-        m_table.setValue(p, field, value(v), Conversion::Scaled, d);
-    };
-    const auto tenths = [&](F field, StatusValue v) {
-        m_table.setValue(p, field, value(v), Conversion::Tenths);
-    };
-    plain(F::DecimalPlaces, StatusValue::DecimalPlaces);
-    plain(F::Unit, StatusValue::Unit);
-    scaled(F::Pv, StatusValue::Pv);
-    scaled(F::Aux, StatusValue::Aux);
-    scaled(F::Deviation, StatusValue::Deviation);
-    m_table.setValue(p, F::Status, status);
-    scaled(F::Sv, StatusValue::Sv);
-    plain(F::RestTime, StatusValue::RestTime);
-    plain(F::MemoryNo, StatusValue::MemoryNo);
-    m_table.setValue(p, F::Led1, led1);
-    plain(F::Led2, StatusValue::Led2);
-    tenths(F::HeatOutput, StatusValue::HeatOutput);
-    tenths(F::CoolOutput, StatusValue::CoolOutput);
-    plain(F::RemoteId, StatusValue::RemoteId);
-    plain(F::CurrentR, StatusValue::CurrentR);
-    plain(F::CurrentS, StatusValue::CurrentS);
+    for (size_t k = 0; k < RegisterMap::statusBlock().size(); ++k) {
+        const Register &r = RegisterMap::statusBlock()[k];
+        const int raw = r.conversion == Conversion::Bits ? unsignedWord(x->at(k)) : x->at(k);
+        m_table.setValue(p, r.field, raw, r.conversion, d);
+    }
     if (!selected)
         return true;
 
     m_display.pv = {m_table.field(p, F::Pv), m_table.field(p, F::Aux)};
     m_display.sv = m_table.field(p, F::Sv);
     const double scale = std::pow(10.0, std::clamp(d, 0, 9));
-    m_display.trendValues = {value(StatusValue::Sv) / scale, value(StatusValue::Pv) / scale,
-                             value(StatusValue::Aux) / scale};
+    m_display.trendValues = {at(F::Sv) / scale, at(F::Pv) / scale, at(F::Aux) / scale};
     m_display.restTime = m_table.field(p, F::RestTime);
     m_display.memoryNo = m_table.field(p, F::MemoryNo);
     m_display.output = {m_table.field(p, F::HeatOutput), m_table.field(p, F::CoolOutput)};
     m_display.ampere = {m_table.field(p, F::CurrentR), m_table.field(p, F::CurrentS)};
+    const int status = unsignedWord(at(F::Status));
+    const int led1 = unsignedWord(at(F::Led1));
     for (int i = 0; i < int(CommandStatusBit.size()); ++i) {
         if (CommandStatusBit[i] >= 0)
             m_display.commandLit[i] = bit(status, CommandStatusBit[i]);

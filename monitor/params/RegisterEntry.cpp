@@ -20,6 +20,7 @@ int decimalsOf(Kind kind, int decimals)
     case Kind::Tenths:
         return 1;
     case Kind::Plain:
+    case Kind::Bits:
         break;
     }
     return 0;
