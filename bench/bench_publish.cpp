@@ -2,7 +2,8 @@
 // processes of its own: publishing off, publishing on, alarm limits set on all 99 controllers,
 // the core under zq410d's service runner (CPU per core for each), and publishing on with a
 // subscriber that times each controller's state from the decoded status reply to its arrival
-// through the broker.
+// through the broker, and from the status request that asked for it; with the gap between two
+// requests on the line.
 //
 //   bench_publish [SECONDS [MODE...]]   (default 60 s per run, after the line is on line;
 //                                       modes off, on, alarms, service, latency)
@@ -80,7 +81,20 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
     if (mode == QLatin1String("latency"))
         probe = std::make_unique<MqttProbe>(brokerPort);
     QHash<int, qint64> decodedMs;
+    QHash<int, qint64> requestedMs;
     QList<qint64> latencies;
+    QList<qint64> fromRequest;
+    QList<qint64> gaps;
+    // Every request lights the send lamp (it is dark again before the next one goes out).
+    qint64 lastSendMs = 0;
+    QObject::connect(&core.engine(), &PollingEngine::sendIndicatorChanged, [&](bool lit) {
+        if (!lit)
+            return;
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (lastSendMs > 0)
+            gaps.append(now - lastSendMs);
+        lastSendMs = now;
+    });
     QObject::connect(&core.engine(), &PollingEngine::statusBlockDecoded, [&](int row) {
         const int deviceNo = core.engine().table().deviceNo(row);
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
@@ -88,10 +102,13 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
             const QString topic =
                 QStringLiteral("%1/%2/state").arg(Prefix).arg(deviceNo, 2, 10, QLatin1Char('0'));
             const qint64 arrived = probe->arrivedMs(topic);
-            if (arrived >= decodedMs.value(deviceNo))
+            if (arrived >= decodedMs.value(deviceNo)) {
                 latencies.append(arrived - decodedMs.value(deviceNo));
+                fromRequest.append(arrived - requestedMs.value(deviceNo));
+            }
         }
         decodedMs.insert(deviceNo, now);
+        requestedMs.insert(deviceNo, lastSendMs);
     });
 
     // Measured from the moment the line is on line with every controller identified.
@@ -113,14 +130,17 @@ int child(const QString &mode, const QString &pty, int brokerPort, int seconds)
                     "broker: %s\n",
                     qPrintable(mode), percent, cpu, wall.elapsed() / 1000, int(decodedMs.size()),
                     qPrintable(core.publisher().status().text()));
-        if (!latencies.isEmpty()) {
-            std::sort(latencies.begin(), latencies.end());
-            std::printf("latency  decoded reply -> subscriber: median %lld ms, 95 %% %lld ms, "
-                        "max %lld ms over %d replies\n",
-                        latencies.at(latencies.size() / 2),
-                        latencies.at(latencies.size() * 95 / 100), latencies.last(),
-                        int(latencies.size()));
-        }
+        const auto report = [](const char *what, QList<qint64> &ms) {
+            if (ms.isEmpty())
+                return;
+            std::sort(ms.begin(), ms.end());
+            std::printf("%s: median %lld ms, 95 %% %lld ms, max %lld ms over %d\n", what,
+                        ms.at(ms.size() / 2), ms.at(ms.size() * 95 / 100), ms.last(),
+                        int(ms.size()));
+        };
+        report("latency  decoded reply -> subscriber", latencies);
+        report("latency  status request -> subscriber", fromRequest);
+        report("gap      request to request", gaps);
         std::fflush(stdout);
         QCoreApplication::quit();
     });
