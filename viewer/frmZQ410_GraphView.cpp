@@ -6,13 +6,16 @@
 #include "FolderPicker.h"
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
+#include "GraphSetupPanel.h"
 #include "GridFile.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
+#include "PrintMarginPanel.h"
 #include "PrintPage.h"
 #include "TextFile.h"
 #include "TrendChart.h"
 #include "TrendFile.h"
+#include "TrendFileList.h"
 #include "TrendFileReader.h"
 #include "Version.h"
 #include "ViewerAlarmBanner.h"
@@ -45,71 +48,11 @@
 
 namespace {
 
-/// The margin grid is small: four cells in a narrow frame.
-constexpr int MarginGridPoints = 7;
-
 const QColor ButtonBlue(192, 192, 255);
-constexpr int RefreshDelayMs = 50;
-constexpr int FolderPollMs = 5000;
 /// The help's page on this window.
 const QString HelpPage = QStringLiteral("12-viewer.html");
 const QString ExportMessage =
     QStringLiteral("Excel로 데이터 전송 중... 이 메시지가 사라질 때까지 잠시 기다리세요.");
-
-/// Margin cells: numbers shown with two decimals, edited in a number box.
-class MarginDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QString displayText(const QVariant &value, const QLocale &) const override
-    {
-        return QString::number(NumberText::leadingNumber(value.toString()), 'f', 2);
-    }
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
-                          const QModelIndex &) const override
-    {
-        auto *box = new QDoubleSpinBox(parent);
-        box->setDecimals(2);
-        box->setRange(-99999, 99999);
-        box->setButtonSymbols(QAbstractSpinBox::NoButtons);
-        return box;
-    }
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        static_cast<QDoubleSpinBox *>(editor)->setValue(
-            NumberText::leadingNumber(index.data().toString()));
-    }
-    void setModelData(QWidget *editor, QAbstractItemModel *model,
-                      const QModelIndex &index) const override
-    {
-        model->setData(index,
-                       QString::number(static_cast<QDoubleSpinBox *>(editor)->value(), 'f', 2));
-    }
-};
-
-QGroupBox *group(QWidget *parent, const QString &title, const QRect &geometry)
-{
-    auto *box = new QGroupBox(title, parent);
-    box->setGeometry(geometry);
-    return box;
-}
-
-QTableWidget *seriesGrid(QWidget *parent, const QRect &geometry)
-{
-    auto *grid = new QTableWidget(1, 3, parent);
-    grid->setGeometry(geometry);
-    grid->setHorizontalHeaderLabels(TrendFile::seriesNames());
-    grid->verticalHeader()->hide();
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch); // no empty band below
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::NoSelection);
-    grid->setFocusPolicy(Qt::NoFocus); // clicks only: no current-cell highlight
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    return grid;
-}
 
 } // namespace
 
@@ -126,16 +69,21 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     auto *central = new QWidget(this);
     central->setFixedSize(1016, 735);
     setCentralWidget(central);
-    buildTopRow();
-    buildGraphSetup();
     buildChart();
+    buildTopRow();
+    m_setup = new GraphSetupPanel(*ChartFX1, m_settings, central);
+    m_setup->setGeometry(248, 40, 761, 133);
+    connect(m_setup, &GraphSetupPanel::yAxisEditToggled, this, [this](bool on) {
+        showYRangeBoxes(on);
+        placeAnalysisBar();
+    });
+    connect(m_setup, &GraphSetupPanel::notSaved, this, &frmZQ410_GraphView::showNotSaved);
+    connect(&m_setup->margins(), &PrintMarginPanel::printRequested, this,
+            &frmZQ410_GraphView::printChart);
     buildAnalysisBar();
     buildAlarmBanner();
     buildBanner();
     nameControls();
-    tmrRefresh_List.setSingleShot(true);
-    tmrRefresh_List.setInterval(RefreshDelayMs);
-    connect(&tmrRefresh_List, &QTimer::timeout, this, &frmZQ410_GraphView::refreshList);
     connect(&m_loader, &QFutureWatcher<std::optional<TrendFileReader::Contents>>::finished, this,
             &frmZQ410_GraphView::finishLoading);
     // The shown file grows while the monitor records it; new trend files join the list.
@@ -148,33 +96,15 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
         if (!isLoading())
             startLoading(m_loadingPath);
     });
-    connect(&m_folderWatch, &QFileSystemWatcher::directoryChanged, this,
-            [this] { tmrRefresh_List.start(); });
-    m_folderPoll.setInterval(FolderPollMs);
-    connect(&m_folderPoll, &QTimer::timeout, this, &frmZQ410_GraphView::refreshList);
     connect(&m_exporter, &QFutureWatcher<TrendExport::Result>::finished, this,
             &frmZQ410_GraphView::finishExport);
-    // The margins are stored when the grid loses the input focus.
-    m_marginFocusWatch =
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
-            const auto inGrid = [this](QWidget *w) {
-                return w && (w == sprdMargin || sprdMargin->isAncestorOf(w));
-            };
-            if (inGrid(old) && !inGrid(now))
-                saveMargins();
-        });
     startUp();
     adjustSize();
 }
 
 frmZQ410_GraphView::~frmZQ410_GraphView()
 {
-    // ~QWidget moves the focus away from the grid once this window is half gone: store the
-    // margins now, while it is whole, and stop listening.
-    disconnect(m_marginFocusWatch);
-    QWidget *focus = QApplication::focusWidget();
-    if (focus && (focus == sprdMargin || sprdMargin->isAncestorOf(focus)))
-        saveMargins();
+    m_setup->margins().finishEditing();
     // A load or an export still running finishes first; its result is dropped.
     if (m_loader.isRunning())
         m_loader.waitForFinished();
@@ -185,16 +115,14 @@ frmZQ410_GraphView::~frmZQ410_GraphView()
 void frmZQ410_GraphView::buildTopRow()
 {
     QWidget *central = centralWidget();
-    Frame6 = group(central, QStringLiteral("파일 목록"), {8, 4, 233, 169});
-    File1 = new QListWidget(Frame6);
-    File1->setGeometry(6, 20, 221, 143);
-    // A selection loads the file; focus arriving in the list (which only moves its current
-    // row) does not.
-    connect(File1, &QListWidget::itemSelectionChanged, this, &frmZQ410_GraphView::onFileSelected);
-    // Ctrl+click compares a file with the shown one; so does "비교" on the list's menu.
-    File1->viewport()->installEventFilter(this);
-    File1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(File1, &QWidget::customContextMenuRequested, this, &frmZQ410_GraphView::showListMenu);
+    m_files = new TrendFileList(*ChartFX1, central);
+    m_files->setGeometry(8, 4, 233, 169);
+    connect(m_files, &TrendFileList::fileSelected, this, [this](const QString &path) {
+        if (!isLoading())
+            startLoading(path);
+    });
+    connect(m_files, &TrendFileList::compareRequested, this, &frmZQ410_GraphView::compareWith);
+    connect(m_files, &TrendFileList::endCompareRequested, this, &frmZQ410_GraphView::endCompare);
 
     auto *label5 = new QLabel(QStringLiteral("데이터 저장 위치 "), central);
     label5->setGeometry(252, 12, 104, 22);
@@ -227,91 +155,6 @@ void frmZQ410_GraphView::buildTopRow()
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void frmZQ410_GraphView::buildGraphSetup()
-{
-    QGroupBox *frame1 = group(centralWidget(), QStringLiteral("Graph Setup"), {248, 40, 761, 133});
-    QGroupBox *frame3 = group(frame1, QStringLiteral("Graph"), {8, 18, 246, 108});
-    chb3D = new QCheckBox(QStringLiteral("3D"), frame3);
-    chb3D->setGeometry(8, 18, 60, 20);
-    chb3D->setChecked(true);
-    chbScroll = new QCheckBox(QStringLiteral("Scroll Bar"), frame3);
-    chbScroll->setGeometry(64, 18, 96, 20);
-    chbZoom = new QCheckBox(QStringLiteral("Zoom"), frame3);
-    chbZoom->setGeometry(166, 18, 72, 20);
-    chbZoom->setChecked(true);
-    sprdColor_Graph = seriesGrid(frame3, {8, 44, 230, 56});
-    for (int c = 0; c < 3; ++c)
-        sprdColor_Graph->setItem(0, c, new QTableWidgetItem());
-    connect(sprdColor_Graph, &QTableWidget::cellClicked, this,
-            [this](int, int column) { chooseSeriesColor(column); });
-
-    sprdUseItem = seriesGrid(frame1, {262, 26, 170, 56});
-    for (int c = 0; c < 3; ++c) {
-        auto *item = new QTableWidgetItem();
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-        sprdUseItem->setItem(0, c, item);
-    }
-    connect(sprdUseItem, &QTableWidget::itemChanged, this,
-            [this](QTableWidgetItem *item) { onUseItemChanged(item->column()); });
-
-    QGroupBox *frame4 = group(frame1, QStringLiteral("Border"), {440, 18, 100, 52});
-    chbBorder = new QCheckBox(QStringLiteral("사용"), frame4);
-    chbBorder->setGeometry(8, 22, 60, 20);
-    lblColor_Border = new GradientLabel(QString(), frame4);
-    lblColor_Border->setGeometry(64, 22, 28, 20);
-    lblColor_Border->setFrameShape(QFrame::Box);
-    connect(chbBorder, &QCheckBox::clicked, this, [this](bool on) {
-        ChartFX1->setBorderVisible(on);
-        lblColor_Border->setCursor(on ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    });
-    connect(lblColor_Border, &GradientLabel::clicked, this, &frmZQ410_GraphView::chooseBorderColor);
-
-    QGroupBox *frame5 = group(frame1, QStringLiteral("Thick"), {548, 18, 60, 52});
-    cmbThick = new QComboBox(frame5);
-    cmbThick->addItems({QStringLiteral("1"), QStringLiteral("2")});
-    cmbThick->setGeometry(6, 20, 48, 24);
-    QGroupBox *frame8 = group(frame1, QStringLiteral("Y축"), {440, 74, 100, 52});
-    chbYaxis = new QCheckBox(QStringLiteral("수정"), frame8);
-    chbYaxis->setGeometry(8, 22, 80, 20);
-    QGroupBox *frame7 = group(frame1, QStringLiteral("Title"), {262, 84, 170, 44});
-    txtG_Title = new QLineEdit(frame7);
-    txtG_Title->setGeometry(6, 16, 158, 22);
-    QFont bold = txtG_Title->font();
-    bold.setBold(true);
-    txtG_Title->setFont(bold);
-    buildPrintFrame(frame1);
-}
-
-void frmZQ410_GraphView::buildPrintFrame(QWidget *frame1)
-{
-    QGroupBox *frame2 = group(frame1, QStringLiteral("Print && Margin (mm)"), {616, 18, 138, 108});
-    sprdMargin = new QTableWidget(1, 4, frame2);
-    sprdMargin->setGeometry(3, 18, 132, 50);
-    sprdMargin->setHorizontalHeaderLabels({QStringLiteral("Top"), QStringLiteral("Bottom"),
-                                           QStringLiteral("Left"), QStringLiteral("Right")});
-    sprdMargin->verticalHeader()->hide();
-    sprdMargin->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    sprdMargin->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sprdMargin->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QFont small = sprdMargin->font();
-    small.setPointSize(MarginGridPoints);
-    sprdMargin->setFont(small);
-    sprdMargin->horizontalHeader()->setFont(small);
-    // Four narrow columns: headers without padding, numbers shown whole rather than elided.
-    sprdMargin->horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { padding: 0px; }"));
-    sprdMargin->setTextElideMode(Qt::ElideNone);
-    sprdMargin->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    for (int c = 0; c < 4; ++c)
-        sprdMargin->setItem(0, c, new QTableWidgetItem(QStringLiteral("0.00")));
-    sprdMargin->setItemDelegate(new MarginDelegate(sprdMargin));
-    btnPrint = new QPushButton(QStringLiteral("&Print"), frame2);
-    btnPrint->setGeometry(6, 72, 126, 28);
-    btnPrint->setStyleSheet(QStringLiteral("background-color: rgb(255, 192, 255);"));
-    connect(btnPrint, &QPushButton::clicked, this, &frmZQ410_GraphView::printChart);
-}
-
 void frmZQ410_GraphView::buildChart()
 {
     QWidget *central = centralWidget();
@@ -336,22 +179,9 @@ void frmZQ410_GraphView::buildChart()
     progress->setRange(0, 100);
     progress->hide();
 
-    connect(chb3D, &QCheckBox::clicked, ChartFX1, &TrendChart::set3D);
-    // The scroll bar box flips the chart's own setting.
-    connect(chbScroll, &QCheckBox::clicked, this,
-            [this] { ChartFX1->setScrollBarVisible(!ChartFX1->isScrollBarVisible()); });
-    connect(chbZoom, &QCheckBox::clicked, ChartFX1, &TrendChart::setZoomEnabled);
-    connect(cmbThick, &QComboBox::activated, this,
-            [this](int index) { ChartFX1->setLineWidth(cmbThick->itemText(index).toInt()); });
-    connect(chbYaxis, &QCheckBox::clicked, this, [this](bool on) {
-        showYRangeBoxes(on);
-        placeAnalysisBar();
-    });
     connect(ChartFX1, &TrendChart::valueRangeChanged, this, &frmZQ410_GraphView::showYRange);
     connect(txtYMax, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
     connect(txtYMin, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
-    connect(txtG_Title, &QLineEdit::editingFinished, this,
-            [this] { ChartFX1->setTitle(TrendChart::Title::Top, txtG_Title->text()); });
 }
 
 void frmZQ410_GraphView::buildAnalysisBar()
@@ -366,7 +196,7 @@ void frmZQ410_GraphView::buildAnalysisBar()
 /// after it, up to the legend.
 void frmZQ410_GraphView::placeAnalysisBar()
 {
-    const int x = chbYaxis->isChecked() ? txtYMax->geometry().right() + 12 : 12;
+    const int x = m_setup->isYAxisEditing() ? txtYMax->geometry().right() + 12 : 12;
     m_analysis->move(x, 185);
     m_analysis->raise();
     if (!lblAlarm)
@@ -414,95 +244,13 @@ void frmZQ410_GraphView::startUp()
             lblFolder->setText(m_defaultDataFolder);
         }
     }
-    pointListAt(lblFolder->text());
+    m_files->showFolder(lblFolder->text());
     watchJournal();
 
     ApplySeriesNames();
     ShowEmptyChart();
-    if (!m_settings.LoadSeriesColors([this](int series, const QColor &color) {
-            setCellColor(series, color);
-            ChartFX1->setSeriesColor(series, cellColor(series));
-        }))
-        ReadSeriesColorsFromChart();
-    ShowBorderColor();
-    loadMargins();
-    applyVisibility(m_settings.LoadUseItems().value_or(std::array<bool, 3>{true, true, true}));
-    ChartFX1->set3D(chb3D->isChecked());
-    ChartFX1->setZoomEnabled(true);
+    m_setup->startUp();
     ChartFX1->setReadoutEnabled(true);
-}
-
-/// The "*.DAT" files of the folder, matched without regard to case, by name. The selected file
-/// stays selected (and is not read again) when it is still there.
-void frmZQ410_GraphView::pointListAt(const QString &folder)
-{
-    QDir dir(folder);
-    dir.setNameFilters({QStringLiteral("*.DAT")});
-    dir.setFilter(QDir::Files);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    const QStringList names = dir.entryList();
-    QStringList shown;
-    for (int i = 0; i < File1->count(); ++i)
-        shown << File1->item(i)->text();
-    if (folder == m_listFolder && names == shown)
-        return;
-    const QList<QListWidgetItem *> selected = File1->selectedItems();
-    const QString selectedName =
-        folder == m_listFolder && !selected.isEmpty() ? selected.first()->text() : QString();
-    if (folder != m_listFolder)
-        watchFolder(folder);
-    m_listFolder = folder;
-    const QSignalBlocker blocker(File1);
-    File1->clear();
-    File1->addItems(names);
-    const QList<QListWidgetItem *> again = File1->findItems(selectedName, Qt::MatchExactly);
-    if (!selectedName.isEmpty() && !again.isEmpty())
-        again.first()->setSelected(true);
-}
-
-void frmZQ410_GraphView::watchFolder(const QString &folder)
-{
-    if (!m_folderWatch.directories().isEmpty())
-        m_folderWatch.removePaths(m_folderWatch.directories());
-    if (QDir(folder).exists())
-        m_folderWatch.addPath(folder);
-    m_folderPoll.start();
-}
-
-void frmZQ410_GraphView::refreshList()
-{
-    tmrRefresh_List.stop();
-    pointListAt(lblFolder->text());
-}
-
-/// Ctrl+click on a file compares it with the shown one and leaves the selection as it is.
-bool frmZQ410_GraphView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == File1->viewport() && event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        QListWidgetItem *item = File1->itemAt(mouse->position().toPoint());
-        if (item && mouse->button() == Qt::LeftButton &&
-            mouse->modifiers().testFlag(Qt::ControlModifier)) {
-            compareWith(QDir(m_listFolder).filePath(item->text()));
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void frmZQ410_GraphView::showListMenu(const QPoint &at)
-{
-    QListWidgetItem *item = File1->itemAt(at);
-    QMenu menu(this);
-    QAction *compare = menu.addAction(QStringLiteral("비교"));
-    compare->setEnabled(item && !ChartFX1->data().isEmpty());
-    QAction *end = menu.addAction(QStringLiteral("비교 끝"));
-    end->setEnabled(ChartFX1->comparison() != nullptr);
-    QAction *chosen = menu.exec(File1->viewport()->mapToGlobal(at));
-    if (chosen == compare && item)
-        compareWith(QDir(m_listFolder).filePath(item->text()));
-    else if (chosen == end)
-        endCompare();
 }
 
 void frmZQ410_GraphView::compareWith(const QString &path)
@@ -538,14 +286,6 @@ void frmZQ410_GraphView::finishComparing(std::optional<TrendFileReader::Contents
     m_analysis->showComparing(true);
     ApplySeriesNames();
     emit loadFinished(true);
-}
-
-void frmZQ410_GraphView::onFileSelected()
-{
-    const QList<QListWidgetItem *> selected = File1->selectedItems();
-    if (selected.isEmpty() || isLoading())
-        return;
-    startLoading(QDir(m_listFolder).filePath(selected.first()->text()));
 }
 
 /// Reads the file in the background; the window is disabled and shows the progress meanwhile.
@@ -628,12 +368,9 @@ void frmZQ410_GraphView::showFile(const QString &path)
 {
     const QFileInfo file(path);
     lblFolder->setText(QDir::toNativeSeparators(file.absolutePath()));
-    pointListAt(lblFolder->text());
-    const QList<QListWidgetItem *> items = File1->findItems(file.fileName(), Qt::MatchExactly);
-    if (items.isEmpty())
+    m_files->showFolder(lblFolder->text());
+    if (!m_files->select(file.fileName()))
         startLoading(file.absoluteFilePath()); // a trend file by another name
-    else
-        File1->setCurrentItem(items.first());
 }
 
 void frmZQ410_GraphView::pickFolder()
@@ -645,7 +382,7 @@ void frmZQ410_GraphView::pickFolder()
     if (!m_settings.WriteFolderConfig(picker.folder()))
         showNotSaved(QStringLiteral("데이터 폴더"), m_settings.folderConfigPath());
     lblFolder->setText(picker.folder());
-    tmrRefresh_List.start();
+    m_files->showFolderSoon(picker.folder());
 }
 
 void frmZQ410_GraphView::openHelp()
@@ -674,71 +411,6 @@ void frmZQ410_GraphView::ShowEmptyChart()
     ChartFX1->setXRange(0, 299);
     ChartFX1->setEmptyText(
         QStringLiteral("왼쪽 파일 목록에서 트렌드 파일을 고르면 여기에 그려집니다."));
-}
-
-void frmZQ410_GraphView::ReadSeriesColorsFromChart()
-{
-    for (int s = 0; s < 3; ++s)
-        setCellColor(s, ChartFX1->seriesColor(s));
-}
-
-void frmZQ410_GraphView::ShowBorderColor()
-{
-    lblColor_Border->setColors(ChartFX1->borderColor(), ChartFX1->borderColor());
-}
-
-void frmZQ410_GraphView::setCellColor(int series, const QColor &color)
-{
-    sprdColor_Graph->item(0, series)->setBackground(color);
-}
-
-QColor frmZQ410_GraphView::cellColor(int series) const
-{
-    return sprdColor_Graph->item(0, series)->background().color();
-}
-
-void frmZQ410_GraphView::chooseSeriesColor(int column)
-{
-    if (column < 0 || column > 2)
-        return;
-    const QColor chosen = QColorDialog::getColor(cellColor(column), this);
-    if (!chosen.isValid())
-        return;
-    setCellColor(column, chosen);
-    ChartFX1->setSeriesColor(column, chosen);
-    if (!m_settings.SaveSeriesColors({cellColor(0), cellColor(1), cellColor(2)}))
-        showNotSaved(QStringLiteral("그래프 색상"), m_settings.colorConfigPath());
-}
-
-/// The grid is saved with its new state first, then the series follows it.
-void frmZQ410_GraphView::onUseItemChanged(int column)
-{
-    std::array<bool, 3> shown{};
-    for (int c = 0; c < 3; ++c)
-        shown[c] = sprdUseItem->item(0, c)->checkState() == Qt::Checked;
-    if (!m_settings.SaveUseItems(shown))
-        showNotSaved(QStringLiteral("표시 항목"), m_settings.useItemPath());
-    ChartFX1->setSeriesVisible(column, shown[column]);
-}
-
-void frmZQ410_GraphView::applyVisibility(const std::array<bool, 3> &shown)
-{
-    const QSignalBlocker blocker(sprdUseItem);
-    for (int c = 0; c < 3; ++c) {
-        sprdUseItem->item(0, c)->setCheckState(shown[c] ? Qt::Checked : Qt::Unchecked);
-        ChartFX1->setSeriesVisible(c, shown[c]);
-    }
-}
-
-void frmZQ410_GraphView::chooseBorderColor()
-{
-    if (!chbBorder->isChecked())
-        return;
-    const QColor chosen = QColorDialog::getColor(ChartFX1->borderColor(), this);
-    if (!chosen.isValid())
-        return;
-    ChartFX1->setBorderColor(chosen);
-    ShowBorderColor();
 }
 
 /// Each box sets its end of the value axis; the other end stays as it is.
@@ -775,35 +447,14 @@ void frmZQ410_GraphView::commitYRange()
         ChartFX1->setYRange(min, ChartFX1->yMax());
 }
 
-/// Every control carries its design name.
+/// Every control of the window itself carries its design name (the panels name theirs).
 void frmZQ410_GraphView::nameControls()
 {
     const std::pair<QObject *, const char *> named[] = {
-        {Frame6, "Frame6"},
-        {File1, "File1"},
-        {lblFolder, "lblFolder"},
-        {Command2, "Command2"},
-        {Command1, "Command1"},
-        {btnToExcel, "btnToExcel"},
-        {btnExit, "btnExit"},
-        {chb3D, "chb3D"},
-        {chbScroll, "chbScroll"},
-        {chbZoom, "chbZoom"},
-        {sprdColor_Graph, "sprdColor_Graph"},
-        {sprdUseItem, "sprdUseItem"},
-        {chbBorder, "chbBorder"},
-        {lblColor_Border, "lblColor_Border"},
-        {cmbThick, "cmbThick"},
-        {chbYaxis, "chbYaxis"},
-        {sprdMargin, "sprdMargin"},
-        {btnPrint, "btnPrint"},
-        {lblMsg, "lblMsg"},
-        {txtG_Title, "txtG_Title"},
-        {txtYMax, "txtYMax"},
-        {txtYMin, "txtYMin"},
-        {lblYRange, "lblYRange"},
-        {ChartFX1, "ChartFX1"},
-        {progress, "progress"},
+        {lblFolder, "lblFolder"},   {Command2, "Command2"}, {Command1, "Command1"},
+        {btnToExcel, "btnToExcel"}, {btnExit, "btnExit"},   {lblMsg, "lblMsg"},
+        {txtYMax, "txtYMax"},       {txtYMin, "txtYMin"},   {lblYRange, "lblYRange"},
+        {ChartFX1, "ChartFX1"},     {progress, "progress"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));
@@ -826,31 +477,7 @@ void frmZQ410_GraphView::buildBanner()
 
 PrintPage::MarginsMm frmZQ410_GraphView::marginsMm() const
 {
-    PrintPage::MarginsMm margins{};
-    for (int c = 0; c < 4; ++c) {
-        const QTableWidgetItem *item = sprdMargin->item(0, c);
-        margins[c] = NumberText::leadingNumber(item ? item->text() : QString());
-    }
-    return margins;
-}
-
-void frmZQ410_GraphView::loadMargins()
-{
-    const auto margins = m_settings.LoadPrintMargins();
-    if (!margins)
-        return;
-    for (int c = 0; c < 4; ++c)
-        sprdMargin->item(0, c)->setText(margins->at(c));
-}
-
-/// The margins apply to this run even when they cannot be saved (which is said).
-void frmZQ410_GraphView::saveMargins()
-{
-    std::array<QString, 4> values;
-    for (int c = 0; c < 4; ++c)
-        values[c] = sprdMargin->item(0, c)->text();
-    if (!m_settings.SavePrintMargins(values))
-        showNotSaved(QStringLiteral("인쇄 여백"), m_settings.marginPath());
+    return m_setup->margins().marginsMm();
 }
 
 bool frmZQ410_GraphView::printTo(QPrinter &printer)
@@ -879,10 +506,10 @@ void frmZQ410_GraphView::printChart()
 
 void frmZQ410_GraphView::exportSelectedFile()
 {
-    const QList<QListWidgetItem *> selected = File1->selectedItems();
-    if (selected.isEmpty() || isExporting())
+    const QString path = m_files->selectedPath();
+    if (path.isEmpty() || isExporting())
         return;
-    startExport(QDir(m_listFolder).filePath(selected.first()->text()), std::nullopt, QString());
+    startExport(path, std::nullopt, QString());
 }
 
 /// The workbook is named after the file and the records' times: "ZQ410_01 08.00.00-09.00.00",

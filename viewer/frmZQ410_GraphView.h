@@ -7,7 +7,6 @@
 #include "TrendFileFollower.h"
 #include "ViewerSettings.h"
 
-#include <QFileSystemWatcher>
 #include <QFutureWatcher>
 #include <QMainWindow>
 #include <QMarginsF>
@@ -19,23 +18,20 @@
 #include "TrendFileReader.h"
 
 class AnalysisBar;
-class ViewerAlarmBanner;
 class GradientLabel;
+class GraphSetupPanel;
 class NumberEdit;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QListWidget;
 class QProgressBar;
 class QPrinter;
 class QPushButton;
-class QTableWidget;
 class TrendChart;
+class TrendFileList;
+class ViewerAlarmBanner;
 
-/// The trend viewer's window: the trend files of the data folder, the chart of the selected file
-/// and the chart's options.
+/// The trend viewer's window: the trend files of the data folder (TrendFileList), the chart of
+/// the selected file, the chart's options (GraphSetupPanel, with the print margins), the
+/// analysis bar; it loads files in the background and exports workbooks.
 class frmZQ410_GraphView : public QMainWindow
 {
     Q_OBJECT
@@ -87,10 +83,6 @@ public:
         m_chooseCaptureFile = std::move(chooser);
     }
 
-    /// Re-reads the file list once, 50 ms after the folder picker was confirmed or the folder
-    /// changed.
-    QTimer tmrRefresh_List;
-
     /// Follows the shown file while it grows.
     const TrendFileFollower &follower() const { return m_follower; }
 
@@ -102,13 +94,9 @@ signals:
 
 private:
     void buildTopRow();
-    void buildGraphSetup();
     void buildChart();
-    void buildPrintFrame(QWidget *frame1);
     void buildBanner();
     void nameControls();
-    void loadMargins();
-    void saveMargins();
     void printChart();
     void startExport(const QString &trendPath, std::optional<TrendExport::Records> records,
                      const QString &suffix);
@@ -117,14 +105,8 @@ private:
     void placeAnalysisBar();
     void buildAlarmBanner();
     void watchJournal();
-    void showListMenu(const QPoint &at);
     void endCompare();
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void startUp();
-    void pointListAt(const QString &folder);
-    void refreshList();
-    void watchFolder(const QString &folder);
-    void onFileSelected();
     /// What a load is for: the shown file, or the file compared with it.
     enum class LoadTarget { Shown, Compared };
     void startLoading(const QString &path, LoadTarget target = LoadTarget::Shown);
@@ -135,14 +117,6 @@ private:
 
     void ApplySeriesNames();
     void ShowEmptyChart();
-    void ReadSeriesColorsFromChart();
-    void ShowBorderColor();
-    void setCellColor(int series, const QColor &color);
-    QColor cellColor(int series) const;
-    void chooseSeriesColor(int column);
-    void onUseItemChanged(int column);
-    void applyVisibility(const std::array<bool, 3> &shown);
-    void chooseBorderColor();
     void commitYRange();
     void showYRangeBoxes(bool on);
     void showYRange(double min, double max);
@@ -153,38 +127,22 @@ private:
     ViewerSettings m_settings;
     QString m_programFolder;
     QString m_defaultDataFolder;
-    QString m_listFolder;
     QString m_loadingPath;
     LoadTarget m_loadTarget = LoadTarget::Shown;
     QString m_comparePath;
     QFutureWatcher<std::optional<TrendFileReader::Contents>> m_loader;
     QFutureWatcher<TrendExport::Result> m_exporter;
     TrendFileFollower m_follower;
-    QFileSystemWatcher m_folderWatch;
-    /// Stands in for the folder watch where it does not work.
-    QTimer m_folderPoll;
     QString m_exportFolder;
     QString m_workbookPath;
-    QGroupBox *Frame6 = nullptr;
-    QListWidget *File1 = nullptr;
+    TrendFileList *m_files = nullptr;
+    GraphSetupPanel *m_setup = nullptr;
     GradientLabel *lblFolder = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *btnToExcel = nullptr;
     QPushButton *btnExit = nullptr;
-    QCheckBox *chb3D = nullptr;
-    QCheckBox *chbScroll = nullptr;
-    QCheckBox *chbZoom = nullptr;
-    QTableWidget *sprdColor_Graph = nullptr;
-    QTableWidget *sprdUseItem = nullptr;
-    QCheckBox *chbBorder = nullptr;
-    GradientLabel *lblColor_Border = nullptr;
-    QComboBox *cmbThick = nullptr;
-    QCheckBox *chbYaxis = nullptr;
-    QTableWidget *sprdMargin = nullptr;
-    QPushButton *btnPrint = nullptr;
     GradientLabel *lblMsg = nullptr;
-    QLineEdit *txtG_Title = nullptr;
     NumberEdit *txtYMax = nullptr;
     NumberEdit *txtYMin = nullptr;
     QLabel *lblYRange = nullptr;
@@ -199,8 +157,6 @@ private:
     QString m_documentFolder;
     ShippedDocument::Opener m_openDocument;
     FrmScreenCapture::FileChooser m_chooseCaptureFile = FrmScreenCapture::askFileName;
-    /// Stores the margins when the focus leaves their grid; cut before the window is torn down.
-    QMetaObject::Connection m_marginFocusWatch;
     /// Where the focus was when a load began, given back when it ends.
     QPointer<QWidget> m_focusBeforeLoad;
 };
