@@ -7,7 +7,6 @@
 #include "FrmScreenCapture.h"
 #include "GradientLabel.h"
 #include "GraphSetupPanel.h"
-#include "GridFile.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
 #include "PrintMarginPanel.h"
@@ -16,52 +15,36 @@
 #include "TrendChart.h"
 #include "TrendFile.h"
 #include "TrendFileList.h"
-#include "TrendFileReader.h"
+#include "TrendLoader.h"
 #include "Version.h"
 #include "ViewerAlarmBanner.h"
 #include "WindowCall.h"
+#include "WorkbookExport.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QColorDialog>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QEventLoop>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
 const QColor ButtonBlue(192, 192, 255);
 /// The help's page on this window.
 const QString HelpPage = QStringLiteral("12-viewer.html");
-const QString ExportMessage =
-    QStringLiteral("Excel로 데이터 전송 중... 이 메시지가 사라질 때까지 잠시 기다리세요.");
 
 } // namespace
 
 frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
                                        const QString &defaultDataFolder, QWidget *parent)
     : QMainWindow(parent), m_settings(programFolder), m_programFolder(programFolder),
-      m_defaultDataFolder(defaultDataFolder), m_openWorkbook([](const QString &path) {
-          return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-      }),
+      m_defaultDataFolder(defaultDataFolder),
       m_documentFolder(QCoreApplication::applicationDirPath()),
       m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
@@ -82,10 +65,10 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
             &frmZQ410_GraphView::printChart);
     buildAnalysisBar();
     buildAlarmBanner();
-    buildBanner();
+    buildExport();
     nameControls();
-    connect(&m_loader, &QFutureWatcher<std::optional<TrendFileReader::Contents>>::finished, this,
-            &frmZQ410_GraphView::finishLoading);
+    m_loader = new TrendLoader(central);
+    connect(m_loader, &TrendLoader::finished, this, &frmZQ410_GraphView::finishLoading);
     // The shown file grows while the monitor records it; new trend files join the list.
     // Alarms the monitor journals meanwhile are marked as their records come in.
     connect(&m_follower, &TrendFileFollower::appended, this, [this](qsizetype count) {
@@ -96,8 +79,6 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
         if (!isLoading())
             startLoading(m_loadingPath);
     });
-    connect(&m_exporter, &QFutureWatcher<TrendExport::Result>::finished, this,
-            &frmZQ410_GraphView::finishExport);
     startUp();
     adjustSize();
 }
@@ -106,10 +87,6 @@ frmZQ410_GraphView::~frmZQ410_GraphView()
 {
     m_setup->margins().finishEditing();
     // A load or an export still running finishes first; its result is dropped.
-    if (m_loader.isRunning())
-        m_loader.waitForFinished();
-    if (m_exporter.isRunning())
-        m_exporter.waitForFinished();
 }
 
 void frmZQ410_GraphView::buildTopRow()
@@ -174,10 +151,6 @@ void frmZQ410_GraphView::buildChart()
     txtYMax->setGeometry(84, 186, 56, 22);
     txtYMax->setToolTip(QStringLiteral("Y축 최대값"));
     txtYMax->hide();
-    progress = new QProgressBar(central);
-    progress->setGeometry(308, 430, 400, 24);
-    progress->setRange(0, 100);
-    progress->hide();
 
     connect(ChartFX1, &TrendChart::valueRangeChanged, this, &frmZQ410_GraphView::showYRange);
     connect(txtYMax, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
@@ -288,7 +261,7 @@ void frmZQ410_GraphView::finishComparing(std::optional<TrendFileReader::Contents
     emit loadFinished(true);
 }
 
-/// Reads the file in the background; the window is disabled and shows the progress meanwhile.
+/// Reads the file in the background (TrendLoader).
 void frmZQ410_GraphView::startLoading(const QString &path, LoadTarget target)
 {
     m_loadTarget = target;
@@ -298,33 +271,13 @@ void frmZQ410_GraphView::startLoading(const QString &path, LoadTarget target)
         m_follower.stop();
         m_loadingPath = path;
     }
-    // Disabling the window takes the focus away; it goes back where the operator left it.
-    m_focusBeforeLoad = QApplication::focusWidget();
-    centralWidget()->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    progress->setValue(0);
-    progress->show();
-    progress->raise();
-    QPointer<QProgressBar> bar(progress);
-    m_loader.setFuture(QtConcurrent::run([path, bar] {
-        return TrendFileReader::read(path, [bar](double share) {
-            QMetaObject::invokeMethod(bar, [bar, share] {
-                if (bar)
-                    bar->setValue(int(share * 100));
-            });
-        });
-    }));
+    m_loader->start(path);
 }
 
 /// Hands the samples to the chart, or keeps the current chart and says why.
 void frmZQ410_GraphView::finishLoading()
 {
-    std::optional<TrendFileReader::Contents> contents = m_loader.future().takeResult();
-    progress->hide();
-    QApplication::restoreOverrideCursor();
-    centralWidget()->setEnabled(true);
-    if (m_focusBeforeLoad)
-        m_focusBeforeLoad->setFocus(Qt::OtherFocusReason);
+    std::optional<TrendFileReader::Contents> contents = m_loader->takeResult();
     if (m_loadTarget == LoadTarget::Compared) {
         finishComparing(std::move(contents));
         return;
@@ -347,6 +300,11 @@ void frmZQ410_GraphView::finishLoading()
                         .arg(lines)
                         .arg(untimed)
                         .arg(m_loadingPath));
+}
+
+bool frmZQ410_GraphView::isLoading() const
+{
+    return m_loader->isRunning();
 }
 
 bool frmZQ410_GraphView::LoadTrendFile(const QString &path)
@@ -451,28 +409,26 @@ void frmZQ410_GraphView::commitYRange()
 void frmZQ410_GraphView::nameControls()
 {
     const std::pair<QObject *, const char *> named[] = {
-        {lblFolder, "lblFolder"},   {Command2, "Command2"}, {Command1, "Command1"},
-        {btnToExcel, "btnToExcel"}, {btnExit, "btnExit"},   {lblMsg, "lblMsg"},
-        {txtYMax, "txtYMax"},       {txtYMin, "txtYMin"},   {lblYRange, "lblYRange"},
-        {ChartFX1, "ChartFX1"},     {progress, "progress"},
+        {lblFolder, "lblFolder"},   {Command2, "Command2"},   {Command1, "Command1"},
+        {btnToExcel, "btnToExcel"}, {btnExit, "btnExit"},     {txtYMax, "txtYMax"},
+        {txtYMin, "txtYMin"},       {lblYRange, "lblYRange"}, {ChartFX1, "ChartFX1"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));
 }
 
-void frmZQ410_GraphView::buildBanner()
+/// The workbook export: its banner over the chart, the buttons resting while it runs.
+void frmZQ410_GraphView::buildExport()
 {
-    lblMsg = new GradientLabel(ExportMessage, centralWidget());
-    lblMsg->setGeometry(240, 420, 537, 49);
-    lblMsg->setHorizontal(true);
-    lblMsg->setColors(QColor(255, 255, 192), QColor(255, 0, 255));
-    lblMsg->setTextColor(QColor(0, 0, 255));
-    lblMsg->setAlignment(Qt::AlignCenter);
-    lblMsg->setWordWrap(true);
-    QFont bold = lblMsg->font();
-    bold.setBold(true);
-    lblMsg->setFont(bold);
-    lblMsg->hide();
+    m_export = new WorkbookExport(centralWidget());
+    connect(m_export, &WorkbookExport::runningChanged, this, [this](bool running) {
+        btnToExcel->setEnabled(!running);
+        const ChartCursors &cursors = ChartFX1->cursors();
+        m_analysis->rangeExportButton()->setEnabled(!running && cursors.cursor(ChartCursors::A) &&
+                                                    cursors.cursor(ChartCursors::B));
+    });
+    connect(m_export, &WorkbookExport::message, this, &frmZQ410_GraphView::showMessage);
+    connect(m_export, &WorkbookExport::finished, this, &frmZQ410_GraphView::exportFinished);
 }
 
 PrintPage::MarginsMm frmZQ410_GraphView::marginsMm() const
@@ -504,12 +460,27 @@ void frmZQ410_GraphView::printChart()
         showMessage(QStringLiteral("인쇄하지 못했습니다. 프린터를 확인하십시오."));
 }
 
+bool frmZQ410_GraphView::isExporting() const
+{
+    return m_export->isRunning();
+}
+
+void frmZQ410_GraphView::setExportFolder(const QString &folder)
+{
+    m_export->setFolder(folder);
+}
+
+void frmZQ410_GraphView::setWorkbookOpener(std::function<bool(const QString &)> opener)
+{
+    m_export->setOpener(std::move(opener));
+}
+
 void frmZQ410_GraphView::exportSelectedFile()
 {
     const QString path = m_files->selectedPath();
     if (path.isEmpty() || isExporting())
         return;
-    startExport(path, std::nullopt, QString());
+    m_export->start(path, std::nullopt, QString());
 }
 
 /// The workbook is named after the file and the records' times: "ZQ410_01 08.00.00-09.00.00",
@@ -524,63 +495,8 @@ void frmZQ410_GraphView::exportRange(qsizetype first, qsizetype last)
         QString label = data.stamp(index);
         return label.replace(QLatin1Char(':'), QLatin1Char('.')).remove(QLatin1Char('/'));
     };
-    startExport(m_loadingPath, TrendExport::Records{first, last},
-                QStringLiteral(" %1-%2").arg(name(first), name(last - 1)));
-}
-
-void frmZQ410_GraphView::startExport(const QString &trendPath,
-                                     std::optional<TrendExport::Records> records,
-                                     const QString &suffix)
-{
-    if (m_exportFolder.isEmpty())
-        m_exportFolder = TrendExport::makePrivateFolder(); // once a run, at the first export
-    if (m_exportFolder.isEmpty()) {
-        showMessage(QStringLiteral("엑셀 파일을 만들 폴더를 임시 폴더에 만들 수 없습니다.\n%1")
-                        .arg(QDir::toNativeSeparators(QDir::tempPath())));
-        emit exportFinished(false, QString());
-        return;
-    }
-    m_workbookPath = TrendExport::newWorkbookPath(m_exportFolder, trendPath, suffix);
-    lblMsg->setText(ExportMessage);
-    lblMsg->show();
-    lblMsg->raise();
-    btnToExcel->setEnabled(false);
-    m_analysis->rangeExportButton()->setEnabled(false);
-    QPointer<GradientLabel> banner(lblMsg);
-    const QString workbook = m_workbookPath;
-    m_exporter.setFuture(QtConcurrent::run([trendPath, workbook, banner, records] {
-        return TrendExport::write(
-            trendPath, workbook,
-            [banner](double share) {
-                QMetaObject::invokeMethod(banner, [banner, share] {
-                    if (banner)
-                        banner->setText(ExportMessage +
-                                        QStringLiteral(" (%1%)").arg(int(share * 100)));
-                });
-            },
-            TrendExport::SheetRowLimit, records);
-    }));
-}
-
-/// Hides the banner and opens the workbook; one message box for whatever went wrong.
-void frmZQ410_GraphView::finishExport()
-{
-    const TrendExport::Result result = m_exporter.result();
-    lblMsg->hide();
-    btnToExcel->setEnabled(true);
-    const ChartCursors &cursors = ChartFX1->cursors();
-    m_analysis->rangeExportButton()->setEnabled(cursors.cursor(ChartCursors::A) &&
-                                                cursors.cursor(ChartCursors::B));
-    if (!result.ok) {
-        showMessage(result.error);
-        emit exportFinished(false, QString());
-        return;
-    }
-    if (!m_openWorkbook(m_workbookPath))
-        showMessage(
-            QStringLiteral("엑셀 파일을 열 프로그램이 없습니다. 파일은 여기에 있습니다:\n%1")
-                .arg(m_workbookPath));
-    emit exportFinished(true, m_workbookPath);
+    m_export->start(m_loadingPath, TrendExport::Records{first, last},
+                    QStringLiteral(" %1-%2").arg(name(first), name(last - 1)));
 }
 
 /// The setting applies to this run; the next start will not have it.

@@ -22,12 +22,13 @@ class GradientLabel;
 class GraphSetupPanel;
 class NumberEdit;
 class QLabel;
-class QProgressBar;
 class QPrinter;
 class QPushButton;
 class TrendChart;
 class TrendFileList;
+class TrendLoader;
 class ViewerAlarmBanner;
+class WorkbookExport;
 
 /// The trend viewer's window: the trend files of the data folder (TrendFileList), the chart of
 /// the selected file, the chart's options (GraphSetupPanel, with the print margins), the
@@ -52,7 +53,7 @@ public:
     /// listed folder for this run (Folder.CFG is left as it is) and the file is selected and
     /// drawn.
     void showFile(const QString &path);
-    bool isLoading() const { return m_loader.isRunning(); }
+    bool isLoading() const;
 
     /// The margins of sprdMargin: top, bottom, left, right in millimetres.
     PrintPage::MarginsMm marginsMm() const;
@@ -64,14 +65,11 @@ public:
     void exportSelectedFile();
     /// Exports the records [first, last) of the shown file (the range between the cursors).
     void exportRange(qsizetype first, qsizetype last);
-    bool isExporting() const { return m_exporter.isRunning(); }
+    bool isExporting() const;
     /// Where workbooks are written (a private folder made in the temporary folder at the first
     /// export) and how they are opened (the platform's default program); tests replace both.
-    void setExportFolder(const QString &folder) { m_exportFolder = folder; }
-    void setWorkbookOpener(std::function<bool(const QString &)> opener)
-    {
-        m_openWorkbook = std::move(opener);
-    }
+    void setExportFolder(const QString &folder);
+    void setWorkbookOpener(std::function<bool(const QString &)> opener);
 
     /// Where the help is looked for (beside the executable) and how it is opened (the
     /// platform's default program); tests replace both.
@@ -95,12 +93,9 @@ signals:
 private:
     void buildTopRow();
     void buildChart();
-    void buildBanner();
+    void buildExport();
     void nameControls();
     void printChart();
-    void startExport(const QString &trendPath, std::optional<TrendExport::Records> records,
-                     const QString &suffix);
-    void finishExport();
     void buildAnalysisBar();
     void placeAnalysisBar();
     void buildAlarmBanner();
@@ -130,11 +125,8 @@ private:
     QString m_loadingPath;
     LoadTarget m_loadTarget = LoadTarget::Shown;
     QString m_comparePath;
-    QFutureWatcher<std::optional<TrendFileReader::Contents>> m_loader;
-    QFutureWatcher<TrendExport::Result> m_exporter;
+    TrendLoader *m_loader = nullptr;
     TrendFileFollower m_follower;
-    QString m_exportFolder;
-    QString m_workbookPath;
     TrendFileList *m_files = nullptr;
     GraphSetupPanel *m_setup = nullptr;
     GradientLabel *lblFolder = nullptr;
@@ -142,21 +134,17 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *btnToExcel = nullptr;
     QPushButton *btnExit = nullptr;
-    GradientLabel *lblMsg = nullptr;
+    WorkbookExport *m_export = nullptr;
     NumberEdit *txtYMax = nullptr;
     NumberEdit *txtYMin = nullptr;
     QLabel *lblYRange = nullptr;
     TrendChart *ChartFX1 = nullptr;
-    QProgressBar *progress = nullptr;
     AnalysisBar *m_analysis = nullptr;
     /// The line's unacknowledged alarms, in the legend row up to this x.
     static constexpr int AlarmBannerRight = 745;
     ViewerAlarmBanner *lblAlarm = nullptr;
 
-    std::function<bool(const QString &)> m_openWorkbook;
     QString m_documentFolder;
     ShippedDocument::Opener m_openDocument;
     FrmScreenCapture::FileChooser m_chooseCaptureFile = FrmScreenCapture::askFileName;
-    /// Where the focus was when a load began, given back when it ends.
-    QPointer<QWidget> m_focusBeforeLoad;
 };
