@@ -149,11 +149,6 @@ void GraphSetupPanel::startUp()
     m_chart.setZoomEnabled(true);
 }
 
-bool GraphSetupPanel::isYAxisEditing() const
-{
-    return chbYaxis->isChecked();
-}
-
 void GraphSetupPanel::showBorderColor()
 {
     lblColor_Border->setColors(m_chart.borderColor(), m_chart.borderColor());

@@ -27,7 +27,6 @@ public:
     /// margins and the series' visibility, as a start shows them.
     void startUp();
     PrintMarginPanel &margins() { return *m_margins; }
-    bool isYAxisEditing() const;
 
 signals:
     /// "Y축 수정" was switched: the range boxes show or hide.

@@ -20,6 +20,7 @@
 #include "ViewerAlarmBanner.h"
 #include "WindowCall.h"
 #include "WorkbookExport.h"
+#include "YRangeBoxes.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -57,7 +58,7 @@ frmZQ410_GraphView::frmZQ410_GraphView(const QString &programFolder,
     m_setup = new GraphSetupPanel(*ChartFX1, m_settings, central);
     m_setup->setGeometry(248, 40, 761, 133);
     connect(m_setup, &GraphSetupPanel::yAxisEditToggled, this, [this](bool on) {
-        showYRangeBoxes(on);
+        m_yRange->setShown(on);
         placeAnalysisBar();
     });
     connect(m_setup, &GraphSetupPanel::notSaved, this, &frmZQ410_GraphView::showNotSaved);
@@ -139,22 +140,7 @@ void frmZQ410_GraphView::buildChart()
     ChartFX1->setGeometry(8, 182, 1001, 545);
     // The range boxes stand in the chart's legend row, left of the legend: "min ~ max", clear of
     // the axes, their labels and the scroll bar.
-    txtYMin = new NumberEdit(central);
-    txtYMin->setGeometry(12, 186, 56, 22);
-    txtYMin->setToolTip(QStringLiteral("Y축 최소값"));
-    txtYMin->hide();
-    lblYRange = new QLabel(QStringLiteral("~"), central);
-    lblYRange->setGeometry(70, 186, 12, 22);
-    lblYRange->setAlignment(Qt::AlignCenter);
-    lblYRange->hide();
-    txtYMax = new NumberEdit(central);
-    txtYMax->setGeometry(84, 186, 56, 22);
-    txtYMax->setToolTip(QStringLiteral("Y축 최대값"));
-    txtYMax->hide();
-
-    connect(ChartFX1, &TrendChart::valueRangeChanged, this, &frmZQ410_GraphView::showYRange);
-    connect(txtYMax, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
-    connect(txtYMin, &QLineEdit::editingFinished, this, &frmZQ410_GraphView::commitYRange);
+    m_yRange = new YRangeBoxes(*ChartFX1, central);
 }
 
 void frmZQ410_GraphView::buildAnalysisBar()
@@ -169,7 +155,7 @@ void frmZQ410_GraphView::buildAnalysisBar()
 /// after it, up to the legend.
 void frmZQ410_GraphView::placeAnalysisBar()
 {
-    const int x = m_setup->isYAxisEditing() ? txtYMax->geometry().right() + 12 : 12;
+    const int x = m_yRange->isShown() ? m_yRange->right() + 12 : 12;
     m_analysis->move(x, 185);
     m_analysis->raise();
     if (!lblAlarm)
@@ -371,47 +357,12 @@ void frmZQ410_GraphView::ShowEmptyChart()
         QStringLiteral("왼쪽 파일 목록에서 트렌드 파일을 고르면 여기에 그려집니다."));
 }
 
-/// Each box sets its end of the value axis; the other end stays as it is.
-/// The boxes open on the range in force. Closing them hands the axis back to the data.
-void frmZQ410_GraphView::showYRangeBoxes(bool on)
-{
-    for (QWidget *w : std::initializer_list<QWidget *>{txtYMin, lblYRange, txtYMax})
-        w->setVisible(on);
-    if (on)
-        showYRange(ChartFX1->yMin(), ChartFX1->yMax());
-    else
-        ChartFX1->setYAutomatic();
-}
-
-/// The boxes follow the range in force, except one the operator is typing in.
-void frmZQ410_GraphView::showYRange(double min, double max)
-{
-    const auto text = [](double v) {
-        return QString::number(v, 'g', 6);
-    };
-    if (!txtYMin->hasFocus())
-        txtYMin->setText(text(min));
-    if (!txtYMax->hasFocus())
-        txtYMax->setText(text(max));
-}
-
-void frmZQ410_GraphView::commitYRange()
-{
-    const double max = NumberText::leadingNumber(txtYMax->text());
-    const double min = NumberText::leadingNumber(txtYMin->text());
-    if (sender() == txtYMax)
-        ChartFX1->setYRange(ChartFX1->yMin(), max);
-    else
-        ChartFX1->setYRange(min, ChartFX1->yMax());
-}
-
 /// Every control of the window itself carries its design name (the panels name theirs).
 void frmZQ410_GraphView::nameControls()
 {
     const std::pair<QObject *, const char *> named[] = {
-        {lblFolder, "lblFolder"},   {Command2, "Command2"},   {Command1, "Command1"},
-        {btnToExcel, "btnToExcel"}, {btnExit, "btnExit"},     {txtYMax, "txtYMax"},
-        {txtYMin, "txtYMin"},       {lblYRange, "lblYRange"}, {ChartFX1, "ChartFX1"},
+        {lblFolder, "lblFolder"},   {Command2, "Command2"}, {Command1, "Command1"},
+        {btnToExcel, "btnToExcel"}, {btnExit, "btnExit"},   {ChartFX1, "ChartFX1"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));

@@ -20,8 +20,6 @@
 class AnalysisBar;
 class GradientLabel;
 class GraphSetupPanel;
-class NumberEdit;
-class QLabel;
 class QPrinter;
 class QPushButton;
 class TrendChart;
@@ -29,6 +27,7 @@ class TrendFileList;
 class TrendLoader;
 class ViewerAlarmBanner;
 class WorkbookExport;
+class YRangeBoxes;
 
 /// The trend viewer's window: the trend files of the data folder (TrendFileList), the chart of
 /// the selected file, the chart's options (GraphSetupPanel, with the print margins), the
@@ -112,9 +111,6 @@ private:
 
     void ApplySeriesNames();
     void ShowEmptyChart();
-    void commitYRange();
-    void showYRangeBoxes(bool on);
-    void showYRange(double min, double max);
     void showNotSaved(const QString &what, const QString &path);
     void postMessage(const QString &text);
     void showMessage(const QString &text);
@@ -135,9 +131,7 @@ private:
     QPushButton *btnToExcel = nullptr;
     QPushButton *btnExit = nullptr;
     WorkbookExport *m_export = nullptr;
-    NumberEdit *txtYMax = nullptr;
-    NumberEdit *txtYMin = nullptr;
-    QLabel *lblYRange = nullptr;
+    YRangeBoxes *m_yRange = nullptr;
     TrendChart *ChartFX1 = nullptr;
     AnalysisBar *m_analysis = nullptr;
     /// The line's unacknowledged alarms, in the legend row up to this x.
