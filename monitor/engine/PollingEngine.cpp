@@ -7,24 +7,8 @@ using namespace RequestCodes;
 
 namespace {
 
-constexpr int TimeoutsToGiveUp = PollingEngine::FailuresToGiveUp;
-constexpr int ErrorCodeCount = 5;
 constexpr int RegisterMin = -32768;
 constexpr int RegisterMax = 32767;
-
-/// The register values a good reply to the request carries.
-int expectedValues(int requestCode)
-{
-    if (requestCode == Status)
-        return int(RegisterMap::statusRegisters().size());
-    if (requestCode == Parameters)
-        return int(RegisterMap::parameterBlock().size());
-    if (requestCode == Errors)
-        return ErrorCodeCount;
-    if (isMemoryRead(requestCode))
-        return MemoryTable::BlockSize;
-    return 0;
-}
 
 } // namespace
 
@@ -35,23 +19,39 @@ PollingEngine::PollingEngine(Link &link, Clock &clock, const QString &programFol
       m_decoder(m_state, m_table, m_display),
       m_trace(programFolder, [&clock] { return clock.now(); }),
       m_requests([this](const RequestFailure &failure) { emit requestFailed(failure); }),
-      m_rotation(m_state, m_table), m_indicators(clock),
-      m_transfer(m_requests,
-                 {[this](int block) { emit memoryBlockPlaced(block); },
-                  [this] { emit memoryReadCompleted(); }, [this] { emit memorySendVerifying(); },
-                  [this] { emit memorySendCompleted(); },
-                  [this](RequestFailure::Reason reason) {
-                      dropCommand(reason);
-                  }})
+      m_poller(link, clock, m_state, m_table, m_decoder, m_trace, m_requests)
 {
-    tmrSend = m_clock.createTimer([this] { onSendTick(); });
-    tmrRecvErr = m_clock.createTimer([this] { onReplyTimeout(); });
-    connect(&m_indicators, &LineIndicators::sendChanged, this,
-            &PollingEngine::sendIndicatorChanged);
-    connect(&m_indicators, &LineIndicators::receiveChanged, this,
-            &PollingEngine::receiveIndicatorChanged);
-    connect(&m_link, &Link::readyRead, this, &PollingEngine::onReadyRead);
+    connectPoller();
     connect(&m_link, &Link::lost, this, &PollingEngine::onLinkLost);
+}
+
+/// The loop's news is the engine's.
+void PollingEngine::connectPoller()
+{
+    const LinePoller *poller = &m_poller;
+    connect(poller, &LinePoller::identified, this, [this] {
+        setOnline(true);
+        setConnectCheckVisible(false);
+    });
+    connect(&poller->indicators(), &LineIndicators::sendChanged, this,
+            &PollingEngine::sendIndicatorChanged);
+    connect(&poller->indicators(), &LineIndicators::receiveChanged, this,
+            &PollingEngine::receiveIndicatorChanged);
+    connect(poller, &LinePoller::selectedDeviceChanged, this,
+            &PollingEngine::selectedDeviceChanged);
+    connect(poller, &LinePoller::selectedDisplayChanged, this,
+            &PollingEngine::selectedDisplayChanged);
+    connect(poller, &LinePoller::statusBlockDecoded, this, &PollingEngine::statusBlockDecoded);
+    connect(poller, &LinePoller::parameterBlockDecoded, this,
+            &PollingEngine::parameterBlockDecoded);
+    connect(poller, &LinePoller::errorHistoryReceived, this, &PollingEngine::errorHistoryReceived);
+    connect(poller, &LinePoller::memoryBlockPlaced, this, &PollingEngine::memoryBlockPlaced);
+    connect(poller, &LinePoller::memoryReadCompleted, this, &PollingEngine::memoryReadCompleted);
+    connect(poller, &LinePoller::memoryBlockSent, this, &PollingEngine::memoryBlockSent);
+    connect(poller, &LinePoller::memorySendVerifying, this, &PollingEngine::memorySendVerifying);
+    connect(poller, &LinePoller::memorySendCompleted, this, &PollingEngine::memorySendCompleted);
+    connect(poller, &LinePoller::replyTimedOut, this, &PollingEngine::replyTimedOut);
+    connect(poller, &LinePoller::requestFailed, this, &PollingEngine::requestFailed);
 }
 
 PollingEngine::~PollingEngine() = default;
@@ -108,7 +108,7 @@ void PollingEngine::setDeviceList(const QList<int> &devices)
     m_state.DeviceList = devices;
     m_state.LastIndex = std::max(0, int(devices.size()) - 1);
     m_table.reset(devices);
-    m_rotation.setCurrent(0);
+    m_poller.restartRotation();
     if (!isPortOpen())
         return;
     m_state.SelectedIndex = 0;
@@ -134,28 +134,18 @@ LinkOpenResult PollingEngine::openPort()
     // identification.
     m_requests.abandon(RequestFailure::Reason::LineClosed);
     m_requests.setCode(Identify);
-    m_rotation.setCurrent(0);
-    m_timeoutCount = 0;
-    m_assembler.clear();
-    m_answerStartMs.reset();
-    m_outstanding.reset();
-    m_doubt.clear();
     m_state.SelectedDeviceNo = 0;
     setConnectCheckVisible(true);
-    tmrSend->start(SendDelayMs);
+    m_poller.start();
     return result;
 }
 
 void PollingEngine::closePort()
 {
     setOnline(false);
-    tmrSend->stop();
     m_requests.abandon(RequestFailure::Reason::LineClosed);
-    // Bytes that arrived but never made a reply still belong in the trace.
-    traceReceived(m_assembler.takePartial() + m_assembler.takeRest());
-    m_assembler.clear();
+    m_poller.stop();
     m_link.close();
-    m_doubt.clear();
     setConnectCheckVisible(false);
     forgetLineState();
 }
@@ -293,465 +283,14 @@ void PollingEngine::sendMemory(MemoryTable &table, QObject *requester)
         pending.round.append(block);
 }
 
-/// The window's request under way is given up; polling goes on at once.
-void PollingEngine::dropCommand(RequestFailure::Reason reason)
-{
-    const RequestFailure failure = m_requests.drop(reason);
-    m_rotation.setCurrent(m_rotation.connectedOrFirst(m_rotation.current()));
-    emit requestFailed(failure);
-}
-
 int PollingEngine::rowOf(int deviceNo) const
 {
     return deviceNo > 0 ? int(m_state.DeviceList.indexOf(deviceNo)) : -1;
 }
 
-// ---- Scheduler ----------------------------------------------------------------------------
-
-void PollingEngine::onSendTick()
-{
-    tmrSend->stop();
-    if (inReplyPause()) {
-        tmrSend->start(int(pauseEndMs() - m_clock.elapsedMs()));
-        return;
-    }
-    if (m_state.DeviceList.isEmpty())
-        return;
-    m_rotation.keepInside();
-    // Whatever arrived before this request goes out cannot be its reply.
-    traceReceived(m_assembler.takePartial());
-    if (m_requests.pendingCode() > 0)
-        m_requests.take();
-    m_indicators.flashSend();
-
-    const int deviceNo = targetDeviceNo();
-    const std::optional<QByteArray> frame = buildRequest(deviceNo);
-    if (!frame) {
-        // Nothing can be sent for this request, so no reply or time-out would ever re-arm the
-        // tick: drop it and go back to status polling.
-        const int code = m_requests.code();
-        if (isTransfer(code) && !m_requests.command().table)
-            m_requests.finish(); // its window closed: nobody is left to tell
-        else if (isWindowRequest(code))
-            dropCommand(RequestFailure::Reason::OutOfRange);
-        else
-            m_requests.setCode(Status);
-        tmrSend->start(SendDelayMs);
-        return;
-    }
-    transmit(*frame, deviceNo);
-}
-
-/// Identification and status go to the polled controller; a window's request to the
-/// controller it was queued for.
-int PollingEngine::targetDeviceNo() const
-{
-    const int code = m_requests.code();
-    return code == Identify || code == Status ? m_rotation.deviceNo()
-                                              : m_requests.command().deviceNo;
-}
-
-std::optional<QByteArray> PollingEngine::buildRequest(int deviceNo)
-{
-    const Frames::ChecksumMode mode = m_state.ChecksumMode;
-    const int code = m_requests.code();
-    const Command &command = m_requests.command();
-    if (code == Identify)
-        return Frames::buildWho(deviceNo, mode);
-    if (code == Status)
-        return Frames::buildRead(deviceNo, RegisterMap::statusRegisters(), mode);
-    if (code == Parameters)
-        return Frames::buildRead(deviceNo, RegisterMap::parameterRegisters(), mode);
-    if (code == Errors)
-        return Frames::buildRead(deviceNo, RegisterMap::errorRegisters(), mode);
-    if (isMemoryRead(code)) {
-        if (!command.table)
-            return std::nullopt;
-        return Frames::buildRead(deviceNo, RegisterMap::memoryBlock(code - FirstMemoryRead), mode);
-    }
-    if (code == Write) {
-        if (command.addresses.isEmpty() || command.values.isEmpty())
-            return std::nullopt;
-        return Frames::buildWrite(deviceNo, {command.addresses.first()}, {command.values.first()},
-                                  mode);
-    }
-    if (isMemoryWrite(code))
-        return buildMemoryWrite(code - FirstMemoryWrite);
-    return std::nullopt;
-}
-
-/// Block b of the memory send, framed; nothing when the transfer has nothing to send.
-std::optional<QByteArray> PollingEngine::buildMemoryWrite(int block)
-{
-    const std::optional<QList<int>> values = m_transfer.valuesToSend(block);
-    if (!values)
-        return std::nullopt;
-    return Frames::buildWrite(m_requests.command().deviceNo, RegisterMap::memoryBlock(block),
-                              *values, m_state.ChecksumMode);
-}
-
-/// The transmit sequence: trace the frame whether or not the port is open; when it is open,
-/// start the reply time-out and put the frame and a 0x00 byte on the line under RTS.
-void PollingEngine::transmit(const QByteArray &frame, int deviceNo)
-{
-    m_trace.WriteTrace(frame, false);
-    if (!m_link.isOpen())
-        return;
-    const int code = m_requests.code();
-    Outstanding request;
-    request.deviceNo = deviceNo;
-    request.row = rowOf(deviceNo);
-    request.command = frame.mid(3, 3);
-    request.valueCount = code == Identify ? -1 : expectedValues(code);
-    request.sentMs = m_clock.elapsedMs();
-    m_outstanding = request;
-    if (code == Status && request.row >= 0 && request.row < m_table.rowCount())
-        m_table.noteUnansweredPoll(request.row); // a good reply cancels it
-    tmrRecvErr->start(ReplyTimeoutMs);
-    m_link.transmit(frame + QByteArray(1, '\0'));
-}
-
-// ---- Receiving ----------------------------------------------------------------------------
-
-/// Bytes are handled as they arrive: a reply at its LF. The line then rests until ReplyPauseMs
-/// after the answer's first byte before the next request goes out.
-void PollingEngine::onReadyRead()
-{
-    const QByteArray bytes = m_link.readAll();
-    if (bytes.isEmpty())
-        return;
-    m_lastArrivalMs = m_clock.elapsedMs();
-    if (!inReplyPause()) {
-        m_answerStartMs = m_lastArrivalMs;
-        m_indicators.flashReceive();
-    }
-    m_assembler.append(bytes);
-    handleArrived();
-    if (m_outstanding)
-        armReplyDeadline();
-    else
-        tmrRecvErr->stop();
-}
-
-qint64 PollingEngine::pauseEndMs() const
-{
-    return m_answerStartMs ? *m_answerStartMs + ReplyPauseMs : 0;
-}
-
-bool PollingEngine::inReplyPause() const
-{
-    return m_answerStartMs && m_clock.elapsedMs() < pauseEndMs();
-}
-
-/// The request is still unanswered (nothing arrived for it, or what arrived was not its reply):
-/// its time-out runs on from when it was sent, not within the reply pause, and a reply that has
-/// begun gets 600 ms from its last byte, so a reply cut short never stops polling.
-void PollingEngine::armReplyDeadline()
-{
-    qint64 deadline = std::max(m_outstanding->sentMs + ReplyTimeoutMs, pauseEndMs());
-    if (m_assembler.hasPartial())
-        deadline = std::max(deadline, m_lastArrivalMs + ReplyTimeoutMs);
-    tmrRecvErr->start(int(std::max<qint64>(0, deadline - m_clock.elapsedMs())));
-}
-
-/// Each piece is traced once, whole: a reply when it is complete, noise when it is dropped.
-void PollingEngine::handleArrived()
-{
-    using Kind = ReplyAssembler::Piece::Kind;
-    while (const auto piece = m_assembler.next(m_outstanding ? m_outstanding->deviceNo : 0)) {
-        if (piece->kind == Kind::Noise) {
-            traceReceived(piece->bytes);
-        } else if (piece->kind == Kind::EarlyNegative) {
-            traceReceived(piece->bytes + m_assembler.takeRest()); // the rest is dropped
-            handleEarlyNegative(piece->bytes);
-        } else {
-            traceReceived(piece->bytes);
-            const Handling handling = handleCompleteReply(piece->bytes);
-            if (handling == Handling::Fault) {
-                // The bytes still waiting are thrown away and polling goes on.
-                traceReceived(m_assembler.takeRest());
-                m_assembler.clear();
-                m_link.discardInput();
-                armSend();
-                return;
-            }
-            if (handling == Handling::Done)
-                armSend();
-        }
-    }
-}
-
-/// An "NG" from the asked controller, seen at bytes 3-4.
-void PollingEngine::handleEarlyNegative(const QByteArray &)
-{
-    const int row = std::exchange(m_outstanding, std::nullopt)->row;
-    m_table.setLinkState(row, LinkState::Negative);
-    if (m_requests.code() != Identify)
-        countFailure(Outcome::Negative, row);
-    armSend();
-}
-
-/// A reply answers the request on the line only when one is outstanding, it comes from that
-/// request's controller and it answers that command (or refuses it) with the values asked for.
-/// A reply that came too late for its own request, or from another controller, answers nothing.
-bool PollingEngine::answersOutstanding(const QByteArray &reply) const
-{
-    if (!m_outstanding)
-        return false;
-    const Frames::ReplyShape shape = Frames::replyShape(reply);
-    if (shape.deviceNo != m_outstanding->deviceNo)
-        return false;
-    if (shape.command == "NG")
-        return true;
-    if (m_state.ChecksumMode == Frames::ChecksumMode::Sum && m_requests.code() != Identify &&
-        !Frames::ReplyChecksumValid(reply))
-        return true; // its controller answered, corrupted: judged as a checksum error
-    if (shape.command != m_outstanding->command)
-        return false;
-    return !shape.ok || m_outstanding->valueCount < 0 ||
-           shape.valueCount == m_outstanding->valueCount;
-}
-
-void PollingEngine::traceReceived(const QByteArray &bytes)
-{
-    if (!bytes.isEmpty())
-        m_trace.WriteTrace(bytes, true);
-}
-
-/// The next request goes out SendDelayMs after the reply pause.
-void PollingEngine::armSend()
-{
-    if (m_requests.code() <= 0)
-        return;
-    const qint64 afterPause = pauseEndMs() + SendDelayMs - m_clock.elapsedMs();
-    tmrSend->start(int(std::max<qint64>(SendDelayMs, afterPause)));
-}
-
-PollingEngine::Handling PollingEngine::handleCompleteReply(const QByteArray &reply)
-{
-    if (!answersOutstanding(reply)) {
-        noteStray(reply);
-        return Handling::Dropped;
-    }
-    const Outstanding answered = *std::exchange(m_outstanding, std::nullopt);
-    const int row = answered.row;
-    if (m_state.DeviceList.isEmpty() || row < 0 || row > m_state.LastIndex)
-        return Handling::Fault;
-    if (m_requests.code() == Identify) {
-        handleIdentification(reply);
-        return Handling::Done;
-    }
-    Outcome outcome = Outcome::Good;
-    if (m_state.ChecksumMode == Frames::ChecksumMode::Sum && !Frames::ReplyChecksumValid(reply))
-        outcome = Outcome::ChecksumError;
-    else if (!reply.contains("OK"))
-        outcome = Outcome::Negative;
-    if (outcome != Outcome::Good) {
-        m_link.discardInput();
-        markFailure(outcome, row);
-        return Handling::Done;
-    }
-    const ReplyDoubt::Shape shape = shapeOf(answered);
-    const bool inDoubt = m_doubt.inDoubt(shape, m_clock.elapsedMs());
-    markGood(row);
-    if (!confirmRead(reply, shape, inDoubt))
-        return Handling::Done; // the same read goes out again
-    return handleGoodReply(reply, row, inDoubt) ? Handling::Done : Handling::Fault;
-}
-
-/// A reply that answered nothing may be the late answer to an earlier request: replies of its
-/// shape from its controller are in doubt for a while.
-void PollingEngine::noteStray(const QByteArray &reply)
-{
-    const Frames::ReplyShape shape = Frames::replyShape(reply);
-    if (shape.deviceNo > 0 && shape.ok)
-        m_doubt.noteSurprise({shape.deviceNo, shape.command, shape.valueCount},
-                             m_clock.elapsedMs());
-}
-
-ReplyDoubt::Shape PollingEngine::shapeOf(const Outstanding &request)
-{
-    return {request.deviceNo, request.command, request.valueCount};
-}
-
-/// A window's read whose reply may be a late answer to an earlier request of its shape is taken
-/// only when two reads in a row agree: a controller's registers do not change between two
-/// reads of one block, while a late reply to another block differs from the next reply. False
-/// when the read goes out again; after ReadsInDoubtToGiveUp reads the request is given up.
-bool PollingEngine::confirmRead(const QByteArray &reply, const ReplyDoubt::Shape &shape,
-                                bool inDoubt)
-{
-    const int code = m_requests.code();
-    if (code != Parameters && code != Errors && !isMemoryRead(code))
-        return true;
-    Command &command = m_requests.command();
-    const auto values = Frames::replyValues(reply, expectedValues(code));
-    if (!inDoubt || !values || command.unconfirmed == values) {
-        command.unconfirmed.reset();
-        command.readsInDoubt = 0;
-        return true;
-    }
-    if (command.unconfirmed)
-        m_doubt.noteSurprise(shape, m_clock.elapsedMs()); // they disagreed: a reply is late
-    command.unconfirmed = values;
-    if (++command.readsInDoubt >= ReadsInDoubtToGiveUp)
-        dropCommand(RequestFailure::Reason::Unconfirmed);
-    return false;
-}
-
-void PollingEngine::markGood(int row)
-{
-    m_requests.resetFailures();
-    if (m_requests.code() == Write)
-        return;
-    m_table.setLinkState(row, LinkState::Good);
-    m_table.setPickerState(row, LinkState::Good);
-}
-
-/// A refused or corrupted reply: the controller's row is marked and the request goes out again
-/// at the next tick, up to three times in a row.
-void PollingEngine::markFailure(Outcome outcome, int row)
-{
-    m_table.setLinkState(row, outcome == Outcome::Negative ? LinkState::Negative
-                                                           : LinkState::ChecksumError);
-    if (m_requests.code() != Write)
-        m_table.setPickerState(row, LinkState::Failed);
-    countFailure(outcome, row);
-}
-
-/// The third failure in a row gives the request up: a status read moves on to the next
-/// controller, a window's request is dropped and its window told.
-void PollingEngine::countFailure(Outcome outcome, int row)
-{
-    if (!m_requests.failedAgain())
-        return;
-    m_table.setPickerState(row, LinkState::Failed);
-    if (m_requests.code() == Status) {
-        m_rotation.setCurrent(m_rotation.connectedOrFirst(m_rotation.current() + 1));
-        return;
-    }
-    using Reason = RequestFailure::Reason;
-    dropCommand(outcome == Outcome::Negative        ? Reason::Negative
-                : outcome == Outcome::ChecksumError ? Reason::Corrupt
-                                                    : Reason::NoReply);
-}
-
-bool PollingEngine::handleGoodReply(const QByteArray &reply, int row, bool inDoubt)
-{
-    const int code = m_requests.code();
-    if (code == Status) {
-        m_table.setConnected(row, true);
-        if (!m_decoder.DecodeStatusBlock(reply, row))
-            return false;
-        m_table.noteStatusBlock(row, m_clock.elapsedMs());
-        emit statusBlockDecoded(row);
-        if (row == m_state.SelectedIndex)
-            emit selectedDisplayChanged();
-        m_rotation.setCurrent(m_rotation.connectedOrFirst(row + 1));
-    } else if (code == Parameters) {
-        if (!m_decoder.DecodeParameterBlock(reply, row))
-            return false;
-        m_requests.finish();
-        emit parameterBlockDecoded(row);
-        m_rotation.setCurrent(m_rotation.connectedOrFirst(0));
-    } else if (code == Errors) {
-        const auto codes = Frames::replyValues(reply, ErrorCodeCount);
-        if (!codes)
-            return false;
-        m_requests.finish();
-        emit errorHistoryReceived(*codes);
-        m_rotation.setCurrent(m_rotation.connectedOrFirst(0));
-    } else if (isMemoryRead(code)) {
-        const auto values = Frames::replyValues(reply, MemoryTable::BlockSize);
-        if (!values)
-            return false;
-        if (m_transfer.blockRead(code - FirstMemoryRead, *values)) {
-            const int next = m_rotation.connectedOrFirst(0) + 1;
-            m_rotation.setCurrent(next > m_state.LastIndex ? 0 : next);
-        }
-    } else if (code == Write) {
-        m_requests.setCode(Parameters); // the same controller's block is read back
-    } else if (isMemoryWrite(code)) {
-        emit memoryBlockSent(code - FirstMemoryWrite);
-        m_transfer.blockSent(code - FirstMemoryWrite, inDoubt);
-    }
-    return true;
-}
-
-/// Identification replies are not judged by checksum or "OK": a reply naming a "ZQ5" controller
-/// connects the device; anything else leaves everything as it was and the device is asked again.
-void PollingEngine::handleIdentification(const QByteArray &reply)
-{
-    if (!reply.contains("ZQ5"))
-        return;
-    const int index = m_rotation.current();
-    m_table.setConnected(index, true);
-    m_table.setPickerState(index, LinkState::Good);
-    if (m_state.SelectedDeviceNo == 0) {
-        m_state.SelectedIndex = index;
-        m_state.SelectedDeviceNo = m_state.DeviceList.at(index);
-        emit selectedDeviceChanged(m_state.SelectedDeviceNo);
-    }
-    m_rotation.setCurrent(m_rotation.next());
-    if (m_rotation.current() == 0)
-        finishIdentificationPass();
-}
-
-/// Every device has been asked once: go online when any answered, otherwise start over.
-void PollingEngine::finishIdentificationPass()
-{
-    if (!m_rotation.anyConnected()) {
-        m_rotation.setCurrent(0);
-        return;
-    }
-    m_rotation.setCurrent(m_rotation.nextConnected(0));
-    setOnline(true);
-    setConnectCheckVisible(false);
-    m_requests.setCode(Status);
-}
-
-void PollingEngine::onReplyTimeout()
-{
-    tmrRecvErr->stop();
-    const std::optional<Outstanding> request = std::exchange(m_outstanding, std::nullopt);
-    traceReceived(m_assembler.takePartial()); // a reply abandoned unfinished
-    if (m_state.DeviceList.isEmpty())
-        return;
-    const int polled = std::clamp(m_rotation.current(), 0, m_state.LastIndex);
-    const int row = request && request->row >= 0 ? request->row : polled;
-    m_table.setLinkState(row, LinkState::TimedOut);
-    if (request) {
-        // Its reply may still come, and would look like the answer to the next of its shape.
-        m_doubt.noteSurprise(shapeOf(*request), m_clock.elapsedMs());
-        m_transfer.writeTimedOut();
-    }
-    emit replyTimedOut(row);
-    bool movedOn = false;
-    const int code = m_requests.code();
-    if (++m_timeoutCount == TimeoutsToGiveUp) {
-        m_timeoutCount = 0;
-        m_table.setPickerState(row, LinkState::Failed);
-        if (code == Identify) {
-            m_table.setConnected(polled, false);
-            m_rotation.setCurrent(m_rotation.next());
-            if (m_rotation.current() == 0)
-                finishIdentificationPass();
-        } else {
-            m_rotation.setCurrent(m_rotation.connectedOrFirst(m_rotation.current() + 1));
-            movedOn = code == Status;
-        }
-    }
-    if (movedOn)
-        m_requests.resetFailures();
-    else if (code != Identify)
-        countFailure(Outcome::TimedOut, row);
-    tmrSend->start(SendDelayMs);
-}
-
 void PollingEngine::onLinkLost(const QString &reason)
 {
-    tmrRecvErr->stop();
-    m_outstanding.reset();
+    m_poller.linkLost();
     closePort();
     emit portLost(reason);
 }

@@ -2,13 +2,9 @@
 
 #include "Clock.h"
 #include "DeviceTable.h"
-#include "LineIndicators.h"
+#include "LinePoller.h"
 #include "Link.h"
 #include "MemoryTable.h"
-#include "MemoryTransfer.h"
-#include "PollRotation.h"
-#include "ReplyAssembler.h"
-#include "ReplyDoubt.h"
 #include "RequestFailure.h"
 #include "RequestSlot.h"
 #include "SelectedDisplay.h"
@@ -22,12 +18,10 @@
 #include <memory>
 #include <optional>
 
-/// The monitor's polling loop, the scheduler that wires its parts: one request outstanding at a
-/// time, sent by the one-shot tick of tmrSend and answered by a reply or the 600 ms time-out,
-/// which re-arms the tick. ReplyAssembler cuts the received bytes into replies, RequestSlot holds
-/// the window's request waiting and the request under way with its failures, PollRotation picks
-/// the controller polled next, ReplyDoubt says which replies may be late answers, and
-/// LineIndicators light the lamps.
+/// The monitor's line as the windows, the recorder, the alarms and the publisher see it: the
+/// settings it runs on, the port, the device table and the selected controller's display, and
+/// the windows' typed requests with their results. The polling loop itself is the LinePoller;
+/// the request slot (RequestSlot) is shared by both: windows queue, the loop takes.
 ///
 /// RequestCode says what the tick sends and what the reply handler expects: 1 identification,
 /// 11 status read, 21 parameter read, 22 error history, 51..62 memory block reads, 101 a single
@@ -42,13 +36,6 @@ class PollingEngine : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int SendDelayMs = 50;
-    static constexpr int ReplyTimeoutMs = 600;
-    /// The line rests this long after the first byte of an answer before the next request goes
-    /// out (the reply itself is handled at its LF): the pacing the controllers have always had,
-    /// from the days when a reply was read this long after it began.
-    static constexpr int ReplyPauseMs = 200;
-
     using RequestKind = ::RequestKind;
 
     static constexpr int FailuresToGiveUp = RequestSlot::FailuresToGiveUp;
@@ -58,9 +45,6 @@ public:
     static constexpr int UnansweredToStale = 3;
     static constexpr int StaleCycles = 3;
     static constexpr int StaleMsPerController = 1000;
-    /// A read in doubt is repeated until two reads in a row agree; after this many reads
-    /// without agreement it is given up.
-    static constexpr int ReadsInDoubtToGiveUp = 6;
 
     PollingEngine(Link &link, Clock &clock, const QString &programFolder,
                   const QString &defaultDataFolder, QObject *parent = nullptr);
@@ -141,11 +125,11 @@ public:
     QDateTime lastStatusTime(int row) const;
 
     int RequestCode() const { return m_requests.code(); }
-    int CurrentIndex() const { return m_rotation.current(); }
-    int TimeoutCount() const { return m_timeoutCount; }
+    int CurrentIndex() const { return m_poller.currentIndex(); }
+    int TimeoutCount() const { return m_poller.timeoutCount(); }
     bool connectCheckVisible() const { return m_connectCheckVisible; }
-    bool sendIndicatorLit() const { return m_indicators.sendLit(); }
-    bool receiveIndicatorLit() const { return m_indicators.receiveLit(); }
+    bool sendIndicatorLit() const { return m_poller.indicators().sendLit(); }
+    bool receiveIndicatorLit() const { return m_poller.indicators().receiveLit(); }
 
 signals:
     /// The window switches between the connected and not-connected state.
@@ -184,57 +168,14 @@ signals:
     void portLost(const QString &reason);
 
 private:
-    enum class Outcome { Good, Negative, ChecksumError, TimedOut };
-    /// What became of a complete reply.
-    enum class Handling { Done, Dropped, Fault };
     using Command = RequestSlot::Command;
 
-    /// The request on the line: only a reply from its controller to its command, with its
-    /// number of values, answers it, and only once.
-    struct Outstanding
-    {
-        int deviceNo = 0;
-        int row = 0;
-        QByteArray command;
-        /// Values a good reply carries; -1 when not checked (identification).
-        int valueCount = -1;
-        qint64 sentMs = 0;
-    };
-
-    void onSendTick();
-    void onReadyRead();
-    void onReplyTimeout();
+    void connectPoller();
     void onLinkLost(const QString &reason);
-
     void queueRequest(int code, int deviceNo, QObject *requester, const QList<int> &addresses = {},
                       const QList<int> &values = {});
-    std::optional<QByteArray> buildRequest(int deviceNo);
-    std::optional<QByteArray> buildMemoryWrite(int block);
-    int targetDeviceNo() const;
-    void transmit(const QByteArray &frame, int deviceNo);
-
-    void handleArrived();
-    bool answersOutstanding(const QByteArray &reply) const;
-    void traceReceived(const QByteArray &bytes);
     void forgetLineState();
     void clearDisplay();
-    void handleEarlyNegative(const QByteArray &reply);
-    Handling handleCompleteReply(const QByteArray &reply);
-    void handleIdentification(const QByteArray &reply);
-    bool handleGoodReply(const QByteArray &reply, int row, bool inDoubt);
-    void noteStray(const QByteArray &reply);
-    static ReplyDoubt::Shape shapeOf(const Outstanding &request);
-    bool confirmRead(const QByteArray &reply, const ReplyDoubt::Shape &shape, bool inDoubt);
-    void markGood(int row);
-    void markFailure(Outcome outcome, int row);
-    void countFailure(Outcome outcome, int row);
-    void finishIdentificationPass();
-    void dropCommand(RequestFailure::Reason reason);
-    qint64 pauseEndMs() const;
-    bool inReplyPause() const;
-    void armSend();
-    void armReplyDeadline();
-
     void usePortSettings(const PortSettings &settings);
     void setOnline(bool online);
     void setConnectCheckVisible(bool visible);
@@ -250,22 +191,8 @@ private:
     SelectedDisplay m_display;
     StatusDecoder m_decoder;
     Trace m_trace;
-    ReplyDoubt m_doubt;
-    ReplyAssembler m_assembler;
     RequestSlot m_requests;
-    PollRotation m_rotation;
-    LineIndicators m_indicators;
-    MemoryTransfer m_transfer;
-
-    std::unique_ptr<Timer> tmrSend;
-    std::unique_ptr<Timer> tmrRecvErr;
-
-    int m_timeoutCount = 0;
-    /// When the first byte of the answer under way arrived, and the last byte.
-    std::optional<qint64> m_answerStartMs;
-    qint64 m_lastArrivalMs = 0;
-    /// A request went out and neither its reply nor its time-out has been handled.
-    std::optional<Outstanding> m_outstanding;
+    LinePoller m_poller;
 
     bool m_online = false;
     bool m_connectCheckVisible = false;
