@@ -12,6 +12,8 @@ class tst_ChartLabels : public QObject
     Q_OBJECT
 
 private slots:
+    void timeTicksFallOnRoundTimesAndNameNewDays_data();
+    void timeTicksFallOnRoundTimesAndNameNewDays();
     void timeLabelsNeverOverlapAndKeepTheGapsOwnTime_data();
     void timeLabelsNeverOverlapAndKeepTheGapsOwnTime();
     void markTextsStackThenGiveWay_data();
@@ -20,6 +22,46 @@ private slots:
 
 Q_DECLARE_METATYPE(std::vector<double>)
 Q_DECLARE_METATYPE(std::vector<EventMarkLayer::Place>)
+
+void tst_ChartLabels::timeTicksFallOnRoundTimesAndNameNewDays_data()
+{
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("stepSeconds");
+    QTest::addColumn<QStringList>("labels");
+    const QDate may1(2024, 5, 1);
+    QTest::newRow("an hour of seconds")
+        << QDateTime(may1, QTime(13, 4, 5)) << 3600 << 1
+        << QStringList{"13:10", "13:20", "13:30", "13:40", "13:50", "14:00"};
+    QTest::newRow("a minute of seconds")
+        << QDateTime(may1, QTime(13, 4, 5)) << 60 << 1
+        << QStringList{"13:04:10", "13:04:20", "13:04:30", "13:04:40", "13:04:50", "13:05:00"};
+    QTest::newRow("three days of minutes")
+        << QDateTime(may1, QTime(0, 0, 30)) << 3 * 1440 << 60
+        << QStringList{"12:00\n05-01", "00:00\n05-02", "12:00", "00:00\n05-03", "12:00"};
+    QTest::newRow("23 days of minutes")
+        << QDateTime(may1, QTime(8, 0)) << 23 * 1440 << 60
+        << QStringList{"00:00\n05-04", "00:00\n05-09", "00:00\n05-14", "00:00\n05-19",
+                       "00:00\n05-24"};
+}
+
+void tst_ChartLabels::timeTicksFallOnRoundTimesAndNameNewDays()
+{
+    QFETCH(QDateTime, start);
+    QFETCH(int, count);
+    QFETCH(int, stepSeconds);
+    QFETCH(QStringList, labels);
+    TrendData data;
+    for (int i = 0; i < count; ++i)
+        data.append(TrendData::timeOf(start.addSecs(qint64(i) * stepSeconds)), {60, 25, 20});
+    const std::unique_ptr<RunAlignment> noAlignment;
+    TimeTicker ticker(data, noAlignment);
+    ticker.setRoom(697, QFont());
+    QVector<double> ticks;
+    QVector<QString> generated;
+    ticker.generate(QCPRange(0, double(count - 1)), QLocale(), 'g', 0, ticks, nullptr, &generated);
+    QCOMPARE(QStringList(generated.begin(), generated.end()), labels);
+}
 
 void tst_ChartLabels::timeLabelsNeverOverlapAndKeepTheGapsOwnTime_data()
 {

@@ -17,8 +17,6 @@ class tst_TrendChart : public QObject
     Q_OBJECT
 
 private slots:
-    void timeAxisTicksFallOnRoundTimes_data();
-    void timeAxisTicksFallOnRoundTimes();
     void timeLabelsNeverRunBackwards();
     void ticksStandAtTheirTimesAndGapsBreakTheLine_data();
     void ticksStandAtTheirTimesAndGapsBreakTheLine();
@@ -49,42 +47,6 @@ static void fillFrom(TrendChart &chart, const QDateTime &start, int count, int s
         chart.data().append(TrendData::timeOf(start.addSecs(qint64(i) * stepSeconds)),
                             {60.0f, 20.0f + float(i % 50), 10.0f});
     chart.dataChanged();
-}
-
-void tst_TrendChart::timeAxisTicksFallOnRoundTimes_data()
-{
-    QTest::addColumn<QDateTime>("start");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("stepSeconds");
-    QTest::addColumn<QStringList>("labels");
-    const QDate may1(2024, 5, 1);
-    QTest::newRow("an hour of seconds")
-        << QDateTime(may1, QTime(13, 4, 5)) << 3600 << 1
-        << QStringList{"13:10", "13:20", "13:30", "13:40", "13:50", "14:00"};
-    QTest::newRow("a minute of seconds")
-        << QDateTime(may1, QTime(13, 4, 5)) << 60 << 1
-        << QStringList{"13:04:10", "13:04:20", "13:04:30", "13:04:40", "13:04:50", "13:05:00"};
-    QTest::newRow("three days of minutes")
-        << QDateTime(may1, QTime(0, 0, 30)) << 3 * 1440 << 60
-        << QStringList{"12:00\n05-01", "00:00\n05-02", "12:00", "00:00\n05-03", "12:00"};
-    QTest::newRow("23 days of minutes")
-        << QDateTime(may1, QTime(8, 0)) << 23 * 1440 << 60
-        << QStringList{"00:00\n05-04", "00:00\n05-09", "00:00\n05-14", "00:00\n05-19",
-                       "00:00\n05-24"};
-}
-
-void tst_TrendChart::timeAxisTicksFallOnRoundTimes()
-{
-    QFETCH(QDateTime, start);
-    QFETCH(int, count);
-    QFETCH(int, stepSeconds);
-    QFETCH(QStringList, labels);
-    TrendChart chart;
-    chart.resize(697, 353);
-    fillFrom(chart, start, count, stepSeconds);
-    chart.showAll();
-    chart.redraw();
-    QCOMPARE(chart.timeAxisLabels(), labels);
 }
 
 /// Zoomed and scrolled across a long file, labels rise left to right; a label that starts a new
