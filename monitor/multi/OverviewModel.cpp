@@ -63,32 +63,13 @@ std::optional<DeviceTable::Field> OverviewModel::fieldOf(int column)
 }
 
 OverviewModel::OverviewModel(const DeviceTable &table, QObject *parent)
-    : QAbstractTableModel(parent), m_table(table)
-{
-    connect(&table, &QAbstractItemModel::modelAboutToBeReset, this,
-            &OverviewModel::beginResetModel);
-    connect(&table, &QAbstractItemModel::modelReset, this, &OverviewModel::endResetModel);
-    connect(&table, &QAbstractItemModel::dataChanged, this, &OverviewModel::onTableChanged);
-}
+    : DeviceTableProxy(table, parent)
+{}
 
 void OverviewModel::showAlarms(const AlarmEngine &alarms)
 {
     m_alarms = &alarms;
-    connect(&alarms, &AlarmEngine::transitioned, this, [this] {
-        if (rowCount() > 0)
-            emit dataChanged(index(0, PvColumn), index(rowCount() - 1, PvColumn));
-    });
-}
-
-/// A change anywhere in a controller's row may change any of its overview cells.
-void OverviewModel::onTableChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
-{
-    emit dataChanged(index(topLeft.row(), 0), index(bottomRight.row(), ColumnCount - 1));
-}
-
-int OverviewModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_table.rowCount();
+    connect(&alarms, &AlarmEngine::transitioned, this, [this] { columnChanged(PvColumn); });
 }
 
 int OverviewModel::columnCount(const QModelIndex &parent) const
@@ -111,21 +92,21 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const
         return linkData(row, role);
     if (isButton(column))
         return buttonData(row, column - FirstButtonColumn, role);
-    if (column == PvColumn && m_alarms && m_alarms->hasAlarm(m_table.deviceNo(row))) {
+    if (column == PvColumn && m_alarms && m_alarms->hasAlarm(table().deviceNo(row))) {
         if (role == Qt::BackgroundRole)
-            return AlarmMarks::background(m_alarms, m_table.deviceNo(row));
+            return AlarmMarks::background(m_alarms, table().deviceNo(row));
         if (role == Qt::ForegroundRole)
-            return AlarmMarks::foreground(m_alarms, m_table.deviceNo(row));
+            return AlarmMarks::foreground(m_alarms, table().deviceNo(row));
         if (role == Qt::ToolTipRole)
-            return AlarmMarks::toolTip(m_alarms, m_table.deviceNo(row));
+            return AlarmMarks::toolTip(m_alarms, table().deviceNo(row));
     }
     switch (role) {
     case Qt::DisplayRole:
-        return m_table.field(row, *fieldOf(column));
+        return table().field(row, *fieldOf(column));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole:
-        if (column == MemoryColumn && m_table.linkState(row) == LinkState::Good)
+        if (column == MemoryColumn && table().linkState(row) == LinkState::Good)
             return QStringLiteral("클릭하면 데이터 수정 가능");
         return {};
     default:
@@ -137,7 +118,7 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const
 /// controller "불량" on red: in the overview a silent controller must stand out.
 QVariant OverviewModel::linkData(int row, int role) const
 {
-    const LinkState state = m_table.linkState(row);
+    const LinkState state = table().linkState(row);
     const bool timedOut = state == LinkState::TimedOut;
     switch (role) {
     case Qt::DisplayRole:
@@ -171,13 +152,13 @@ QVariant OverviewModel::buttonData(int row, int button, int role) const
 /// From the controller's last status block: its STATUS bit, or LED1 bit 15 for TIMER.
 std::optional<bool> OverviewModel::lit(int row, int button) const
 {
-    const std::optional<int> status = m_table.value(row, F::Status);
+    const std::optional<int> status = table().value(row, F::Status);
     if (!status)
         return std::nullopt;
     const int bit = Buttons.at(button).statusBit;
     if (bit >= 0)
         return (*status >> bit) & 1;
-    return (m_table.value(row, F::Led1).value_or(0) >> TimerLedBit) & 1;
+    return (table().value(row, F::Led1).value_or(0) >> TimerLedBit) & 1;
 }
 
 QVariant OverviewModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -185,7 +166,7 @@ QVariant OverviewModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical)
-        return section >= 0 && section < rowCount() ? QVariant(m_table.deviceNo(section))
+        return section >= 0 && section < rowCount() ? QVariant(table().deviceNo(section))
                                                     : QVariant();
     static const QStringList captions = {QStringLiteral("통신상태"),
                                          QStringLiteral("제어온도"),

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "DeviceTable.h"
+#include "DeviceTableProxy.h"
 
-#include <QAbstractTableModel>
+#include <optional>
 
 class AlarmEngine;
-#include <optional>
 
 /// The overview's view of the device table: per controller its link state, its temperatures,
 /// its eight command buttons lit by STATUS and LED1, its rest time, outputs, currents and memory
 /// number. Every cell follows the table as the polling fills it.
-class OverviewModel : public QAbstractTableModel
+class OverviewModel : public DeviceTableProxy
 {
     Q_OBJECT
 
@@ -48,7 +48,6 @@ public:
     /// Marks the control temperature of controllers with alarms, following the alarm engine.
     void showAlarms(const AlarmEngine &alarms);
 
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
@@ -58,8 +57,5 @@ private:
     QVariant linkData(int row, int role) const;
     QVariant buttonData(int row, int button, int role) const;
     std::optional<bool> lit(int row, int button) const;
-    void onTableChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight);
-
-    const DeviceTable &m_table;
     const AlarmEngine *m_alarms = nullptr;
 };

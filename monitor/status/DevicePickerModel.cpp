@@ -6,34 +6,20 @@
 #include "LinkColours.h"
 
 DevicePickerModel::DevicePickerModel(const DeviceTable &table, QObject *parent)
-    : QAbstractTableModel(parent), m_table(table)
-{
-    connect(&table, &QAbstractItemModel::modelAboutToBeReset, this,
-            &DevicePickerModel::beginResetModel);
-    connect(&table, &QAbstractItemModel::modelReset, this, &DevicePickerModel::endResetModel);
-    connect(&table, &QAbstractItemModel::dataChanged, this, &DevicePickerModel::onTableChanged);
-}
+    : DeviceTableProxy(table, parent)
+{}
 
 void DevicePickerModel::showAlarms(const AlarmEngine &alarms)
 {
     m_alarms = &alarms;
-    connect(&alarms, &AlarmEngine::transitioned, this, [this] {
-        if (rowCount() > 0)
-            emit dataChanged(index(0, DeviceNoColumn), index(rowCount() - 1, DeviceNoColumn));
-    });
+    connect(&alarms, &AlarmEngine::transitioned, this, [this] { columnChanged(DeviceNoColumn); });
 }
 
-void DevicePickerModel::onTableChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+std::pair<int, int> DevicePickerModel::columnsShowing(int firstSource, int lastSource) const
 {
-    if (topLeft.column() > DeviceTable::PickerColumn ||
-        bottomRight.column() < DeviceTable::PickerColumn)
-        return;
-    emit dataChanged(index(topLeft.row(), LinkColumn), index(bottomRight.row(), LinkColumn));
-}
-
-int DevicePickerModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_table.rowCount();
+    if (firstSource > DeviceTable::PickerColumn || lastSource < DeviceTable::PickerColumn)
+        return {1, 0};
+    return {LinkColumn, LinkColumn};
 }
 
 int DevicePickerModel::columnCount(const QModelIndex &parent) const
@@ -46,7 +32,7 @@ QVariant DevicePickerModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     if (index.column() == DeviceNoColumn) {
-        const int deviceNo = m_table.deviceNo(index.row());
+        const int deviceNo = table().deviceNo(index.row());
         switch (role) {
         case Qt::DisplayRole:
             return deviceNo;
@@ -60,7 +46,7 @@ QVariant DevicePickerModel::data(const QModelIndex &index, int role) const
             return {};
         }
     }
-    const LinkState state = m_table.pickerState(index.row());
+    const LinkState state = table().pickerState(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return DeviceTable::textOf(state);
