@@ -24,7 +24,8 @@ int main(int argc, char *argv[])
     // The core runs first: recording does not wait for a window.
     MonitorCore core(programFolder, dataFolder);
     core.start();
-    frmZQ410_Main window(core.engine(), core.ticker(), core.alarms(), core.publisher());
+    frmZQ410_Main window(core.engine(), core.settings(), core.ticker(), core.alarms(),
+                         core.publisher());
     window.show();
     ScreenFit::centre(window);
     return app.exec();

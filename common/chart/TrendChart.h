@@ -2,6 +2,7 @@
 
 #include "ChartStatistics.h"
 #include "EventMark.h"
+#include "PlotTexts.h"
 #include "TrendData.h"
 
 #include <QColor>
@@ -16,16 +17,15 @@
 
 class BorderFrame;
 class ChartCursors;
+class ChartFeed;
+class ChartScrollBar;
 class ChartTablePanel;
 class RibbonLayer;
 class RunAlignment;
 class TimeTicker;
 class QCPGraph;
-class QCPItemText;
-class QCPTextElement;
 class QCustomPlot;
 class QPrinter;
-class QScrollBar;
 
 /// The trend chart both programs draw with: three series over the sample index, labelled with
 /// the samples' times. The samples live in TrendData; the plot is fed only what the visible range
@@ -36,7 +36,7 @@ class TrendChart : public QWidget
     Q_OBJECT
 
 public:
-    enum class Title { Left, Top, Bottom };
+    using Title = ChartTitle;
 
     explicit TrendChart(QWidget *parent = nullptr);
     ~TrendChart() override;
@@ -160,36 +160,26 @@ signals:
     void valueRangeChanged(double min, double max);
 
 private:
-    void feedVisibleRange();
-    void feedComparison(int columns);
     void showComparisonGraphs();
     /// The last axis position a sample of either run stands at.
     double lastPosition() const;
-    void breakAtGaps(const std::vector<qsizetype> &gaps);
     void fitValueAxis();
     void fitTimeLabels();
     ChartStatistics::Input statisticsInput() const;
     std::vector<ChartTable::Table> tables() const;
-    void updateScrollBar();
-    void onScrollBarMoved(int value);
     void applyPens();
     void applyBorder();
-    void placeLegendAbovePlot();
-    void showEmptyText();
     void scheduleRedraw();
 
     TrendData m_data;
     QCustomPlot *m_plot = nullptr;
-    QScrollBar *m_scrollBar = nullptr;
-    QCPTextElement *m_topTitle = nullptr;
-    QCPItemText *m_emptyText = nullptr;
+    ChartScrollBar *m_scrollBar = nullptr;
+    std::unique_ptr<PlotTexts> m_texts;
     std::array<QCPGraph *, TrendData::SeriesCount> m_graphs{};
     QSharedPointer<TimeTicker> m_timeTicker;
     RibbonLayer *m_ribbons = nullptr;
     BorderFrame *m_frame = nullptr;
     std::vector<EventMark> m_eventMarks;
-    /// Gaps of the recording in the visible range, found at each redraw.
-    std::vector<qsizetype> m_visibleGaps;
     ChartCursors *m_cursors = nullptr;
     ChartTablePanel *m_tablePanel = nullptr;
     bool m_statisticsShown = false;
@@ -202,16 +192,14 @@ private:
     std::unique_ptr<Comparison> m_comparison;
     std::unique_ptr<RunAlignment> m_alignment;
     std::array<QCPGraph *, TrendData::SeriesCount> m_comparisonGraphs{};
+    std::unique_ptr<ChartFeed> m_feed;
     std::array<QColor, TrendData::SeriesCount> m_colors;
     bool m_yAutomatic = true;
     bool m_3d = false;
     bool m_zoom = false;
     bool m_border = false;
-    bool m_updatingScrollBar = false;
     /// Drawing onto a page or a picture, laid out at its size.
     bool m_drawingAway = false;
     QColor m_borderColor = Qt::black;
     int m_lineWidth = 1;
-    std::vector<double> m_xs;
-    std::vector<double> m_ys;
 };

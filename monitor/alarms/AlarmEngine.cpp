@@ -170,7 +170,7 @@ void AlarmEngine::onPortLost()
 void AlarmEngine::reloadNames()
 {
     m_names.clear();
-    const QList<DeviceListRow> rows = m_engine.settingsFiles().LoadDeviceListRows();
+    const QList<DeviceListRow> rows = SettingsFiles(m_engine.programFolder()).LoadDeviceListRows();
     for (int i = 0; i < rows.size(); ++i)
         m_names.insert(i + 1, rows.at(i).name);
 }

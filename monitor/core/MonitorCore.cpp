@@ -8,8 +8,8 @@ MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDat
     : QObject(parent), m_ownClock(std::make_unique<SystemClock>()),
       m_ownLink(std::make_unique<SerialLink>())
 {
-    m_engine =
-        std::make_unique<PollingEngine>(*m_ownLink, *m_ownClock, programFolder, defaultDataFolder);
+    m_engine = std::make_unique<PollingEngine>(*m_ownLink, *m_ownClock, programFolder);
+    m_settings = std::make_unique<MonitorSettings>(*m_engine, programFolder, defaultDataFolder);
     m_ticker = std::make_unique<DisplayTicker>(*m_engine);
     m_alarms = std::make_unique<AlarmEngine>(*m_engine);
     m_publisher = std::make_unique<MqttPublisher>(*m_engine);
@@ -19,7 +19,8 @@ MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDat
 MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
                          const QString &defaultDataFolder, QObject *parent)
     : QObject(parent),
-      m_engine(std::make_unique<PollingEngine>(link, clock, programFolder, defaultDataFolder)),
+      m_engine(std::make_unique<PollingEngine>(link, clock, programFolder)),
+      m_settings(std::make_unique<MonitorSettings>(*m_engine, programFolder, defaultDataFolder)),
       m_ticker(std::make_unique<DisplayTicker>(*m_engine)),
       m_alarms(std::make_unique<AlarmEngine>(*m_engine)),
       m_publisher(std::make_unique<MqttPublisher>(*m_engine))
@@ -31,7 +32,7 @@ MonitorCore::~MonitorCore() = default;
 
 void MonitorCore::start()
 {
-    m_engine->startUp();
+    m_settings->load();
     m_ticker->start();
     m_alarms->start();
     m_publisher->start();

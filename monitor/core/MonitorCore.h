@@ -2,6 +2,7 @@
 
 #include "AlarmEngine.h"
 #include "DisplayTicker.h"
+#include "MonitorSettings.h"
 #include "MqttPublisher.h"
 #include "PollingEngine.h"
 
@@ -11,7 +12,8 @@
 class Clock;
 class Link;
 
-/// The monitor without its windows: the clock, the serial link, the polling engine, the
+/// The monitor without its windows: the clock, the serial link, the polling engine and its
+/// settings files, the
 /// display ticker with the trend recorder, the alarm engine and the MQTT publisher. start() reads
 /// the settings files, starts the display tick, the alarms and the publisher, so polling (once the
 /// port is opened), recording, alarms and publishing run whether or not a window shows them. The
@@ -34,6 +36,7 @@ public:
     void start();
 
     PollingEngine &engine() { return *m_engine; }
+    MonitorSettings &settings() { return *m_settings; }
     DisplayTicker &ticker() { return *m_ticker; }
     MqttPublisher &publisher() { return *m_publisher; }
     AlarmEngine &alarms() { return *m_alarms; }
@@ -43,6 +46,7 @@ private:
     std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<Link> m_ownLink;
     std::unique_ptr<PollingEngine> m_engine;
+    std::unique_ptr<MonitorSettings> m_settings;
     std::unique_ptr<DisplayTicker> m_ticker;
     std::unique_ptr<AlarmEngine> m_alarms;
     std::unique_ptr<MqttPublisher> m_publisher;

@@ -13,9 +13,8 @@ constexpr int RegisterMax = 32767;
 } // namespace
 
 PollingEngine::PollingEngine(Link &link, Clock &clock, const QString &programFolder,
-                             const QString &defaultDataFolder, QObject *parent)
+                             QObject *parent)
     : QObject(parent), m_link(link), m_clock(clock), m_programFolder(programFolder),
-      m_defaultDataFolder(defaultDataFolder), m_files(programFolder),
       m_decoder(m_state, m_table, m_display),
       m_trace(programFolder, [&clock] { return clock.now(); }),
       m_requests([this](const RequestFailure &failure) { emit requestFailed(failure); }),
@@ -56,11 +55,6 @@ void PollingEngine::connectPoller()
 
 PollingEngine::~PollingEngine() = default;
 
-void PollingEngine::startUp()
-{
-    startUp(m_files.LoadStartSettings(m_defaultDataFolder));
-}
-
 void PollingEngine::startUp(const SettingsFiles::StartSettings &settings)
 {
     m_state.TraceEnabled = settings.trace;
@@ -70,36 +64,10 @@ void PollingEngine::startUp(const SettingsFiles::StartSettings &settings)
     usePortSettings(settings.port);
 }
 
-bool PollingEngine::applyPortSettings(const PortSettings &settings)
-{
-    const bool saved = m_files.SavePortSettings(settings);
-    usePortSettings(settings);
-    return saved;
-}
-
 void PollingEngine::usePortSettings(const PortSettings &settings)
 {
     m_state.port = settings;
     m_state.ChecksumMode = Frames::checksumModeOf(settings.Protocol);
-}
-
-bool PollingEngine::applyRecordingSettings(const RecordingSettings &settings)
-{
-    const bool saved = m_files.SaveRecordingSettings(settings);
-    m_state.recording = settings;
-    return saved;
-}
-
-bool PollingEngine::applyDeviceList(const QList<DeviceListRow> &rows)
-{
-    const bool saved = m_files.SaveDeviceList(rows);
-    QList<int> devices;
-    for (int n = 1; n <= int(rows.size()); ++n) {
-        if (rows.at(n - 1).inUse())
-            devices.append(n);
-    }
-    setDeviceList(devices);
-    return saved;
 }
 
 void PollingEngine::setDeviceList(const QList<int> &devices)

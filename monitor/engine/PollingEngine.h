@@ -47,38 +47,29 @@ public:
     static constexpr int StaleMsPerController = 1000;
 
     PollingEngine(Link &link, Clock &clock, const QString &programFolder,
-                  const QString &defaultDataFolder, QObject *parent = nullptr);
+                  QObject *parent = nullptr);
     ~PollingEngine() override;
 
-    /// Reads the settings files in start-up order: trace switch, recording settings, device
-    /// list, port settings. The port stays closed.
-    void startUp();
-    /// Start-up with settings read before (many engines on the same files).
+    /// Start-up on the settings read from the files (MonitorSettings::load): trace switch,
+    /// recording settings, device list, port settings. The port stays closed.
     void startUp(const SettingsFiles::StartSettings &settings);
 
     /// Read only outside the engine: windows change it through requests and settings.
     const SharedState &state() const { return m_state; }
     const DeviceTable &table() const { return m_table; }
     const SelectedDisplay &display() const { return m_display; }
-    const SettingsFiles &settingsFiles() const { return m_files; }
     /// The window's request waiting and the request under way.
     const RequestSlot &requests() const { return m_requests; }
     Clock &clock() { return m_clock; }
     QString programFolder() const { return m_programFolder; }
     Trace &trace() { return m_trace; }
 
-    // Settings the operator changed apply to this run whether or not their file could be
-    // written; each returns false when the file was not written (the caller says so: the
-    // settings are then lost at the next start).
+    // Settings the operator changed (MonitorSettings stores them first).
 
-    /// Stores new port settings in Comm.CFG and takes them: the protocol applies to the next
-    /// frame, the rest at the next opening of the port.
-    bool applyPortSettings(const PortSettings &settings);
-    /// Stores new recording settings in SaveData.INI and takes them at the next display tick.
-    bool applyRecordingSettings(const RecordingSettings &settings);
-    /// Stores the device list in SetMulti.INI and rebuilds the list and the table from the rows
-    /// marked "O" (see setDeviceList).
-    bool applyDeviceList(const QList<DeviceListRow> &rows);
+    /// The protocol applies to the next frame, the rest at the next opening of the port.
+    void usePortSettings(const PortSettings &settings);
+    /// Taken at the next display tick.
+    void useRecordingSettings(const RecordingSettings &settings) { m_state.recording = settings; }
     /// Rebuilds the device list and table. While the port is open, identification starts over
     /// at the first device and the first device that answers becomes the selected one.
     void setDeviceList(const QList<int> &devices);
@@ -176,7 +167,6 @@ private:
                       const QList<int> &values = {});
     void forgetLineState();
     void clearDisplay();
-    void usePortSettings(const PortSettings &settings);
     void setOnline(bool online);
     void setConnectCheckVisible(bool visible);
     int rowOf(int deviceNo) const;
@@ -184,8 +174,6 @@ private:
     Link &m_link;
     Clock &m_clock;
     QString m_programFolder;
-    QString m_defaultDataFolder;
-    SettingsFiles m_files;
     SharedState m_state;
     DeviceTable m_table;
     SelectedDisplay m_display;

@@ -1,7 +1,7 @@
 #include "frmZQ410_SetMulti.h"
 
 #include "Notice.h"
-#include "PollingEngine.h"
+#include "MonitorSettings.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,8 +15,8 @@ constexpr int DeviceCount = 99;
 
 } // namespace
 
-frmZQ410_SetMulti::frmZQ410_SetMulti(PollingEngine &engine, QWidget *parent)
-    : QDialog(parent), m_engine(engine)
+frmZQ410_SetMulti::frmZQ410_SetMulti(MonitorSettings &settings, QWidget *parent)
+    : QDialog(parent), m_settings(settings)
 {
     setWindowTitle(QStringLiteral("멀티 설정"));
     sprdList = new QTableWidget(DeviceCount, 2, this);
@@ -26,7 +26,7 @@ frmZQ410_SetMulti::frmZQ410_SetMulti(PollingEngine &engine, QWidget *parent)
     sprdList->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     sprdList->setMinimumSize(300, 480);
     // The rows as designed ("X", no name), then the file's lines over them.
-    const QList<DeviceListRow> rows = m_engine.settingsFiles().LoadDeviceListRows();
+    const QList<DeviceListRow> rows = m_settings.files().LoadDeviceListRows();
     for (int n = 0; n < DeviceCount; ++n) {
         const DeviceListRow row = rows.value(n);
         auto *mark = new QTableWidgetItem(row.mark);
@@ -64,8 +64,8 @@ void frmZQ410_SetMulti::confirm()
         Notice::show(this, QStringLiteral("사용 여부에 최소 하나는 O 를 선택해야만 합니다."));
         return;
     }
-    if (!m_engine.applyDeviceList(rows))
+    if (!m_settings.applyDeviceList(rows))
         Notice::show(this, SettingsFiles::notSavedMessage(QStringLiteral("멀티 설정"),
-                                                          m_engine.settingsFiles().setMultiPath()));
+                                                          m_settings.files().setMultiPath()));
     accept();
 }

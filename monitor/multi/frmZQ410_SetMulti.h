@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class PollingEngine;
+class MonitorSettings;
 class QPushButton;
 class QTableWidget;
 
@@ -13,12 +13,12 @@ class frmZQ410_SetMulti : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmZQ410_SetMulti(PollingEngine &engine, QWidget *parent = nullptr);
+    explicit frmZQ410_SetMulti(MonitorSettings &settings, QWidget *parent = nullptr);
 
 private:
     void confirm();
 
-    PollingEngine &m_engine;
+    MonitorSettings &m_settings;
     QTableWidget *sprdList = nullptr;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;

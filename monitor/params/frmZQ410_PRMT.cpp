@@ -540,7 +540,7 @@ void frmZQ410_PRMT::openValueDialog(const QString &caption, const QString &oldTe
 /// A missing or foreign file leaves the grid as designed.
 void frmZQ410_PRMT::loadTimerFile()
 {
-    const auto rows = m_engine.settingsFiles().LoadTimerDescriptions(m_deviceNo);
+    const auto rows = SettingsFiles(m_engine.programFolder()).LoadTimerDescriptions(m_deviceNo);
     if (!rows)
         return;
     RefreshInProgress = true;
@@ -561,11 +561,11 @@ void frmZQ410_PRMT::saveTimerFile()
             cells.append(sprdTimer->item(r, c)->text());
         rows.append(cells);
     }
-    if (!m_engine.settingsFiles().SaveTimerDescriptions(m_deviceNo, rows))
+    if (!SettingsFiles(m_engine.programFolder()).SaveTimerDescriptions(m_deviceNo, rows))
         Notice::post(this, QStringLiteral("타이머 설명을 저장하지 못했습니다. 창을 닫으면 바꾼 "
                                           "설명은 남지 않습니다.\n%1")
                                .arg(QDir::toNativeSeparators(
-                                   m_engine.settingsFiles().timerPath(m_deviceNo))));
+                                   SettingsFiles(m_engine.programFolder()).timerPath(m_deviceNo))));
 }
 
 /// Off line nothing can be written: the panels are disabled and a line says why. Back on line

@@ -156,7 +156,7 @@ void MqttPublisher::publishAlarmList(int deviceNo)
 void MqttPublisher::onDeviceListReset()
 {
     m_names.clear();
-    const QList<DeviceListRow> rows = m_engine.settingsFiles().LoadDeviceListRows();
+    const QList<DeviceListRow> rows = SettingsFiles(m_engine.programFolder()).LoadDeviceListRows();
     for (int i = 0; i < rows.size(); ++i)
         m_names.insert(i + 1, rows.at(i).name);
     if (!m_connection.isConnected())

@@ -8,6 +8,7 @@
 #include "DisplayTicker.h"
 #include "GradientLabel.h"
 #include "LiveTrend.h"
+#include "MonitorSettings.h"
 #include "MqttPublisher.h"
 #include "MqttSettingsFile.h"
 #include "MqttStatusLabel.h"
@@ -58,9 +59,10 @@ const QColor ButtonBlue(192, 192, 255);
 
 } // namespace
 
-frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, AlarmEngine &alarms,
-                             MqttPublisher &publisher, QWidget *parent)
-    : QMainWindow(parent), m_engine(engine), m_ticker(ticker), m_alarms(alarms),
+frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings,
+                             DisplayTicker &ticker, AlarmEngine &alarms, MqttPublisher &publisher,
+                             QWidget *parent)
+    : QMainWindow(parent), m_engine(engine), m_settings(settings), m_ticker(ticker), m_alarms(alarms),
       m_publisher(publisher), m_documentFolder(QCoreApplication::applicationDirPath()),
       m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
@@ -416,24 +418,24 @@ void frmZQ410_Main::openSetPort()
     frmZQ410_SetPort dialog(m_engine.state().port, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const bool saved = m_engine.applyPortSettings(dialog.settings());
+    const bool saved = m_settings.applyPortSettings(dialog.settings());
     showPortSettings();
     if (!saved)
         showMessage(SettingsFiles::notSavedMessage(QStringLiteral("통신포트 설정"),
-                                                   m_engine.settingsFiles().commPath()));
+                                                   m_settings.files().commPath()));
 }
 
 void frmZQ410_Main::openSetDSave()
 {
-    frmZQ410_Set_DSave dialog(m_engine.state().recording, m_engine.settingsFiles(),
+    frmZQ410_Set_DSave dialog(m_engine.state().recording, m_settings.files(),
                               m_engine.programFolder(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const bool saved = m_engine.applyRecordingSettings(dialog.settings());
+    const bool saved = m_settings.applyRecordingSettings(dialog.settings());
     showRecordingSettings();
     if (!saved)
         showMessage(SettingsFiles::notSavedMessage(QStringLiteral("데이터저장 설정"),
-                                                   m_engine.settingsFiles().saveDataPath()));
+                                                   m_settings.files().saveDataPath()));
 }
 
 /// The alarm banner in the menu bar's free right-hand part, shown while an alarm is not normal:
@@ -510,7 +512,7 @@ void frmZQ410_Main::openMemory()
 
 void frmZQ410_Main::openDeviceList()
 {
-    frmZQ410_SetMulti window(m_engine, this);
+    frmZQ410_SetMulti window(m_settings, this);
     window.exec();
 }
 

@@ -13,6 +13,7 @@ class DisplayTicker;
 class LiveTrend;
 class MqttPublisher;
 class MqttStatusLabel;
+class MonitorSettings;
 class PanelArtwork;
 class PollingEngine;
 class QAction;
@@ -36,10 +37,11 @@ public:
     static inline const QString ClosePortQuestion =
         QStringLiteral("통신을 멈추면 폴링, 기록, 경보 감시가 멈춥니다. 통신포트를 닫을까요?");
 
-    /// Shows the engine, ticker, alarms and publisher of a core that has started
+    /// Shows the engine, settings, ticker, alarms and publisher of a core that has started
     /// (MonitorCore::start: settings read, display tick running). The port stays closed until
     /// the operator opens it.
-    frmZQ410_Main(PollingEngine &engine, DisplayTicker &ticker, AlarmEngine &alarms,
+    frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings, DisplayTicker &ticker,
+                  AlarmEngine &alarms,
                   MqttPublisher &publisher, QWidget *parent = nullptr);
 
     /// Where the help and the manual are looked for (beside the executable) and how they are
@@ -129,6 +131,7 @@ private:
     std::array<QLabel *, 5> StatusBar1{};
 
     PollingEngine &m_engine;
+    MonitorSettings &m_settings;
     DisplayTicker &m_ticker;
     AlarmEngine &m_alarms;
     MqttPublisher &m_publisher;

@@ -27,7 +27,7 @@ struct AlarmLine : EngineHarness
         writeFile(QStringLiteral("CFG/SaveData.INI"),
                   "No\r\n1\r\n\xBA\xD0\r\n" + data.toLocal8Bit() + "\r\nZQ410\r\n"); // 분
         writeFile(QStringLiteral("CFG/Alarm.INI"), alarmIni);
-        engine->startUp();
+        startUp();
         startAlarms();
     }
 

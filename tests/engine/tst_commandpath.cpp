@@ -13,7 +13,7 @@ struct Line : EngineHarness
 {
     explicit Line(const QList<int> &devices) : EngineHarness({devices, "STD", false}, devices)
     {
-        engine->startUp();
+        startUp();
     }
 
     /// Runs frame by frame until the last frame sent satisfies the predicate; false after 200.

@@ -15,7 +15,7 @@ struct Harness : EngineHarness
             bool trace = false)
         : EngineHarness({listed, protocol, trace}, present)
     {
-        engine->startUp();
+        startUp();
     }
 
     /// Opens the port, runs until the window goes online and the first status exchange is done;
@@ -502,7 +502,7 @@ void tst_PollingEngine::protocolChangeAppliesToTheNextFrame()
     PortSettings settings = h.engine->state().port;
     settings.Protocol = QStringLiteral("STD");
     settings.PortName = QStringLiteral("COM7");
-    h.engine->applyPortSettings(settings);
+    h.settings->applyPortSettings(settings);
     h.runFrames(1);
     QCOMPARE(h.frames().last(), who(2));
     QCOMPARE(h.link.lastSettings().portName, QStringLiteral("COM1"));
@@ -715,7 +715,7 @@ void tst_PollingEngine::newDeviceListRestartsIdentification()
     Harness h({1}, {1, 2});
     h.goOnline();
     QSignalSpy selected(h.engine.get(), &PollingEngine::selectedDeviceChanged);
-    h.engine->applyDeviceList({{"O", "second"}, {"O", "first"}});
+    h.settings->applyDeviceList({{"O", "second"}, {"O", "first"}});
     QCOMPARE(h.engine->state().DeviceList, QList<int>({1, 2}));
     QCOMPARE(SettingsFiles(h.dir.path()).LoadDeviceList(), QList<int>({1, 2}));
     h.engine->setDeviceList({2, 1});

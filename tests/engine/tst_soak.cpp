@@ -19,7 +19,7 @@ void tst_Soak::aDayOfLineFaultsNeitherStallsNorLeaks()
     for (int n = 1; n <= 99; ++n)
         all.append(n);
     EngineHarness h({all, "SUM", false}, all);
-    h.engine->startUp();
+    h.startUp();
     QVERIFY(h.engine->openPort().ok());
     QVERIFY(h.untilOnline(10'000'000));
 

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     MemoryLink link(clock);
     SimulatedLine line({1, 3}, sum ? Frames::ChecksumMode::Sum : Frames::ChecksumMode::Std);
     link.attach(&line);
-    PollingEngine engine(link, clock, program, program + QStringLiteral("/data"));
+    PollingEngine engine(link, clock, program);
     engine.startUp(settings[sum]);
     if (!engine.openPort().ok())
         return 0;

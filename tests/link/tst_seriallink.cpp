@@ -1,3 +1,4 @@
+#include "MonitorSettings.h"
 #include "PollingEngine.h"
 #include "ProgramFolder.h"
 #include "SerialLink.h"
@@ -30,8 +31,8 @@ struct Monitor
         const ProgramFolder folder(dir.path());
         folder.writeDeviceList(devices);
         folder.writePort(port.toLocal8Bit(), protocol);
-        engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
-        engine->startUp();
+        engine = std::make_unique<PollingEngine>(link, clock, dir.path());
+        MonitorSettings(*engine, dir.path(), dir.filePath("data")).load();
     }
 };
 

@@ -20,7 +20,7 @@ struct Memory : EngineHarness
 
     Memory() : EngineHarness({{1}, "STD", false}, {1})
     {
-        engine->startUp();
+        startUp();
         QVERIFY(goOnline());
         clock.advance(1000);
         window = std::make_unique<frmZQ410_Memory>(*engine);

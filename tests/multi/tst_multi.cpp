@@ -25,7 +25,7 @@ struct Line : EngineHarness
 {
     Line() : EngineHarness({{1, 3, 4}, "STD", false}, {1, 3})
     {
-        engine->startUp();
+        startUp();
         QVERIFY(engine->openPort().ok());
         QVERIFY(untilOnline());
         clock.advance(1000);
@@ -51,12 +51,12 @@ void tst_Multi::deviceListMarksSavesAndApplies()
     QByteArray file;
     for (int n = 1; n <= 10; ++n)
         file += n == 5 ? QByteArray("O\r\n") : "X\tCH" + QByteArray::number(n) + "\r\n";
-    h.engine->startUp();
-    QFile out(h.engine->settingsFiles().setMultiPath());
+    h.startUp();
+    QFile out(h.settings->files().setMultiPath());
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write(file);
     out.close();
-    frmZQ410_SetMulti window(*h.engine);
+    frmZQ410_SetMulti window(*h.settings);
     QCOMPARE(window.windowTitle(), QStringLiteral("멀티 설정"));
     QTableWidget *grid = control<QTableWidget>(window, QStringLiteral("sprdList"));
     QCOMPARE(grid->rowCount(), 99);
@@ -80,11 +80,11 @@ void tst_Multi::deviceListMarksSavesAndApplies()
     grid->setCurrentCell(2, 1);
     QTest::keyClick(grid, Qt::Key_Return);
     QVERIFY(window.isVisible());
-    QVERIFY(!QFile::exists(h.engine->settingsFiles().setMultiPath()) ||
-            contents(h.engine->settingsFiles().setMultiPath()) == file);
+    QVERIFY(!QFile::exists(h.settings->files().setMultiPath()) ||
+            contents(h.settings->files().setMultiPath()) == file);
     QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnOK")), Qt::LeftButton);
     QCOMPARE(window.result(), int(QDialog::Accepted));
-    const QList<QByteArray> lines = contents(h.engine->settingsFiles().setMultiPath()).split('\n');
+    const QList<QByteArray> lines = contents(h.settings->files().setMultiPath()).split('\n');
     QCOMPARE(lines.size(), 100);
     QCOMPARE(lines.at(0), QByteArray("O\tCH1\r"));
     QCOMPARE(lines.at(2), QByteArray("O\tKILN A\r"));
@@ -97,18 +97,18 @@ void tst_Multi::deviceListMarksSavesAndApplies()
 void tst_Multi::deviceListWithoutAnyOIsRefused()
 {
     EngineHarness h({{2}, "STD", false}, {});
-    h.engine->startUp();
-    const QByteArray before = contents(h.engine->settingsFiles().setMultiPath());
-    frmZQ410_SetMulti window(*h.engine);
+    h.startUp();
+    const QByteArray before = contents(h.settings->files().setMultiPath());
+    frmZQ410_SetMulti window(*h.settings);
     QTableWidget *grid = control<QTableWidget>(window, QStringLiteral("sprdList"));
     grid->item(1, 0)->setText(QStringLiteral("X"));
     MessageBoxAnswer answer(QMessageBox::Ok);
     QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnOK")), Qt::LeftButton);
     QCOMPARE(answer.text, QStringLiteral("사용 여부에 최소 하나는 O 를 선택해야만 합니다."));
-    QCOMPARE(contents(h.engine->settingsFiles().setMultiPath()), before);
+    QCOMPARE(contents(h.settings->files().setMultiPath()), before);
     QCOMPARE(h.engine->state().DeviceList, QList<int>({2}));
     QTest::mouseClick(control<QPushButton>(window, QStringLiteral("btnCancel")), Qt::LeftButton);
-    QCOMPARE(contents(h.engine->settingsFiles().setMultiPath()), before);
+    QCOMPARE(contents(h.settings->files().setMultiPath()), before);
 }
 
 void tst_Multi::overviewFollowsThePollingAndActsOnItsRow()

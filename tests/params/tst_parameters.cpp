@@ -29,7 +29,7 @@ struct Parameters : EngineHarness
     {
         for (const auto &[address, value] : registers)
             line.controller(7)->writeRegister(address, value);
-        engine->startUp();
+        startUp();
         QVERIFY(engine->openPort().ok());
         QVERIFY(untilOnline());
         engine->readParameters();

@@ -1,4 +1,5 @@
 #include "FindControl.h"
+#include "MonitorSettings.h"
 #include "PollingEngine.h"
 #include "ProgramFolder.h"
 #include "SerialLink.h"
@@ -34,8 +35,8 @@ void tst_ParametersPty::windowReadsWritesAndReadsBackOverTheSerialLine()
     folder.write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
     SystemClock clock;
     SerialLink link;
-    PollingEngine engine(link, clock, dir.path(), dir.filePath(QStringLiteral("data")));
-    engine.startUp();
+    PollingEngine engine(link, clock, dir.path());
+    MonitorSettings(engine, dir.path(), dir.filePath(QStringLiteral("data"))).load();
     QVERIFY(engine.openPort().ok());
     QTRY_VERIFY_WITH_TIMEOUT(engine.isOnline(), 5000);
 

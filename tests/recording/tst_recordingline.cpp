@@ -18,8 +18,8 @@ struct Recording : EngineHarness
         line.controller(3)->writeRegister(7, 333); // SV 33.3
         line.controller(1)->writeRegister(102, 1); // RUN
         line.controller(3)->writeRegister(102, 1);
-        engine->startUp();
-        engine->applyRecordingSettings({QStringLiteral("Yes"), 1, QStringLiteral("초"),
+        startUp();
+        settings->applyRecordingSettings({QStringLiteral("Yes"), 1, QStringLiteral("초"),
                                         dir.filePath(QStringLiteral("data")),
                                         QStringLiteral("ZQ410")});
         QDir().mkpath(dir.filePath(QStringLiteral("data")));

@@ -337,7 +337,7 @@ void tst_MainWindow::recordingSettingsWindowUpdatesTheFrame()
 
     // SaveData.INI cannot be written (a folder stands in its place): the operator is told what
     // was not saved and where; the new interval is in force for this run and shown.
-    const QString saveData = f.engine->settingsFiles().saveDataPath();
+    const QString saveData = f.settings->files().saveDataPath();
     QVERIFY(QFile::remove(saveData));
     QVERIFY(QDir().mkpath(saveData));
     QTimer::singleShot(0, [] {

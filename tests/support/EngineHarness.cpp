@@ -14,7 +14,8 @@ EngineHarness::EngineHarness(const Settings &settings, const QList<int> &present
     if (settings.trace)
         folder.write(QStringLiteral("CFG/LogSaveF.INI"), "1\r\n");
     link.attach(&line);
-    engine = std::make_unique<PollingEngine>(link, clock, dir.path(), dir.filePath("data"));
+    engine = std::make_unique<PollingEngine>(link, clock, dir.path());
+    this->settings = std::make_unique<MonitorSettings>(*engine, dir.path(), dir.filePath("data"));
 }
 
 QList<QByteArray> EngineHarness::frames(qsizetype first) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MemoryLink.h"
+#include "MonitorSettings.h"
 #include "PollingEngine.h"
 #include "SimulatedLine.h"
 #include "VirtualClock.h"
@@ -37,9 +38,14 @@ struct EngineHarness
     MemoryLink link{clock};
     SimulatedLine line;
     std::unique_ptr<PollingEngine> engine;
+    /// The program folder's settings files, applied to the engine as the core applies them.
+    std::unique_ptr<MonitorSettings> settings;
 
     /// present: the controllers that answer, framed as the protocol says (SUM unless "STD").
     EngineHarness(const Settings &settings, const QList<int> &present);
+
+    /// Starts the engine on the settings files, as the program does.
+    void startUp() { settings->load(); }
 
     /// The transmitted frames (each checked for its trailing 0x00) from index first on.
     QList<QByteArray> frames(qsizetype first = 0) const;

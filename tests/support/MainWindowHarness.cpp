@@ -14,11 +14,11 @@ MainWindowHarness::MainWindowHarness(const QList<int> &present, const QList<int>
     ticker = std::make_unique<DisplayTicker>(*engine);
     alarms = std::make_unique<AlarmEngine>(*engine);
     publisher = std::make_unique<MqttPublisher>(*engine);
-    engine->startUp();
+    startUp();
     ticker->start();
     alarms->start();
     publisher->start();
-    window = std::make_unique<frmZQ410_Main>(*engine, *ticker, *alarms, *publisher);
+    window = std::make_unique<frmZQ410_Main>(*engine, *settings, *ticker, *alarms, *publisher);
     window->show();
     QApplication::setActiveWindow(window.get());
     if (!QTest::qWaitForWindowActive(window.get()))

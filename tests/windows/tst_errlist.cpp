@@ -16,7 +16,7 @@ private slots:
 void tst_ErrList::opensByReadingTheFiveCodesAndNamesThem()
 {
     EngineHarness h({{1}, "STD", false}, {1}); // the simulated controller keeps 3, 0, 0, 0, 0
-    h.engine->startUp();
+    h.startUp();
     QVERIFY(h.engine->openPort().ok());
     QVERIFY(h.untilOnline());
     frmZQ410_ErrList window(*h.engine);
