@@ -2,184 +2,8 @@
 
 #include <QString>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <optional>
-#include <sys/mman.h>
-
-/// One series' values in a chunk: tenths in 16 bits while every value so far is a whole number of
-/// tenths within +-3276.7 (all that the monitor records), floats from the first value that is
-/// not. A tenth reads back as the float the text "45.3" reads as: float(453 / 10.0).
-class TrendData::Column
-{
-public:
-    float at(qsizetype i) const { return m_tenths ? fromTenths(m_tenths[i]) : m_floats[i]; }
-
-    /// Stores value at i, the samples before i being set already.
-    void set(qsizetype i, float value)
-    {
-        if (m_tenths) {
-            if (const auto tenths = tenthsOf(value)) {
-                m_tenths[i] = *tenths;
-                return;
-            }
-            m_floats.reset(new float[ChunkSize]);
-            for (qsizetype k = 0; k < i; ++k)
-                m_floats[k] = fromTenths(m_tenths[k]);
-            m_tenths = nullptr;
-        }
-        m_floats[i] = value;
-    }
-
-    void setTenths(qsizetype i, qint16 tenths)
-    {
-        if (m_tenths)
-            m_tenths[i] = tenths;
-        else
-            m_floats[i] = fromTenths(tenths);
-    }
-
-    void include(qsizetype first, qsizetype last, MinMax &result) const
-    {
-        if (!m_tenths) {
-            for (qsizetype i = first; i < last; ++i)
-                result.include(m_floats[i]);
-            return;
-        }
-        if (first >= last)
-            return;
-        const auto [lo, hi] = std::minmax_element(&m_tenths[first], &m_tenths[last]);
-        result.include(fromTenths(*lo));
-        result.include(fromTenths(*hi));
-    }
-
-    /// The value as written for whole tenths (36.9 exactly, not the float 36.900002); any other
-    /// value as its float.
-    double exactAt(qsizetype i) const
-    {
-        return m_tenths ? m_tenths[i] / 10.0 : double(m_floats[i]);
-    }
-
-    /// -1, 0 or 1 as the value at i is below, on or above the limit.
-    int compare(qsizetype i, const Limit &limit) const
-    {
-        if (m_tenths) {
-            const double value = m_tenths[i] / 10.0;
-            return value > limit.value ? 1 : value < limit.value ? -1 : 0;
-        }
-        const float value = m_floats[i];
-        if (limit.isFloat)
-            return value > limit.asFloat ? 1 : value < limit.asFloat ? -1 : 0;
-        return double(value) > limit.value ? 1 : double(value) < limit.value ? -1 : 0;
-    }
-
-    /// Adds the values [first, last) in tenths from the origin (NaN left out).
-    void includeMoments(qsizetype first, qsizetype last, qint32 originTenths, Moments &result) const
-    {
-        if (m_tenths) {
-            qint64 sum = 0;
-            qint64 squares = 0;
-            for (qsizetype i = first; i < last; ++i) {
-                const qint64 d = qint64(m_tenths[i]) - originTenths;
-                sum += d;
-                squares += d * d;
-            }
-            result.count += last - first;
-            result.sum += double(sum);
-            result.squares += double(squares);
-            return;
-        }
-        for (qsizetype i = first; i < last; ++i) {
-            if (std::isnan(m_floats[i]))
-                continue;
-            const double d = exactAt(i) * 10.0 - originTenths;
-            ++result.count;
-            result.sum += d;
-            result.squares += d * d;
-        }
-    }
-
-    /// Bytes held besides the chunk's memory.
-    qsizetype extraBytes() const { return m_floats ? ChunkSize * qsizetype(sizeof(float)) : 0; }
-
-private:
-    /// Every tenth's float, so reading and checking a value costs no division.
-    static const std::array<float, 1 << 16> &tenthsTable()
-    {
-        static const auto table = [] {
-            std::array<float, 1 << 16> t{};
-            for (int i = 0; i < 1 << 16; ++i)
-                t[size_t(i)] = float(qint16(quint16(i)) / 10.0);
-            return t;
-        }();
-        return table;
-    }
-    static float fromTenths(qint16 tenths) { return tenthsTable()[quint16(tenths)]; }
-    static std::optional<qint16> tenthsOf(float value)
-    {
-        const double scaled = double(value) * 10.0;
-        if (!(std::abs(scaled) <= 32767.4))
-            return std::nullopt;
-        const auto tenths = qint16(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
-        if (fromTenths(tenths) != value)
-            return std::nullopt;
-        return tenths;
-    }
-
-    qint16 *m_tenths = nullptr; ///< in its chunk's memory; null once the column holds floats
-    std::unique_ptr<float[]> m_floats;
-
-    friend struct TrendData::Chunk;
-};
-
-/// A limit as typed, and the float whose shortest decimal it is: a value stored as a float is on
-/// the limit when it is that float (45.35 typed, the float read from "45.35" is on it).
-TrendData::Limit TrendData::Limit::of(double value)
-{
-    Limit limit{value, float(value), false};
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text - 1, limit.asFloat).ptr;
-    *end = '\0';
-    limit.isFloat = std::isfinite(limit.asFloat) && std::strtod(text, nullptr) == value;
-    return limit;
-}
-
-/// A chunk's times and tenths lie in one anonymous mapping whose pages are made present when it
-/// is made (MAP_POPULATE): a load of millions of samples then spends a fraction of the time in
-/// page faults that writing each page first would, and a freed chunk goes straight back to the
-/// system.
-struct TrendData::Chunk
-{
-    static constexpr size_t Bytes = ChunkSize * (sizeof(qint32) + SeriesCount * sizeof(qint16));
-
-    Chunk()
-        : memory(::mmap(nullptr, Bytes, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0))
-    {
-        if (memory == MAP_FAILED)
-            throw std::bad_alloc();
-        times = static_cast<qint32 *>(memory);
-        reset();
-    }
-    ~Chunk() { ::munmap(memory, Bytes); }
-
-    /// Empty again, every column back to tenths.
-    void reset()
-    {
-        auto *tenths = reinterpret_cast<qint16 *>(times + ChunkSize);
-        for (int s = 0; s < SeriesCount; ++s) {
-            columns[s].m_tenths = tenths + s * ChunkSize;
-            columns[s].m_floats.reset();
-        }
-    }
-    Chunk(const Chunk &) = delete;
-    Chunk &operator=(const Chunk &) = delete;
-
-    void *memory;
-    qint32 *times;
-    std::array<Column, SeriesCount> columns;
-};
 
 TrendData::TrendData() = default;
 TrendData::~TrendData() = default;
@@ -466,7 +290,7 @@ LimitSeconds TrendData::limitSeconds(int series, qsizetype first, qsizetype last
     if (m_limit.limit != limit) {
         m_limit = LimitPyramids();
         m_limit.limit = limit;
-        m_limit.test = Limit::of(limit);
+        m_limit.test = TrendLimit::of(limit);
     }
     if (m_limit.summarised != m_size) {
         // A new sample gives the one before it its end, and may make the step before that
@@ -492,12 +316,12 @@ LimitSeconds TrendData::limitSeconds(int series, qsizetype first, qsizetype last
 void TrendData::includeLimitSeconds(int series, qsizetype first, qsizetype last,
                                     LimitSeconds &result) const
 {
-    const Limit &limit = m_limit.test;
+    const TrendLimit &limit = m_limit.test;
     while (first < last) {
         const Place place = locate(first);
         const qsizetype count = std::min({last - first, ChunkSize - place.offset, place.leftInRun});
         const qint32 *times = place.chunk->times + place.offset;
-        const Column &column = place.chunk->columns[series];
+        const TrendColumn &column = place.chunk->columns[series];
         for (qsizetype k = 0; k < count; ++k) {
             qint64 held = 0;
             if (k + 1 < count) {
@@ -599,7 +423,7 @@ qsizetype TrendData::memoryBytes() const
     qsizetype bytes = 0;
     for (const auto &chunk : m_chunks) {
         bytes += qsizetype(sizeof(Chunk) + Chunk::Bytes);
-        for (const Column &column : chunk->columns)
+        for (const TrendColumn &column : chunk->columns)
             bytes += column.extraBytes();
     }
     for (int s = 0; s < SeriesCount; ++s)

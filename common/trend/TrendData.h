@@ -1,6 +1,8 @@
 #pragma once
 
 #include "SummaryPyramid.h"
+#include "TrendChunk.h"
+#include "TrendSummaries.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -11,53 +13,6 @@
 #include <optional>
 #include <vector>
 
-/// The smallest and largest value of a run of samples; empty when min > max.
-struct MinMax
-{
-    float min = std::numeric_limits<float>::infinity();
-    float max = -std::numeric_limits<float>::infinity();
-
-    bool isEmpty() const { return min > max; }
-    void include(float v)
-    {
-        min = std::min(min, v);
-        max = std::max(max, v);
-    }
-    void include(const MinMax &other)
-    {
-        min = std::min(min, other.min);
-        max = std::max(max, other.max);
-    }
-};
-
-/// Count, sum and sum of squares of a run of values, each value taken in tenths from an origin
-/// (so whole tenths add up exactly).
-struct Moments
-{
-    qsizetype count = 0;
-    double sum = 0;
-    double squares = 0;
-
-    void include(const Moments &other)
-    {
-        count += other.count;
-        sum += other.sum;
-        squares += other.squares;
-    }
-};
-
-/// Seconds a run of samples held values above and below a limit.
-struct LimitSeconds
-{
-    qint64 above = 0;
-    qint64 below = 0;
-
-    void include(const LimitSeconds &other)
-    {
-        above += other.above;
-        below += other.below;
-    }
-};
 
 /// The samples of a trend chart: per sample its date and time and one value for each of the three
 /// series, the X value being the sample's index. Kept compactly in fixed chunks (about 12 bytes a
@@ -69,7 +24,7 @@ struct LimitSeconds
 class TrendData
 {
 public:
-    static constexpr int SeriesCount = 3;
+    static constexpr int SeriesCount = TrendChunk::SeriesCount;
     /// Time of a sample that has none to show.
     static constexpr qint32 NoTime = std::numeric_limits<qint32>::min();
     static constexpr qint32 SecondsPerDay = 86400;
@@ -162,13 +117,12 @@ public:
     static QString dateText(qint32 time);
 
 private:
-    static constexpr qsizetype ChunkSize = 1 << 16;
+    static constexpr qsizetype ChunkSize = TrendChunk::Size;
     static constexpr qsizetype BlockSize = 16; ///< samples per node of the min/max pyramid
     /// Samples per node of the moment and limit pyramids (fewer nodes: they are larger).
     static constexpr qsizetype MomentBlockSize = 64;
 
-    class Column;
-    struct Chunk;
+    using Chunk = TrendChunk;
     /// Samples from `first` on lie in chunks from `chunk` on, ChunkSize to a chunk; the last
     /// chunk before a run may hold fewer (the end of a part appended whole).
     struct Run
@@ -221,19 +175,11 @@ private:
     mutable std::array<SummaryPyramid<Moments>, SeriesCount> m_moments = {
         SummaryPyramid<Moments>(MomentBlockSize), SummaryPyramid<Moments>(MomentBlockSize),
         SummaryPyramid<Moments>(MomentBlockSize)};
-    /// A limit as values are compared with it.
-    struct Limit
-    {
-        double value = 0;
-        float asFloat = 0;
-        bool isFloat = false;
-        static Limit of(double value);
-    };
     /// The seconds above and below m_limit, per series, built when first asked for a limit.
     struct LimitPyramids
     {
         std::optional<double> limit;
-        Limit test;
+        TrendLimit test;
         qsizetype summarised = 0;
         std::array<SummaryPyramid<LimitSeconds>, SeriesCount> seconds = {
             SummaryPyramid<LimitSeconds>(MomentBlockSize),
