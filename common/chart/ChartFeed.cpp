@@ -9,8 +9,7 @@
 ChartFeed::ChartFeed(QCustomPlot &plot, const TrendData &data, const Graphs &graphs,
                      const Graphs &comparisonGraphs)
     : m_plot(plot), m_data(data), m_graphs(graphs), m_comparisonGraphs(comparisonGraphs)
-{
-}
+{}
 
 void ChartFeed::setComparison(const TrendData *data, const RunAlignment *alignment)
 {

@@ -32,8 +32,7 @@ QString comparedName(const QCPGraph &series, const QString &runName)
     return QStringLiteral("%1 (%2)").arg(series.name(), runName);
 }
 
-void showCompared(const Graphs &run, const Graphs &compared, bool comparing,
-                  const QString &runName)
+void showCompared(const Graphs &run, const Graphs &compared, bool comparing, const QString &runName)
 {
     for (size_t s = 0; s < run.size(); ++s) {
         QCPGraph *graph = compared[s];

@@ -71,7 +71,8 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent), m_colors(DefaultColor
     m_plot->xAxis->setRange(0, 9);
     m_plot->yAxis->setRange(0, 1);
 
-    m_scrollBar = new ChartScrollBar(*m_plot, [this] { return lastPosition(); }, this);
+    m_scrollBar = new ChartScrollBar(
+        *m_plot, [this] { return lastPosition(); }, this);
     m_scrollBar->hide();
 
     auto *layout = new QVBoxLayout(this);
@@ -258,8 +259,7 @@ QString TrendChart::comparisonSeriesName(int series) const
 
 void TrendChart::showComparisonGraphs()
 {
-    SeriesGraphs::showCompared(m_graphs, m_comparisonGraphs, bool(m_comparison),
-                               comparisonName());
+    SeriesGraphs::showCompared(m_graphs, m_comparisonGraphs, bool(m_comparison), comparisonName());
     scheduleRedraw();
 }
 
@@ -342,7 +342,6 @@ double TrendChart::yMax() const
 {
     return m_plot->yAxis->range().upper;
 }
-
 
 void TrendChart::set3D(bool on)
 {
@@ -516,4 +515,3 @@ void TrendChart::applyBorder()
     m_frame->setVisible(m_border);
     scheduleRedraw();
 }
-

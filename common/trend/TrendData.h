@@ -13,7 +13,6 @@
 #include <optional>
 #include <vector>
 
-
 /// The samples of a trend chart: per sample its date and time and one value for each of the three
 /// series, the X value being the sample's index. Kept compactly in fixed chunks (about 12 bytes a
 /// sample, the summaries included, when the values are whole tenths as the monitor records them),

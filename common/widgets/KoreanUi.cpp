@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenu>
 #include <QTranslator>
 
 namespace KoreanUi {
@@ -31,6 +32,18 @@ bool installQtTranslation(QCoreApplication &app)
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+void leaveRoomForShortcuts(QMenu *menu)
+{
+    int column = 0;
+    for (const QAction *action : menu->actions()) {
+        if (!action->shortcut().isEmpty())
+            column = std::max(column, menu->fontMetrics().horizontalAdvance(
+                                          action->shortcut().toString(QKeySequence::NativeText)));
+    }
+    if (column > 0)
+        menu->setMinimumWidth(menu->sizeHint().width() + column);
 }
 
 } // namespace KoreanUi

@@ -18,8 +18,7 @@ MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDat
 
 MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
                          const QString &defaultDataFolder, QObject *parent)
-    : QObject(parent),
-      m_engine(std::make_unique<PollingEngine>(link, clock, programFolder)),
+    : QObject(parent), m_engine(std::make_unique<PollingEngine>(link, clock, programFolder)),
       m_settings(std::make_unique<MonitorSettings>(*m_engine, programFolder, defaultDataFolder)),
       m_ticker(std::make_unique<DisplayTicker>(*m_engine)),
       m_alarms(std::make_unique<AlarmEngine>(*m_engine)),

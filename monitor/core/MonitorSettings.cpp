@@ -5,8 +5,7 @@
 MonitorSettings::MonitorSettings(PollingEngine &engine, const QString &programFolder,
                                  const QString &defaultDataFolder)
     : m_engine(engine), m_files(programFolder), m_defaultDataFolder(defaultDataFolder)
-{
-}
+{}
 
 void MonitorSettings::load()
 {

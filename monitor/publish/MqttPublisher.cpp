@@ -48,6 +48,17 @@ QString MqttPublisher::settingsPath() const
     return MqttSettingsFile(m_engine.programFolder()).path();
 }
 
+QStringList MqttPublisher::settingsWarnings() const
+{
+    QStringList warnings;
+    if (status().state == MqttState::SettingsError)
+        warnings.append(status().text());
+    if (const QString warning = MqttSettingsFile(m_engine.programFolder()).passwordWarning();
+        !warning.isEmpty())
+        warnings.append(warning);
+    return warnings;
+}
+
 MqttStatus MqttPublisher::status() const
 {
     if (!m_settingsError.isEmpty())

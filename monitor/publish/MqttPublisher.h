@@ -48,6 +48,9 @@ public:
     /// Where apply() stores them: CFG/Mqtt.INI.
     QString settingsPath() const;
     MqttStatus status() const;
+    /// What the operator is told once at the start about Mqtt.INI: a key that cannot be used
+    /// (publishing is then off) and a password readable by others.
+    QStringList settingsWarnings() const;
 
 signals:
     void statusChanged(const MqttStatus &status);

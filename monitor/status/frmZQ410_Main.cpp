@@ -4,20 +4,21 @@
 #include "AlarmBanner.h"
 #include "AlarmEngine.h"
 #include "CommIndicator.h"
-#include "DevicePickerModel.h"
+#include "CommandColumn.h"
+#include "DevicePicker.h"
 #include "DisplayTicker.h"
-#include "GradientLabel.h"
+#include "HelpCommands.h"
+#include "KoreanUi.h"
+#include "LineStatusBar.h"
 #include "LiveTrend.h"
 #include "MonitorSettings.h"
 #include "MqttPublisher.h"
-#include "MqttSettingsFile.h"
-#include "MqttStatusLabel.h"
 #include "Notice.h"
 #include "PanelArtwork.h"
 #include "PollingEngine.h"
+#include "RecordingPanel.h"
 #include "RegisterMap.h"
 #include "StatusPanel.h"
-#include "frmAbout.h"
 #include "frmZQ410_AlarmList.h"
 #include "frmZQ410_AlarmSettings.h"
 #include "frmZQ410_ErrList.h"
@@ -35,16 +36,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTimer>
 
 namespace {
@@ -53,18 +49,16 @@ constexpr int ClientWidth = 1016;
 constexpr int CentralHeight = 690;
 /// Room left between the last menu and the alarm banner.
 constexpr int BannerGap = 16;
-constexpr int DeviceNumberPointSize = 16;
 constexpr int ConnectCheckPointSize = 14;
-const QColor ButtonBlue(192, 192, 255);
 
 } // namespace
 
 frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings,
                              DisplayTicker &ticker, AlarmEngine &alarms, MqttPublisher &publisher,
                              QWidget *parent)
-    : QMainWindow(parent), m_engine(engine), m_settings(settings), m_ticker(ticker), m_alarms(alarms),
-      m_publisher(publisher), m_documentFolder(QCoreApplication::applicationDirPath()),
-      m_openDocument([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+    : QMainWindow(parent), m_engine(engine), m_settings(settings), m_ticker(ticker),
+      m_alarms(alarms), m_publisher(publisher),
+      m_help(new HelpCommands(this, engine.programFolder()))
 {
     setWindowTitle(QStringLiteral("ZQ410 %1").arg(QLatin1String(Version::Caption)));
     auto *central = new QWidget(this);
@@ -110,92 +104,88 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings,
     adjustSize();
     // Mqtt.INI or Alarm.INI that cannot be used is said once at the start, naming the key; the
     // status bar keeps showing the broker's.
-    QStringList problems;
-    if (m_publisher.status().state == MqttState::SettingsError)
-        problems.append(m_publisher.status().text());
+    QStringList problems = m_publisher.settingsWarnings();
     if (!m_alarms.settingsError().isEmpty())
         problems.append(m_alarms.settingsError());
-    if (const QString warning = MqttSettingsFile(m_engine.programFolder()).passwordWarning();
-        !warning.isEmpty())
-        problems.append(warning);
     if (!problems.isEmpty())
         QTimer::singleShot(0, this, [this, problems] {
             Notice::post(this, problems.join(QStringLiteral("\n\n")));
         });
 }
 
-void frmZQ410_Main::buildMenus()
+template <typename Receiver, typename Slot>
+QAction *frmZQ410_Main::addNamedAction(QMenu *menu, const char *name, const QString &text,
+                                       Receiver *receiver, Slot slot)
 {
-    mSet = menuBar()->addMenu(QStringLiteral("설정[&S]"));
-    mSetMulti =
-        mSet->addAction(QStringLiteral("멀티 설정[&M]"), this, &frmZQ410_Main::openDeviceList);
-    mSetDSave =
-        mSet->addAction(QStringLiteral("데이터저장 설정[&D]"), this, &frmZQ410_Main::openSetDSave);
-    mSetMqtt = mSet->addAction(QStringLiteral("MQTT 설정[&Q]"), this, &frmZQ410_Main::openMqtt);
-    mSetAlarm =
-        mSet->addAction(QStringLiteral("경보 설정[&A]"), this, &frmZQ410_Main::openAlarmSettings);
-    // In this menu, not 온라인: the alarms of a line that went away must stay reachable.
-    mSetAlarmList =
-        mSet->addAction(QStringLiteral("경보 목록[&L]"), this, &frmZQ410_Main::openAlarmList);
-    mSet->addSeparator();
-    mSetPort =
-        mSet->addAction(QStringLiteral("통신포트 설정[&P]"), this, &frmZQ410_Main::openSetPort);
-    mSetPortOpen = mSet->addAction(PortOpenCaption, this, &frmZQ410_Main::togglePort);
-    mSetPortOpen->setShortcut(Qt::Key_F5);
-    mSet->addSeparator();
-    mSetExit = mSet->addAction(QStringLiteral("프로그램 종료[&X]"), this, &QWidget::close);
-
-    mOnline = menuBar()->addMenu(QStringLiteral("온라인[&O]"));
-    mOnlineMulti =
-        mOnline->addAction(QStringLiteral("멀티운전[&M]"), this, &frmZQ410_Main::openOverview);
-    mOnlineParameter = mOnline->addAction(QStringLiteral("파라메터 설정[&P]"), this,
-                                          &frmZQ410_Main::openParameters);
-    mOnline->addSeparator();
-    mOnlineError =
-        mOnline->addAction(QStringLiteral("에러 메시지[&E]"), this, &frmZQ410_Main::openErrors);
-
-    mProgram = menuBar()->addMenu(QStringLiteral("프로그램[&P]"));
-    mProgramMemory =
-        mProgram->addAction(QStringLiteral("메모리 설정[&M]"), this, &frmZQ410_Main::openMemory);
-
-    mHelp = menuBar()->addMenu(QStringLiteral("도우미[&H]"));
-    mHelpAbout = mHelp->addAction(QStringLiteral("대하여[&A]"), this, &frmZQ410_Main::openAbout);
-    mHelp->addSeparator();
-    mHelpHelp = mHelp->addAction(QStringLiteral("도움말[&H]"), this, &frmZQ410_Main::openHelp);
-    mHelpHelp->setShortcut(Qt::Key_F1);
-    mHelpManual =
-        mHelp->addAction(QStringLiteral("ZQ410 매뉴얼"), this, &frmZQ410_Main::openManual);
-    mHelp->addSeparator();
-    mHelpGraphView =
-        mHelp->addAction(QStringLiteral("그래프 뷰어[&G]"), this, &frmZQ410_Main::openViewer);
-    for (QMenu *menu : {mSet, mOnline, mProgram, mHelp})
-        leaveRoomForShortcuts(menu);
+    QAction *action = menu->addAction(text, receiver, slot);
+    action->setObjectName(QLatin1String(name));
+    return action;
 }
 
-/// The style sizes a menu for its longest text and its shortcut column, then draws every text
-/// in the width left of that column, so the longest text without a shortcut came out cut
-/// ("데이터저장…정"): the menu gets the column's width once more.
-void frmZQ410_Main::leaveRoomForShortcuts(QMenu *menu)
+QMenu *frmZQ410_Main::addNamedMenu(const char *name, const QString &title)
 {
-    int column = 0;
-    for (const QAction *action : menu->actions()) {
-        if (!action->shortcut().isEmpty())
-            column = std::max(column, menu->fontMetrics().horizontalAdvance(
-                                          action->shortcut().toString(QKeySequence::NativeText)));
-    }
-    if (column > 0)
-        menu->setMinimumWidth(menu->sizeHint().width() + column);
+    QMenu *menu = menuBar()->addMenu(title);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+void frmZQ410_Main::buildMenus()
+{
+    mSet = addNamedMenu("mSet", QStringLiteral("설정[&S]"));
+    mSetMulti = addNamedAction(mSet, "mSetMulti", QStringLiteral("멀티 설정[&M]"), this,
+                               &frmZQ410_Main::openDeviceList);
+    mSetDSave = addNamedAction(mSet, "mSetDSave", QStringLiteral("데이터저장 설정[&D]"), this,
+                               &frmZQ410_Main::openSetDSave);
+    mSetMqtt = addNamedAction(mSet, "mSetMqtt", QStringLiteral("MQTT 설정[&Q]"), this,
+                              &frmZQ410_Main::openMqtt);
+    mSetAlarm = addNamedAction(mSet, "mSetAlarm", QStringLiteral("경보 설정[&A]"), this,
+                               &frmZQ410_Main::openAlarmSettings);
+    // In this menu, not 온라인: the alarms of a line that went away must stay reachable.
+    mSetAlarmList = addNamedAction(mSet, "mSetAlarmList", QStringLiteral("경보 목록[&L]"), this,
+                                   &frmZQ410_Main::openAlarmList);
+    mSet->addSeparator();
+    mSetPort = addNamedAction(mSet, "mSetPort", QStringLiteral("통신포트 설정[&P]"), this,
+                              &frmZQ410_Main::openSetPort);
+    mSetPortOpen =
+        addNamedAction(mSet, "mSetPortOpen", PortOpenCaption, this, &frmZQ410_Main::togglePort);
+    mSetPortOpen->setShortcut(Qt::Key_F5);
+    mSet->addSeparator();
+    mSetExit = addNamedAction(mSet, "mSetExit", QStringLiteral("프로그램 종료[&X]"), this,
+                              &QWidget::close);
+
+    mOnline = addNamedMenu("mOnline", QStringLiteral("온라인[&O]"));
+    mOnlineMulti = addNamedAction(mOnline, "mOnlineMulti", QStringLiteral("멀티운전[&M]"), this,
+                                  &frmZQ410_Main::openOverview);
+    mOnlineParameter =
+        addNamedAction(mOnline, "mOnlineParameter", QStringLiteral("파라메터 설정[&P]"), this,
+                       &frmZQ410_Main::openParameters);
+    mOnline->addSeparator();
+    mOnlineError = addNamedAction(mOnline, "mOnlineError", QStringLiteral("에러 메시지[&E]"), this,
+                                  &frmZQ410_Main::openErrors);
+
+    mProgram = addNamedMenu("mProgram", QStringLiteral("프로그램[&P]"));
+    mProgramMemory = addNamedAction(mProgram, "mProgramMemory", QStringLiteral("메모리 설정[&M]"),
+                                    this, &frmZQ410_Main::openMemory);
+
+    mHelp = addNamedMenu("mHelp", QStringLiteral("도우미[&H]"));
+    mHelpAbout = addNamedAction(mHelp, "mHelpAbout", QStringLiteral("대하여[&A]"), m_help,
+                                &HelpCommands::openAbout);
+    mHelp->addSeparator();
+    mHelpHelp = addNamedAction(mHelp, "mHelpHelp", QStringLiteral("도움말[&H]"), m_help,
+                               &HelpCommands::openHelp);
+    mHelpHelp->setShortcut(Qt::Key_F1);
+    mHelpManual = addNamedAction(mHelp, "mHelpManual", QStringLiteral("ZQ410 매뉴얼"), m_help,
+                                 &HelpCommands::openManual);
+    mHelp->addSeparator();
+    mHelpGraphView = addNamedAction(mHelp, "mHelpGraphView", QStringLiteral("그래프 뷰어[&G]"),
+                                    m_help, &HelpCommands::openViewer);
+    for (QMenu *menu : {mSet, mOnline, mProgram, mHelp})
+        KoreanUi::leaveRoomForShortcuts(menu);
 }
 
 void frmZQ410_Main::buildCommandColumn()
 {
-    struct Entry
-    {
-        int index; // -1 for a heading
-        QString caption;
-        QAction *action;
-    };
-    const Entry entries[] = {
+    const QList<CommandColumn::Entry> entries = {
         {-1, QStringLiteral("설정"), nullptr},
         {2, QStringLiteral("멀티 설정"), mSetMulti},
         {3, QStringLiteral("데이터저장 설정"), mSetDSave},
@@ -213,23 +203,7 @@ void frmZQ410_Main::buildCommandColumn()
         {12, QStringLiteral("매뉴얼"), mHelpManual},
         {10, QStringLiteral("그래프 뷰어"), mHelpGraphView},
     };
-    int y = 8;
-    for (const Entry &entry : entries) {
-        if (entry.index < 0) {
-            auto *heading = new GradientLabel(entry.caption, centralWidget());
-            heading->setGeometry(8, y + (y > 8 ? 8 : 0), 113, 22);
-            y += (y > 8 ? 8 : 0) + 26;
-            continue;
-        }
-        auto *button = new QPushButton(entry.caption, centralWidget());
-        button->setObjectName(QStringLiteral("btnMenu_%1").arg(entry.index));
-        button->setGeometry(24, y, 121, 25);
-        button->setStyleSheet(QStringLiteral("background-color: %1;").arg(ButtonBlue.name()));
-        button->setEnabled(entry.action->isEnabled());
-        connect(button, &QPushButton::clicked, entry.action, &QAction::trigger);
-        btnMenu[entry.index] = button;
-        y += 29;
-    }
+    m_commands = new CommandColumn(entries, centralWidget());
 }
 
 void frmZQ410_Main::buildRightColumn()
@@ -238,134 +212,32 @@ void frmZQ410_Main::buildRightColumn()
     picCommSTS = new CommIndicator(central);
     picCommSTS->move(880, 0);
 
-    auto *picker = new QGroupBox(QStringLiteral("편집 기기번호"), central);
-    picker->setGeometry(880, 72, 129, 377);
-    lblMC_No = new QLabel(picker);
-    lblMC_No->setGeometry(8, 20, 113, 33);
-    lblMC_No->setAlignment(Qt::AlignCenter);
-    lblMC_No->setToolTip(QStringLiteral("기기번호 선택"));
-    // Font and colour by palette: a style sheet would also dress the label's tooltip.
-    QFont numberFont = lblMC_No->font();
-    numberFont.setPointSize(DeviceNumberPointSize);
-    numberFont.setBold(true);
-    lblMC_No->setFont(numberFont);
-    QPalette numberPalette = lblMC_No->palette();
-    numberPalette.setColor(QPalette::WindowText, Qt::red);
-    lblMC_No->setPalette(numberPalette);
-    sprdStatus = new QTableView(picker);
-    auto *pickerModel = new DevicePickerModel(m_engine.table(), sprdStatus);
-    pickerModel->showAlarms(m_alarms);
-    sprdStatus->setModel(pickerModel);
-    sprdStatus->setGeometry(4, 58, 121, 313);
-    sprdStatus->verticalHeader()->hide();
-    sprdStatus->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    sprdStatus->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sprdStatus->setSelectionMode(QAbstractItemView::NoSelection);
-    connect(sprdStatus, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { selectDevice(index.row()); });
-
-    auto *recording = new QGroupBox(QStringLiteral("데이터 저장"), central);
-    recording->setGeometry(880, 456, 129, 145);
-    auto *enableCaption = new QLabel(QStringLiteral("저장 여부"), recording);
-    enableCaption->setGeometry(8, 24, 113, 20);
-    lblDSave_Enable = new QLabel(recording);
-    lblDSave_Enable->setGeometry(8, 46, 113, 24);
-    auto *intervalCaption = new QLabel(QStringLiteral("저장 주기"), recording);
-    intervalCaption->setGeometry(8, 78, 113, 20);
-    lblDSave_Intv = new QLabel(recording);
-    lblDSave_Intv->setGeometry(8, 100, 60, 24);
-    lblDSave_Unit = new QLabel(recording);
-    lblDSave_Unit->setGeometry(72, 100, 49, 24);
-    lblDSave_Fault = new QLabel(recording);
-    lblDSave_Fault->setGeometry(4, 122, 121, 20);
-    lblDSave_Fault->setAlignment(Qt::AlignCenter);
-    QPalette alarm = lblDSave_Fault->palette();
-    alarm.setColor(QPalette::Window, QColor(255, 0, 0));
-    alarm.setColor(QPalette::WindowText, Qt::white);
-    lblDSave_Fault->setPalette(alarm);
-    lblDSave_Fault->setAutoFillBackground(true);
-    lblDSave_Fault->hide();
+    m_picker = new DevicePicker(m_engine.table(), m_alarms, central);
+    m_picker->setGeometry(880, 72, 129, 377);
+    connect(m_picker, &DevicePicker::rowClicked, this, &frmZQ410_Main::selectDevice);
+    m_recording = new RecordingPanel(central);
+    m_recording->setGeometry(880, 456, 129, 145);
     connect(&m_ticker, &DisplayTicker::recordingFaultChanged, this,
-            &frmZQ410_Main::showRecordingFault);
-}
-
-/// Records that cannot be written (a full disk, an unwritable data folder) are lost; the panel
-/// says since when, until a record lands again.
-void frmZQ410_Main::showRecordingFault(const QDateTime &missedSince)
-{
-    lblDSave_Fault->setVisible(missedSince.isValid());
-    if (!missedSince.isValid())
-        return;
-    lblDSave_Fault->setText(
-        QStringLiteral("기록 실패 %1~").arg(missedSince.toString(QStringLiteral("HH:mm:ss"))));
-    lblDSave_Fault->setToolTip(
-        QStringLiteral("%1부터 트렌드 파일에 기록하지 못하고 있습니다. 디스크 공간과 데이터 "
-                       "폴더의 쓰기 권한을 확인하십시오.\n%2")
-            .arg(missedSince.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                 QDir::toNativeSeparators(m_engine.state().recording.DataFolder)));
+            [this](const QDateTime &missedSince) {
+                m_recording->showFault(missedSince, m_engine.state().recording.DataFolder);
+            });
 }
 
 void frmZQ410_Main::buildStatusBar()
 {
-    const QString texts[5] = {QStringLiteral("통신포트"), QStringLiteral("통신포트 설정값"),
-                              QStringLiteral("CLOSE"), QStringLiteral("메시지"),
-                              QStringLiteral("프로토콜")};
-    for (int i = 0; i < 5; ++i) {
-        StatusBar1[i] = new QLabel(texts[i]);
-        StatusBar1[i]->setFrameShape(QFrame::Panel);
-        StatusBar1[i]->setFrameShadow(QFrame::Sunken);
-        statusBar()->addWidget(StatusBar1[i], 1);
-    }
-    lblMqtt = new MqttStatusLabel(MqttStatusLabel::Form::Compact);
-    lblMqtt->setFrameShape(QFrame::Panel);
-    lblMqtt->setFrameShadow(QFrame::Sunken);
-    statusBar()->addPermanentWidget(lblMqtt);
-    lblMqtt->showStatus(m_publisher.status());
-    connect(&m_publisher, &MqttPublisher::statusChanged, lblMqtt, &MqttStatusLabel::showStatus);
-    statusBar()->setSizeGripEnabled(false);
+    m_statusBar = new LineStatusBar(m_publisher, this);
+    setStatusBar(m_statusBar);
 }
 
 /// Every control carries its design name; members of an array carry it with _index.
 void frmZQ410_Main::nameControls()
 {
     const std::pair<QObject *, const char *> named[] = {
-        {mSet, "mSet"},
-        {mOnline, "mOnline"},
-        {mProgram, "mProgram"},
-        {mHelp, "mHelp"},
-        {mSetMulti, "mSetMulti"},
-        {mSetDSave, "mSetDSave"},
-        {mSetMqtt, "mSetMqtt"},
-        {mSetAlarm, "mSetAlarm"},
-        {mSetAlarmList, "mSetAlarmList"},
-        {mSetPort, "mSetPort"},
-        {mSetPortOpen, "mSetPortOpen"},
-        {mSetExit, "mSetExit"},
-        {mOnlineMulti, "mOnlineMulti"},
-        {mOnlineParameter, "mOnlineParameter"},
-        {mOnlineError, "mOnlineError"},
-        {mProgramMemory, "mProgramMemory"},
-        {mHelpAbout, "mHelpAbout"},
-        {mHelpHelp, "mHelpHelp"},
-        {mHelpManual, "mHelpManual"},
-        {mHelpGraphView, "mHelpGraphView"},
-        {picRun, "picRun"},
-        {Image1, "Image1"},
-        {lblConnectChk, "lblConnectChk"},
-        {picCommSTS, "picCommSTS"},
-        {lblMC_No, "lblMC_No"},
-        {sprdStatus, "sprdStatus"},
-        {lblDSave_Enable, "lblDSave_Enable"},
-        {lblDSave_Intv, "lblDSave_Intv"},
-        {lblDSave_Unit, "lblDSave_Unit"},
-        {lblDSave_Fault, "lblDSave_Fault"},
-        {lblMqtt, "lblMqtt"},
-        {lblAlarm, "lblAlarm"},
+        {picRun, "picRun"},         {Image1, "Image1"},     {lblConnectChk, "lblConnectChk"},
+        {picCommSTS, "picCommSTS"}, {lblAlarm, "lblAlarm"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));
-    for (int i = 0; i < int(StatusBar1.size()); ++i)
-        StatusBar1[i]->setObjectName(QStringLiteral("StatusBar1_%1").arg(i + 1));
 }
 
 void frmZQ410_Main::connectEngine()
@@ -377,8 +249,7 @@ void frmZQ410_Main::connectEngine()
             &CommIndicator::setSendLit);
     connect(&m_engine, &PollingEngine::receiveIndicatorChanged, picCommSTS,
             &CommIndicator::setReceiveLit);
-    connect(&m_engine, &PollingEngine::selectedDeviceChanged, this,
-            [this](int deviceNo) { lblMC_No->setText(QString::number(deviceNo)); });
+    connect(&m_engine, &PollingEngine::selectedDeviceChanged, m_picker, &DevicePicker::showDevice);
     connect(&m_engine, &PollingEngine::selectedDisplayChanged, this,
             [this] { picRun->showDisplay(m_engine.display()); });
     connect(&m_engine, &PollingEngine::portLost, this, &frmZQ410_Main::onPortLost);
@@ -398,19 +269,12 @@ void frmZQ410_Main::connectEngine()
 
 void frmZQ410_Main::showRecordingSettings()
 {
-    const RecordingSettings &recording = m_engine.state().recording;
-    lblDSave_Enable->setText(recording.RecordSwitch);
-    lblDSave_Intv->setText(QString::number(recording.RecordInterval));
-    lblDSave_Unit->setText(recording.RecordUnit);
+    m_recording->showSettings(m_engine.state().recording);
 }
 
 void frmZQ410_Main::showPortSettings()
 {
-    const PortSettings &port = m_engine.state().port;
-    StatusBar1[0]->setText(port.PortName);
-    StatusBar1[1]->setText(
-        QStringList{port.BaudRate, port.ParityBit, port.DataBit, port.StopBit}.join(','));
-    StatusBar1[4]->setText(port.Protocol);
+    m_statusBar->showPort(m_engine.state().port);
 }
 
 void frmZQ410_Main::openSetPort()
@@ -481,29 +345,6 @@ void frmZQ410_Main::openMqtt()
     dialog.exec();
 }
 
-/// The trend viewer beside the monitor's executable, started on its own; it then runs
-/// independently of the monitor. A viewer of this program folder already open comes forward
-/// instead of a second starting.
-void frmZQ410_Main::openViewer()
-{
-    if (WindowCall::ask(QStringLiteral("ZQ410_Graph"), m_engine.programFolder()))
-        return;
-    const QString viewer =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ZQ410_Graph"));
-    if (!QProcess::startDetached(viewer, {}, m_engine.programFolder()))
-        showMessage(QStringLiteral("그래프 뷰어를 시작할 수 없습니다.\n%1").arg(viewer));
-}
-
-void frmZQ410_Main::openHelp()
-{
-    ShippedDocument::open(ShippedDocument::helpIndex(m_documentFolder), this, m_openDocument);
-}
-
-void frmZQ410_Main::openManual()
-{
-    ShippedDocument::open(ShippedDocument::manual(m_documentFolder), this, m_openDocument);
-}
-
 void frmZQ410_Main::openMemory()
 {
     frmZQ410_Memory window(m_engine, this);
@@ -534,12 +375,6 @@ void frmZQ410_Main::openErrors()
 {
     frmZQ410_ErrList window(m_engine, this);
     window.exec();
-}
-
-void frmZQ410_Main::openAbout()
-{
-    frmAbout about(this);
-    about.exec();
 }
 
 void frmZQ410_Main::togglePort()
@@ -584,8 +419,9 @@ void frmZQ410_Main::closePort()
 void frmZQ410_Main::setPortCaptions(bool open)
 {
     mSetPortOpen->setText(open ? PortCloseCaption : PortOpenCaption);
-    StatusBar1[2]->setText(open ? QStringLiteral("OPEN") : QStringLiteral("CLOSE"));
-    btnMenu[1]->setText(open ? QStringLiteral("통신포트 닫기") : QStringLiteral("통신포트 열기"));
+    m_statusBar->showPortOpen(open);
+    m_commands->button(1)->setText(open ? QStringLiteral("통신포트 닫기")
+                                        : QStringLiteral("통신포트 열기"));
     lblAlarm->setWatching(open);
 }
 
@@ -593,7 +429,7 @@ void frmZQ410_Main::selectDevice(int row)
 {
     if (!m_engine.selectDevice(row))
         return;
-    lblMC_No->setText(QString::number(m_engine.table().deviceNo(row)));
+    m_picker->showDevice(m_engine.table().deviceNo(row));
     m_liveTrend->restart();
     m_liveTrend->ResetChart();
 }
@@ -628,13 +464,9 @@ void frmZQ410_Main::SetOnlineControls(bool online)
 {
     for (QAction *action : {mSetPort, mSetMulti})
         action->setEnabled(!online);
-    btnMenu[0]->setEnabled(!online);
-    btnMenu[2]->setEnabled(!online);
     mOnline->setEnabled(online);
     for (QAction *action : {mOnlineMulti, mOnlineParameter, mOnlineError})
         action->setEnabled(online);
-    for (int i : {4, 5, 6})
-        btnMenu[i]->setEnabled(online);
     picRun->setVisible(online);
 }
 

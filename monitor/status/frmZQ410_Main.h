@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ShippedDocument.h"
+#include "HelpCommands.h"
 
 #include <QMainWindow>
 #include <array>
@@ -9,18 +9,20 @@ class AlarmAnnouncer;
 class AlarmBanner;
 class AlarmEngine;
 class CommIndicator;
+class CommandColumn;
+class DevicePicker;
 class DisplayTicker;
+class LineStatusBar;
 class LiveTrend;
 class MqttPublisher;
-class MqttStatusLabel;
 class MonitorSettings;
 class PanelArtwork;
+class RecordingPanel;
 class PollingEngine;
 class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTableView;
 class StatusPanel;
 
 /// The monitor's main window: it shows the selected controller live, lets the operator pick the
@@ -41,13 +43,15 @@ public:
     /// (MonitorCore::start: settings read, display tick running). The port stays closed until
     /// the operator opens it.
     frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings, DisplayTicker &ticker,
-                  AlarmEngine &alarms,
-                  MqttPublisher &publisher, QWidget *parent = nullptr);
+                  AlarmEngine &alarms, MqttPublisher &publisher, QWidget *parent = nullptr);
 
     /// Where the help and the manual are looked for (beside the executable) and how they are
     /// opened (the platform's default program); tests replace both.
-    void setDocumentFolder(const QString &folder) { m_documentFolder = folder; }
-    void setDocumentOpener(ShippedDocument::Opener opener) { m_openDocument = std::move(opener); }
+    void setDocumentFolder(const QString &folder) { m_help->setDocumentFolder(folder); }
+    void setDocumentOpener(ShippedDocument::Opener opener)
+    {
+        m_help->setDocumentOpener(std::move(opener));
+    }
     /// What sounds and announces the alarms (tests replace its sound and notifier).
     AlarmAnnouncer &alarmAnnouncer() { return *m_announcer; }
 
@@ -56,7 +60,11 @@ protected:
 
 private:
     void buildMenus();
-    static void leaveRoomForShortcuts(QMenu *menu);
+    /// A menu of the menu bar, or an entry of a menu, carrying its design name.
+    QMenu *addNamedMenu(const char *name, const QString &title);
+    template <typename Receiver, typename Slot>
+    QAction *addNamedAction(QMenu *menu, const char *name, const QString &text, Receiver *receiver,
+                            Slot slot);
     void buildCommandColumn();
     void buildRightColumn();
     void buildStatusBar();
@@ -64,7 +72,6 @@ private:
     void nameControls();
     void connectEngine();
 
-    void showRecordingFault(const QDateTime &missedSince);
     void showRecordingSettings();
     void showPortSettings();
 
@@ -73,15 +80,11 @@ private:
     void openMqtt();
     void openAlarmList();
     void openAlarmSettings();
-    void openAbout();
     void openParameters();
     void openDeviceList();
     void openMemory();
     void openOverview();
     void openErrors();
-    void openViewer();
-    void openHelp();
-    void openManual();
     void togglePort();
     void openPort();
     void closePort();
@@ -114,21 +117,14 @@ private:
     QAction *mHelpManual = nullptr;
     QAction *mHelpGraphView = nullptr;
 
-    /// The command column; index 11 is not used.
-    std::array<QPushButton *, 13> btnMenu{};
+    CommandColumn *m_commands = nullptr;
     StatusPanel *picRun = nullptr;
     PanelArtwork *Image1 = nullptr;
     QLabel *lblConnectChk = nullptr;
     CommIndicator *picCommSTS = nullptr;
-    QLabel *lblMC_No = nullptr;
-    QTableView *sprdStatus = nullptr;
-    QLabel *lblDSave_Enable = nullptr;
-    QLabel *lblDSave_Intv = nullptr;
-    QLabel *lblDSave_Unit = nullptr;
-    /// Shown while records are being lost: since when.
-    QLabel *lblDSave_Fault = nullptr;
-    /// Status bar panels 1 to 5 (index 0 is panel 1).
-    std::array<QLabel *, 5> StatusBar1{};
+    DevicePicker *m_picker = nullptr;
+    RecordingPanel *m_recording = nullptr;
+    LineStatusBar *m_statusBar = nullptr;
 
     PollingEngine &m_engine;
     MonitorSettings &m_settings;
@@ -138,9 +134,7 @@ private:
     /// Unacknowledged alarms at a glance, above the panels (hidden while all are normal).
     AlarmBanner *lblAlarm = nullptr;
     AlarmAnnouncer *m_announcer = nullptr;
+    HelpCommands *m_help;
     /// The broker connection at a glance, in the status bar (hidden while publishing is off).
-    MqttStatusLabel *lblMqtt = nullptr;
     LiveTrend *m_liveTrend = nullptr;
-    QString m_documentFolder;
-    ShippedDocument::Opener m_openDocument;
 };
