@@ -1,14 +1,14 @@
 #include "frmZQ410_PRMT.h"
 
-#include "GradientLabel.h"
 #include "Notice.h"
+#include "ParameterForm.h"
 #include "PollingEngine.h"
 #include "ScreenFit.h"
+#include "TimerTable.h"
 #include "frmZQ410_EditVal.h"
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QDir>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -26,6 +26,7 @@
 namespace {
 
 using F = DeviceTable::Field;
+using namespace ParameterForm;
 
 constexpr int RefreshDelayMs = 50;
 constexpr int BoxWidth = 80;
@@ -47,30 +48,6 @@ const std::array<std::array<ControlCell, 4>, 2> ControlCells = {{
       {F::Ctc, "냉각측 제어주기"}}},
 }};
 const std::array<F, 3> TimerFields = {F::Timer1, F::Timer2, F::Timer3};
-
-QGroupBox *panel(const QString &title)
-{
-    auto *box = new QGroupBox(title);
-    QFont bold = box->font();
-    bold.setBold(true);
-    box->setFont(bold);
-    return box;
-}
-
-QLabel *heading(const QString &text)
-{
-    auto *label = new GradientLabel(text);
-    label->setMinimumHeight(24);
-    return label;
-}
-
-/// Fonts inside a bold panel go back to normal weight.
-void normalWeight(QWidget *widget)
-{
-    QFont font = widget->font();
-    font.setBold(false);
-    widget->setFont(font);
-}
 
 } // namespace
 
@@ -127,7 +104,6 @@ frmZQ410_PRMT::frmZQ410_PRMT(PollingEngine &engine, QWidget *parent)
     fitScreen(*content, *scroll);
     nameControls();
 
-    loadTimerFile();
     connect(&m_engine, &PollingEngine::parameterBlockDecoded, this, [this](int row) {
         if (row == m_row)
             tmrRefresh->start(RefreshDelayMs);
@@ -191,27 +167,6 @@ QLabel *frmZQ410_PRMT::unitLabel()
     normalWeight(label);
     lblTUnit.append(label);
     return label;
-}
-
-/// A row of a panel's form: caption, box, unit.
-static void addRow(QGridLayout *grid, const QString &caption, QWidget *box, QWidget *unit = nullptr)
-{
-    const int row = grid->rowCount();
-    auto *label = new QLabel(caption);
-    normalWeight(label);
-    grid->addWidget(label, row, 0);
-    grid->addWidget(box, row, 1);
-    if (unit) {
-        normalWeight(unit);
-        grid->addWidget(unit, row, 2);
-    }
-}
-
-static QGroupBox *optionFrame(const QString &title)
-{
-    auto *frame = new QGroupBox(title);
-    normalWeight(frame);
-    return frame;
 }
 
 QGroupBox *frmZQ410_PRMT::buildInputPanel()
@@ -325,31 +280,8 @@ QGroupBox *frmZQ410_PRMT::buildFunctionPanel()
     auto *layout = new QHBoxLayout(box);
     QGroupBox *timers = optionFrame(QStringLiteral("TIMER 설정 (설정값 X 10시간)"));
     auto *timerLayout = new QVBoxLayout(timers);
-    sprdTimer = new QTableWidget(3, 3);
-    sprdTimer->setHorizontalHeaderLabels(
-        {QStringLiteral("TIMER"), QStringLiteral("설정값"), QStringLiteral("Description")});
-    sprdTimer->verticalHeader()->hide();
-    sprdTimer->setSelectionMode(QAbstractItemView::SingleSelection);
-    sprdTimer->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    sprdTimer->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    sprdTimer->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
-    sprdTimer->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    sprdTimer->setMinimumSize(360, 110);
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            auto *item = new QTableWidgetItem(column == 0 ? QString::number(row + 1) : QString());
-            if (column < 2) {
-                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-                item->setTextAlignment(Qt::AlignCenter);
-            }
-            sprdTimer->setItem(row, column, item);
-        }
-    }
-    connect(sprdTimer, &QTableWidget::cellClicked, this, &frmZQ410_PRMT::onTimerCellClicked);
-    connect(sprdTimer, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
-        if (item->column() == 2 && !RefreshInProgress)
-            saveTimerFile();
-    });
+    sprdTimer = new TimerTable(m_engine.programFolder(), m_deviceNo);
+    connect(sprdTimer, &TimerTable::valueClicked, this, &frmZQ410_PRMT::onTimerValueClicked);
     timerLayout->addWidget(sprdTimer);
     layout->addWidget(timers, 1);
 
@@ -384,8 +316,7 @@ void frmZQ410_PRMT::nameControls()
         {txtALL, "txtALL"},         {txtDPV, "txtDPV"},         {txtHB1, "txtHB1"},
         {txtHB2, "txtHB2"},         {txtTempH, "txtTempH"},     {txtTempL, "txtTempL"},
         {txtPreSV, "txtPreSV"},     {txtFill_TM, "txtFill_TM"}, {txtRemocon, "txtRemocon"},
-        {sprdCTRL, "sprdCTRL"},     {sprdTimer, "sprdTimer"},   {btnClose, "btnClose"},
-        {lblOffline, "lblOffline"},
+        {sprdCTRL, "sprdCTRL"},     {btnClose, "btnClose"},     {lblOffline, "lblOffline"},
     };
     for (const auto &[control, name] : named)
         control->setObjectName(QLatin1String(name));
@@ -436,7 +367,7 @@ void frmZQ410_PRMT::Refresh()
             sprdCTRL->item(r, column)->setText(stored(ControlCells[column][r].field));
     }
     for (int r = 0; r < 3; ++r)
-        sprdTimer->item(r, 1)->setText(stored(TimerFields[r]));
+        sprdTimer->showValue(r, stored(TimerFields[r]));
     RefreshInProgress = false;
 }
 
@@ -520,10 +451,8 @@ void frmZQ410_PRMT::onControlCellClicked(int row, int column)
                     cell.field);
 }
 
-void frmZQ410_PRMT::onTimerCellClicked(int row, int column)
+void frmZQ410_PRMT::onTimerValueClicked(int row)
 {
-    if (column != 1 || row < 0 || row > 2)
-        return;
     openValueDialog(QStringLiteral("Timer %1 설정값").arg(row + 1), sprdTimer->item(row, 1)->text(),
                     TimerFields[size_t(row)]);
 }
@@ -533,39 +462,6 @@ void frmZQ410_PRMT::openValueDialog(const QString &caption, const QString &oldTe
 {
     frmZQ410_EditVal dialog(m_engine, caption, oldText, field, 0, this);
     dialog.exec();
-}
-
-// ---- Timer descriptions ------------------------------------------------------------------
-
-/// A missing or foreign file leaves the grid as designed.
-void frmZQ410_PRMT::loadTimerFile()
-{
-    const auto rows = SettingsFiles(m_engine.programFolder()).LoadTimerDescriptions(m_deviceNo);
-    if (!rows)
-        return;
-    RefreshInProgress = true;
-    for (int r = 0; r < std::min<int>(3, int(rows->size())); ++r) {
-        for (int c = 0; c < std::min<int>(3, int(rows->at(r).size())); ++c)
-            sprdTimer->item(r, c)->setText(rows->at(r).at(c));
-    }
-    RefreshInProgress = false;
-}
-
-/// A failed write is reported; the descriptions stay in the grid for this opening.
-void frmZQ410_PRMT::saveTimerFile()
-{
-    QList<QStringList> rows;
-    for (int r = 0; r < 3; ++r) {
-        QStringList cells;
-        for (int c = 0; c < 3; ++c)
-            cells.append(sprdTimer->item(r, c)->text());
-        rows.append(cells);
-    }
-    if (!SettingsFiles(m_engine.programFolder()).SaveTimerDescriptions(m_deviceNo, rows))
-        Notice::post(this, QStringLiteral("타이머 설명을 저장하지 못했습니다. 창을 닫으면 바꾼 "
-                                          "설명은 남지 않습니다.\n%1")
-                               .arg(QDir::toNativeSeparators(
-                                   SettingsFiles(m_engine.programFolder()).timerPath(m_deviceNo))));
 }
 
 /// Off line nothing can be written: the panels are disabled and a line says why. Back on line

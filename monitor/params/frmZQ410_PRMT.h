@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QTableWidget;
+class TimerTable;
 
 /// The parameter window "파라메터 설정": the selected controller's 31 parameters as it reports
 /// them. Every change is one register write through the engine; the engine reads the block back
@@ -63,10 +64,8 @@ private:
     void onTextEdited(TextParameter &parameter);
     void onRequestFailed(const RequestFailure &failure);
     void onControlCellClicked(int row, int column);
-    void onTimerCellClicked(int row, int column);
+    void onTimerValueClicked(int row);
     void openValueDialog(const QString &caption, const QString &oldText, DeviceTable::Field field);
-    void loadTimerFile();
-    void saveTimerFile();
     void setOnline(bool online);
 
     PollingEngine &m_engine;
@@ -99,7 +98,7 @@ private:
     QLineEdit *txtFill_TM = nullptr;
     QLineEdit *txtRemocon = nullptr;
     QTableWidget *sprdCTRL = nullptr;
-    QTableWidget *sprdTimer = nullptr;
+    TimerTable *sprdTimer = nullptr;
     /// The unit labels beside txtPreSV, txtALH, txtALL and txtDPV.
     QList<QLabel *> lblTUnit;
     QLabel *lblOffline = nullptr;
