@@ -1,7 +1,7 @@
 #include "frmZQ410_SetMulti.h"
 
-#include "Notice.h"
 #include "MonitorSettings.h"
+#include "Notice.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

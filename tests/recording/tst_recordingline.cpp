@@ -20,8 +20,8 @@ struct Recording : EngineHarness
         line.controller(3)->writeRegister(102, 1);
         startUp();
         settings->applyRecordingSettings({QStringLiteral("Yes"), 1, QStringLiteral("초"),
-                                        dir.filePath(QStringLiteral("data")),
-                                        QStringLiteral("ZQ410")});
+                                          dir.filePath(QStringLiteral("data")),
+                                          QStringLiteral("ZQ410")});
         QDir().mkpath(dir.filePath(QStringLiteral("data")));
         ticker.start();
     }
