@@ -23,9 +23,10 @@ int main(int argc, char *argv[])
     const QString dataFolder = QDir::home().filePath(QStringLiteral("ZQ410_DATA"));
     // The core runs first: recording does not wait for a window.
     MonitorCore core(programFolder, dataFolder);
+    core.server().setOperatorSwitch(true);
     core.start();
     frmZQ410_Main window(core.engine(), core.settings(), core.ticker(), core.alarms(),
-                         core.publisher());
+                         core.publisher(), core.server());
     window.show();
     ScreenFit::centre(window);
     return app.exec();

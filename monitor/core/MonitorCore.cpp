@@ -3,6 +3,8 @@
 #include "SerialLink.h"
 #include "SystemClock.h"
 
+#include <QCoreApplication>
+
 MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDataFolder,
                          QObject *parent)
     : QObject(parent), m_ownClock(std::make_unique<SystemClock>()),
@@ -13,7 +15,7 @@ MonitorCore::MonitorCore(const QString &programFolder, const QString &defaultDat
     m_ticker = std::make_unique<DisplayTicker>(*m_engine);
     m_alarms = std::make_unique<AlarmEngine>(*m_engine);
     m_publisher = std::make_unique<MqttPublisher>(*m_engine);
-    m_publisher->watchAlarms(*m_alarms);
+    serveLine();
 }
 
 MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
@@ -24,7 +26,16 @@ MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
       m_alarms(std::make_unique<AlarmEngine>(*m_engine)),
       m_publisher(std::make_unique<MqttPublisher>(*m_engine))
 {
+    serveLine();
+}
+
+/// The publisher also serves the line: its retained topics and the requests from the broker.
+void MonitorCore::serveLine()
+{
     m_publisher->watchAlarms(*m_alarms);
+    m_announcer = std::make_unique<LineAnnouncer>(*m_engine, *m_publisher,
+                                                  QCoreApplication::applicationName());
+    m_server = std::make_unique<LineServer>(*m_engine, *m_publisher, *m_alarms, *m_announcer);
 }
 
 MonitorCore::~MonitorCore() = default;
@@ -35,4 +46,5 @@ void MonitorCore::start()
     m_ticker->start();
     m_alarms->start();
     m_publisher->start();
+    m_server->refreshPolicy();
 }

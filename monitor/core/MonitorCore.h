@@ -2,6 +2,8 @@
 
 #include "AlarmEngine.h"
 #include "DisplayTicker.h"
+#include "LineAnnouncer.h"
+#include "LineServer.h"
 #include "MonitorSettings.h"
 #include "MqttPublisher.h"
 #include "PollingEngine.h"
@@ -39,9 +41,13 @@ public:
     MonitorSettings &settings() { return *m_settings; }
     DisplayTicker &ticker() { return *m_ticker; }
     MqttPublisher &publisher() { return *m_publisher; }
+    /// The line served over the publisher's broker: its retained topics and the requests.
+    LineServer &server() { return *m_server; }
     AlarmEngine &alarms() { return *m_alarms; }
 
 private:
+    void serveLine();
+
     // Declared in the order of use: the publisher and the ticker go first, the clock last.
     std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<Link> m_ownLink;
@@ -50,4 +56,6 @@ private:
     std::unique_ptr<DisplayTicker> m_ticker;
     std::unique_ptr<AlarmEngine> m_alarms;
     std::unique_ptr<MqttPublisher> m_publisher;
+    std::unique_ptr<LineAnnouncer> m_announcer;
+    std::unique_ptr<LineServer> m_server;
 };

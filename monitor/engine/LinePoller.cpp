@@ -390,8 +390,9 @@ bool LinePoller::handleGoodReply(const QByteArray &reply, int row, bool inDoubt)
         const auto codes = Frames::replyValues(reply, RequestFrames::expectedValues(Errors));
         if (!codes)
             return false;
+        // Before its requester hears it is done.
+        emit errorHistoryReceived(m_requests.command().deviceNo, *codes);
         m_requests.finish();
-        emit errorHistoryReceived(*codes);
         m_rotation.setCurrent(m_rotation.connectedOrFirst(0));
     } else if (isMemoryRead(code)) {
         const auto values = Frames::replyValues(reply, MemoryTable::BlockSize);

@@ -66,7 +66,7 @@ signals:
     void selectedDisplayChanged();
     void statusBlockDecoded(int row);
     void parameterBlockDecoded(int row);
-    void errorHistoryReceived(const QList<int> &codes);
+    void errorHistoryReceived(int deviceNo, const QList<int> &codes);
     void memoryBlockPlaced(int block);
     void memoryReadCompleted();
     void memoryBlockSent(int block);

@@ -17,7 +17,8 @@ PollingEngine::PollingEngine(Link &link, Clock &clock, const QString &programFol
     : QObject(parent), m_link(link), m_clock(clock), m_programFolder(programFolder),
       m_decoder(m_state, m_table, m_display),
       m_trace(programFolder, [&clock] { return clock.now(); }),
-      m_requests([this](const RequestFailure &failure) { emit requestFailed(failure); }),
+      m_requests([this](const RequestFailure &failure) { emit requestFailed(failure); },
+                 [this](QObject *requester) { emit requestDone(requester); }),
       m_poller(link, clock, m_state, m_table, m_decoder, m_trace, m_requests)
 {
     connectPoller();
@@ -228,21 +229,21 @@ void PollingEngine::writeRegister(int address, int value, int deviceNo, QObject 
     queueRequest(Write, deviceNo, requester, {address}, {value});
 }
 
-void PollingEngine::readErrorHistory(QObject *requester)
+void PollingEngine::readErrorHistory(QObject *requester, int deviceNo)
 {
-    queueRequest(Errors, 0, requester);
+    queueRequest(Errors, deviceNo, requester);
 }
 
-void PollingEngine::readMemory(MemoryTable &table, QObject *requester)
+void PollingEngine::readMemory(MemoryTable &table, QObject *requester, int deviceNo)
 {
-    queueRequest(FirstMemoryRead, 0, requester);
+    queueRequest(FirstMemoryRead, deviceNo, requester);
     if (m_requests.pendingCode() == FirstMemoryRead)
         m_requests.pending().table = &table;
 }
 
-void PollingEngine::sendMemory(MemoryTable &table, QObject *requester)
+void PollingEngine::sendMemory(MemoryTable &table, QObject *requester, int deviceNo)
 {
-    queueRequest(FirstMemoryWrite, 0, requester);
+    queueRequest(FirstMemoryWrite, deviceNo, requester);
     if (m_requests.pendingCode() != FirstMemoryWrite)
         return;
     Command &pending = m_requests.pending();

@@ -61,6 +61,7 @@ public:
     /// The window's request waiting and the request under way.
     const RequestSlot &requests() const { return m_requests; }
     Clock &clock() { return m_clock; }
+    const Clock &clock() const { return m_clock; }
     QString programFolder() const { return m_programFolder; }
     Trace &trace() { return m_trace; }
 
@@ -96,14 +97,17 @@ public:
     void readParameters(QObject *requester = nullptr, int deviceNo = 0);
     /// Writes one register of the controller; its parameter block is read back after it.
     void writeRegister(int address, int value, int deviceNo = 0, QObject *requester = nullptr);
-    /// Reads the selected controller's five error codes; errorHistoryReceived follows.
-    void readErrorHistory(QObject *requester = nullptr);
-    /// Reads the selected controller's memory programs into the table, twelve blocks in a row.
+    /// Reads the controller's five error codes (deviceNo 0: the selected one);
+    /// errorHistoryReceived follows.
+    void readErrorHistory(QObject *requester = nullptr, int deviceNo = 0);
+    /// Reads the controller's memory programs (deviceNo 0: the selected one) into the table,
+    /// twelve blocks in a row.
     /// Blocks are placed only while the table exists.
-    void readMemory(MemoryTable &table, QObject *requester = nullptr);
-    /// Sends the table to the selected controller; each block's cells are read as it goes out.
+    void readMemory(MemoryTable &table, QObject *requester = nullptr, int deviceNo = 0);
+    /// Sends the table to the controller (deviceNo 0: the selected one); each block's cells are
+    /// read as it goes out.
     /// When the table is gone (its window closed) the send stops at the next block.
-    void sendMemory(MemoryTable &table, QObject *requester = nullptr);
+    void sendMemory(MemoryTable &table, QObject *requester = nullptr, int deviceNo = 0);
     /// A window's request is queued or under way (anything but identification and status).
     bool isBusy() const { return m_requests.isBusy(); }
 
@@ -137,8 +141,8 @@ signals:
     void statusBlockDecoded(int row);
     /// A parameter block was decoded into DeviceList index row of the device table.
     void parameterBlockDecoded(int row);
-    /// The selected controller's five error codes (registers 700 to 704).
-    void errorHistoryReceived(const QList<int> &codes);
+    /// A controller's five error codes (registers 700 to 704).
+    void errorHistoryReceived(int deviceNo, const QList<int> &codes);
     /// Memory block 0..11 was placed into the table being read.
     void memoryBlockPlaced(int block);
     /// The last block of the table being read was placed ("데이터 수신 완료.").
@@ -155,6 +159,10 @@ signals:
     /// A window's request did not go through: it could not be sent, was refused or not
     /// answered three times in a row, or the port closed first. Polling goes on.
     void requestFailed(const RequestFailure &failure);
+    /// A window's request went through: its block was decoded (a write's read-back), its error
+    /// codes or its last memory block arrived, or its memory send completed. requester: the one
+    /// it was queued with.
+    void requestDone(QObject *requester);
     /// The port went away while open; polling has stopped and the port is closed.
     void portLost(const QString &reason);
 

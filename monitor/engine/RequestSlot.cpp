@@ -28,9 +28,12 @@ void RequestSlot::take()
 
 void RequestSlot::finish()
 {
+    const QPointer<QObject> requester = m_command.requester;
     m_command = Command{};
     m_code = Status;
     m_failuresInRow = 0;
+    if (requester)
+        m_done(requester);
 }
 
 RequestFailure RequestSlot::drop(RequestFailure::Reason reason)

@@ -49,7 +49,9 @@ public:
     };
 
     using Tell = std::function<void(const RequestFailure &)>;
-    explicit RequestSlot(Tell tell) : m_tell(std::move(tell)) {}
+    /// Told the requester of a window's request that went through.
+    using Done = std::function<void(QObject *requester)>;
+    RequestSlot(Tell tell, Done done) : m_tell(std::move(tell)), m_done(std::move(done)) {}
 
     /// The slot: the request code waiting (0: none) and its command.
     int pendingCode() const { return m_pendingCode; }
@@ -68,7 +70,7 @@ public:
     /// The slot's request replaces whatever ran before (identification, polling, a transfer).
     /// A memory transfer cut short that way is reported, so its window does not wait for ever.
     void take();
-    /// The window's request under way is done: back to status polling.
+    /// The window's request under way is done: back to status polling, and its requester told.
     void finish();
     /// Gives the window's request under way up and returns why; the caller tells its window
     /// once polling has moved on.
@@ -90,6 +92,7 @@ public:
 
 private:
     Tell m_tell;
+    Done m_done;
     int m_pendingCode = 0;
     Command m_pending;
     int m_code = 0;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -21,6 +22,11 @@ constexpr int LoopWaitMs = 100;
 constexpr auto FlushTime = std::chrono::seconds(1);
 constexpr int StatusQos = 1;
 constexpr int ValueQos = 0;
+/// Requests and their replies: at least once.
+constexpr int RequestQos = 1;
+/// A retained request keeps its flag, so it can be refused; an old retained one is never
+/// handed over at subscribing.
+constexpr int SubscribeOptions = MQTT_SUB_OPT_RETAIN_AS_PUBLISHED | MQTT_SUB_OPT_SEND_RETAIN_NEVER;
 const QByteArray Online = QByteArrayLiteral("online");
 const QByteArray Offline = QByteArrayLiteral("offline");
 const char *const SystemCertificates = "/etc/ssl/certs";
@@ -37,10 +43,23 @@ void initLibrary()
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
-/// The broker's answer to CONNECT when it is not an acceptance (MQTT 3.1.1 return codes).
+/// The broker's answer to CONNECT when it is not an acceptance (MQTT 5 reason codes, and the
+/// MQTT 3.1.1 return codes they replaced).
 QString refusalText(int code)
 {
     switch (code) {
+    case MQTT_RC_UNSUPPORTED_PROTOCOL_VERSION:
+        return QStringLiteral("브로커가 프로토콜 버전을 받지 않습니다 (MQTT 5 필요)");
+    case MQTT_RC_CLIENTID_NOT_VALID:
+        return QStringLiteral("브로커가 클라이언트 ID를 거부했습니다");
+    case MQTT_RC_SERVER_UNAVAILABLE:
+    case MQTT_RC_SERVER_BUSY:
+        return QStringLiteral("브로커가 지금 서비스하지 않습니다");
+    case MQTT_RC_BAD_USERNAME_OR_PASSWORD:
+        return QStringLiteral("사용자 이름이나 암호가 틀렸습니다");
+    case MQTT_RC_NOT_AUTHORIZED:
+    case MQTT_RC_BANNED:
+        return QStringLiteral("브로커가 접속을 허가하지 않았습니다 (사용자 이름과 암호 확인)");
     case 1:
         return QStringLiteral("브로커가 프로토콜 버전을 받지 않습니다");
     case 2:
@@ -103,12 +122,15 @@ struct MqttConnection::Session
     void post(const MqttStatus &status);
 
     static void onConnect(mosquitto *mosq, void *self, int code);
+    static void onMessage(mosquitto *mosq, void *self, const mosquitto_message *message,
+                          const mosquitto_property *properties);
     static void onDisconnect(mosquitto *mosq, void *self, int rc);
     static void onLog(mosquitto *mosq, void *self, int level, const char *text);
 
     mosquitto *mosq = nullptr;
     MqttSettings settings;
     QByteArray statusTopic;
+    QList<QByteArray> subscriptions;
     int generation = 0;
     std::thread thread;
     std::atomic<bool> stopping{false};
@@ -147,8 +169,9 @@ bool MqttConnection::Session::takenOver(int rc)
 QString MqttConnection::Session::configure()
 {
     mosquitto_threaded_set(mosq, true);
-    mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_connect_callback_set(mosq, &Session::onConnect);
+    mosquitto_message_v5_callback_set(mosq, &Session::onMessage);
     mosquitto_disconnect_callback_set(mosq, &Session::onDisconnect);
     mosquitto_log_callback_set(mosq, &Session::onLog);
     mosquitto_will_set(mosq, statusTopic.constData(), int(Offline.size()), Offline.constData(),
@@ -268,8 +291,48 @@ void MqttConnection::Session::onConnect(mosquitto *mosq, void *self, int code)
     session->connectedAt = std::chrono::steady_clock::now();
     mosquitto_publish(mosq, nullptr, session->statusTopic.constData(), int(Online.size()),
                       Online.constData(), StatusQos, true);
+    for (const QByteArray &filter : session->subscriptions)
+        mosquitto_subscribe_v5(mosq, nullptr, filter.constData(), RequestQos, SubscribeOptions,
+                               nullptr);
     session->connected = true;
     session->post({MqttState::Connected, {}, 0});
+}
+
+void MqttConnection::Session::onMessage(mosquitto *, void *self, const mosquitto_message *message,
+                                        const mosquitto_property *properties)
+{
+    auto *session = static_cast<Session *>(self);
+    MqttMessage received;
+    received.topic = QString::fromUtf8(message->topic);
+    received.payload = QByteArray(static_cast<const char *>(message->payload), message->payloadlen);
+    received.retained = message->retain;
+    char *responseTopic = nullptr;
+    if (mosquitto_property_read_string(properties, MQTT_PROP_RESPONSE_TOPIC, &responseTopic,
+                                       false)) {
+        received.responseTopic = QString::fromUtf8(responseTopic);
+        free(responseTopic);
+    }
+    void *correlation = nullptr;
+    uint16_t correlationLength = 0;
+    if (mosquitto_property_read_binary(properties, MQTT_PROP_CORRELATION_DATA, &correlation,
+                                       &correlationLength, false)) {
+        received.correlationData =
+            QByteArray(static_cast<const char *>(correlation), correlationLength);
+        free(correlation);
+    }
+    uint32_t expiry = 0;
+    if (mosquitto_property_read_int32(properties, MQTT_PROP_MESSAGE_EXPIRY_INTERVAL, &expiry,
+                                      false))
+        received.expirySeconds = expiry;
+    std::lock_guard lock(session->mutex);
+    if (!session->owner)
+        return;
+    QMetaObject::invokeMethod(
+        session->owner,
+        [owner = session->owner, generation = session->generation, received] {
+            owner->deliver(generation, received);
+        },
+        Qt::QueuedConnection);
 }
 
 void MqttConnection::Session::onDisconnect(mosquitto *, void *self, int)
@@ -286,6 +349,7 @@ void MqttConnection::Session::onLog(mosquitto *, void *self, int level, const ch
 MqttConnection::MqttConnection(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<MqttStatus>();
+    qRegisterMetaType<MqttMessage>();
 }
 
 MqttConnection::~MqttConnection()
@@ -293,13 +357,16 @@ MqttConnection::~MqttConnection()
     endSession(); // no status signal from a connection being destroyed
 }
 
-void MqttConnection::open(const MqttSettings &settings, const QString &statusTopic)
+void MqttConnection::open(const MqttSettings &settings, const QString &statusTopic,
+                          const QStringList &subscriptions)
 {
     endSession();
     initLibrary();
     auto session = std::make_shared<Session>();
     session->settings = settings;
     session->statusTopic = statusTopic.toUtf8();
+    for (const QString &filter : subscriptions)
+        session->subscriptions.append(filter.toUtf8());
     session->generation = ++m_generation;
     session->owner = this;
     session->mosq = mosquitto_new(settings.clientId().toUtf8().constData(), true, session.get());
@@ -356,6 +423,30 @@ bool MqttConnection::publish(const QString &topic, const QByteArray &payload, bo
     const QByteArray name = topic.toUtf8();
     return mosquitto_publish(m_session->mosq, nullptr, name.constData(), int(payload.size()),
                              payload.constData(), ValueQos, retain) == MOSQ_ERR_SUCCESS;
+}
+
+bool MqttConnection::publishReply(const QString &topic, const QByteArray &payload,
+                                  const QByteArray &correlationData)
+{
+    if (!isConnected())
+        return false;
+    mosquitto_property *properties = nullptr;
+    if (!correlationData.isEmpty())
+        mosquitto_property_add_binary(&properties, MQTT_PROP_CORRELATION_DATA,
+                                      correlationData.constData(),
+                                      uint16_t(std::min<qsizetype>(correlationData.size(), 65535)));
+    const QByteArray name = topic.toUtf8();
+    const int rc =
+        mosquitto_publish_v5(m_session->mosq, nullptr, name.constData(), int(payload.size()),
+                             payload.constData(), RequestQos, false, properties);
+    mosquitto_property_free_all(&properties);
+    return rc == MOSQ_ERR_SUCCESS;
+}
+
+void MqttConnection::deliver(int generation, const MqttMessage &message)
+{
+    if (generation == m_generation)
+        emit messageReceived(message);
 }
 
 void MqttConnection::take(int generation, const MqttStatus &status)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MqttMessage.h"
 #include "MqttSettings.h"
 #include "MqttStatus.h"
 
@@ -15,6 +16,11 @@
 /// The broker keeps "offline" as the status topic's Last Will; on each connection the thread
 /// publishes "online" there itself, then the connected signal asks the caller for the rest.
 /// Messages are sent only while connected: nothing piles up while the broker is away.
+///
+/// MQTT 5: on each connection the thread subscribes to the topics asked for at opening (QoS 1,
+/// retained flags kept as published, no retained message handed over at subscribing), and
+/// hands every message that arrives, with its response topic, correlation data and expiry, to
+/// messageReceived.
 class MqttConnection : public QObject
 {
     Q_OBJECT
@@ -28,14 +34,19 @@ public:
     explicit MqttConnection(QObject *parent = nullptr);
     ~MqttConnection() override;
 
-    /// Starts connecting with these settings, in place of any connection before.
-    void open(const MqttSettings &settings, const QString &statusTopic);
+    /// Starts connecting with these settings, in place of any connection before; subscribes to
+    /// the given topic filters on every connection.
+    void open(const MqttSettings &settings, const QString &statusTopic,
+              const QStringList &subscriptions = {});
     /// Publishes "offline" on the status topic when connected, disconnects and ends the thread.
     void close();
 
     bool isConnected() const;
     /// Sends one message when connected (at most once); false otherwise.
     bool publish(const QString &topic, const QByteArray &payload, bool retain = true);
+    /// Sends an answer to a request (at least once, not retained) with its correlation data.
+    bool publishReply(const QString &topic, const QByteArray &payload,
+                      const QByteArray &correlationData);
 
     MqttStatus status() const { return m_status; }
 
@@ -43,6 +54,8 @@ signals:
     void statusChanged(const MqttStatus &status);
     /// A connection was made, the first or again: retained topics should be brought up to date.
     void connected();
+    /// A message arrived on a subscription.
+    void messageReceived(const MqttMessage &message);
 
 private:
     struct Session;
@@ -50,6 +63,7 @@ private:
     /// Closes the session (if any) without telling anyone.
     void endSession();
     void take(int generation, const MqttStatus &status);
+    void deliver(int generation, const MqttMessage &message);
 
     std::shared_ptr<Session> m_session;
     int m_generation = 0;

@@ -14,6 +14,7 @@ MqttPublisher::MqttPublisher(PollingEngine &engine, QObject *parent)
     connect(&m_engine.table(), &QAbstractItemModel::modelReset, this,
             &MqttPublisher::onDeviceListReset);
     connect(&m_connection, &MqttConnection::connected, this, &MqttPublisher::onConnected);
+    connect(&m_connection, &MqttConnection::messageReceived, this, &MqttPublisher::requestReceived);
     connect(&m_connection, &MqttConnection::statusChanged, this,
             [this] { emit statusChanged(status()); });
     m_linkTimer = m_engine.clock().createTimer([this] {
@@ -81,7 +82,8 @@ void MqttPublisher::use(const MqttSettings &settings, const QString &error)
             connection.CaFile = QDir(m_engine.programFolder()).absoluteFilePath(settings.CaFile);
         connection.Prefix = settings.topicPrefix(m_instance); // the client id follows it
         m_topics = ControllerTopics(connection.Prefix);
-        m_connection.open(connection, m_topics.status());
+        m_connection.open(connection, m_topics.status(),
+                          {m_topics.prefix() + QStringLiteral("/request/+")});
         m_linkTimer->start(LinkCheckMs);
     }
     emit statusChanged(status());
@@ -139,6 +141,7 @@ void MqttPublisher::onConnected()
         if (!state.isEmpty())
             send(deviceNo, QStringLiteral("state"), state, true);
     }
+    emit connected();
 }
 
 void MqttPublisher::onAlarm(const AlarmTransition &transition)

@@ -48,12 +48,21 @@ public:
     /// Where apply() stores them: CFG/Mqtt.INI.
     QString settingsPath() const;
     MqttStatus status() const;
+    /// The prefix topics go out under (the settings' or the default one).
+    QString topicPrefix() const { return m_topics.prefix(); }
+    /// The broker connection, for what else goes out on it (the served line's topics and
+    /// replies); it is open only while publishing is on.
+    MqttConnection &connection() { return m_connection; }
     /// What the operator is told once at the start about Mqtt.INI: a key that cannot be used
     /// (publishing is then off) and a password readable by others.
     QStringList settingsWarnings() const;
 
 signals:
     void statusChanged(const MqttStatus &status);
+    /// A connection was made (the first or again), after this publisher's topics went out.
+    void connected();
+    /// A request arrived on P/request/USER.
+    void requestReceived(const MqttMessage &message);
 
 private:
     struct Sent

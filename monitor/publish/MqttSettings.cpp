@@ -87,6 +87,14 @@ MqttSettings::Read MqttSettings::read(QSettings &file)
     s.CaFile = textOf(file, QStringLiteral("CaFile"), s.CaFile).trimmed();
     readInt(file, QStringLiteral("KeepAlive"), MinKeepAlive, MaxKeepAlive, s.KeepAlive, error);
     readBool(file, QStringLiteral("Discovery"), s.Discovery, error);
+    readBool(file, QStringLiteral("Commands/Enabled"), s.CommandsEnabled, error);
+    // QSettings reads an unquoted "a, b" as a list and a single name as a text.
+    for (const QString &user : file.value(QStringLiteral("Commands/Users")).toStringList()) {
+        for (const QString &name : user.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (!name.trimmed().isEmpty())
+                s.CommandUsers.append(name.trimmed());
+        }
+    }
     if (error.isEmpty())
         error = s.problem();
     return read;
@@ -105,6 +113,8 @@ void MqttSettings::write(QSettings &file) const
     file.setValue(QStringLiteral("CaFile"), CaFile);
     file.setValue(QStringLiteral("KeepAlive"), KeepAlive);
     file.setValue(QStringLiteral("Discovery"), Discovery ? "true" : "false");
+    file.setValue(QStringLiteral("Commands/Enabled"), CommandsEnabled ? "true" : "false");
+    file.setValue(QStringLiteral("Commands/Users"), CommandUsers.join(QStringLiteral(", ")));
 }
 
 QString MqttSettings::problem() const

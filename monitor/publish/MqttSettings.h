@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QSettings;
 
@@ -26,6 +27,11 @@ struct MqttSettings
     int KeepAlive = 30;
     /// Home Assistant discovery configurations are published.
     bool Discovery = false;
+    /// [Commands] Enabled: commands from the network (writes, run commands, memory sends,
+    /// acknowledgements) are carried out; reads are served either way.
+    bool CommandsEnabled = false;
+    /// [Commands] Users: the broker users whose commands are carried out (comma-separated).
+    QStringList CommandUsers;
 
     bool operator==(const MqttSettings &) const = default;
 

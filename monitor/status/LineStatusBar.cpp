@@ -18,6 +18,12 @@ LineStatusBar::LineStatusBar(MqttPublisher &publisher, QWidget *parent) : QStatu
         StatusBar1[i]->setFrameShadow(QFrame::Sunken);
         addWidget(StatusBar1[i], 1);
     }
+    lblRemote = new QLabel;
+    lblRemote->setObjectName(QStringLiteral("lblRemote"));
+    lblRemote->setFrameShape(QFrame::Panel);
+    lblRemote->setFrameShadow(QFrame::Sunken);
+    addPermanentWidget(lblRemote);
+    showRemoteCommands(false);
     lblMqtt = new MqttStatusLabel(MqttStatusLabel::Form::Compact);
     lblMqtt->setObjectName(QStringLiteral("lblMqtt"));
     lblMqtt->setFrameShape(QFrame::Panel);
@@ -39,4 +45,18 @@ void LineStatusBar::showPort(const PortSettings &port)
 void LineStatusBar::showPortOpen(bool open)
 {
     StatusBar1[2]->setText(open ? QStringLiteral("OPEN") : QStringLiteral("CLOSE"));
+}
+
+void LineStatusBar::showRemoteCommands(bool enabled)
+{
+    lblRemote->setText(enabled ? QStringLiteral("원격 조작 허용")
+                               : QStringLiteral("원격 조작 꺼짐"));
+    lblRemote->setStyleSheet(enabled ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;")
+                                     : QString());
+}
+
+void LineStatusBar::showMessage(const QString &text)
+{
+    StatusBar1[3]->setText(text);
+    StatusBar1[3]->setToolTip(text);
 }

@@ -19,9 +19,14 @@ public:
 
     void showPort(const PortSettings &port);
     void showPortOpen(bool open);
+    /// Whether commands from the network are carried out now.
+    void showRemoteCommands(bool enabled);
+    /// A text in the message panel (the last remote command carried out).
+    void showMessage(const QString &text);
 
 private:
     /// Panels 1 to 5 (index 0 is panel 1).
     std::array<QLabel *, 5> StatusBar1{};
     MqttStatusLabel *lblMqtt = nullptr;
+    QLabel *lblRemote = nullptr;
 };

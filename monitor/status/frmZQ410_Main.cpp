@@ -9,6 +9,7 @@
 #include "DisplayTicker.h"
 #include "HelpCommands.h"
 #include "KoreanUi.h"
+#include "LineServer.h"
 #include "LineStatusBar.h"
 #include "LiveTrend.h"
 #include "MonitorSettings.h"
@@ -55,9 +56,9 @@ constexpr int ConnectCheckPointSize = 14;
 
 frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings,
                              DisplayTicker &ticker, AlarmEngine &alarms, MqttPublisher &publisher,
-                             QWidget *parent)
+                             LineServer &server, QWidget *parent)
     : QMainWindow(parent), m_engine(engine), m_settings(settings), m_ticker(ticker),
-      m_alarms(alarms), m_publisher(publisher),
+      m_alarms(alarms), m_publisher(publisher), m_server(server),
       m_help(new HelpCommands(this, engine.programFolder()))
 {
     setWindowTitle(QStringLiteral("ZQ410 %1").arg(QLatin1String(Version::Caption)));
@@ -143,6 +144,10 @@ void frmZQ410_Main::buildMenus()
     // In this menu, not 온라인: the alarms of a line that went away must stay reachable.
     mSetAlarmList = addNamedAction(mSet, "mSetAlarmList", QStringLiteral("경보 목록[&L]"), this,
                                    &frmZQ410_Main::openAlarmList);
+    // Off at every start: commands from the network need the operator here as well.
+    mSetRemote = addNamedAction(mSet, "mSetRemote", QStringLiteral("원격 조작 허용[&R]"), &m_server,
+                                &LineServer::setOperatorAllows);
+    mSetRemote->setCheckable(true);
     mSet->addSeparator();
     mSetPort = addNamedAction(mSet, "mSetPort", QStringLiteral("통신포트 설정[&P]"), this,
                               &frmZQ410_Main::openSetPort);
@@ -227,6 +232,10 @@ void frmZQ410_Main::buildStatusBar()
 {
     m_statusBar = new LineStatusBar(m_publisher, this);
     setStatusBar(m_statusBar);
+    m_statusBar->showRemoteCommands(m_server.commandsEnabled());
+    connect(&m_server, &LineServer::commandsEnabledChanged, m_statusBar,
+            &LineStatusBar::showRemoteCommands);
+    connect(&m_server, &LineServer::commandExecuted, m_statusBar, &LineStatusBar::showMessage);
 }
 
 /// Every control carries its design name; members of an array carry it with _index.

@@ -12,6 +12,7 @@ class CommIndicator;
 class CommandColumn;
 class DevicePicker;
 class DisplayTicker;
+class LineServer;
 class LineStatusBar;
 class LiveTrend;
 class MqttPublisher;
@@ -43,7 +44,8 @@ public:
     /// (MonitorCore::start: settings read, display tick running). The port stays closed until
     /// the operator opens it.
     frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings, DisplayTicker &ticker,
-                  AlarmEngine &alarms, MqttPublisher &publisher, QWidget *parent = nullptr);
+                  AlarmEngine &alarms, MqttPublisher &publisher, LineServer &server,
+                  QWidget *parent = nullptr);
 
     /// Where the help and the manual are looked for (beside the executable) and how they are
     /// opened (the platform's default program); tests replace both.
@@ -105,6 +107,7 @@ private:
     QAction *mSetMqtt = nullptr;
     QAction *mSetAlarm = nullptr;
     QAction *mSetAlarmList = nullptr;
+    QAction *mSetRemote = nullptr;
     QAction *mSetPort = nullptr;
     QAction *mSetPortOpen = nullptr;
     QAction *mSetExit = nullptr;
@@ -131,6 +134,7 @@ private:
     DisplayTicker &m_ticker;
     AlarmEngine &m_alarms;
     MqttPublisher &m_publisher;
+    LineServer &m_server;
     /// Unacknowledged alarms at a glance, above the panels (hidden while all are normal).
     AlarmBanner *lblAlarm = nullptr;
     AlarmAnnouncer *m_announcer = nullptr;

@@ -49,7 +49,13 @@ frmZQ410_ErrList::frmZQ410_ErrList(PollingEngine &engine, QWidget *parent) : QDi
     layout->addWidget(sprdErr);
     layout->addWidget(btnClose, 0, Qt::AlignRight);
 
-    connect(&engine, &PollingEngine::errorHistoryReceived, this, &frmZQ410_ErrList::ShowErrorCodes);
+    // The codes of the controller selected when the window opened (another program served by
+    // this line may read another controller's).
+    connect(&engine, &PollingEngine::errorHistoryReceived, this,
+            [this, deviceNo = engine.state().SelectedDeviceNo](int from, const QList<int> &codes) {
+                if (from == deviceNo)
+                    ShowErrorCodes(codes);
+            });
     connect(&engine, &PollingEngine::requestFailed, this, [this](const RequestFailure &failure) {
         if (failure.requester == this)
             Notice::post(this, failure.text());

@@ -311,7 +311,8 @@ void tst_PollingEngine::errorHistoryIsDecodedIntoItsSignal()
              QByteArray("\x02"
                         "01DRR,05,0700,0701,0702,0703,0704\r\n"));
     QCOMPARE(received.size(), 1);
-    QCOMPARE(received.first().first().value<QList<int>>(), QList<int>({3, 0, 0, 0, 0}));
+    QCOMPARE(received.first().at(0).toInt(), 1);
+    QCOMPARE(received.first().at(1).value<QList<int>>(), QList<int>({3, 0, 0, 0, 0}));
     QCOMPARE(h.engine->RequestCode(), 11);
 }
 

@@ -3,6 +3,8 @@
 #include "AlarmEngine.h"
 #include "DisplayTicker.h"
 #include "EngineHarness.h"
+#include "LineAnnouncer.h"
+#include "LineServer.h"
 #include "MqttPublisher.h"
 #include "frmZQ410_Main.h"
 
@@ -17,6 +19,8 @@ struct MainWindowHarness : EngineHarness
     std::unique_ptr<DisplayTicker> ticker;
     std::unique_ptr<AlarmEngine> alarms;
     std::unique_ptr<MqttPublisher> publisher;
+    std::unique_ptr<LineAnnouncer> announcer;
+    std::unique_ptr<LineServer> server;
     std::unique_ptr<frmZQ410_Main> window;
 
     MainWindowHarness(const QList<int> &present, const QList<int> &listed,

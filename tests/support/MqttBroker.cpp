@@ -78,8 +78,13 @@ bool MqttBroker::writeConfig(const Options &options)
         QProcess::execute(QStringLiteral("mosquitto_passwd"),
                           {QStringLiteral("-b"), QStringLiteral("-c"), passwords, options.user,
                            options.password});
+        for (const QString &user : options.moreUsers)
+            QProcess::execute(QStringLiteral("mosquitto_passwd"),
+                              {QStringLiteral("-b"), passwords, user, user});
         config += "allow_anonymous false\npassword_file " + QFile::encodeName(passwords) + '\n';
     }
+    if (!options.aclFile.isEmpty())
+        config += "acl_file " + QFile::encodeName(options.aclFile) + '\n';
     if (!options.certFile.isEmpty())
         config += "certfile " + QFile::encodeName(options.certFile) + "\nkeyfile " +
                   QFile::encodeName(options.keyFile) + '\n';

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 /// A mosquitto broker of the test's own: its configuration in a folder of the test, listening
 /// on a free loopback port, stopped when the object goes. Retained messages are not kept
@@ -17,6 +18,9 @@ public:
         /// TLS with this server certificate and key (PEM).
         QString certFile;
         QString keyFile;
+        /// Further users (name and password alike) and the ACL file the broker enforces.
+        QStringList moreUsers;
+        QString aclFile;
     };
 
     explicit MqttBroker(const QString &folder, const Options &options = {});

@@ -33,7 +33,8 @@ void tst_ErrList::opensByReadingTheFiveCodesAndNamesThem()
         QCOMPARE(row(r), QStringList({"", ""}));
 
     // Codes of 0 leave their rows; a code without a name shows its number.
-    emit h.engine->errorHistoryReceived({0, 0, 15, 0, 21});
+    emit h.engine->errorHistoryReceived(2, {9, 9, 9, 9, 9}); // another controller's
+    emit h.engine->errorHistoryReceived(1, {0, 0, 15, 0, 21});
     QCOMPARE(row(0), QStringList({"3", "RJC 에러"}));
     QCOMPARE(row(2), QStringList({"15", "히터 오버"}));
     QCOMPARE(row(4), QStringList({"21", "알 수 없는 에러"}));
