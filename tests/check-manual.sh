@@ -22,7 +22,7 @@ done < <(grep -h '^## ' "$chapters"/*.md)
 [ -f "$help/index.html" ] || { echo "no help index"; exit 1; }
 for page in 03-main 04-port 05-recording 05b-folder 06-devicelist 07-overview 08-parameters \
     08b-editval 09-errors 10-memory 11-about 12-viewer 12a-analysis 12b-capture 02-connect 13-trendfile \
-    05c-mqtt 05d-alarms 05e-service; do
+    05c-mqtt 05d-alarms 05e-service 05f-served; do
     [ -f "$help/$page.html" ] || { echo "no help page $page"; exit 1; }
     grep -q "href=\"$page.html\"" "$help/index.html" || { echo "index lacks $page"; exit 1; }
 done
