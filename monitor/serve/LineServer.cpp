@@ -71,6 +71,10 @@ LineServer::LineServer(PollingEngine &engine, MqttPublisher &publisher, AlarmEng
     connect(&m_engine, &PollingEngine::requestFailed, this, &LineServer::onFailed);
     connect(&m_engine, &PollingEngine::statusBlockDecoded, this, &LineServer::onStatusBlock);
     connect(&m_engine, &PollingEngine::replyTimedOut, this, &LineServer::onStatusBlock);
+    connect(&m_engine, &PollingEngine::onlineChanged, this, [this](bool online) {
+        if (!online && m_active)
+            onStatusBlock(rowOf(m_active->request.device)); // a run waiting for its STATUS
+    });
     connect(&m_engine, &PollingEngine::errorHistoryReceived, this,
             [this](int, const QList<int> &codes) { m_lastCodes = codes; });
     connect(&m_publisher, &MqttPublisher::statusChanged, this, &LineServer::refreshPolicy);
@@ -97,13 +101,14 @@ bool LineServer::commandsEnabled() const
 
 void LineServer::refreshPolicy()
 {
-    const bool before = commandsEnabled();
     const MqttSettings &settings = m_publisher.settings();
     m_settingsAllow = settings.Enabled && settings.CommandsEnabled;
     m_guards.setPolicy({commandsEnabled(), settings.CommandUsers});
     m_announcer.setCommands(commandsEnabled(), settings.CommandUsers);
-    if (commandsEnabled() != before)
-        emit commandsEnabledChanged(commandsEnabled());
+    if (commandsEnabled() != m_enabledShown) {
+        m_enabledShown = commandsEnabled();
+        emit commandsEnabledChanged(m_enabledShown);
+    }
 }
 
 int LineServer::rowOf(int deviceNo) const
@@ -157,6 +162,10 @@ void LineServer::startNext()
 void LineServer::dispatch(Job &job)
 {
     const ServedRequest &r = job.request;
+    // The port closed while it waited: the engine would keep it for the next opening.
+    if (!m_engine.isPortOpen())
+        return finish(
+            failed(QStringLiteral("line_closed"), QStringLiteral("통신포트가 닫혀 있습니다")));
     QObject *token = &job.token;
     const int row = rowOf(r.device);
     switch (r.op) {

@@ -84,6 +84,8 @@ private:
     bool m_switchNeeded = false;
     bool m_operatorAllows = false;
     bool m_settingsAllow = false;
+    /// What commandsEnabledChanged said last.
+    bool m_enabledShown = false;
     std::unique_ptr<Job> m_active;
     std::deque<std::unique_ptr<Job>> m_waiting;
     QList<int> m_lastCodes;

@@ -101,6 +101,7 @@ private slots:
     void recordingSettingsWindowUpdatesTheFrame();
     void parameterAndErrorWindowsOpenOnlyOnLine();
     void helpAndManualOpenBesideTheProgramOrSayWhereTheyWereLookedFor();
+    void remoteCommandsNeedTheOperatorsSwitch();
 };
 
 /// Runs the clock to the given time since the fixture started.
@@ -812,6 +813,23 @@ void tst_MainWindow::helpAndManualOpenBesideTheProgramOrSayWhereTheyWereLookedFo
              QStringLiteral("파일이 없습니다. 찾은 곳:\n%1")
                  .arg(QDir::toNativeSeparators(folder.filePath(QStringLiteral("ZQ410.pdf")))));
     QCOMPARE(opened.size(), 1);
+}
+
+/// Commands enabled in Mqtt.INI still wait for the operator's "원격 조작 허용", off at the start.
+void tst_MainWindow::remoteCommandsNeedTheOperatorsSwitch()
+{
+    MainWindowHarness h({}, {1},
+                        {{QStringLiteral("CFG/Mqtt.INI"), "Enabled=true\nHost=127.0.0.1\nPort=9\n"
+                                                          "[Commands]\nEnabled=true\nUsers=a\n"}});
+    QLabel *label = control<QLabel>(*h.window, QStringLiteral("lblRemote"));
+    QAction *allow = control<QAction>(*h.window, QStringLiteral("mSetRemote"));
+    QCOMPARE(label->text(), QStringLiteral("원격 조작 꺼짐"));
+    QVERIFY(!allow->isChecked() && !h.server->commandsEnabled());
+    allow->trigger();
+    QCOMPARE(label->text(), QStringLiteral("원격 조작 허용"));
+    QVERIFY(h.server->commandsEnabled());
+    allow->trigger();
+    QCOMPARE(label->text(), QStringLiteral("원격 조작 꺼짐"));
 }
 
 QTEST_MAIN(tst_MainWindow)
