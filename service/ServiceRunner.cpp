@@ -48,6 +48,8 @@ void ServiceRunner::connectCore()
                                  .simplified()));
             });
     connect(&m_core.publisher(), &MqttPublisher::statusChanged, this, &ServiceRunner::logMqtt);
+    connect(&m_core.publisher(), &MqttPublisher::notice, this,
+            [this](const QString &text) { log(QStringLiteral("MQTT: %1").arg(text)); });
     m_retry.setSingleShot(true);
     m_retry.setInterval(RetryMs);
     connect(&m_retry, &QTimer::timeout, this, &ServiceRunner::openPort);
@@ -158,11 +160,21 @@ void ServiceRunner::describeRecording()
 /// The broker's state after the start line, each change once.
 void ServiceRunner::logMqtt(const MqttStatus &status)
 {
-    const QString text = status.text();
-    if (!m_started || status.state == MqttState::Off || text == m_lastMqtt)
+    if (!m_started || status.state == MqttState::Off)
         return;
-    m_lastMqtt = text;
-    log(QStringLiteral("MQTT: %1").arg(text));
+    MqttStatus withoutBacklog = status;
+    withoutBacklog.backlog = 0;
+    const QString text = withoutBacklog.text();
+    if (text != m_lastMqtt) {
+        m_lastMqtt = text;
+        log(QStringLiteral("MQTT: %1").arg(text));
+    }
+    // The backlog is said when a replay starts and when it is done, not at every record.
+    if ((status.backlog > 0) != m_replaying) {
+        m_replaying = status.backlog > 0;
+        log(m_replaying ? QStringLiteral("MQTT: %1").arg(MqttStatus::backlogText(status.backlog))
+                        : QStringLiteral("MQTT: 밀린 기록을 모두 보냈습니다"));
+    }
 }
 
 void ServiceRunner::log(const QString &line) const

@@ -52,6 +52,7 @@ private:
     bool m_ready = false;
     /// The start line is out: what follows is logged.
     bool m_started = false;
+    bool m_replaying = false;
     QString m_lastMqtt;
     QString m_lastFailure;
     QSet<int> m_answered;

@@ -32,6 +32,9 @@ MonitorCore::MonitorCore(Clock &clock, Link &link, const QString &programFolder,
 /// The publisher also serves the line: its retained topics and the requests from the broker.
 void MonitorCore::serveLine()
 {
+    // Every trend record written goes out on the broker (and is kept for it in the file).
+    connect(m_ticker.get(), &DisplayTicker::recordsWritten, m_publisher.get(),
+            &MqttPublisher::recordsWritten);
     m_publisher->watchAlarms(*m_alarms);
     m_announcer = std::make_unique<LineAnnouncer>(*m_engine, *m_publisher,
                                                   QCoreApplication::applicationName());

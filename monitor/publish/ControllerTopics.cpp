@@ -159,7 +159,8 @@ QByteArray ControllerTopics::alarmList(const QList<Alarm> &alarms)
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
-QByteArray ControllerTopics::alarmEvent(const AlarmTransition &transition, const QString &name)
+QByteArray ControllerTopics::alarmEvent(const AlarmTransition &transition, const QString &name,
+                                        bool historical)
 {
     const QJsonObject event{{QStringLiteral("device"), transition.deviceNo},
                             {QStringLiteral("name"), name},
@@ -168,7 +169,8 @@ QByteArray ControllerTopics::alarmEvent(const AlarmTransition &transition, const
                             {QStringLiteral("step"), stepKey(transition.step)},
                             {QStringLiteral("time"), isoWithOffset(transition.time)},
                             {QStringLiteral("value"), transition.value},
-                            {QStringLiteral("limit"), transition.limit}};
+                            {QStringLiteral("limit"), transition.limit},
+                            {QStringLiteral("historical"), historical}};
     return QJsonDocument(event).toJson(QJsonDocument::Compact);
 }
 

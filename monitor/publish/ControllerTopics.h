@@ -38,7 +38,9 @@ public:
     /// P/NN/alarm: the controller's alarms that are not normal, as a JSON list.
     static QByteArray alarmList(const QList<Alarm> &alarms);
     /// P/alarms: one transition as a JSON object.
-    static QByteArray alarmEvent(const AlarmTransition &transition, const QString &name);
+    /// historical: sent again from the journal after an outage.
+    static QByteArray alarmEvent(const AlarmTransition &transition, const QString &name,
+                                 bool historical = false);
     QString alarms() const;
     /// ISO 8601 with the offset from UTC always written out (+09:00, +00:00).
     static QString isoWithOffset(const QDateTime &time);

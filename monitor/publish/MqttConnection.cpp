@@ -124,6 +124,7 @@ struct MqttConnection::Session
     static void onConnect(mosquitto *mosq, void *self, int code);
     static void onMessage(mosquitto *mosq, void *self, const mosquitto_message *message,
                           const mosquitto_property *properties);
+    static void onPublish(mosquitto *mosq, void *self, int mid);
     static void onDisconnect(mosquitto *mosq, void *self, int rc);
     static void onLog(mosquitto *mosq, void *self, int level, const char *text);
 
@@ -172,6 +173,7 @@ QString MqttConnection::Session::configure()
     mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_connect_callback_set(mosq, &Session::onConnect);
     mosquitto_message_v5_callback_set(mosq, &Session::onMessage);
+    mosquitto_publish_callback_set(mosq, &Session::onPublish);
     mosquitto_disconnect_callback_set(mosq, &Session::onDisconnect);
     mosquitto_log_callback_set(mosq, &Session::onLog);
     mosquitto_will_set(mosq, statusTopic.constData(), int(Offline.size()), Offline.constData(),
@@ -335,6 +337,20 @@ void MqttConnection::Session::onMessage(mosquitto *, void *self, const mosquitto
         Qt::QueuedConnection);
 }
 
+void MqttConnection::Session::onPublish(mosquitto *, void *self, int mid)
+{
+    auto *session = static_cast<Session *>(self);
+    std::lock_guard lock(session->mutex);
+    if (!session->owner)
+        return;
+    QMetaObject::invokeMethod(
+        session->owner,
+        [owner = session->owner, generation = session->generation, mid] {
+            owner->acknowledge(generation, mid);
+        },
+        Qt::QueuedConnection);
+}
+
 void MqttConnection::Session::onDisconnect(mosquitto *, void *self, int)
 {
     static_cast<Session *>(self)->connected = false;
@@ -441,6 +457,23 @@ bool MqttConnection::publishReply(const QString &topic, const QByteArray &payloa
                              payload.constData(), RequestQos, false, properties);
     mosquitto_property_free_all(&properties);
     return rc == MOSQ_ERR_SUCCESS;
+}
+
+int MqttConnection::publishTracked(const QString &topic, const QByteArray &payload)
+{
+    if (!isConnected())
+        return -1;
+    const QByteArray name = topic.toUtf8();
+    int mid = 0;
+    const int rc = mosquitto_publish(m_session->mosq, &mid, name.constData(), int(payload.size()),
+                                     payload.constData(), RequestQos, false);
+    return rc == MOSQ_ERR_SUCCESS ? mid : -1;
+}
+
+void MqttConnection::acknowledge(int generation, int mid)
+{
+    if (generation == m_generation)
+        emit delivered(mid);
 }
 
 void MqttConnection::deliver(int generation, const MqttMessage &message)

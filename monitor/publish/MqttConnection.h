@@ -44,6 +44,9 @@ public:
     bool isConnected() const;
     /// Sends one message when connected (at most once); false otherwise.
     bool publish(const QString &topic, const QByteArray &payload, bool retain = true);
+    /// Sends a message at least once (QoS 1, not retained); its message id, which delivered()
+    /// names when the broker acknowledged it; -1 when not connected.
+    int publishTracked(const QString &topic, const QByteArray &payload);
     /// Sends an answer to a request (at least once, not retained) with its correlation data.
     bool publishReply(const QString &topic, const QByteArray &payload,
                       const QByteArray &correlationData);
@@ -54,6 +57,8 @@ signals:
     void statusChanged(const MqttStatus &status);
     /// A connection was made, the first or again: retained topics should be brought up to date.
     void connected();
+    /// The broker acknowledged the tracked message mid of this connection (PUBACK).
+    void delivered(int mid);
     /// A message arrived on a subscription.
     void messageReceived(const MqttMessage &message);
 
@@ -64,6 +69,7 @@ private:
     void endSession();
     void take(int generation, const MqttStatus &status);
     void deliver(int generation, const MqttMessage &message);
+    void acknowledge(int generation, int mid);
 
     std::shared_ptr<Session> m_session;
     int m_generation = 0;

@@ -17,6 +17,9 @@ MqttPublisher::MqttPublisher(PollingEngine &engine, QObject *parent)
     connect(&m_connection, &MqttConnection::messageReceived, this, &MqttPublisher::requestReceived);
     connect(&m_connection, &MqttConnection::statusChanged, this,
             [this] { emit statusChanged(status()); });
+    connect(&m_forwarder, &RecordForwarder::backlogChanged, this,
+            [this] { emit statusChanged(status()); });
+    connect(&m_forwarder, &RecordForwarder::notice, this, &MqttPublisher::notice);
     m_linkTimer = m_engine.clock().createTimer([this] {
         onLinkCheck();
         m_linkTimer->start(LinkCheckMs);
@@ -64,7 +67,10 @@ MqttStatus MqttPublisher::status() const
 {
     if (!m_settingsError.isEmpty())
         return {MqttState::SettingsError, m_settingsError, 0};
-    return m_connection.status();
+    MqttStatus status = m_connection.status();
+    if (status.state == MqttState::Connected)
+        status.backlog = m_forwarder.backlog();
+    return status;
 }
 
 /// Takes settings: connects with them when they switch publishing on and can be used.
@@ -73,6 +79,8 @@ void MqttPublisher::use(const MqttSettings &settings, const QString &error)
     m_settings = settings;
     m_settingsError = error;
     m_connection.close();
+    m_forwarder.stop();
+    m_alarmEvents.stop();
     m_announced.clear();
     m_linkTimer->stop();
     onDeviceListReset();
@@ -82,6 +90,9 @@ void MqttPublisher::use(const MqttSettings &settings, const QString &error)
             connection.CaFile = QDir(m_engine.programFolder()).absoluteFilePath(settings.CaFile);
         connection.Prefix = settings.topicPrefix(m_instance); // the client id follows it
         m_topics = ControllerTopics(connection.Prefix);
+        m_forwarder.start(m_topics.prefix(), settings.ReplayDays);
+        m_alarmEvents.start(m_topics.alarms(), m_engine.state().recording.DataFolder,
+                            settings.ReplayDays);
         m_connection.open(connection, m_topics.status(),
                           {m_topics.prefix() + QStringLiteral("/request/+")});
         m_linkTimer->start(LinkCheckMs);
@@ -114,6 +125,7 @@ void MqttPublisher::onLinkCheck()
 void MqttPublisher::onConnected()
 {
     m_announced.clear();
+    m_alarmEvents.replay(m_engine.clock().now());
     if (m_alarms) {
         QSet<int> devices = m_alarmDevices;
         for (const Alarm &alarm : m_alarms->alarms())
@@ -146,12 +158,9 @@ void MqttPublisher::onConnected()
 
 void MqttPublisher::onAlarm(const AlarmTransition &transition)
 {
-    if (!m_connection.isConnected())
-        return;
-    m_connection.publish(m_topics.alarms(),
-                         ControllerTopics::alarmEvent(transition, nameOf(transition.deviceNo)),
-                         false);
-    publishAlarmList(transition.deviceNo);
+    m_alarmEvents.live(transition);
+    if (m_connection.isConnected())
+        publishAlarmList(transition.deviceNo);
 }
 
 void MqttPublisher::publishAlarmList(int deviceNo)

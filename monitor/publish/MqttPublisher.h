@@ -1,9 +1,11 @@
 #pragma once
 
+#include "AlarmForwarder.h"
 #include "ControllerTopics.h"
 #include "MqttConnection.h"
 #include "MqttSettings.h"
 #include "MqttStatus.h"
+#include "RecordForwarder.h"
 #include "Timer.h"
 
 #include <QHash>
@@ -53,12 +55,18 @@ public:
     /// The broker connection, for what else goes out on it (the served line's topics and
     /// replies); it is open only while publishing is on.
     MqttConnection &connection() { return m_connection; }
+    /// The recorder appended trend records: they go out as P/NN/record.
+    void recordsWritten() { m_forwarder.recordsWritten(); }
+    /// Trend records waiting for the broker's acknowledgement.
+    qint64 backlog() const { return m_forwarder.backlog(); }
     /// What the operator is told once at the start about Mqtt.INI: a key that cannot be used
     /// (publishing is then off) and a password readable by others.
     QStringList settingsWarnings() const;
 
 signals:
     void statusChanged(const MqttStatus &status);
+    /// A line for the log (records left to the trend files, a trend file replaced).
+    void notice(const QString &text);
     /// A connection was made (the first or again), after this publisher's topics went out.
     void connected();
     /// A request arrived on P/request/USER.
@@ -88,6 +96,12 @@ private:
 
     PollingEngine &m_engine;
     MqttConnection m_connection;
+    RecordForwarder m_forwarder{m_engine, m_connection};
+    AlarmForwarder m_alarmEvents{m_connection, m_forwarder.cursors(),
+                                 [this](int deviceNo) { return nameOf(deviceNo); },
+                                 [this] {
+                                     m_forwarder.saveSoon();
+                                 }};
     MqttSettings m_settings;
     QString m_instance;
     QString m_settingsError;

@@ -11,6 +11,7 @@ namespace {
 constexpr int MinKeepAlive = 5;
 constexpr int MaxKeepAlive = 65535;
 constexpr int MaxPort = 65535;
+constexpr int MaxReplayDays = 3650;
 
 QString badValue(const QString &key, const QString &value, const QString &expected)
 {
@@ -88,6 +89,7 @@ MqttSettings::Read MqttSettings::read(QSettings &file)
     readInt(file, QStringLiteral("KeepAlive"), MinKeepAlive, MaxKeepAlive, s.KeepAlive, error);
     readBool(file, QStringLiteral("Discovery"), s.Discovery, error);
     readBool(file, QStringLiteral("Commands/Enabled"), s.CommandsEnabled, error);
+    readInt(file, QStringLiteral("Replay/Days"), 0, MaxReplayDays, s.ReplayDays, error);
     // QSettings reads an unquoted "a, b" as a list and a single name as a text.
     for (const QString &user : file.value(QStringLiteral("Commands/Users")).toStringList()) {
         for (const QString &name : user.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -114,6 +116,7 @@ void MqttSettings::write(QSettings &file) const
     file.setValue(QStringLiteral("KeepAlive"), KeepAlive);
     file.setValue(QStringLiteral("Discovery"), Discovery ? "true" : "false");
     file.setValue(QStringLiteral("Commands/Enabled"), CommandsEnabled ? "true" : "false");
+    file.setValue(QStringLiteral("Replay/Days"), ReplayDays);
     file.setValue(QStringLiteral("Commands/Users"), CommandUsers.join(QStringLiteral(", ")));
 }
 

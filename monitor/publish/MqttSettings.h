@@ -32,6 +32,8 @@ struct MqttSettings
     bool CommandsEnabled = false;
     /// [Commands] Users: the broker users whose commands are carried out (comma-separated).
     QStringList CommandUsers;
+    /// [Replay] Days: records older than this are not sent again after an outage.
+    int ReplayDays = 7;
 
     bool operator==(const MqttSettings &) const = default;
 

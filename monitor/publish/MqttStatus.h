@@ -19,9 +19,13 @@ struct MqttStatus
     QString reason;
     /// Failed: seconds until the next attempt (0: none without new settings).
     int retrySeconds = 0;
+    /// Connected: trend records not yet acknowledged by the broker (being sent again).
+    qint64 backlog = 0;
 
     /// What the operator reads: "연결됨", "연결 중", the reason of a failure.
     QString text() const;
+    /// "전송 대기 1,234건".
+    static QString backlogText(qint64 records);
 
     bool operator==(const MqttStatus &) const = default;
 };

@@ -22,7 +22,8 @@ void DisplayTicker::onTick()
     const QDateTime now = m_engine.clock().now();
     emit tick(now);
     const QDateTime missedBefore = m_recorder.missedSince();
-    m_recorder.recordingStep(now);
+    if (m_recorder.recordingStep(now) > 0)
+        emit recordsWritten();
     if (m_recorder.missedSince() != missedBefore)
         emit recordingFaultChanged(m_recorder.missedSince());
     tmrDispGraph->start(PeriodMs);

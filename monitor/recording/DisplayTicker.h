@@ -33,6 +33,8 @@ signals:
     /// Records are being lost since that time (a full disk, an unwritable file), or (invalid)
     /// they land again.
     void recordingFaultChanged(const QDateTime &missedSince);
+    /// The recording step appended records to the trend files.
+    void recordsWritten();
 
 private:
     void onTick();

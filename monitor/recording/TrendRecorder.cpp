@@ -20,25 +20,29 @@ TrendRecorder::TrendRecorder(const SharedState &state, const DeviceTable &table,
     : m_state(state), m_table(table), m_current(std::move(current))
 {}
 
-void TrendRecorder::recordingStep(const QDateTime &now)
+int TrendRecorder::recordingStep(const QDateTime &now)
 {
     if (!m_state.recording.isOn())
-        return;
+        return 0;
     if (elapsedSeconds(LastRecordTime, now) < m_state.recording.intervalSeconds())
-        return;
+        return 0;
     LastRecordTime = now;
     bool due = false;
     bool missed = false;
+    int written = 0;
     for (int i = 0; i < m_table.rowCount(); ++i) {
         if (m_table.running(i) && m_current(i)) {
             due = true;
-            missed = !AppendTrendRecord(i, now) || missed;
+            const bool appended = AppendTrendRecord(i, now);
+            written += appended ? 1 : 0;
+            missed = !appended || missed;
         }
     }
     if (missed && !m_missedSince.isValid())
         m_missedSince = now;
     else if (due && !missed)
         m_missedSince = QDateTime();
+    return written;
 }
 
 bool TrendRecorder::AppendTrendRecord(int index, const QDateTime &now) const

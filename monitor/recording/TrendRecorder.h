@@ -18,7 +18,8 @@ public:
                   std::function<bool(int index)> current);
 
     /// Runs on every display tick; writes when an interval has passed since the last due step.
-    void recordingStep(const QDateTime &now);
+    /// Returns how many records it wrote.
+    int recordingStep(const QDateTime &now);
 
     /// Appends the record of DeviceList index i. A file that cannot be written (missing folder,
     /// read-only, full disk) loses this record only; recordingStep keeps count.

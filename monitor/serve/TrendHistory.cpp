@@ -1,6 +1,7 @@
 #include "TrendHistory.h"
 
 #include "ControllerTopics.h"
+#include "TrendFile.h"
 
 #include <QFile>
 #include <QJsonObject>
@@ -10,31 +11,12 @@ namespace TrendHistory {
 
 namespace {
 
-struct Record
+QJsonObject jsonOf(const TrendFile::Record &record)
 {
-    QDateTime time;
-    QJsonObject json;
-};
-
-std::optional<Record> recordOf(const QByteArray &line)
-{
-    const QList<QByteArray> fields = line.trimmed().split('\t');
-    if (fields.size() != 5)
-        return std::nullopt;
-    const QDateTime time(QDate::fromString(QString::fromLatin1(fields[0]), Qt::ISODate),
-                         QTime::fromString(QString::fromLatin1(fields[1]), Qt::ISODate));
-    bool okSv = false;
-    bool okPv = false;
-    bool okAux = false;
-    const double sv = fields[2].toDouble(&okSv);
-    const double pv = fields[3].toDouble(&okPv);
-    const double aux = fields[4].toDouble(&okAux);
-    if (!time.isValid() || !okSv || !okPv || !okAux)
-        return std::nullopt;
-    return Record{time, QJsonObject{{QStringLiteral("time"), ControllerTopics::isoWithOffset(time)},
-                                    {QStringLiteral("sv"), sv},
-                                    {QStringLiteral("pv"), pv},
-                                    {QStringLiteral("aux"), aux}}};
+    return {{QStringLiteral("time"), ControllerTopics::isoWithOffset(record.time)},
+            {QStringLiteral("sv"), record.sv.toDouble()},
+            {QStringLiteral("pv"), record.pv.toDouble()},
+            {QStringLiteral("aux"), record.aux.toDouble()}};
 }
 
 } // namespace
@@ -46,14 +28,14 @@ void read(const QString &path, const QDateTime &first, const QDateTime &last, in
     QJsonArray records;
     if (file.open(QIODevice::ReadOnly)) {
         while (!file.atEnd()) {
-            const auto record = recordOf(file.readLine());
+            const auto record = TrendFile::parseRecord(file.readLine());
             if (!record || record->time < first || record->time > last)
                 continue;
             if (records.size() == chunkSize) {
                 chunk(records, true);
                 records = QJsonArray();
             }
-            records.append(record->json);
+            records.append(jsonOf(*record));
         }
     }
     chunk(records, false);

@@ -1,3 +1,4 @@
+#include "ControllerTopics.h"
 #include "MemoryLink.h"
 #include "MonitorCore.h"
 #include "MqttBroker.h"
@@ -6,15 +7,18 @@
 #include "MqttSettingsFile.h"
 #include "ProgramFolder.h"
 #include "SimulatedLine.h"
+#include "TrendFile.h"
 #include "VirtualClock.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -78,6 +82,41 @@ struct Plant
     }
 
     int framesSent() const { return int(link.sent().size()); }
+
+    /// Virtual time runs in tenths of a second while the broker's answers come in.
+    void run(qint64 ms)
+    {
+        if (!core->engine().isPortOpen())
+            QVERIFY(core->engine().openPort().ok());
+        for (qint64 t = 0; t < ms; t += 100) {
+            clock.advance(100);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+    }
+
+    /// Records every second into data/ZQ410_NN.DAT.
+    void recordEverySecond()
+    {
+        folder.write(QStringLiteral("CFG/SaveData.INI"), "Yes\r\n1\r\n\xC3\xCA\r\n" +
+                                                             dir.filePath("data").toLocal8Bit() +
+                                                             "\r\nZQ410\r\n");
+        QDir().mkpath(dir.filePath("data"));
+    }
+
+    /// The times of a controller's trend records.
+    QStringList recordTimes(int deviceNo) const
+    {
+        QFile file(dir.filePath(
+            QStringLiteral("data/ZQ410_%1.DAT").arg(deviceNo, 2, 10, QLatin1Char('0'))));
+        QStringList times;
+        if (file.open(QIODevice::ReadOnly)) {
+            while (!file.atEnd()) {
+                if (const auto record = TrendFile::parseRecord(file.readLine()))
+                    times.append(record->time.toString(Qt::ISODate));
+            }
+        }
+        return times;
+    }
 };
 
 } // namespace
@@ -97,6 +136,8 @@ private slots:
     void alarmsArePublished();
     void killedMonitorTurnsStatusOfflineWithinTheKeepAlive();
     void twoProgramsWithOneClientIdAreToldSo();
+    void everyRecordReachesTheBrokerThroughAnOutageAndARestart();
+    void replayLeavesOldRecordsAndStartsATruncatedFileAfresh();
     void settingsFile_data();
     void settingsFile();
     void settingsSavedForTheOwnerOnly();
@@ -426,6 +467,128 @@ void tst_MqttPublisher::twoProgramsWithOneClientIdAreToldSo()
     QVERIFY(defaults.clientId() != defaults.clientId(QStringLiteral("line2")));
     QCOMPARE(defaults.topicPrefix(QStringLiteral("line2")),
              MqttSettings::defaultPrefix() + QStringLiteral("/line2"));
+}
+
+/// The broker killed, the monitor restarted while it is away: once it is back, every record of
+/// both trend files has arrived, those of the outage marked historical, hardly any twice.
+void tst_MqttPublisher::everyRecordReachesTheBrokerThroughAnOutageAndARestart()
+{
+    Plant plant;
+    QVERIFY2(plant.broker->start(), qPrintable(plant.broker->error()));
+    plant.recordEverySecond();
+    plant.line.controller(1)->writeRegister(102, 1);
+    plant.line.controller(3)->writeRegister(102, 1);
+    plant.writeMqtt();
+    plant.startCore();
+    QTRY_COMPARE_WITH_TIMEOUT(plant.publisher().status().state, MqttState::Connected, WaitMs);
+    MqttProbe probe(plant.broker->port());
+    QTRY_VERIFY_WITH_TIMEOUT(probe.isSubscribed(), WaitMs);
+    plant.run(10000);
+    const QDateTime away = plant.clock.now();
+    plant.broker->kill();
+    plant.line.setDeviceLatency(3, SimulatedLine::NoReply); // an alarm while the broker is away
+    plant.run(10000);
+    plant.core.reset(); // the service restarted during the outage
+    plant.startCore();
+    plant.run(10000);
+    const QDateTime back = plant.clock.now();
+    QVERIFY(plant.broker->start());
+    QTest::qWait(2500); // the probe subscribes again
+    QTRY_COMPARE_WITH_TIMEOUT(plant.publisher().status().state, MqttState::Connected, WaitMs);
+
+    QHash<QString, QPair<int, bool>> seen; // "NN time" -> how often, historical
+    const auto collect = [&] {
+        seen.clear();
+        for (const int device : {1, 3}) {
+            for (const QByteArray &payload : probe.all(topic(device, "record"))) {
+                const QJsonObject json = QJsonDocument::fromJson(payload).object();
+                const QString key = QStringLiteral("%1 %2").arg(device).arg(
+                    QDateTime::fromString(json.value("time").toString(), Qt::ISODate)
+                        .toLocalTime()
+                        .toString(Qt::ISODate));
+                seen[key] = {seen.value(key).first + 1, json.value("historical").toBool()};
+            }
+        }
+    };
+    QStringList expected;
+    for (const int device : {1, 3}) {
+        for (const QString &time : plant.recordTimes(device))
+            expected.append(QStringLiteral("%1 %2").arg(device).arg(time));
+    }
+    QElapsedTimer real;
+    real.start();
+    for (collect(); real.elapsed() < WaitMs; collect()) {
+        if (std::all_of(expected.cbegin(), expected.cend(),
+                        [&](const QString &key) { return seen.contains(key); }))
+            break;
+        plant.run(100);
+        QTest::qWait(20);
+    }
+    QVERIFY2(expected.size() > 20, qPrintable(QString::number(expected.size())));
+    int duplicates = 0;
+    for (const QString &key : std::as_const(expected)) {
+        QVERIFY2(seen.contains(key), qPrintable(key + " never arrived"));
+        duplicates += seen.value(key).first - 1;
+        const QDateTime time = QDateTime::fromString(key.section(' ', 1), Qt::ISODate);
+        if (time > away && time < back)
+            QVERIFY2(seen.value(key).second, qPrintable(key + " not historical"));
+    }
+    QVERIFY2(duplicates * 50 <= expected.size(), qPrintable(QString::number(duplicates)));
+    QVERIFY(QFile::exists(plant.dir.filePath("CFG/MqttCursor.INI")));
+    const QList<QByteArray> events = probe.all(Prefix + "/alarms");
+    QVERIFY2(std::any_of(events.cbegin(), events.cend(),
+                         [](const QByteArray &event) {
+                             const QJsonObject json = QJsonDocument::fromJson(event).object();
+                             return json.value("kind") == "link" &&
+                                    json.value("historical").toBool();
+                         }),
+             events.join('\n'));
+}
+
+/// Records beyond the horizon stay in the trend file; a file cut short is sent again whole.
+void tst_MqttPublisher::replayLeavesOldRecordsAndStartsATruncatedFileAfresh()
+{
+    Plant plant;
+    QVERIFY2(plant.broker->start(), qPrintable(plant.broker->error()));
+    plant.recordEverySecond();
+    const auto records = [&](int daysAgo, int count) {
+        QByteArray lines;
+        for (int i = 0; i < count; ++i)
+            lines += TrendFile::recordLine(plant.clock.now().addDays(-daysAgo).addSecs(i), "60.0",
+                                           "50.5", "40.0")
+                         .toLatin1() +
+                     "\r\n";
+        return lines;
+    };
+    plant.folder.write(QStringLiteral("data/ZQ410_01.DAT"), records(10, 5) + records(1, 5));
+    plant.writeMqtt("[Replay]\nDays=7\n");
+    MqttProbe probe(plant.broker->port());
+    QTRY_VERIFY_WITH_TIMEOUT(probe.isSubscribed(), WaitMs);
+    plant.startCore();
+    QSignalSpy notices(&plant.publisher(), &MqttPublisher::notice);
+    const auto runUntil = [&](const std::function<bool()> &done) {
+        QElapsedTimer real;
+        real.start();
+        while (!done() && real.elapsed() < WaitMs) {
+            plant.clock.advance(100);
+            QTest::qWait(10);
+        }
+        return done();
+    };
+    QVERIFY(runUntil([&] { return probe.count(topic(1, "record")) >= 5; }));
+    QVERIFY(runUntil([&] { return !notices.isEmpty(); }));
+    QCOMPARE(notices.last().first().toString(),
+             QStringLiteral("7일보다 오래된 기록 5건은 트렌드 파일에만 남깁니다"));
+    QCOMPARE(probe.count(topic(1, "record")), 5);
+    QVERIFY(probe.last(topic(1, "record")).endsWith(",\"historical\":true}"));
+
+    plant.folder.write(QStringLiteral("data/ZQ410_01.DAT"), records(0, 3)); // cut and rewritten
+    QVERIFY(runUntil([&] { return probe.count(topic(1, "record")) >= 8; }));
+    QVERIFY(
+        probe.last(topic(1, "record"))
+            .startsWith(
+                "{\"time\":\"" +
+                ControllerTopics::isoWithOffset(plant.clock.now().addSecs(2)).left(10).toLatin1()));
 }
 
 void tst_MqttPublisher::settingsFile_data()

@@ -125,6 +125,12 @@ void MqttBroker::stop()
     m_process.waitForFinished(5000);
 }
 
+void MqttBroker::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
 bool MqttBroker::listening() const
 {
     return canConnect(m_port);

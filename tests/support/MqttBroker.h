@@ -32,6 +32,8 @@ public:
     /// error() saying why.
     bool start();
     void stop();
+    /// Ends it at once (SIGKILL), as a crash or a pulled cable would.
+    void kill();
     int port() const { return m_port; }
     QString error() const { return m_error; }
 

@@ -44,6 +44,7 @@ void MqttProbe::onMessage(mosquitto *, void *self, const mosquitto_message *mess
     std::lock_guard lock(probe->m_mutex);
     probe->m_last.insert(topic, payload);
     probe->m_counts[topic] += 1;
+    probe->m_all[topic].append(payload);
     probe->m_arrived.insert(topic, QDateTime::currentMSecsSinceEpoch());
 }
 
@@ -57,6 +58,12 @@ QByteArray MqttProbe::last(const QString &topic) const
 {
     std::lock_guard lock(m_mutex);
     return m_last.value(topic);
+}
+
+QList<QByteArray> MqttProbe::all(const QString &topic) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_all.value(topic);
 }
 
 int MqttProbe::count(const QString &topic) const
@@ -84,5 +91,6 @@ void MqttProbe::clear()
     std::lock_guard lock(m_mutex);
     m_last.clear();
     m_counts.clear();
+    m_all.clear();
     m_arrived.clear();
 }

@@ -23,6 +23,8 @@ public:
     /// The last payload on topic; a null array when none came.
     QByteArray last(const QString &topic) const;
     int count(const QString &topic) const;
+    /// Every payload that came on topic, in order.
+    QList<QByteArray> all(const QString &topic) const;
     /// Topics that got a message, sorted.
     QStringList topics() const;
     /// When the topic's last message arrived (ms since the epoch); 0 when none.
@@ -39,5 +41,6 @@ private:
     bool m_subscribed = false;
     QHash<QString, QByteArray> m_last;
     QHash<QString, int> m_counts;
+    QHash<QString, QList<QByteArray>> m_all;
     QHash<QString, qint64> m_arrived;
 };

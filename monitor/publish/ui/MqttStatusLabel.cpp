@@ -51,7 +51,11 @@ void MqttStatusLabel::showStatus(const MqttStatus &status)
         setText(status.text());
         return;
     }
-    setText(QStringLiteral("MQTT: %1").arg(wordOf(status.state)));
+    // Records being sent again after an outage are counted down here too.
+    setText(status.backlog > 0
+                ? QStringLiteral("MQTT: %1 (%2)")
+                      .arg(wordOf(status.state), MqttStatus::backlogText(status.backlog))
+                : QStringLiteral("MQTT: %1").arg(wordOf(status.state)));
     setToolTip(QStringLiteral("MQTT 브로커: %1").arg(status.text()));
     setVisible(status.state != MqttState::Off);
 }
