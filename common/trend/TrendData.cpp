@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <thread>
 
 TrendData::TrendData() = default;
 TrendData::~TrendData() = default;
@@ -224,13 +225,24 @@ void TrendData::summarise() const
                                     : 0;
         }
     }
-    for (int s = 0; s < SeriesCount; ++s) {
+    const auto summariseSeries = [this](int s) {
         m_extremes[s].update(m_summarised, m_size, [this, s](qsizetype first, qsizetype last) {
             MinMax m;
             includeRaw(s, first, last, m);
             return m;
         });
+    };
+    // A large load's pyramids are built on two cores, a series on one beside the others; each
+    // series' pyramid is its own.
+    std::thread helper;
+    if (m_size - m_summarised >= ParallelSummaryFrom)
+        helper = std::thread(summariseSeries, 1);
+    for (int s = 0; s < SeriesCount; ++s) {
+        if (s != 1 || !helper.joinable())
+            summariseSeries(s);
     }
+    if (helper.joinable())
+        helper.join();
     m_summarised = m_size;
 }
 

@@ -120,6 +120,8 @@ private:
     static constexpr qsizetype BlockSize = 16; ///< samples per node of the min/max pyramid
     /// Samples per node of the moment and limit pyramids (fewer nodes: they are larger).
     static constexpr qsizetype MomentBlockSize = 64;
+    /// Samples not yet summarised from which the pyramids are built on two cores.
+    static constexpr qsizetype ParallelSummaryFrom = 1 << 20;
 
     using Chunk = TrendChunk;
     /// Samples from `first` on lie in chunks from `chunk` on, ChunkSize to a chunk; the last

@@ -84,6 +84,77 @@ std::optional<PlainNumber> plainNumber(QByteArrayView field)
     return number;
 }
 
+/// A record in the monitor's own layout: "YYYY-MM-DD", TAB, "HH:MM:SS", TAB and three numbers
+/// of one decimal (an optional '-', up to four digits, '.', one digit) separated by TABs, and
+/// nothing after them. Checked with a few byte comparisons and converted in place; any other
+/// line is left to the general reading, which gives the same samples for these.
+struct MonitorRecord
+{
+    QByteArrayView date;
+    qint32 second = 0;
+    std::array<qint16, TrendData::SeriesCount> tenths{};
+};
+
+/// One number of one decimal at p, in tenths, and where it ends; nullopt when it is not one.
+std::optional<qint16> tenthsAt(const char *&p, const char *end)
+{
+    const bool negative = p < end && *p == '-';
+    p += negative ? 1 : 0;
+    int value = 0;
+    int digits = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (++digits > 4)
+            return std::nullopt;
+    }
+    if (digits == 0 || end - p < 2 || p[0] != '.' || p[1] < '0' || p[1] > '9')
+        return std::nullopt;
+    value = value * 10 + (p[1] - '0');
+    p += 2;
+    if (value > 32767)
+        return std::nullopt;
+    return qint16(negative ? -value : value);
+}
+
+std::optional<MonitorRecord> monitorRecord(QByteArrayView line)
+{
+    constexpr qsizetype ValuesStart = 20; // after "YYYY-MM-DD\tHH:MM:SS\t"
+    const char *const text = line.data();
+    if (line.size() < ValuesStart + 11 || text[10] != '\t' || text[19] != '\t' || text[13] != ':' ||
+        text[16] != ':')
+        return std::nullopt;
+    const int h = twoDigits(line, 11);
+    const int m = twoDigits(line, 14);
+    const int s = twoDigits(line, 17);
+    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59)
+        return std::nullopt;
+    MonitorRecord record{line.first(10), h * 3600 + m * 60 + s, {}};
+    const char *p = text + ValuesStart;
+    const char *const end = text + line.size();
+    for (int series = 0; series < TrendData::SeriesCount; ++series) {
+        if (series > 0 && (p >= end || *p++ != '\t'))
+            return std::nullopt;
+        const std::optional<qint16> tenths = tenthsAt(p, end);
+        if (!tenths)
+            return std::nullopt;
+        record.tenths[size_t(series)] = *tenths;
+    }
+    return p == end ? std::optional<MonitorRecord>(record) : std::nullopt;
+}
+
+/// Days since 2000-01-01 of a date field (0 when it is none). Consecutive records share their
+/// date: it is parsed once per change, in each reading thread.
+int daysOf(QByteArrayView date)
+{
+    thread_local QByteArray lastDate;
+    thread_local int lastDays = 0;
+    if (date != QByteArrayView(lastDate)) {
+        lastDate = date.toByteArray();
+        lastDays = TrendFileReader::parseDate(date).value_or(0);
+    }
+    return lastDays;
+}
+
 } // namespace
 
 qint32 TrendFileReader::parseTime(QByteArrayView text)
@@ -128,6 +199,15 @@ bool TrendFileReader::isRecord(QByteArrayView line)
 
 bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
 {
+    if (const std::optional<MonitorRecord> record = monitorRecord(line)) {
+        data.appendTenths(TrendData::timeOf(daysOf(record->date), record->second), record->tenths);
+        return true;
+    }
+    return addFieldsLine(line, data);
+}
+
+bool TrendFileReader::addFieldsLine(QByteArrayView line, TrendData &data)
+{
     // One pass for the first four tabs; fields 1 to 4 end at them, field 5 at the next tab.
     std::array<qsizetype, FieldCount> ends{};
     int tabs = 0;
@@ -160,17 +240,10 @@ bool TrendFileReader::addLine(QByteArrayView line, TrendData &data)
         allTenths = allTenths && t;
         tenths[s] = t.value_or(0);
     }
-    // A record without a readable date keeps its time of day on day 0. Consecutive records
-    // share their date: it is parsed once per change.
-    thread_local QByteArray lastDate;
-    thread_local int lastDays = 0;
-    if (fields[0] != QByteArrayView(lastDate)) {
-        lastDate = fields[0].toByteArray();
-        lastDays = parseDate(fields[0]).value_or(0);
-    }
+    // A record without a readable date keeps its time of day on day 0.
     const qint32 second = parseTime(fields[1]);
-    const qint32 time =
-        second == TrendData::NoTime ? TrendData::NoTime : TrendData::timeOf(lastDays, second);
+    const qint32 time = second == TrendData::NoTime ? TrendData::NoTime
+                                                    : TrendData::timeOf(daysOf(fields[0]), second);
     if (allTenths) {
         data.appendTenths(time, tenths);
     } else {

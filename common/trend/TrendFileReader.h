@@ -30,8 +30,11 @@ public:
     static std::optional<Contents> read(const QString &path, const Progress &progress = {});
 
     /// Adds the record of one line (without its line end) to data; false when it has fewer than
-    /// five fields.
+    /// five fields. A line in the monitor's own layout is read by a fast path; any other by
+    /// addFieldsLine, which gives the same sample for those too.
     static bool addLine(QByteArrayView line, TrendData &data);
+    /// The general reading of any line, field by field.
+    static bool addFieldsLine(QByteArrayView line, TrendData &data);
     /// Whether addLine takes the line as a record (it has the five fields).
     static bool isRecord(QByteArrayView line);
 
