@@ -120,6 +120,7 @@ struct MqttConnection::Session
     int serve();
     bool waitBeforeRetry(int seconds);
     void post(const MqttStatus &status);
+    template <typename Call> void toOwner(Call call);
 
     static void onConnect(mosquitto *mosq, void *self, int code);
     static void onMessage(mosquitto *mosq, void *self, const mosquitto_message *message,
@@ -271,15 +272,20 @@ bool MqttConnection::Session::waitBeforeRetry(int seconds)
 }
 
 /// Hands a status to the owner's thread.
-void MqttConnection::Session::post(const MqttStatus &status)
+/// Runs call(owner, generation) on the owner's thread, while the owner still listens.
+template <typename Call> void MqttConnection::Session::toOwner(Call call)
 {
     std::lock_guard lock(mutex);
     if (!owner)
         return;
     QMetaObject::invokeMethod(
-        owner,
-        [owner = owner, generation = generation, status] { owner->take(generation, status); },
+        owner, [owner = owner, generation = generation, call] { call(owner, generation); },
         Qt::QueuedConnection);
+}
+
+void MqttConnection::Session::post(const MqttStatus &status)
+{
+    toOwner([status](MqttConnection *owner, int generation) { owner->take(generation, status); });
 }
 
 void MqttConnection::Session::onConnect(mosquitto *mosq, void *self, int code)
@@ -326,29 +332,15 @@ void MqttConnection::Session::onMessage(mosquitto *, void *self, const mosquitto
     if (mosquitto_property_read_int32(properties, MQTT_PROP_MESSAGE_EXPIRY_INTERVAL, &expiry,
                                       false))
         received.expirySeconds = expiry;
-    std::lock_guard lock(session->mutex);
-    if (!session->owner)
-        return;
-    QMetaObject::invokeMethod(
-        session->owner,
-        [owner = session->owner, generation = session->generation, received] {
-            owner->deliver(generation, received);
-        },
-        Qt::QueuedConnection);
+    session->toOwner([received](MqttConnection *owner, int generation) {
+        owner->deliver(generation, received);
+    });
 }
 
 void MqttConnection::Session::onPublish(mosquitto *, void *self, int mid)
 {
-    auto *session = static_cast<Session *>(self);
-    std::lock_guard lock(session->mutex);
-    if (!session->owner)
-        return;
-    QMetaObject::invokeMethod(
-        session->owner,
-        [owner = session->owner, generation = session->generation, mid] {
-            owner->acknowledge(generation, mid);
-        },
-        Qt::QueuedConnection);
+    static_cast<Session *>(self)->toOwner(
+        [mid](MqttConnection *owner, int generation) { owner->acknowledge(generation, mid); });
 }
 
 void MqttConnection::Session::onDisconnect(mosquitto *, void *self, int)
