@@ -15,7 +15,7 @@ LineAnnouncer::LineAnnouncer(PollingEngine &engine, MqttPublisher &publisher,
     connect(&m_publisher, &MqttPublisher::connected, this, &LineAnnouncer::publishAll);
     connect(&m_engine, &PollingEngine::onlineChanged, this, [this](bool online) {
         if (!online)
-            m_parametersTime.clear();
+            forgetBlocks();
         publishLine();
     });
     connect(&m_engine.table(), &QAbstractItemModel::modelReset, this, [this] {
@@ -103,6 +103,17 @@ void LineAnnouncer::publishParameters(int row)
         return;
     if (const auto payload = LineTopics::parameters(m_engine.table(), row, time))
         m_publisher.connection().publish(topic(row, QStringLiteral("parameters")), *payload);
+}
+
+/// The line closed (or starts identifying again): no block read before stays on the broker as
+/// if it were current.
+void LineAnnouncer::forgetBlocks()
+{
+    m_parametersTime.clear();
+    for (int row = 0; row < m_engine.table().rowCount(); ++row) {
+        for (const QString &suffix : {QStringLiteral("registers"), QStringLiteral("parameters")})
+            m_publisher.connection().publish(topic(row, suffix), QByteArray()); // retained: gone
+    }
 }
 
 void LineAnnouncer::publishAll()

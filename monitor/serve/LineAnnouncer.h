@@ -12,7 +12,7 @@ class PollingEngine;
 /// every connection and whenever the port, the device list, a controller's link or the command
 /// policy changes; P/NN/registers with every status block and P/NN/parameters with every
 /// parameter block, both again after a reconnection. A controller that has not answered since
-/// the port opened has neither.
+/// the port opened has neither: both are taken off the broker when the line closes.
 class LineAnnouncer : public QObject
 {
     Q_OBJECT
@@ -33,6 +33,7 @@ private:
     void publishRegisters(int row);
     void publishParameters(int row);
     void publishAll();
+    void forgetBlocks();
     void onConnectedChange(int row);
     QString topic(int row, const QString &suffix) const;
 

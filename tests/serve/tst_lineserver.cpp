@@ -198,6 +198,14 @@ void tst_LineServer::readsAndTheLineTopics()
              qPrintable(out));
     QVERIFY2(out.contains(Prefix + "/03/parameters {\"parameters\":["), qPrintable(out));
     QVERIFY(!out.contains(Prefix + "/02/"));
+
+    // Closed, the line leaves no block on the broker that could pass for a current one.
+    l.core->engine().closePort();
+    l.pump([] { return false; }, 500);
+    sub.start("mosquitto_sub", l.client("shift2") + QStringList{"-t", Prefix + "/+/registers", "-v",
+                                                                "-C", "1", "-W", "2"});
+    l.pump([&] { return sub.state() == QProcess::NotRunning; });
+    QCOMPARE(sub.readAllStandardOutput(), QByteArray());
 }
 
 void tst_LineServer::guardedWriteIsConfirmedByItsReadBack()
