@@ -1,12 +1,14 @@
 #include "LineStatusBar.h"
 
+#include "LineServer.h"
 #include "MqttPublisher.h"
 #include "MqttStatusLabel.h"
 #include "SettingsFiles.h"
 
 #include <QLabel>
 
-LineStatusBar::LineStatusBar(MqttPublisher &publisher, QWidget *parent) : QStatusBar(parent)
+LineStatusBar::LineStatusBar(MqttPublisher &publisher, LineServer &server, QWidget *parent)
+    : QStatusBar(parent)
 {
     const QString texts[5] = {QStringLiteral("통신포트"), QStringLiteral("통신포트 설정값"),
                               QStringLiteral("CLOSE"), QStringLiteral("메시지"),
@@ -23,7 +25,9 @@ LineStatusBar::LineStatusBar(MqttPublisher &publisher, QWidget *parent) : QStatu
     lblRemote->setFrameShape(QFrame::Panel);
     lblRemote->setFrameShadow(QFrame::Sunken);
     addPermanentWidget(lblRemote);
-    showRemoteCommands(false);
+    showRemoteCommands(server.commandsEnabled());
+    connect(&server, &LineServer::commandsEnabledChanged, this, &LineStatusBar::showRemoteCommands);
+    connect(&server, &LineServer::commandExecuted, this, &LineStatusBar::showMessage);
     lblMqtt = new MqttStatusLabel(MqttStatusLabel::Form::Compact);
     lblMqtt->setObjectName(QStringLiteral("lblMqtt"));
     lblMqtt->setFrameShape(QFrame::Panel);

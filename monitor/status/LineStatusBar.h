@@ -3,6 +3,7 @@
 #include <QStatusBar>
 #include <array>
 
+class LineServer;
 class MqttPublisher;
 class MqttStatusLabel;
 class QLabel;
@@ -15,7 +16,9 @@ class LineStatusBar : public QStatusBar
     Q_OBJECT
 
 public:
-    LineStatusBar(MqttPublisher &publisher, QWidget *parent);
+    /// Shows the broker's state, whether the line's server carries out remote commands and the
+    /// last one it carried out.
+    LineStatusBar(MqttPublisher &publisher, LineServer &server, QWidget *parent);
 
     void showPort(const PortSettings &port);
     void showPortOpen(bool open);

@@ -1,5 +1,8 @@
 #include "LiveTrend.h"
 
+#include "DisplayTicker.h"
+#include "StatusPanel.h"
+
 #include "PollingEngine.h"
 #include "TrendChart.h"
 
@@ -86,4 +89,14 @@ void LiveTrend::AddChartSample(const QDateTime &now)
         m_chart.appendSample(TrendData::timeOf(now.addSecs(-1)), values);
     m_chart.appendSample(TrendData::timeOf(now), values);
     m_chart.setXRange(0, SampleCount);
+}
+
+void LiveTrend::follow(const StatusPanel &panel, const DisplayTicker &ticker)
+{
+    setPeriod(panel.displayPeriod());
+    for (int series = 0; series < 3; ++series)
+        setSeriesColor(series, panel.swatchColor(series));
+    connect(&panel, &StatusPanel::displayPeriodChanged, this, &LiveTrend::setPeriod);
+    connect(&panel, &StatusPanel::swatchColorChanged, this, &LiveTrend::setSeriesColor);
+    connect(&ticker, &DisplayTicker::tick, this, &LiveTrend::chartStep);
 }

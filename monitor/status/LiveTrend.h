@@ -3,8 +3,10 @@
 #include <QDateTime>
 #include <QObject>
 
+class DisplayTicker;
 class PollingEngine;
 class QColor;
+class StatusPanel;
 class TrendChart;
 
 /// The main window's live chart: while the selected controller runs and its link is good, one
@@ -17,6 +19,8 @@ class LiveTrend : public QObject
 
 public:
     LiveTrend(PollingEngine &engine, TrendChart &chart, QObject *parent = nullptr);
+    /// Follows the panel's display period and series colours and steps on the ticker.
+    void follow(const StatusPanel &panel, const DisplayTicker &ticker);
 
     /// Seconds between samples (at least one display tick apart).
     void setPeriod(double seconds) { m_periodSeconds = seconds; }

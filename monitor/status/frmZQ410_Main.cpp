@@ -71,12 +71,7 @@ frmZQ410_Main::frmZQ410_Main(PollingEngine &engine, MonitorSettings &settings,
     picRun = new StatusPanel(central);
     picRun->setGeometry(152, 0, 722, CentralHeight);
     m_liveTrend = new LiveTrend(m_engine, *picRun->chart(), this);
-    m_liveTrend->setPeriod(picRun->displayPeriod());
-    for (int series = 0; series < 3; ++series)
-        m_liveTrend->setSeriesColor(series, picRun->swatchColor(series));
-    connect(picRun, &StatusPanel::displayPeriodChanged, m_liveTrend, &LiveTrend::setPeriod);
-    connect(picRun, &StatusPanel::swatchColorChanged, m_liveTrend, &LiveTrend::setSeriesColor);
-    connect(&m_ticker, &DisplayTicker::tick, m_liveTrend, &LiveTrend::chartStep);
+    m_liveTrend->follow(*picRun, m_ticker);
     connect(&m_ticker, &DisplayTicker::tick, this, &frmZQ410_Main::showStaleness);
     lblConnectChk = new QLabel(QStringLiteral("기기와의 연결상태 검사 중 ..."), central);
     lblConnectChk->setGeometry(152 + 116, 330, 465, 41);
@@ -230,12 +225,8 @@ void frmZQ410_Main::buildRightColumn()
 
 void frmZQ410_Main::buildStatusBar()
 {
-    m_statusBar = new LineStatusBar(m_publisher, this);
+    m_statusBar = new LineStatusBar(m_publisher, m_server, this);
     setStatusBar(m_statusBar);
-    m_statusBar->showRemoteCommands(m_server.commandsEnabled());
-    connect(&m_server, &LineServer::commandsEnabledChanged, m_statusBar,
-            &LineStatusBar::showRemoteCommands);
-    connect(&m_server, &LineServer::commandExecuted, m_statusBar, &LineStatusBar::showMessage);
 }
 
 /// Every control carries its design name; members of an array carry it with _index.
