@@ -28,6 +28,12 @@ LineStatusBar::LineStatusBar(MqttPublisher &publisher, LineServer &server, QWidg
     showRemoteCommands(server.commandsEnabled());
     connect(&server, &LineServer::commandsEnabledChanged, this, &LineStatusBar::showRemoteCommands);
     connect(&server, &LineServer::commandExecuted, this, &LineStatusBar::showMessage);
+    // Without publishing no command can come: the panel is shown only while it is on.
+    const auto showIfPublishing = [this](const MqttStatus &status) {
+        lblRemote->setVisible(status.state != MqttState::Off);
+    };
+    showIfPublishing(publisher.status());
+    connect(&publisher, &MqttPublisher::statusChanged, this, showIfPublishing);
     lblMqtt = new MqttStatusLabel(MqttStatusLabel::Form::Compact);
     lblMqtt->setObjectName(QStringLiteral("lblMqtt"));
     lblMqtt->setFrameShape(QFrame::Panel);
